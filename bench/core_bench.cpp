@@ -1,0 +1,191 @@
+// Speed and memory of the core: one judged key with the refill of the lists, loading a key
+// file of 600 rows, and reading an Act of 100,000 pairs (time, and peak heap against the
+// file's size).
+//   build/bench/core_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <new>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "act.h"
+#include "keytable.h"
+#include "matcher.h"
+
+namespace {
+
+// Live and peak heap bytes, for the memory of reading an Act.
+std::atomic<long long> g_live{0}, g_peak{0};
+
+}  // namespace
+
+void* operator new(std::size_t n) {
+    void* p = std::malloc(n + 16);
+    if (!p) throw std::bad_alloc();
+    *static_cast<std::size_t*>(p) = n;
+    const long long live = g_live += static_cast<long long>(n);
+    long long peak = g_peak.load();
+    while (live > peak && !g_peak.compare_exchange_weak(peak, live)) {
+    }
+    return static_cast<char*>(p) + 16;
+}
+void operator delete(void* p) noexcept {
+    if (!p) return;
+    char* base = static_cast<char*>(p) - 16;
+    g_live -= static_cast<long long>(*reinterpret_cast<std::size_t*>(base));
+    std::free(base);
+}
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Kana {
+    std::string sjis;
+    std::string romaji;
+};
+
+// The basic kana with one spelling each, Shift_JIS.
+std::vector<Kana> BasicKana() {
+    const char* romaji[] = {"a",  "i",  "u",  "e",  "o",  "ka", "ki", "ku", "ke", "ko", "sa", "si", "su",
+                            "se", "so", "ta", "ti", "tu", "te", "to", "na", "ni", "nu", "ne", "no", "ha",
+                            "hi", "hu", "he", "ho", "ma", "mi", "mu", "me", "mo", "ya", "yu", "yo", "ra",
+                            "ri", "ru", "re", "ro", "wa", "wo", "nn"};
+    const unsigned char codes[] = {0xA0, 0xA2, 0xA4, 0xA6, 0xA8, 0xA9, 0xAB, 0xAD, 0xAF, 0xB1, 0xB3, 0xB5,
+                                   0xB7, 0xB9, 0xBB, 0xBD, 0xBF, 0xC2, 0xC4, 0xC6, 0xC8, 0xC9, 0xCA, 0xCB,
+                                   0xCC, 0xCD, 0xD0, 0xD3, 0xD6, 0xD9, 0xDC, 0xDD, 0xDE, 0xDF, 0xE0, 0xE2,
+                                   0xE4, 0xE6, 0xE7, 0xE8, 0xE9, 0xEA, 0xEB, 0xED, 0xF0, 0xF1};
+    std::vector<Kana> kana;
+    for (std::size_t i = 0; i < std::size(codes); ++i) {
+        kana.push_back({std::string{'\x82', static_cast<char>(codes[i])}, romaji[i]});
+    }
+    return kana;
+}
+
+// A table of 600 rows shaped like a real one: single kana with several spellings, and
+// two-kana groups, so that every look-up scans the whole table.
+kotopa::KeyTable Table600() {
+    const auto kana = BasicKana();
+    kotopa::KeyTable t;
+    for (const auto& k : kana) t.rows.push_back({k.sjis, {k.romaji, "x" + k.romaji, "l" + k.romaji}});
+    for (std::size_t i = 0; t.rows.size() < 600; ++i) {
+        const auto& a = kana[i % kana.size()];
+        const auto& b = kana[(i * 7 + 3) % kana.size()];
+        t.rows.push_back({a.sjis + b.sjis, {"q" + a.romaji + b.romaji}});
+    }
+    return t;
+}
+
+// A whole Act of readings made of the basic kana, and the keys that type it.
+struct Play {
+    std::vector<std::string> readings;
+    std::vector<std::string> keys;
+};
+
+Play MakePlay(int lines) {
+    const auto kana = BasicKana();
+    std::mt19937 rng(42);
+    Play p;
+    for (int l = 0; l < lines; ++l) {
+        std::string r, k;
+        for (int c = 0; c < 30; ++c) {
+            const auto& x = kana[rng() % (kana.size() - 1)];
+            r += x.sjis;
+            k += x.romaji;
+        }
+        p.readings.push_back(r);
+        p.keys.push_back(k);
+    }
+    return p;
+}
+
+void BM_JudgeKey(benchmark::State& state) {
+    const kotopa::KeyTable table = Table600();
+    const Play play = MakePlay(20);
+    kotopa::Matcher m(table);
+    std::size_t line = 0, pos = 0;
+    auto startLine = [&] {
+        m.FillCandidateLists(play.readings[line]);
+        m.ed_Yomi = play.readings[line] + std::string(kotopa::marker::kLineEnd);
+        m.ed_Kanji = m.ed_Yomi;
+        pos = 0;
+    };
+    startLine();
+    for (auto _ : state) {
+        char key = play.keys[line][pos++];
+        const auto r = m.JudgeKey(key);
+        benchmark::DoNotOptimize(r);
+        if (r == kotopa::JudgeResult::LineComplete) {
+            state.PauseTiming();
+            line = (line + 1) % play.readings.size();
+            startLine();
+            state.ResumeTiming();
+        }
+    }
+    if (m.MissCount != 0) state.SkipWithError("the play mistyped");
+}
+BENCHMARK(BM_JudgeKey);
+
+fs::path TempFile(const std::string& name) { return fs::temp_directory_path() / ("kotopa-bench-" + name); }
+
+void BM_LoadKeyFile600(benchmark::State& state) {
+    kotopa::KeyTable table = Table600();
+    const fs::path path = TempFile("600.key");
+    fs::remove(path);
+    if (!table.StoreKeyTable(path)) state.SkipWithError("cannot write the key file");
+    for (auto _ : state) {
+        kotopa::KeyTable t;
+        t.LoadKeyFile(path);
+        benchmark::DoNotOptimize(t.rows.data());
+    }
+    fs::remove(path);
+}
+BENCHMARK(BM_LoadKeyFile600)->Unit(benchmark::kMillisecond);
+
+void BM_StoreKeyFile600(benchmark::State& state) {
+    kotopa::KeyTable table = Table600();
+    const fs::path path = TempFile("store.key");
+    for (auto _ : state) {
+        if (!table.StoreKeyTable(path)) state.SkipWithError("cannot write the key file");
+    }
+    fs::remove(path);
+}
+BENCHMARK(BM_StoreKeyFile600)->Unit(benchmark::kMillisecond);
+
+void BM_ReadAct100k(benchmark::State& state) {
+    const fs::path path = TempFile("100k.ktp");
+    {
+        const Play play = MakePlay(1000);
+        std::ofstream out(path, std::ios::binary);
+        for (int i = 0; i < 5; ++i) out << "header\r\n";
+        for (int i = 0; i < 100000; ++i) {
+            const std::string& r = play.readings[static_cast<std::size_t>(i) % play.readings.size()];
+            out << r.substr(0, 40) << "\r\n" << r << "\r\n";  // written form, then reading
+        }
+    }
+    const auto fileSize = static_cast<double>(fs::file_size(path));
+    double peakRatio = 0;
+    for (auto _ : state) {
+        const long long before = g_live.load();
+        g_peak = before;
+        const kotopa::ActLoad load = kotopa::ReadAct(path);
+        peakRatio = static_cast<double>(g_peak.load() - before) / fileSize;
+        if (load.refusal != kotopa::ActRefusal::None || load.script.PairCount() != 100000) {
+            state.SkipWithError("the Act was refused");
+        }
+    }
+    state.counters["peak_heap_per_file_byte"] = peakRatio;
+    state.counters["file_MB"] = fileSize / 1e6;
+    fs::remove(path);
+}
+BENCHMARK(BM_ReadAct100k)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

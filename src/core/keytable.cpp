@@ -1,0 +1,222 @@
+#include "keytable.h"
+
+#include <array>
+#include <optional>
+
+#include "inifile.h"
+#include "sjis.h"
+
+namespace kotopa {
+
+namespace {
+
+constexpr std::string_view kSection = "MOZI";
+constexpr std::string_view kCountKey = "KAZU";
+
+// A hand-edited KAZU may claim any number of rows; beyond this many the file is not a key
+// table anyone typed, and honouring it would only exhaust memory.
+constexpr int32_t kMaxRows = 100000;
+
+struct SignRow {
+    std::string_view sign;  // item in the table
+    std::string_view mark;  // item and first candidate in the file
+    std::string_view key;   // first candidate after decoding
+};
+
+// The order is the order of comparison when decoding.
+constexpr std::array<SignRow, 7> kSignRows{{
+    {"\"", "\x81\xA0", "\""},                  // double quote / □
+    {",", "\x81\xA4", ","},                    // comma / ▽
+    {"\x81\x68", "\x81\xA1", "\""},            // ” / ■
+    {"\x81\x41", "\x81\xA5", ","},             // 、 / ▼
+    {" ", "\x81\x9B", " "},                    // space / ○
+    {"\x81\x40", "\x81\x9C", " "},             // full-width space / ●
+    {"\x82\xCB", "\x81\x88", ","},             // ね typed with a comma / ∴
+}};
+
+void SetFirstCandidate(KeyRow& row, std::string_view value) {
+    // A sign row always has its fixed key first; one stored without candidates gains it.
+    if (row.candidates.empty()) {
+        row.candidates.emplace_back(value);
+    } else {
+        row.candidates.front() = value;
+    }
+}
+
+constexpr bool IsFieldBlank(unsigned char c) { return c >= 0x01 && c <= 0x20; }
+
+}  // namespace
+
+std::vector<std::string> SplitStoredValue(std::string_view value) {
+    const std::size_t nul = value.find('\0');
+    if (nul != std::string_view::npos) value = value.substr(0, nul);
+    std::vector<std::string> fields;
+    std::size_t i = 0;
+    const std::size_t n = value.size();
+    auto skipBlanks = [&] {
+        while (i < n && IsFieldBlank(static_cast<unsigned char>(value[i]))) ++i;
+    };
+    skipBlanks();
+    while (i < n) {
+        std::string field;
+        if (value[i] == '"') {
+            ++i;
+            while (i < n) {
+                if (value[i] == '"') {
+                    if (i + 1 < n && value[i + 1] == '"') {
+                        field += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                const std::size_t len = CharLength(value, i);
+                field.append(value.substr(i, len));
+                i += len;
+            }
+        } else {
+            const std::size_t start = i;
+            while (i < n && static_cast<unsigned char>(value[i]) > 0x20 && value[i] != ',') {
+                i += CharLength(value, i);
+            }
+            field.assign(value.substr(start, i - start));
+        }
+        fields.push_back(std::move(field));
+        skipBlanks();
+        if (i < n && value[i] == ',') {
+            ++i;
+            skipBlanks();
+        }
+    }
+    return fields;
+}
+
+std::string BuildStoredValue(const KeyRow& row) {
+    std::string v = "\"";
+    v += row.item;
+    for (const auto& c : row.candidates) {
+        v += ' ';
+        v += c;
+    }
+    v += '"';
+    return v;
+}
+
+void KeyTable::LoadKeyFile(const std::filesystem::path& path) {
+    std::string bytes;
+    if (ReadFileBytes(path, bytes) != ReadStatus::Ok) bytes.clear();
+    LoadKeyBytes(bytes);
+}
+
+void KeyTable::LoadKeyBytes(std::string_view bytes) {
+    rows.clear();
+    IniFile ini;
+    ini.LoadBytes(bytes);
+    int32_t count = ini.ReadInteger(kSection, kCountKey, 0);
+    if (count <= 0) return;
+    if (count > kMaxRows) count = kMaxRows;
+
+    // One pass over the section; the first key of a number wins, as a lookup by name would.
+    std::vector<std::optional<std::string_view>> stored(static_cast<std::size_t>(count));
+    ini.ForEachKey(kSection, [&](std::string_view name, std::string_view value) {
+        int32_t index = 0;
+        if (name.empty() || name.front() == '+' || name.front() == '-') return;
+        if (name.size() > 1 && name.front() == '0') return;  // "01" is not the key "1"
+        if (!ParseInt32(name, index) || index >= count) return;
+        auto& slot = stored[static_cast<std::size_t>(index)];
+        if (!slot) slot = value;
+    });
+
+    rows.reserve(stored.size());
+    for (const auto& value : stored) {
+        KeyRow row;
+        std::vector<std::string> fields;
+        if (value) fields = SplitStoredValue(*value);
+        if (fields.empty()) {
+            // A missing key, or a value with no field at all: a row that types nothing.
+            row.item = std::string(keymark::kMissingRow);
+        } else {
+            row.item = std::move(fields.front());
+            for (std::size_t f = 1; f < fields.size(); ++f) {
+                // An empty candidate (two commas in a row) could never be typed; drop it.
+                if (!fields[f].empty()) row.candidates.push_back(std::move(fields[f]));
+            }
+        }
+        rows.push_back(std::move(row));
+    }
+    DecodeSignRows();
+}
+
+bool KeyTable::SaveKeyFile(const std::filesystem::path& path) const {
+    IniFile ini;
+    // The file's other lines are kept; a file that exists but cannot be read is not replaced.
+    if (ini.Load(path) == ReadStatus::Unreadable) return false;
+    ini.WriteInteger(kSection, kCountKey, static_cast<int32_t>(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ini.WriteString(kSection, std::to_string(i), BuildStoredValue(rows[i]));
+    }
+    return ini.Save(path);
+}
+
+void KeyTable::EncodeSignRows() {
+    for (auto& row : rows) {
+        for (std::size_t s = 0; s < 6; ++s) {
+            if (row.item == kSignRows[s].sign) {
+                row.item = std::string(kSignRows[s].mark);
+                SetFirstCandidate(row, kSignRows[s].mark);
+                break;
+            }
+        }
+        if (row.item == keymark::kNe && !row.candidates.empty() && row.candidates.front() == ",") {
+            row.item = std::string(kSignRows[6].mark);
+            row.candidates.front() = std::string(kSignRows[6].mark);
+        }
+    }
+}
+
+void KeyTable::DecodeSignRows() {
+    for (auto& row : rows) {
+        for (const auto& s : kSignRows) {
+            if (row.item == s.mark) {
+                row.item = std::string(s.sign);
+                SetFirstCandidate(row, s.key);
+                break;
+            }
+        }
+    }
+}
+
+bool KeyTable::StoreKeyTable(const std::filesystem::path& path) {
+    EncodeSignRows();
+    const bool ok = SaveKeyFile(path);
+    DecodeSignRows();
+    return ok;
+}
+
+void KeyTable::AppendCandidates(std::string_view key, std::vector<std::string>& list) const {
+    for (const auto& row : rows) {
+        if (row.item.size() != key.size() || !FoldedEqual(row.item, key)) continue;
+        for (const auto& c : row.candidates) {
+            if (!c.empty()) list.push_back(c);
+        }
+    }
+}
+
+void KeyTable::FindCandidates1(std::string_view reading, std::vector<std::string>& lst_1) const {
+    if (!reading.empty()) AppendCandidates(reading.substr(0, 1), lst_1);
+}
+
+void KeyTable::FindCandidates2(std::string_view reading, std::vector<std::string>& lst_1) const {
+    if (!reading.empty()) AppendCandidates(reading.substr(0, HeadLength(reading, 2)), lst_1);
+}
+
+void KeyTable::FindCandidates4(std::string_view reading, std::vector<std::string>& lst_2) const {
+    if (!reading.empty()) AppendCandidates(reading.substr(0, HeadLength(reading, 4)), lst_2);
+}
+
+void KeyTable::FindCandidates6(std::string_view reading, std::vector<std::string>& lst_3) const {
+    if (!reading.empty()) AppendCandidates(reading.substr(0, HeadLength(reading, 6)), lst_3);
+}
+
+}  // namespace kotopa

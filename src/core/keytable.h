@@ -1,0 +1,70 @@
+// The key definition table: rows of an item (one to three kana or a sign) and the romaji
+// candidates that type it, the key files (INI, section "MOZI") that hold it, the sign
+// rows that a key file cannot store as they are, and the four look-ups of the matcher.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kotopa {
+
+struct KeyRow {
+    std::string item;
+    std::vector<std::string> candidates;
+    bool operator==(const KeyRow&) const = default;
+};
+
+// Shift_JIS marks and signs used by the table.
+namespace keymark {
+inline constexpr std::string_view kMissingRow = "\x81\x99";  // ☆, item of a row missing from the file
+inline constexpr std::string_view kTouten = "\x81\x41";      // 、
+inline constexpr std::string_view kZenkakuSpace = "\x81\x40";  // full-width space
+inline constexpr std::string_view kNe = "\x82\xCB";            // ね
+inline constexpr std::string_view kRightQuote = "\x81\x68";    // ”
+}  // namespace keymark
+
+// Splits a stored row value into fields: blanks (0x01-0x20) or one comma with blanks around it
+// separate fields; a field starting with a double quote runs to the matching one, "" inside
+// standing for one quote; two commas in a row give an empty field.
+std::vector<std::string> SplitStoredValue(std::string_view value);
+
+// The stored value of a row: a double quote, the item, " candidate" for each, a double quote.
+std::string BuildStoredValue(const KeyRow& row);
+
+class KeyTable {
+public:
+    std::vector<KeyRow> rows;
+
+    // Replaces every row by those of the key file at path and decodes the sign rows.
+    // A missing or unreadable file, or a KAZU of 0 or less, gives an empty table.
+    void LoadKeyFile(const std::filesystem::path& path);
+    // The same from the bytes of a key file.
+    void LoadKeyBytes(std::string_view bytes);
+
+    // Writes KAZU and every row as it stands (marks included) into the key file at path,
+    // keeping the file's other lines. Written whole or not at all; false when it could not be.
+    bool SaveKeyFile(const std::filesystem::path& path) const;
+
+    void EncodeSignRows();
+    void DecodeSignRows();
+
+    // EncodeSignRows, SaveKeyFile, DecodeSignRows: the only way a key file is written.
+    // The table is decoded again whatever happened. False when the file could not be written;
+    // the message for the user is CannotWriteMessage (textfile.h) of the path.
+    bool StoreKeyTable(const std::filesystem::path& path);
+
+    // Append the candidates of every row whose item equals the head of reading: its first
+    // byte, or its longest whole-character head of at most 2, 4 or 6 bytes. Row order, then
+    // candidate order; duplicates kept; the lists are never cleared here.
+    void FindCandidates1(std::string_view reading, std::vector<std::string>& lst_1) const;
+    void FindCandidates2(std::string_view reading, std::vector<std::string>& lst_1) const;
+    void FindCandidates4(std::string_view reading, std::vector<std::string>& lst_2) const;
+    void FindCandidates6(std::string_view reading, std::vector<std::string>& lst_3) const;
+
+private:
+    void AppendCandidates(std::string_view key, std::vector<std::string>& list) const;
+};
+
+}  // namespace kotopa

@@ -1,0 +1,163 @@
+#include "textfile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <system_error>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace kotopa {
+
+namespace fs = std::filesystem;
+
+ReadStatus ReadFileBytes(const fs::path& path, std::string& bytes) {
+    bytes.clear();
+    std::error_code ec;
+    const auto st = fs::status(path, ec);
+    if (!fs::exists(st)) return ReadStatus::Missing;
+    if (!fs::is_regular_file(st)) return ReadStatus::Unreadable;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return ReadStatus::Unreadable;
+    const auto size = fs::file_size(path, ec);
+    if (!ec) bytes.reserve(static_cast<std::size_t>(size));
+    char buf[1 << 16];
+    while (in) {
+        in.read(buf, sizeof buf);
+        bytes.append(buf, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) {
+        bytes.clear();
+        return ReadStatus::Unreadable;
+    }
+    return ReadStatus::Ok;
+}
+
+std::vector<std::string> SplitLines(std::string_view text) {
+    std::vector<std::string> lines;
+    ForEachLine(text, [&](std::string_view line) { lines.emplace_back(line); });
+    return lines;
+}
+
+ReadStatus ReadStringList(const fs::path& path, std::vector<std::string>& lines) {
+    lines.clear();
+    std::string bytes;
+    const ReadStatus st = ReadFileBytes(path, bytes);
+    if (st == ReadStatus::Ok) lines = SplitLines(bytes);
+    return st;
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::size_t total = 0;
+    for (const auto& l : lines) total += l.size() + 2;
+    std::string out;
+    out.reserve(total);
+    for (const auto& l : lines) {
+        out += l;
+        out += "\r\n";
+    }
+    return out;
+}
+
+namespace {
+
+fs::path TemporaryPathFor(const fs::path& path) {
+    static std::atomic<unsigned> counter{0};
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    fs::path tmp = path;
+    tmp += ".tmp" + std::to_string(static_cast<unsigned long long>(stamp) % 1000000007ULL) + "-" +
+           std::to_string(counter++);
+    return tmp;
+}
+
+#ifndef _WIN32
+bool WriteAndSync(const fs::path& tmp, std::string_view bytes, const fs::path& target) {
+    const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    // The new file keeps the permissions of the one it replaces.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    bool ok = true;
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (ok && ::fsync(fd) != 0) ok = false;
+    if (::close(fd) != 0) ok = false;
+    return ok;
+}
+
+// A file whose own permissions forbid writing stays as it is, as it would for a program
+// that writes the file in place.
+bool TargetWritable(const fs::path& path) {
+    if (::access(path.c_str(), F_OK) != 0) return true;
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
+void SyncFolder(const fs::path& folder) {
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+#else
+bool WriteAndSync(const fs::path& tmp, std::string_view bytes, const fs::path&) {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    return static_cast<bool>(out);
+}
+bool TargetWritable(const fs::path& path) {
+    std::error_code ec;
+    const auto st = fs::status(path, ec);
+    if (!fs::exists(st)) return true;
+    return (st.permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+void SyncFolder(const fs::path&) {}
+#endif
+
+}  // namespace
+
+bool WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) return false;
+    if (!TargetWritable(path)) return false;
+    const fs::path tmp = TemporaryPathFor(path);
+    if (!WriteAndSync(tmp, bytes, path)) {
+        fs::remove(tmp, ec);
+        return false;
+    }
+    fs::rename(tmp, path, ec);
+    if (ec) {
+        fs::remove(tmp, ec);
+        return false;
+    }
+    SyncFolder(path.parent_path());
+    return true;
+}
+
+bool WriteStringList(const fs::path& path, const std::vector<std::string>& lines) {
+    return WriteFileAtomic(path, JoinLines(lines));
+}
+
+std::string CannotWriteMessage(std::string_view sjisPath) {
+    // " に書き込めません"
+    return std::string(sjisPath) + " \x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1";
+}
+
+}  // namespace kotopa

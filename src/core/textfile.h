@@ -1,0 +1,57 @@
+// String lists and whole files: lines split on CR LF, lone LF or lone CR (a NUL byte
+// ends the text), lists written whole with CR LF, and every write made atomic through
+// a temporary file in the same folder that is renamed over the old one.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kotopa {
+
+enum class ReadStatus { Ok, Missing, Unreadable };
+
+// Reads the whole file. Missing: no file at the path; Unreadable: it exists but cannot be
+// read (a folder, no permission, an I/O error).
+ReadStatus ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
+
+// Calls f(line) for every line of text, in order. CR LF, LF and CR each end a line; a final
+// line end adds no empty line; a NUL byte ends the text.
+template <typename F>
+void ForEachLine(std::string_view text, F&& f) {
+    const std::size_t nul = text.find('\0');
+    if (nul != std::string_view::npos) text = text.substr(0, nul);
+    std::size_t start = 0;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = text[i];
+        if (c != '\r' && c != '\n') continue;
+        f(text.substr(start, i - start));
+        if (c == '\r' && i + 1 < n && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < n) f(text.substr(start));
+}
+
+std::vector<std::string> SplitLines(std::string_view text);
+
+// Reads a string list. A missing file gives Missing and an empty list.
+ReadStatus ReadStringList(const std::filesystem::path& path, std::vector<std::string>& lines);
+
+// Every line followed by CR LF.
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// Writes bytes to a temporary file beside path, flushes it to the disk and renames it over
+// path. On any failure the old file is left as it was, the temporary file is removed and
+// false is returned. A missing folder is not created.
+bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+
+// Writes the list whole, CR LF after every line, atomically.
+bool WriteStringList(const std::filesystem::path& path, const std::vector<std::string>& lines);
+
+// The message shown when a file cannot be written: the path (Shift_JIS) followed by
+// " に書き込めません".
+std::string CannotWriteMessage(std::string_view sjisPath);
+
+}  // namespace kotopa

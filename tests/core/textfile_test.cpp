@@ -1,0 +1,84 @@
+#include "textfile.h"
+
+#include <gtest/gtest.h>
+
+#include "test_util.h"
+
+using namespace std::string_literals;
+
+using namespace kotopa;
+using testutil::ReadBytes;
+using testutil::Sj;
+using testutil::TempDir;
+using testutil::WriteBytes;
+using Lines = std::vector<std::string>;
+
+TEST(TextFile, EveryLineEndGivesTheSameLines) {
+    const Lines want{"one", "", Sj("二行目"), "three"};
+    EXPECT_EQ(SplitLines("one\r\n\r\n" + Sj("二行目") + "\r\nthree\r\n"), want);
+    EXPECT_EQ(SplitLines("one\n\n" + Sj("二行目") + "\nthree\n"), want);
+    EXPECT_EQ(SplitLines("one\r\r" + Sj("二行目") + "\rthree\r"), want);
+    EXPECT_EQ(SplitLines("one\r\n\n" + Sj("二行目") + "\rthree"), want);  // mixed, no final end
+}
+
+TEST(TextFile, LineEndEdgeCases) {
+    EXPECT_EQ(SplitLines(""), Lines{});
+    EXPECT_EQ(SplitLines("\r\n"), Lines{""});
+    EXPECT_EQ(SplitLines("a\n\r"), (Lines{"a", ""}));  // LF CR: a line end, then an empty line
+    EXPECT_EQ(SplitLines("a\r\n\r\n"), (Lines{"a", ""}));
+    EXPECT_EQ(SplitLines("a\nb\0c\nd"s), (Lines{"a", "b"}));  // NUL ends the text
+    EXPECT_EQ(SplitLines("\0abc"s), Lines{});
+}
+
+TEST(TextFile, WriteIsWholeWithCrLfAndReadsBack) {
+    TempDir dir;
+    const Lines lines{"95 212 7", "", Sj("読み")};
+    ASSERT_TRUE(WriteStringList(dir / "r.lst", lines));
+    EXPECT_EQ(ReadBytes(dir / "r.lst"), "95 212 7\r\n\r\n" + Sj("読み") + "\r\n");
+    Lines back;
+    EXPECT_EQ(ReadStringList(dir / "r.lst", back), ReadStatus::Ok);
+    EXPECT_EQ(back, lines);
+    // Replacing a longer file leaves nothing of it behind.
+    ASSERT_TRUE(WriteStringList(dir / "r.lst", Lines{"x"}));
+    EXPECT_EQ(ReadBytes(dir / "r.lst"), "x\r\n");
+    ASSERT_TRUE(WriteStringList(dir / "r.lst", Lines{}));
+    EXPECT_EQ(ReadBytes(dir / "r.lst"), "");
+}
+
+TEST(TextFile, MissingAndUnreadableAreTold) {
+    TempDir dir;
+    Lines lines{"stale"};
+    EXPECT_EQ(ReadStringList(dir / "none.lst", lines), ReadStatus::Missing);
+    EXPECT_TRUE(lines.empty());
+    std::filesystem::create_directory(dir / "folder.lst");
+    EXPECT_EQ(ReadStringList(dir / "folder.lst", lines), ReadStatus::Unreadable);
+}
+
+TEST(TextFile, FailedWriteLeavesTheOldFileWholeAndNoLitter) {
+    TempDir dir;
+    WriteBytes(dir / "keep.lst", "old\r\n");
+    // Missing folder: never created.
+    EXPECT_FALSE(WriteStringList(dir / "no" / "such" / "file.lst", Lines{"x"}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "no"));
+    // A folder standing where the file should be.
+    std::filesystem::create_directory(dir / "taken.lst");
+    EXPECT_FALSE(WriteStringList(dir / "taken.lst", Lines{"x"}));
+    EXPECT_EQ(ReadBytes(dir / "keep.lst"), "old\r\n");
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 2u);  // keep.lst and taken.lst: no temporary file left behind
+}
+
+TEST(TextFile, ReplacedFileKeepsItsPermissions) {
+    TempDir dir;
+    const auto p = dir / "settings.ini";
+    WriteBytes(p, "a");
+    std::filesystem::permissions(p, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    ASSERT_TRUE(WriteFileAtomic(p, "b"));
+    EXPECT_EQ(std::filesystem::status(p).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+TEST(TextFile, CannotWriteMessageNamesThePath) {
+    EXPECT_EQ(CannotWriteMessage("C:\\k\\key\\mykey.key"), "C:\\k\\key\\mykey.key" + Sj(" に書き込めません"));
+}

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing KotoPA need, when any is
+# missing. Sourced by test.sh and run.sh; a machine that has them all is left alone.
+kotopa_packages=(
+  g++ cmake ninja-build pkg-config git
+  libgtest-dev libbenchmark-dev
+  qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
+  fonts-ipafont-gothic
+  xvfb xauth xdotool x11-utils
+  mecab mecab-ipadic-utf8
+)
+
+kotopa_install_deps() {
+  local missing=()
+  local p
+  for p in "${kotopa_packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; return 1; }
+    sudo=(sudo)
+  fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
