@@ -4,7 +4,9 @@
 //   build/bench/core_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -131,6 +133,35 @@ void BM_JudgeKey(benchmark::State& state) {
     if (m.MissCount != 0) state.SkipWithError("the play mistyped");
 }
 BENCHMARK(BM_JudgeKey);
+
+// The same play with every key timed on its own: the median and the 99th percentile of one
+// judged key, refills included.
+void BM_JudgeKeyDistribution(benchmark::State& state) {
+    const kotopa::KeyTable table = Table600();
+    const Play play = MakePlay(20);
+    std::vector<double> ns;
+    for (auto _ : state) {
+        ns.clear();
+        for (std::size_t line = 0; line < play.readings.size(); ++line) {
+            kotopa::Matcher m(table);
+            m.FillCandidateLists(play.readings[line]);
+            m.ed_Yomi = play.readings[line] + std::string(kotopa::marker::kLineEnd);
+            for (char k : play.keys[line]) {
+                char key = k;
+                const auto t0 = std::chrono::steady_clock::now();
+                const auto r = m.JudgeKey(key);
+                const auto t1 = std::chrono::steady_clock::now();
+                benchmark::DoNotOptimize(r);
+                ns.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count());
+            }
+        }
+    }
+    std::sort(ns.begin(), ns.end());
+    state.counters["median_ns"] = ns[ns.size() / 2];
+    state.counters["p99_ns"] = ns[ns.size() * 99 / 100];
+    state.counters["keys"] = static_cast<double>(ns.size());
+}
+BENCHMARK(BM_JudgeKeyDistribution)->Unit(benchmark::kMillisecond);
 
 fs::path TempFile(const std::string& name) { return fs::temp_directory_path() / ("kotopa-bench-" + name); }
 
