@@ -148,6 +148,10 @@ public:
     // queue the last play left when playing again from Finished. Shuffles it for random
     // order. False, and nothing changes, when there is no Act or a play is running.
     bool StartPlay(const PlayOptions& options, uint32_t now);
+    // The result dialog's "play again": only from a finished play.
+    bool Replay(const PlayOptions& options, uint32_t now) {
+        return state_ == PlayState::Finished && StartPlay(options, now);
+    }
 
     // One key of the typing box (Enter 13, Esc 27, Backspace 8 as characters).
     KeyOutcome OnKey(char key, uint32_t now);
