@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const kotopa::WaveFormat& f = c.format;
         FUZZ_CHECK(f.channels >= 1 && f.channels <= 8);
         FUZZ_CHECK(f.blockAlign == f.channels * (f.bitsPerSample / 8));
-        FUZZ_CHECK(static_cast<uint64_t>(f.bytesPerSec) == static_cast<uint64_t>(f.samplesPerSec) * f.blockAlign);
+        FUZZ_CHECK(static_cast<uint64_t>(f.bytesPerSec) ==
+                   static_cast<uint64_t>(f.samplesPerSec) * f.blockAlign);
         FUZZ_CHECK(f.dataOffset >= 20 && f.dataOffset <= size);
         FUZZ_CHECK(f.dataSize <= size - f.dataOffset);
         FUZZ_CHECK(static_cast<uint64_t>(f.frames) * f.blockAlign <= f.dataSize);
