@@ -71,7 +71,11 @@ bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& s) 
         ini.WriteInteger(kPlay, "VALUE", s.value);
         ini.WriteBool(kPlay, "SOUND", s.sound);
         // The quotes keep blanks at either end of the path through the reader's trimming.
-        ini.WriteString(kFile, "LAST", "\"" + s.last + "\"");
+        // A path with a line break cannot stand on one line; written as it is, its pieces
+        // would be read back as keys of their own, so no last Act is stored instead.
+        const bool storable = s.last.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
+        const std::string last = storable ? s.last : std::string(Settings::kNoLastAct);
+        ini.WriteString(kFile, "LAST", "\"" + last + "\"");
     });
 }
 

@@ -99,6 +99,12 @@ TEST(Settings, ShutdownWritesEightKeysInOrderAndLastInQuotes) {
     ASSERT_TRUE(SaveShutdownSettings(path, s));
     EXPECT_EQ(LoadSettings(path).settings.last, s.last);
 
+    // A path with a line break would turn into lines of its own: no last Act is stored.
+    s.last = "/tmp/x\n[TOP]\nKEY=9999\n.ktp";
+    ASSERT_TRUE(SaveShutdownSettings(path, s));
+    EXPECT_EQ(LoadSettings(path).settings.last, "NASI");
+    EXPECT_EQ(LoadSettings(path).settings.bests.BestKeysPerMin, 0);
+
     // With no button of a group selected, every key of the group is written as 0.
     s.end.reset();
     ASSERT_TRUE(SaveShutdownSettings(path, s));
