@@ -1,10 +1,13 @@
-// Speed and memory of the core: one judged key with the refill of the lists, loading a key
-// file of 600 rows, and reading an Act of 100,000 pairs (time, and peak heap against the
-// file's size).
+// Speed and memory of the core: one judged key with the refill of the lists, a whole play
+// driven key by key through the play session, a timer tick of a waiting play, loading a
+// key file of 600 rows, and reading an Act of 100,000 pairs (time, and peak heap against
+// the file's size).
 //   build/bench/core_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +19,7 @@
 #include "act.h"
 #include "keytable.h"
 #include "matcher.h"
+#include "play.h"
 
 namespace {
 
@@ -131,6 +135,97 @@ void BM_JudgeKey(benchmark::State& state) {
     if (m.MissCount != 0) state.SkipWithError("the play mistyped");
 }
 BENCHMARK(BM_JudgeKey);
+
+// The same play with every key timed on its own: the median and the 99th percentile of one
+// judged key, refills included.
+void BM_JudgeKeyDistribution(benchmark::State& state) {
+    const kotopa::KeyTable table = Table600();
+    const Play play = MakePlay(20);
+    std::vector<double> ns;
+    for (auto _ : state) {
+        ns.clear();
+        for (std::size_t line = 0; line < play.readings.size(); ++line) {
+            kotopa::Matcher m(table);
+            m.FillCandidateLists(play.readings[line]);
+            m.ed_Yomi = play.readings[line] + std::string(kotopa::marker::kLineEnd);
+            for (char k : play.keys[line]) {
+                char key = k;
+                const auto t0 = std::chrono::steady_clock::now();
+                const auto r = m.JudgeKey(key);
+                const auto t1 = std::chrono::steady_clock::now();
+                benchmark::DoNotOptimize(r);
+                ns.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count());
+            }
+        }
+    }
+    std::sort(ns.begin(), ns.end());
+    state.counters["median_ns"] = ns[ns.size() / 2];
+    state.counters["p99_ns"] = ns[ns.size() * 99 / 100];
+    state.counters["keys"] = static_cast<double>(ns.size());
+}
+BENCHMARK(BM_JudgeKeyDistribution)->Unit(benchmark::kMillisecond);
+
+// An Act of the given lines: the reading doubles as the written form.
+kotopa::ActLoad MakeActLoad(const Play& play) {
+    std::string text = "h1\r\nh2\r\nh3\r\nh4\r\nh5\r\n";
+    for (const auto& r : play.readings) text += r + "\r\n" + r + "\r\n";
+    kotopa::ActLoad load;
+    load.refusal = load.script.Parse(std::move(text));
+    load.headerRead = true;
+    return load;
+}
+
+// One key of a play and the timer tick after it, as the main window sees them: the whole
+// Act typed line by line with Enter at every line end, then played again.
+void BM_PlaySessionKey(benchmark::State& state) {
+    const kotopa::KeyTable table = Table600();
+    const Play play = MakePlay(20);
+    kotopa::StdRandomSource random;
+    kotopa::PlaySession session(table, random);
+    session.LoadAct(MakeActLoad(play));
+    uint32_t now = 0;
+    std::size_t line = 0, pos = 0;
+    auto start = [&] {
+        if (!session.StartPlay(kotopa::PlayOptions{}, now)) state.SkipWithError("cannot start");
+        while (session.GameState() == kotopa::PlayState::Countdown) session.OnTick(now += 101);
+        line = pos = 0;
+    };
+    start();
+    for (auto _ : state) {
+        const std::string& keys = play.keys[line];
+        const char key = pos < keys.size() ? keys[pos] : '\r';
+        ++pos;
+        now += 37;
+        const kotopa::KeyOutcome k = session.OnKey(key, now);
+        const kotopa::TickOutcome t = session.OnTick(now);
+        benchmark::DoNotOptimize(t);
+        if (key == '\r') ++line, pos = 0;
+        if (k.finished) {
+            state.PauseTiming();
+            if (session.Facts().MissCount != 0) state.SkipWithError("the play mistyped");
+            start();
+            state.ResumeTiming();
+        }
+    }
+}
+BENCHMARK(BM_PlaySessionKey);
+
+// A play left waiting: the 1 ms timer ticks and nothing visible changes.
+void BM_PlayTickWaiting(benchmark::State& state) {
+    const kotopa::KeyTable table = Table600();
+    const Play play = MakePlay(20);
+    kotopa::StdRandomSource random;
+    kotopa::PlaySession session(table, random);
+    session.LoadAct(MakeActLoad(play));
+    uint32_t now = 0;
+    session.StartPlay(kotopa::PlayOptions{}, now);
+    while (session.GameState() == kotopa::PlayState::Countdown) session.OnTick(now += 101);
+    for (auto _ : state) {
+        ++now;  // the labels change once a second
+        benchmark::DoNotOptimize(session.OnTick(now));
+    }
+}
+BENCHMARK(BM_PlayTickWaiting);
 
 fs::path TempFile(const std::string& name) { return fs::temp_directory_path() / ("kotopa-bench-" + name); }
 

@@ -43,6 +43,14 @@ void SetFirstCandidate(KeyRow& row, std::string_view value) {
     }
 }
 
+// Candidates go to the list as stored; an empty one (possible only in a table built in
+// memory) is skipped, since the matcher judges every entry by its first byte.
+void AppendRow(const KeyRow& row, std::vector<std::string>& list) {
+    for (const auto& c : row.candidates) {
+        if (!c.empty()) list.push_back(c);
+    }
+}
+
 constexpr bool IsFieldBlank(unsigned char c) { return c >= 0x01 && c <= 0x20; }
 
 }  // namespace
@@ -196,10 +204,29 @@ bool KeyTable::StoreKeyTable(const std::filesystem::path& path) {
 
 void KeyTable::AppendCandidates(std::string_view key, std::vector<std::string>& list) const {
     for (const auto& row : rows) {
-        if (row.item.size() != key.size() || !FoldedEqual(row.item, key)) continue;
-        for (const auto& c : row.candidates) {
-            if (!c.empty()) list.push_back(c);
-        }
+        if (row.item.size() == key.size() && FoldedEqual(row.item, key)) AppendRow(row, list);
+    }
+}
+
+void KeyTable::FindCandidates642(std::string_view reading, std::vector<std::string>& lst_3,
+                                 std::vector<std::string>& lst_2, std::vector<std::string>& lst_1) const {
+    if (reading.empty()) return;
+    const std::string_view k6 = reading.substr(0, HeadLength(reading, 6));
+    const std::string_view k4 = reading.substr(0, HeadLength(reading, 4));
+    const std::string_view k2 = reading.substr(0, HeadLength(reading, 2));
+    // Each row is compared with the keys of its own length; a short reading can make two or
+    // three keys equal, and the row then goes to each of their lists.
+    // Cheap tests first: most rows of a kana table share the lead byte, so the second byte
+    // decides. Bytes that differ after folding differ in every comparison.
+    const char first = FoldAscii(reading.front());
+    const char second = reading.size() > 1 ? FoldAscii(reading[1]) : 0;
+    for (const auto& row : rows) {
+        const std::size_t n = row.item.size();
+        if (n == 0 || FoldAscii(row.item.front()) != first) continue;
+        if (n > 1 && FoldAscii(row.item[1]) != second) continue;
+        if (n == k6.size() && FoldedEqual(row.item, k6)) AppendRow(row, lst_3);
+        if (n == k4.size() && FoldedEqual(row.item, k4)) AppendRow(row, lst_2);
+        if (n == k2.size() && FoldedEqual(row.item, k2)) AppendRow(row, lst_1);
     }
 }
 

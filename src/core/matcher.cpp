@@ -39,9 +39,7 @@ void Matcher::FillCandidateLists(std::string_view reading) {
     lst_1.clear();
     if (reading.empty()) return;
     if (IsLeadByte(reading.front())) {
-        table_->FindCandidates6(reading, lst_3);
-        table_->FindCandidates4(reading, lst_2);
-        table_->FindCandidates2(reading, lst_1);
+        table_->FindCandidates642(reading, lst_3, lst_2, lst_1);
     } else {
         table_->FindCandidates1(reading, lst_1);
     }

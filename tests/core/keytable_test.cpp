@@ -197,3 +197,20 @@ TEST(KeyTable, AnEmptyTableFindsNothing) {
     t.FindCandidates1("a", l);
     EXPECT_TRUE(l.empty());
 }
+
+TEST(KeyTable, TheSinglePassLookUpEqualsTheThreeLookUps) {
+    KeyTable t;
+    t.rows = {Row("き", {"ki"}), Row("きゃ", {"kya"}), Row("きゃく", {"kyaku"}), Row("き", {"ci"}),
+              Row("か", {"ka"}), Row("かa", {"qa"}), Row("a", {"a"})};
+    for (const std::string& reading :
+         {Sj("き"), Sj("きゃ"), Sj("きゃく"), Sj("きゃくa"), Sj("か") + "a", Sj("か") + "ab", std::string("\x82")}) {
+        List a3, a2, a1, b3, b2, b1;
+        t.FindCandidates6(reading, a3);
+        t.FindCandidates4(reading, a2);
+        t.FindCandidates2(reading, a1);
+        t.FindCandidates642(reading, b3, b2, b1);
+        EXPECT_EQ(a3, b3) << testutil::U8(reading);
+        EXPECT_EQ(a2, b2);
+        EXPECT_EQ(a1, b1);
+    }
+}

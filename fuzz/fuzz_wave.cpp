@@ -1,0 +1,25 @@
+// RIFF WAVE check: any bytes are judged without reading outside them, and an accepted wave
+// has a consistent PCM format and its samples wholly inside the input.
+#include <cstdint>
+#include <string_view>
+
+#include "fuzz_check.h"
+#include "wave.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const kotopa::WaveCheck c = kotopa::CheckWave(bytes);
+    if (c.ok()) {
+        const kotopa::WaveFormat& f = c.format;
+        FUZZ_CHECK(f.channels >= 1 && f.channels <= 8);
+        FUZZ_CHECK(f.blockAlign == f.channels * (f.bitsPerSample / 8));
+        FUZZ_CHECK(static_cast<uint64_t>(f.bytesPerSec) ==
+                   static_cast<uint64_t>(f.samplesPerSec) * f.blockAlign);
+        FUZZ_CHECK(f.dataOffset >= 20 && f.dataOffset <= size);
+        FUZZ_CHECK(f.dataSize <= size - f.dataOffset);
+        FUZZ_CHECK(static_cast<uint64_t>(f.frames) * f.blockAlign <= f.dataSize);
+        FUZZ_CHECK(f.dataSize - static_cast<uint64_t>(f.frames) * f.blockAlign < f.blockAlign);
+        FUZZ_CHECK(bytes.substr(f.dataOffset - 8, 4) == "data");
+    }
+    return 0;
+}

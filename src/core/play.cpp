@@ -1,0 +1,341 @@
+#include "play.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "sjis.h"
+
+namespace kotopa {
+
+PlayOptions PlayOptions::FromControls(std::optional<EndCondition> end, int32_t value,
+                                      std::optional<ProblemOrder> order) {
+    PlayOptions o;
+    o.end = end.value_or(EndCondition::Eof);
+    o.value = std::clamp(value, kMinValue, kMaxValue);
+    o.order = order.value_or(ProblemOrder::Normal);
+    return o;
+}
+
+void StdRandomSource::SeedFromClock() {
+    const auto t = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    std::random_device rd;
+    std::seed_seq seq{static_cast<uint32_t>(t),
+                      static_cast<uint32_t>(static_cast<uint64_t>(t) >> 32), rd()};
+    engine_.seed(seq);
+}
+
+uint32_t StdRandomSource::Below(uint32_t n) {
+    if (n <= 1) return 0;
+    return std::uniform_int_distribution<uint32_t>(0, n - 1)(engine_);
+}
+
+int32_t PerMinuteRate(int64_t count, uint32_t wholeSeconds) {
+    if (wholeSeconds == 0) return 0;
+    // The quotient is held as a double before it is scaled, so that 45 keys in 120 s give
+    // exactly 22.5 and round to 22.
+    const double perSecond = static_cast<double>(count) / static_cast<double>(wholeSeconds);
+    const double rate = perSecond * 60.0;
+    double rounded = std::floor(rate);
+    const double fraction = rate - rounded;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(rounded, 2.0) != 0.0)) rounded += 1.0;
+    if (rounded > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (rounded < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(rounded);
+}
+
+std::string FormatMinSec(uint32_t seconds) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02u:%02u", (seconds / 60) % 60, seconds % 60);
+    return buf;
+}
+
+std::string FormatLineOfTotal(int32_t line, int32_t total) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%3d / %3d", static_cast<int>(line), static_cast<int>(total));
+    return buf;
+}
+
+std::string FormatWidth(int64_t value, int width) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%*lld", width, static_cast<long long>(value));
+    return buf;
+}
+
+LiveLabels FormatLiveLabels(uint32_t elapsedMs, int32_t keyCount, int32_t charCount,
+                            int32_t missCount, int32_t lineIndex, int32_t lineTotal) {
+    const uint32_t seconds = elapsedMs / 1000;
+    LiveLabels l;
+    l.lb_Mozi = FormatWidth(charCount, 5);
+    l.Lb_Miss = FormatWidth(missCount, 5);
+    l.lb_Keika = FormatMinSec(seconds);
+    l.lb_Daken = FormatWidth(PerMinuteRate(keyCount, seconds), 4);
+    l.lb_Sokudo = FormatWidth(PerMinuteRate(charCount, seconds), 4);
+    l.lb_Mondai = FormatLineOfTotal(lineIndex + 1, lineTotal);
+    return l;
+}
+
+PlaySession::PlaySession(const KeyTable& table, RandomSource& random)
+    : matcher_(table), random_(&random) {}
+
+void PlaySession::LoadAct(ActLoad load) {
+    state_ = PlayState::Idle;
+    memo_.clear();
+    queue_.clear();
+    matcher_.ed_Nyuuryoku.clear();
+    if (load.headerRead) {
+        for (std::size_t i = 0; i < 3; ++i) memo_.push_back(load.script.header[i]);
+        matcher_.ed_Kanji = load.script.header[3];
+        matcher_.ed_Yomi = load.script.header[4];
+    }
+    if (load.refusal != ActRefusal::None) {
+        hasAct_ = false;
+        return;
+    }
+    act_ = std::move(load.script);
+    hasAct_ = act_.PairCount() > 0;
+    queue_.resize(act_.PairCount());
+    for (std::size_t i = 0; i < queue_.size(); ++i) queue_[i] = static_cast<int32_t>(i);
+}
+
+bool PlaySession::StartPlay(const PlayOptions& options, uint32_t now) {
+    if (!hasAct_ || queue_.empty()) return false;
+    if (state_ != PlayState::Idle && state_ != PlayState::Finished) return false;
+
+    options_ = PlayOptions::FromControls(options.end, options.value, options.order);
+    matcher_.ed_Nyuuryoku.clear();
+    lineIndex_ = 0;
+    poolIndex_ = 0;
+    if (options_.order == ProblemOrder::Random) {
+        random_->SeedFromClock();
+        const auto n = static_cast<uint32_t>(queue_.size());
+        for (uint32_t i = 0; i < n; ++i) {
+            const uint32_t a = random_->Below(n);
+            const uint32_t b = random_->Below(n);
+            SwapProblems(queue_, b, a);
+        }
+    }
+    switch (options_.end) {
+        case EndCondition::Eof:
+            lineTotal_ = static_cast<int32_t>(queue_.size());
+            break;
+        case EndCondition::Seconds:
+            lineTotal_ = kSecondsLineTotal;
+            break;
+        case EndCondition::Lines:
+            lineTotal_ = options_.value;
+            break;
+    }
+    ShowUpcomingLine(0);
+    ShowUpcomingLine(1);
+    ShowUpcomingLine(2);
+    ShowLine(0, false);
+    matcher_.ed_Yomi.assign(kCountdownBar);
+
+    matcher_.KeyCount = 0;
+    matcher_.CharCount = 0;
+    matcher_.MissCount = 0;
+    typeCount_ = 0;
+    state_ = PlayState::Countdown;
+    aborted_ = false;
+    startTick_ = now;
+    countdownTick_ = now;
+    labelInputs_.reset();
+    UpdateLiveStats(now);
+    return true;
+}
+
+void PlaySession::ShowUpcomingLine(std::size_t position) {
+    if (lineTotal_ - 3 < lineIndex_ || position >= queue_.size()) {
+        memo_.emplace_front(kMemoEof);
+        return;
+    }
+    const std::string_view line = act_.Kanji(static_cast<std::size_t>(queue_[position]));
+    if (line.size() > static_cast<std::size_t>(kMemoLineBytes)) {
+        memo_.push_front(MbCopy(line, kMemoLineBytes) + std::string(kMemoEllipsis));
+    } else {
+        memo_.emplace_front(line);
+    }
+}
+
+void PlaySession::ShowLine(std::size_t position, bool withReading) {
+    const auto pair = static_cast<std::size_t>(queue_[position]);
+    matcher_.ed_Kanji.assign(act_.Kanji(pair));
+    matcher_.ed_Kanji += marker::kLineEnd;
+    if (withReading) {
+        matcher_.ed_Yomi.assign(act_.Yomi(pair));
+        matcher_.ed_Yomi += marker::kLineEnd;
+    }
+    matcher_.FillCandidateLists(act_.Yomi(pair));
+}
+
+void PlaySession::StopAborted(uint32_t now) {
+    stopTick_ = now;
+    aborted_ = true;
+    state_ = PlayState::Finished;
+}
+
+KeyOutcome PlaySession::OnKey(char key, uint32_t now) {
+    KeyOutcome out;
+    switch (state_) {
+        case PlayState::Idle:
+            out.startRequested = key == 13 && StartEnabled();
+            break;
+        case PlayState::Countdown:
+            // Only Esc acts; other keys are not counted anywhere.
+            if (key == 27) {
+                StopAborted(now);
+                out.finished = true;
+            }
+            break;
+        case PlayState::Typing: {
+            ++typeCount_;
+            char k = key;
+            switch (matcher_.JudgeKey(k)) {
+                case JudgeResult::Stopped:
+                    StopAborted(now);
+                    out.finished = true;
+                    break;
+                case JudgeResult::Mistype:
+                    out.mistype = true;
+                    break;
+                case JudgeResult::KeyShown:
+                case JudgeResult::UnitCompleted:
+                    out.textsChanged = true;
+                    break;
+                case JudgeResult::LineComplete:
+                    // The Enter that closes the line must be a key of its own.
+                    state_ = PlayState::LineComplete;
+                    out.textsChanged = true;
+                    break;
+            }
+            break;
+        }
+        case PlayState::LineComplete:
+            ++typeCount_;
+            HandleLineEndKey(key, now, out);
+            break;
+        case PlayState::Finished:
+            // The form runs FinishPlay when a play ends and leaves this state through
+            // StartPlay or LoadAct; a stray key must not open a second result dialog.
+            break;
+    }
+    return out;
+}
+
+void PlaySession::HandleLineEndKey(char key, uint32_t now, KeyOutcome& out) {
+    if (key == 27) {
+        StopAborted(now);
+        out.finished = true;
+        return;
+    }
+    if (key != 13) {
+        ++matcher_.MissCount;
+        out.mistype = true;
+        return;
+    }
+    ++matcher_.KeyCount;
+    ++matcher_.CharCount;
+    ++lineIndex_;
+    if (lineIndex_ > lineTotal_ - 1) {
+        stopTick_ = now;
+        state_ = PlayState::Finished;
+        out.finished = true;
+        return;
+    }
+    std::size_t position = static_cast<std::size_t>(lineIndex_);
+    if (options_.end != EndCondition::Eof) {
+        // The queue is a window of constant length that slides over the pool.
+        const auto poolSize = static_cast<int32_t>(act_.PairCount());
+        int32_t next;
+        if (options_.order == ProblemOrder::Normal) {
+            next = poolIndex_++;
+            if (poolIndex_ > poolSize - 1) poolIndex_ = 0;
+        } else {
+            next = static_cast<int32_t>(random_->Below(static_cast<uint32_t>(poolSize)));
+        }
+        queue_.push_back(next);
+        queue_.erase(queue_.begin());
+        position = 0;
+    }
+    if (options_.end == EndCondition::Seconds) ++lineTotal_;
+    ShowUpcomingLine(position + 2);
+    ShowLine(position, true);
+    state_ = PlayState::Typing;
+    out.textsChanged = true;
+    out.memoChanged = true;
+}
+
+bool PlaySession::UpdateLiveStats(uint32_t now) {
+    const uint32_t elapsed = now - startTick_;  // unsigned: right across a counter wrap
+    const LabelInputs in{elapsed / 1000,     matcher_.KeyCount, matcher_.CharCount,
+                         matcher_.MissCount, lineIndex_,        lineTotal_};
+    if (labelInputs_ == in) return false;
+    labelInputs_ = in;
+    LiveLabels next = FormatLiveLabels(elapsed, in.keys, in.chars, in.misses, in.line, in.total);
+    if (next == labels_) return false;
+    labels_ = std::move(next);
+    return true;
+}
+
+TickOutcome PlaySession::OnTick(uint32_t now) {
+    TickOutcome out;
+    switch (state_) {
+        case PlayState::Countdown:
+            if (now - countdownTick_ > kCountdownStepMs) {
+                matcher_.ed_Yomi.pop_back();
+                if (!matcher_.ed_Yomi.empty()) {
+                    countdownTick_ = now;
+                } else {
+                    state_ = PlayState::Typing;
+                    const auto pair =
+                        static_cast<std::size_t>(queue_[static_cast<std::size_t>(lineIndex_)]);
+                    matcher_.ed_Yomi.assign(act_.Yomi(pair));
+                    matcher_.ed_Yomi += marker::kLineEnd;
+                    startTick_ = now;
+                }
+                out.textsChanged = true;
+            }
+            break;
+        case PlayState::Typing:
+        case PlayState::LineComplete:
+            out.labelsChanged = UpdateLiveStats(now);
+            if (options_.end == EndCondition::Seconds &&
+                (now - startTick_) / 1000 >= static_cast<uint32_t>(options_.value)) {
+                // Running out of time is a finished play, not a stopped one.
+                stopTick_ = now;
+                state_ = PlayState::Finished;
+                out.finished = true;
+            }
+            break;
+        case PlayState::Idle:
+        case PlayState::Finished:
+            break;
+    }
+    return out;
+}
+
+bool PlaySession::Stop(uint32_t now) {
+    if (!Running()) return false;
+    StopAborted(now);
+    return true;
+}
+
+PlayFacts PlaySession::Facts() const {
+    PlayFacts f;
+    f.Aborted = aborted_;
+    f.StartTick = startTick_;
+    f.StopTick = stopTick_;
+    f.KeyCount = matcher_.KeyCount;
+    f.CharCount = matcher_.CharCount;
+    f.MissCount = matcher_.MissCount;
+    f.TypeCount = typeCount_;
+    f.LineIndex = lineIndex_;
+    f.LineTotal = lineTotal_;
+    f.options = options_;
+    return f;
+}
+
+}  // namespace kotopa

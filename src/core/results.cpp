@@ -1,0 +1,387 @@
+#include "results.h"
+
+#include <cstdio>
+#include <limits>
+#include <system_error>
+
+#include "act.h"
+#include "inifile.h"
+
+namespace kotopa {
+
+namespace fs = std::filesystem;
+
+namespace text {
+constexpr std::string_view kAct =
+    "\x81\xA1"
+    "Act         ";                                                                    // ■Act
+constexpr std::string_view kElapsed = "\x81\xA1\x8C\x6F\x89\xDF\x8E\x9E\x8A\xD4    ";  // ■経過時間
+constexpr std::string_view kKeysPerMin =
+    "\x81\xA1\x91\xC5\x8C\xAE\x90\x94 (/\x95\xAA) ";  // ■打鍵数 (/分)
+constexpr std::string_view kCharsPerMin =
+    "\x81\xA1\x95\xB6\x8E\x9A\x90\x94 (/\x95\xAA) ";  // ■文字数 (/分)
+constexpr std::string_view kChars = "\x81\xA1\x95\xB6\x8E\x9A\x90\x94       ";  // ■文字数
+constexpr std::string_view kTyped = "\x81\xA1\x83\x5E\x83\x43\x83\x76\x90\x94     ";  // ■タイプ数
+constexpr std::string_view kMisses =
+    "\x81\xA1\x83\x7E\x83\x58\x83\x5E\x83\x43\x83\x76   ";  // ■ミスタイプ
+// ■正解タイプ率
+constexpr std::string_view kAccuracy = "\x81\xA1\x90\xB3\x89\xF0\x83\x5E\x83\x43\x83\x76\x97\xA6  ";
+
+// ☆ 最高打鍵数を [ / ▽ 最高打鍵数と同数でした。 / ▽ 最高打鍵数まで [
+constexpr std::string_view kKeysBeaten =
+    "\x81\x99 \x8D\xC5\x8D\x82\x91\xC5\x8C\xAE\x90\x94\x82\xF0 [ ";
+constexpr std::string_view kKeysEqual =
+    "\x81\xA4 "
+    "\x8D\xC5\x8D\x82\x91\xC5\x8C\xAE\x90\x94\x82\xC6\x93\xAF\x90\x94\x82\xC5\x82\xB5\x82\xBD\x81"
+    "\x42";
+constexpr std::string_view kKeysShort =
+    "\x81\xA4 \x8D\xC5\x8D\x82\x91\xC5\x8C\xAE\x90\x94\x82\xDC\x82\xC5 [ ";
+// ☆ 最高文字数を [ / ▽ 最高文字数と同数でした。 / ▽ 最高文字数まで [
+constexpr std::string_view kCharsBeaten =
+    "\x81\x99 \x8D\xC5\x8D\x82\x95\xB6\x8E\x9A\x90\x94\x82\xF0 [ ";
+constexpr std::string_view kCharsEqual =
+    "\x81\xA4 "
+    "\x8D\xC5\x8D\x82\x95\xB6\x8E\x9A\x90\x94\x82\xC6\x93\xAF\x90\x94\x82\xC5\x82\xB5\x82\xBD\x81"
+    "\x42";
+constexpr std::string_view kCharsShort =
+    "\x81\xA4 \x8D\xC5\x8D\x82\x95\xB6\x8E\x9A\x90\x94\x82\xDC\x82\xC5 [ ";
+constexpr std::string_view kBeatenTail =
+    " ] \x8D\x58\x90\x56\x82\xB5\x82\xDC\x82\xB5\x82\xBD !! ";  // ] 更新しました !!
+constexpr std::string_view kShortTail =
+    " ] \x91\xAB\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";  // ] 足りません。
+
+// 途中で終了しました。
+constexpr std::string_view kAborted =
+    "\x93\x72\x92\x86\x82\xC5\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42";
+// このデータは記録されません。
+constexpr std::string_view kNotRecorded =
+    "\x82\xB1\x82\xCC\x83\x66\x81\x5B\x83\x5E\x82\xCD\x8B\x4C\x98\x5E\x82\xB3\x82\xEA\x82\xDC\x82"
+    "\xB9\x82\xF1\x81\x42";
+constexpr std::string_view kNextHead =
+    "\x8E\x9F\x82\xCC"
+    "Act [ ";  // 次のAct [
+constexpr std::string_view kNextTail =
+    " ] \x82\xC9\x90\x69\x82\xDF\x82\xDC\x82\xB7\x81\x42";  // ] に進めます。
+// もう一度プレイしますか ?
+constexpr std::string_view kPlayAgain =
+    "\x82\xE0\x82\xA4\x88\xEA\x93\x78\x83\x76\x83\x8C\x83\x43\x82\xB5\x82\xDC\x82\xB7\x82\xA9 ?";
+// このプレイは記録できませんでした。
+constexpr std::string_view kRecordFailed =
+    "\x82\xB1\x82\xCC\x83\x76\x83\x8C\x83\x43\x82\xCD\x8B\x4C\x98\x5E\x82\xC5\x82\xAB\x82\xDC\x82"
+    "\xB9\x82\xF1"
+    "\x82\xC5\x82\xB5\x82\xBD\x81\x42";
+
+constexpr std::string_view kOrderNormal =
+    "\x81\xA1\x8F\x6F\x91\xE8 \x95\x57\x8F\x80";  // ■出題 標準
+constexpr std::string_view kOrderRandom =
+    "\x81\xA1\x8F\x6F\x91\xE8 \x83\x89\x83\x93\x83\x5F\x83\x80";  // ■出題 ランダム
+// ■終了条件 ファイル末尾 / 指定時間 / 指定行, each padded to 24 bytes
+constexpr std::string_view kEndEof =
+    "\x81\xA1\x8F\x49\x97\xB9\x8F\xF0\x8C\x8F \x83\x74\x83\x40\x83\x43\x83\x8B\x96\x96\x94\xF6 ";
+constexpr std::string_view kEndSeconds =
+    "\x81\xA1\x8F\x49\x97\xB9\x8F\xF0\x8C\x8F \x8E\x77\x92\xE8\x8E\x9E\x8A\xD4     ";
+constexpr std::string_view kEndLines =
+    "\x81\xA1\x8F\x49\x97\xB9\x8F\xF0\x8C\x8F \x8E\x77\x92\xE8\x8D\x73       ";
+
+// に書き込めませんでした。このプレイは記録されていません。
+constexpr std::string_view kWriteFailedNotRecorded =
+    "\x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
+    "\x42\x82\xB1"
+    "\x82\xCC\x83\x76\x83\x8C\x83\x43\x82\xCD\x8B\x4C\x98\x5E\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82"
+    "\xDC\x82\xB9"
+    "\x82\xF1\x81\x42";
+// に書き込めませんでした。記録は保存されています。
+constexpr std::string_view kWriteFailedRecorded =
+    "\x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
+    "\x42\x8B\x4C"
+    "\x98\x5E\x82\xCD\x95\xDB\x91\xB6\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81\x42";
+// 次のファイルを元に戻せませんでした:
+constexpr std::string_view kNotRestored =
+    "\x8E\x9F\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x8C\xB3\x82\xC9\x96\xDF\x82\xB9\x82"
+    "\xDC\x82\xB9"
+    "\x82\xF1\x82\xC5\x82\xB5\x82\xBD:";
+constexpr std::string_view kLfCr = "\n\r";
+}  // namespace text
+
+std::string PathText::ToSjis(const fs::path& p) const {
+    return toSjis ? toSjis(p) : p.string();
+}
+
+fs::path PathText::FromSjis(std::string_view s) const {
+    return fromSjis ? fromSjis(s) : fs::path(std::string(s));
+}
+
+std::optional<ResultChoice> ResultKeyChoice(char key, bool tugiEnabled) {
+    if (key == 'n' && tugiEnabled) return ResultChoice::NextAct;
+    if (key == 'r') return ResultChoice::Replay;
+    if (key == 'c' || key == 27) return ResultChoice::Cancel;
+    return std::nullopt;
+}
+
+namespace {
+
+std::string Concat(std::initializer_list<std::string_view> parts) {
+    std::string s;
+    for (auto p : parts) s += p;
+    return s;
+}
+
+// The line comparing a rate with its best; raises the best when it was beaten.
+std::string CompareWithBest(int32_t rate, int32_t& best, std::string_view beaten,
+                            std::string_view equal, std::string_view shortOf) {
+    // Differences in 64 bits: a hand-edited best can be any 32-bit number.
+    const int64_t diff = static_cast<int64_t>(rate) - best;
+    if (diff > 0) {
+        best = rate;
+        return Concat({beaten, std::to_string(diff), text::kBeatenTail});
+    }
+    if (diff == 0) return std::string(equal);
+    return Concat({shortOf, std::to_string(-diff), text::kShortTail});
+}
+
+}  // namespace
+
+std::string NextActName(std::string_view name) {
+    if (name.size() < 3) return {};
+    const std::string_view numberText = name.substr(name.size() - 2);
+    int32_t number = 0;
+    if (!ParseInt32(numberText, number)) number = 999;
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%.2d", static_cast<int>(number + 1));
+    return std::string(name.substr(0, name.size() - 2)) + digits;
+}
+
+std::string RecordLine(uint32_t elapsedSeconds, int32_t charsPerMin, int32_t missCount) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%u %d %d", static_cast<unsigned>(elapsedSeconds),
+                  static_cast<int>(charsPerMin), static_cast<int>(missCount));
+    return buf;
+}
+
+void AppendRecord(std::vector<std::string>& list, std::string line) {
+    list.push_back(std::move(line));
+    if (list.size() > kRecordListLimit) list.erase(list.begin());
+}
+
+PlayResult ComputeResult(const ResultInput& in) {
+    const PlayFacts& p = in.play;
+    PlayResult r;
+    r.play = p;
+    r.bests = in.bests;
+    if (p.Aborted) r.lb_mes = text::kAborted;
+
+    const std::string name = in.pathText.ToSjis(fs::path(ActName(in.actPath)));
+    const uint32_t elapsedMs = p.StopTick - p.StartTick;  // unsigned: right across a counter wrap
+    r.elapsedSeconds = elapsedMs / 1000;
+    r.keysPerMin = PerMinuteRate(p.KeyCount, r.elapsedSeconds);
+    r.charsPerMin = PerMinuteRate(p.CharCount, r.elapsedSeconds);
+    if (p.KeyCount != 0 && p.TypeCount != 0) {
+        r.accuracy = static_cast<double>(p.KeyCount) / static_cast<double>(p.TypeCount) * 100.0;
+    }
+    char accuracy[64];
+    std::snprintf(accuracy, sizeof accuracy, "%6.2f%%", r.accuracy);
+
+    r.memo.push_back(Concat({text::kAct, name}));
+    r.memo.push_back(Concat({text::kElapsed, FormatMinSec(r.elapsedSeconds)}));
+    r.memo.push_back(Concat({text::kKeysPerMin, FormatWidth(r.keysPerMin, 4), " ",
+                             text::kCharsPerMin, FormatWidth(r.charsPerMin, 4)}));
+    r.memo.push_back(Concat({text::kChars, FormatWidth(p.CharCount, 4), " ", text::kTyped,
+                             FormatWidth(p.KeyCount, 4)}));
+    r.memo.push_back(
+        Concat({text::kMisses, FormatWidth(p.MissCount, 4), " ", text::kAccuracy, accuracy}));
+
+    if (p.Aborted) return r;
+    if (in.checkSave) {
+        r.lb_mes = text::kNotRecorded;
+        return r;
+    }
+
+    r.memo.push_back(CompareWithBest(r.keysPerMin, r.bests.BestKeysPerMin, text::kKeysBeaten,
+                                     text::kKeysEqual, text::kKeysShort));
+    r.memo.push_back(CompareWithBest(r.charsPerMin, r.bests.BestCharsPerMin, text::kCharsBeaten,
+                                     text::kCharsEqual, text::kCharsShort));
+    r.recordLine = RecordLine(r.elapsedSeconds, r.charsPerMin, p.MissCount);
+
+    r.lb_mes = text::kPlayAgain;
+    const std::string next = NextActName(name);
+    if (!next.empty()) {
+        const fs::path nextPath = in.actPath.parent_path() / in.pathText.FromSjis(next + ".ktp");
+        std::error_code ec;
+        const bool exists = in.fileExists ? in.fileExists(nextPath) : fs::exists(nextPath, ec);
+        if (exists) {
+            r.NextActPath = nextPath;
+            r.bt_TugiEnabled = true;
+            r.lb_mes = Concat({text::kNextHead, next, text::kNextTail});
+        }
+    }
+    if (r.bests.PlayCount < std::numeric_limits<int32_t>::max()) ++r.bests.PlayCount;
+    r.record = true;
+    return r;
+}
+
+std::vector<std::string> PlayLogBlock(const LocalTime& at, const PlayFacts& play,
+                                      const std::vector<std::string>& summary) {
+    std::vector<std::string> block;
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d -----", at.year, at.month, at.day,
+                  at.hour, at.minute, at.second);
+    block.emplace_back(stamp);
+    block.emplace_back(play.options.order == ProblemOrder::Normal ? text::kOrderNormal
+                                                                  : text::kOrderRandom);
+    switch (play.options.end) {
+        case EndCondition::Eof:
+            block.push_back(Concat({text::kEndEof, FormatWidth(play.LineTotal, 3)}));
+            break;
+        case EndCondition::Seconds:
+            block.push_back(Concat({text::kEndSeconds, FormatWidth(play.options.value, 3)}));
+            break;
+        case EndCondition::Lines:
+            block.push_back(Concat({text::kEndLines, FormatWidth(play.LineTotal, 3)}));
+            break;
+    }
+    block.insert(block.end(), summary.begin(), summary.end());
+    block.emplace_back();
+    return block;
+}
+
+RecordFiles RecordFiles::For(const fs::path& baseDir, const fs::path& actPath) {
+    const fs::path save = baseDir / "save";
+    return {save / "kotopa.ini", save / "record.lst", ActListPath(baseDir, actPath),
+            save / "playlog.log"};
+}
+
+ReadStatus RecordBook::LoadTotalRecords(const fs::path& path) {
+    totalStatus = ReadStringList(path, TotalRecords);
+    return totalStatus;
+}
+
+ReadStatus RecordBook::LoadActRecords(const fs::path& path) {
+    actStatus = ReadStringList(path, ActRecords);
+    return actStatus;
+}
+
+namespace {
+
+// A file as it was before a write, to put it back when a later write fails.
+struct Snapshot {
+    fs::path path;
+    bool existed = false;
+    std::string bytes;
+};
+
+bool TakeSnapshot(const fs::path& path, Snapshot& s) {
+    s.path = path;
+    const ReadStatus st = ReadFileBytes(path, s.bytes);
+    s.existed = st == ReadStatus::Ok;
+    return st != ReadStatus::Unreadable;
+}
+
+bool Restore(const Snapshot& s) {
+    if (s.existed) return WriteFileAtomic(s.path, s.bytes);
+    std::error_code ec;
+    fs::remove(s.path, ec);
+    return !ec;
+}
+
+SaveOutcome Failure(const fs::path& path) {
+    SaveOutcome out;
+    out.ok = false;
+    out.failedPath = path;
+    return out;
+}
+
+}  // namespace
+
+SaveOutcome SaveRecords(const RecordFiles& files, RecordBook& book, const PlayResult& result) {
+    if (book.totalStatus == ReadStatus::Unreadable) return Failure(files.totalList);
+    if (book.actStatus == ReadStatus::Unreadable) return Failure(files.actList);
+    IniFile ini;
+    if (ini.Load(files.settings) == ReadStatus::Unreadable) return Failure(files.settings);
+
+    std::vector<std::string> total = book.TotalRecords;
+    std::vector<std::string> act = book.ActRecords;
+    AppendRecord(total, result.recordLine);
+    AppendRecord(act, result.recordLine);
+
+    // The lists go first and the play count last: a play that is counted is always in the
+    // lists. Whatever was written before a failure is put back.
+    std::vector<Snapshot> written;
+    auto fail = [&](const fs::path& path) {
+        SaveOutcome out = Failure(path);
+        for (auto it = written.rbegin(); it != written.rend(); ++it) {
+            if (!Restore(*it)) out.notRestored.push_back(it->path);
+        }
+        return out;
+    };
+    auto write = [&](const fs::path& path, const std::string& bytes) {
+        Snapshot s;
+        if (!TakeSnapshot(path, s)) return false;
+        if (!WriteFileAtomic(path, bytes)) return false;
+        written.push_back(std::move(s));
+        return true;
+    };
+
+    if (!write(files.totalList, JoinLines(total))) return fail(files.totalList);
+    if (!write(files.actList, JoinLines(act))) return fail(files.actList);
+    ini.WriteInteger("TOP", "KEY", result.bests.BestKeysPerMin);
+    ini.WriteInteger("TOP", "MOZI", result.bests.BestCharsPerMin);
+    ini.WriteInteger("PLAY", "COUNT", result.bests.PlayCount);
+    if (!write(files.settings, ini.Bytes())) return fail(files.settings);
+
+    book.TotalRecords = std::move(total);
+    book.ActRecords = std::move(act);
+    book.totalStatus = ReadStatus::Ok;
+    book.actStatus = ReadStatus::Ok;
+    book.bests = result.bests;
+    return {};
+}
+
+SaveOutcome AppendPlayLog(const fs::path& playLog, const std::vector<std::string>& block) {
+    std::string bytes;
+    if (ReadFileBytes(playLog, bytes) == ReadStatus::Unreadable) return Failure(playLog);
+    // The old log is kept byte for byte, whatever it holds; only a missing last line end
+    // is added so that the block starts on a line of its own.
+    if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') bytes += "\r\n";
+    bytes += JoinLines(block);
+    if (!WriteFileAtomic(playLog, bytes)) return Failure(playLog);
+    return {};
+}
+
+RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult& result,
+                         const LocalTime& at) {
+    RecordOutcome out;
+    if (!result.record) return out;
+    const SaveOutcome saved = SaveRecords(files, book, result);
+    if (!saved.ok) {
+        out.failedPath = saved.failedPath;
+        out.notRestored = saved.notRestored;
+        result.memo.resize(5);
+        result.lb_mes = text::kRecordFailed;
+        result.record = false;
+        return out;
+    }
+    out.recorded = true;
+    const SaveOutcome logged =
+        AppendPlayLog(files.playLog, PlayLogBlock(at, result.play, result.memo));
+    out.logged = logged.ok;
+    if (!logged.ok) out.failedPath = logged.failedPath;
+    return out;
+}
+
+std::string RecordFailureText(const RecordOutcome& outcome, const PathText& pathText) {
+    if (!outcome.Failed()) return {};
+    std::string s = pathText.ToSjis(outcome.failedPath);
+    s += text::kLfCr;
+    s += outcome.recorded ? text::kWriteFailedRecorded : text::kWriteFailedNotRecorded;
+    if (!outcome.notRestored.empty()) {
+        s += text::kLfCr;
+        s += text::kNotRestored;
+        for (const auto& p : outcome.notRestored) {
+            s += text::kLfCr;
+            s += pathText.ToSjis(p);
+        }
+    }
+    return s;
+}
+
+}  // namespace kotopa

@@ -1,0 +1,156 @@
+// The end of a play: the result dialog's summary, the comparison with the bests, the next
+// Act, and the records a completed play leaves behind (record lists, settings keys, play
+// log). ComputeResult decides everything as a pure function; RecordPlay then writes the
+// files in an order that never leaves a play half-recorded, and says exactly which file
+// failed. All texts are Shift_JIS; paths stay native until they are shown.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "play.h"
+#include "settings.h"
+#include "textfile.h"
+
+namespace kotopa {
+
+// How native paths and their Shift_JIS text convert into each other. The program passes
+// its edge conversions (PathToSjis / PathFromSjis); left empty, the bytes are taken as
+// they are, which serves ASCII names.
+struct PathText {
+    std::function<std::string(const std::filesystem::path&)> toSjis;
+    std::function<std::filesystem::path(std::string_view)> fromSjis;
+
+    std::string ToSjis(const std::filesystem::path& p) const;
+    std::filesystem::path FromSjis(std::string_view s) const;
+};
+
+// The result dialog's answer.
+enum class ResultChoice : int32_t { Cancel = 0, NextAct = 1, Replay = 2 };
+
+// The dialog's own key test: "n" (only while bt_Tugi is enabled), "r", "c" and Esc. Upper
+// case letters are left to the buttons' Alt accelerators.
+std::optional<ResultChoice> ResultKeyChoice(char key, bool tugiEnabled);
+
+struct ResultInput {
+    PlayFacts play;
+    bool checkSave = false;  // "記録しない" is ticked
+    std::filesystem::path actPath;
+    Bests bests;  // before this play
+    PathText pathText;
+    // Whether the next Act exists; std::filesystem::exists when left empty.
+    std::function<bool(const std::filesystem::path&)> fileExists;
+};
+
+struct PlayResult {
+    // The five summary lines, then the two best lines when the play is recorded.
+    std::vector<std::string> memo;
+    std::string lb_mes;
+    bool bt_TugiEnabled = false;
+    std::filesystem::path NextActPath;  // set only when that file exists
+
+    uint32_t elapsedSeconds = 0;
+    int32_t keysPerMin = 0;
+    int32_t charsPerMin = 0;
+    double accuracy = 0;
+
+    // A complete play with "記録しない" unticked. Only then are the fields below meant to
+    // be stored, and only RecordPlay stores them.
+    bool record = false;
+    Bests bests;             // after the play: raised bests, PlayCount + 1
+    std::string recordLine;  // "seconds chars/min mistypes"
+    PlayFacts play;          // what the play log's header lines are made from
+};
+
+PlayResult ComputeResult(const ResultInput& in);
+
+// "Act01" → "Act02": the last two bytes as a decimal number (999 when they are not one),
+// plus one, at least two digits, after the rest of the name. Empty for names shorter than
+// three bytes, which lead nowhere.
+std::string NextActName(std::string_view actNameSjis);
+
+// Three decimal integers separated by single blanks.
+std::string RecordLine(uint32_t elapsedSeconds, int32_t charsPerMin, int32_t missCount);
+
+// A record list holds at most 150 plays as the program writes it.
+inline constexpr std::size_t kRecordListLimit = 150;
+// Appends a line; when the list is then above the limit its first line goes, once.
+void AppendRecord(std::vector<std::string>& list, std::string line);
+
+// Local date and time for the play log's stamp.
+struct LocalTime {
+    int year = 2000, month = 1, day = 1, hour = 0, minute = 0, second = 0;
+};
+
+// One block of the play log: "yyyymmddhhnnss -----", the order, the end condition (its
+// 24-byte label and "%3d"), every summary line, and an empty line.
+std::vector<std::string> PlayLogBlock(const LocalTime& at, const PlayFacts& play,
+                                      const std::vector<std::string>& summary);
+
+// The files of one recorded play.
+struct RecordFiles {
+    std::filesystem::path settings;   // save/kotopa.ini
+    std::filesystem::path totalList;  // save/record.lst
+    std::filesystem::path actList;    // save/<ActName>.lst
+    std::filesystem::path playLog;    // save/playlog.log
+
+    static RecordFiles For(const std::filesystem::path& baseDir,
+                           const std::filesystem::path& actPath);
+};
+
+// The records the main window keeps between plays. A list whose file exists but could not
+// be read is never written over, so that its plays are not replaced by an empty list.
+struct RecordBook {
+    Bests bests;
+    std::vector<std::string> TotalRecords;
+    std::vector<std::string> ActRecords;
+    ReadStatus totalStatus = ReadStatus::Missing;
+    ReadStatus actStatus = ReadStatus::Missing;
+
+    ReadStatus LoadTotalRecords(const std::filesystem::path& path);  // at start-up
+    ReadStatus LoadActRecords(const std::filesystem::path& path);    // with every loaded Act
+};
+
+struct SaveOutcome {
+    bool ok = true;
+    std::filesystem::path failedPath;  // the file that could not be read or written
+    // Files that already held the play when a later write failed and could not be put back.
+    std::vector<std::filesystem::path> notRestored;
+};
+
+// Writes record.lst, the Act's list and then the three settings keys. When one of them
+// fails, those already written are put back as they were, so that the lists and the play
+// count never disagree, and the book is left unchanged. On success the book holds the new
+// lists and bests.
+SaveOutcome SaveRecords(const RecordFiles& files, RecordBook& book, const PlayResult& result);
+
+// Adds the block to the play log, keeping every byte already there, and writes it whole.
+// A log that exists but cannot be read is not replaced.
+SaveOutcome AppendPlayLog(const std::filesystem::path& playLog,
+                          const std::vector<std::string>& block);
+
+struct RecordOutcome {
+    bool recorded = false;  // the lists and the settings hold the play; the book was updated
+    bool logged = false;    // its block is in the play log
+    std::filesystem::path failedPath;  // empty when nothing failed
+    std::vector<std::filesystem::path> notRestored;
+    bool Failed() const { return !failedPath.empty(); }
+};
+
+// Records a play that is to be recorded: SaveRecords, then AppendPlayLog. When the records
+// cannot be saved the play is not recorded: the dialog then shows the five summary lines
+// and says so in lb_mes (the best lines would claim bests that were not stored), and no
+// log block is written. A play log that cannot be written leaves the play recorded.
+RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult& result,
+                         const LocalTime& at);
+
+// The message for a failed recording: the path, LF CR, what happened to the play, and any
+// files that could not be put back, one per line.
+std::string RecordFailureText(const RecordOutcome& outcome, const PathText& pathText);
+
+}  // namespace kotopa

@@ -1,0 +1,168 @@
+#include "settings.h"
+
+#include <algorithm>
+
+namespace kotopa {
+
+namespace {
+
+constexpr std::string_view kTop = "TOP";
+constexpr std::string_view kPlay = "PLAY";
+constexpr std::string_view kFile = "FILE";
+
+// Applies one radio key the way a button reacts to being set: selecting it deselects the
+// rest of its group, deselecting clears only that button.
+template <typename T>
+void ApplyRadio(std::optional<T>& group, T button, bool selected) {
+    if (selected) {
+        group = button;
+    } else if (group == button) {
+        group.reset();
+    }
+}
+
+}  // namespace
+
+Settings ReadSettings(const IniFile& ini) {
+    Settings s;
+    s.bests.BestKeysPerMin = ini.ReadInteger(kTop, "KEY", 0);
+    s.bests.BestCharsPerMin = ini.ReadInteger(kTop, "MOZI", 0);
+    s.bests.PlayCount = ini.ReadInteger(kPlay, "COUNT", 1);
+    ApplyRadio(s.order, ProblemOrder::Normal, ini.ReadBool(kPlay, "NOMAL", true));
+    ApplyRadio(s.order, ProblemOrder::Random, ini.ReadBool(kPlay, "RANDOM", false));
+    ApplyRadio(s.end, EndCondition::Eof, ini.ReadBool(kPlay, "ENDEOF", true));
+    ApplyRadio(s.end, EndCondition::Seconds, ini.ReadBool(kPlay, "ENDMILI", false));
+    ApplyRadio(s.end, EndCondition::Lines, ini.ReadBool(kPlay, "ENDGYOU", false));
+    s.value = ClampSpinValue(ini.ReadInteger(kPlay, "VALUE", 60));
+    s.sound = ini.ReadBool(kPlay, "SOUND", true);
+    s.last = ini.ReadString(kFile, "LAST", Settings::kNoLastAct);
+    return s;
+}
+
+SettingsLoad LoadSettings(const std::filesystem::path& path) {
+    SettingsLoad load;
+    IniFile ini;
+    load.status = ini.Load(path);
+    load.settings = ReadSettings(ini);
+    return load;
+}
+
+namespace {
+
+// Loads the file, applies the writes and saves it whole. A file that exists but cannot
+// be read is left alone: writing over it would drop every key the program could not see.
+template <typename F>
+bool UpdateIni(const std::filesystem::path& path, F&& write) {
+    IniFile ini;
+    if (ini.Load(path) == ReadStatus::Unreadable) return false;
+    write(ini);
+    return ini.Save(path);
+}
+
+}  // namespace
+
+bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& s) {
+    return UpdateIni(path, [&](IniFile& ini) {
+        ini.WriteBool(kPlay, "NOMAL", s.order == ProblemOrder::Normal);
+        ini.WriteBool(kPlay, "RANDOM", s.order == ProblemOrder::Random);
+        ini.WriteBool(kPlay, "ENDEOF", s.end == EndCondition::Eof);
+        ini.WriteBool(kPlay, "ENDMILI", s.end == EndCondition::Seconds);
+        ini.WriteBool(kPlay, "ENDGYOU", s.end == EndCondition::Lines);
+        ini.WriteInteger(kPlay, "VALUE", s.value);
+        ini.WriteBool(kPlay, "SOUND", s.sound);
+        // The quotes keep blanks at either end of the path through the reader's trimming.
+        // A path with a line break cannot stand on one line; written as it is, its pieces
+        // would be read back as keys of their own, so no last Act is stored instead.
+        const bool storable = s.last.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
+        const std::string last = storable ? s.last : std::string(Settings::kNoLastAct);
+        ini.WriteString(kFile, "LAST", "\"" + last + "\"");
+    });
+}
+
+bool SaveRecordKeys(const std::filesystem::path& path, const Bests& b) {
+    return UpdateIni(path, [&](IniFile& ini) {
+        ini.WriteInteger(kTop, "KEY", b.BestKeysPerMin);
+        ini.WriteInteger(kTop, "MOZI", b.BestCharsPerMin);
+        ini.WriteInteger(kPlay, "COUNT", b.PlayCount);
+    });
+}
+
+OptionLabels EndConditionClicked(EndCondition end, int32_t spinValue) {
+    OptionLabels l;
+    l.lb_Seigen = "00:00";
+    l.lb_Mondai = FormatLineOfTotal(0, 0);
+    switch (end) {
+        case EndCondition::Eof:
+            break;
+        case EndCondition::Seconds:
+            l.sp_TimeEnabled = true;
+            l.lb_Seigen = FormatMinSec(static_cast<uint32_t>(std::max(spinValue, 0)));
+            break;
+        case EndCondition::Lines:
+            l.sp_TimeEnabled = true;
+            l.lb_Mondai = FormatLineOfTotal(0, spinValue);
+            break;
+    }
+    return l;
+}
+
+OptionLabels StartupOptionLabels(std::optional<EndCondition> end, int32_t spinValue) {
+    if (!end) return OptionLabels{};
+    return EndConditionClicked(*end, spinValue);
+}
+
+SpinTextLabels SpinTextChanged(std::string_view text, std::optional<EndCondition> selected) {
+    int32_t v = 0;
+    if (!ParseInt32(text, v)) v = 0;
+    SpinTextLabels l;
+    if (selected == EndCondition::Seconds) {
+        l.lb_Seigen = FormatMinSec(static_cast<uint32_t>(std::max(v, 0)));
+    } else if (selected == EndCondition::Lines) {
+        l.lb_Mondai = FormatLineOfTotal(0, v);
+    }
+    return l;
+}
+
+int32_t SpinValue(std::string_view text) {
+    int32_t v = 0;
+    return ParseInt32(text, v) ? v : PlayOptions::kMinValue;
+}
+
+int32_t ClampSpinValue(int64_t value) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, PlayOptions::kMinValue, PlayOptions::kMaxValue));
+}
+
+SpinExit SpinTimeExit(std::string_view text) {
+    SpinExit e;
+    int32_t v = 0;
+    if (!ParseInt32(text, v)) {
+        e.showMessage = true;
+        e.value = 60;
+        return e;
+    }
+    e.value = ClampSpinValue(v);
+    return e;
+}
+
+PlayInfoLabels FormatPlayInfo(const Bests& b) {
+    return {FormatWidth(b.PlayCount, 5), FormatWidth(b.BestKeysPerMin, 5),
+            FormatWidth(b.BestCharsPerMin, 5)};
+}
+
+bool ShouldAskResume(std::string_view lastSjis, std::string_view defaultActSjis, bool lastExists) {
+    return lastSjis != Settings::kNoLastAct && lastSjis != defaultActSjis && lastExists;
+}
+
+std::string ResumeQuestionText(std::string_view lastSjis) {
+    std::string text =
+        "\x91\x4F\x89\xF1\x83\x76\x83\x8C\x83\x43\x82\xB5\x82\xBD\x93\xE0\x97\x65";  // 前回プレイした内容
+    text += "\n\r";
+    text += lastSjis;
+    text += "\n\r";
+    text +=
+        "\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xDC\x82\xB7\x82\xA9 ?";  // を読み込みますか ?
+    return text;
+}
+
+}  // namespace kotopa

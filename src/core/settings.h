@@ -1,0 +1,117 @@
+// The settings file save/kotopa.ini (sections TOP, PLAY, FILE): its eleven keys with their
+// defaults, the two batches that write them (options at shutdown, bests after a recorded
+// play), and the rules of the option controls and their labels as plain functions.
+// Every write keeps the file's other lines and reaches the disk whole or not at all.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "inifile.h"
+#include "play.h"
+
+namespace kotopa {
+
+// The play count and the two bests, written after every recorded play.
+struct Bests {
+    int32_t BestKeysPerMin = 0;
+    int32_t BestCharsPerMin = 0;
+    int32_t PlayCount = 1;
+    bool operator==(const Bests&) const = default;
+};
+
+struct Settings {
+    static constexpr std::string_view kNoLastAct = "NASI";
+
+    Bests bests;
+    // The selected button of each radio group; empty when a hand-edited file selects none.
+    std::optional<ProblemOrder> order = ProblemOrder::Normal;
+    std::optional<EndCondition> end = EndCondition::Eof;
+    int32_t value = 60;                          // sp_Time, 5 to 999
+    bool sound = true;                           // ch_miss
+    std::string last = std::string(kNoLastAct);  // FILE/LAST, a Shift_JIS path
+
+    // What the next play runs with; a group without a selected button counts as its default.
+    PlayOptions Options() const { return PlayOptions::FromControls(end, value, order); }
+};
+
+// All eleven keys, in the order the program applies them: among the radio keys of a group
+// the last one at 1 wins, and none at 1 leaves the group without a selection; VALUE is
+// brought into 5 to 999 (60 when it is not an integer).
+Settings ReadSettings(const IniFile& ini);
+
+struct SettingsLoad {
+    Settings settings;
+    // Missing: defaults, silently. Unreadable: defaults too, and the writers below refuse to
+    // replace the file, so that keys the program could not read are not lost.
+    ReadStatus status = ReadStatus::Missing;
+};
+SettingsLoad LoadSettings(const std::filesystem::path& path);
+
+// Shutdown: PLAY/NOMAL, RANDOM, ENDEOF, ENDMILI, ENDGYOU, VALUE, SOUND and FILE/LAST (in
+// double quotes), in that order, as one write. False when the file was not written.
+bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& settings);
+
+// After a recorded play: TOP/KEY, TOP/MOZI and PLAY/COUNT as one write.
+bool SaveRecordKeys(const std::filesystem::path& path, const Bests& bests);
+
+// --- The option controls -------------------------------------------------------------
+
+// What the time-limit label, the problem label and the spin box show for an end condition.
+struct OptionLabels {
+    std::string lb_Seigen = "00:00";
+    std::string lb_Mondai = "000 / 000";  // the design caption
+    bool sp_TimeEnabled = false;
+    bool operator==(const OptionLabels&) const = default;
+};
+
+// rd_EofClick, rd_MiliClick, rd_GyouClick with the spin box's value.
+OptionLabels EndConditionClicked(EndCondition end, int32_t spinValue);
+
+// The labels after start-up applied the settings: as the click handler of the selected
+// button left them, or the design captions when no end button is selected.
+OptionLabels StartupOptionLabels(std::optional<EndCondition> end, int32_t spinValue);
+
+// sp_TimeChange: the labels that change while the spin-box text is edited (a text that is
+// not an integer counts as 0; a negative number shows as 00:00).
+struct SpinTextLabels {
+    std::optional<std::string> lb_Seigen;
+    std::optional<std::string> lb_Mondai;
+};
+SpinTextLabels SpinTextChanged(std::string_view text, std::optional<EndCondition> selected);
+
+// The spin box's value: its text as an integer, 5 when it is not one (not yet clamped).
+int32_t SpinValue(std::string_view text);
+// Setting the spin box's value stores the nearest number in 5 to 999.
+int32_t ClampSpinValue(int64_t value);
+
+// sp_TimeExit followed by the spin box's own bound check.
+struct SpinExit {
+    bool showMessage = false;  // kSpinMessage in a plain message box, then focus back
+    int32_t value = 60;        // the value the box holds afterwards
+};
+SpinExit SpinTimeExit(std::string_view text);
+
+// "5 - 999 までの数字を入力して下さい。"
+inline constexpr std::string_view kSpinMessage =
+    "5 - 999 \x82\xDC\x82\xC5\x82\xCC\x90\x94\x8E\x9A\x82\xF0\x93\xFC\x97\xCD\x82\xB5\x82\xC4\x89"
+    "\xBA\x82\xB3\x82\xA2\x81\x42";
+
+// ShowPlayInfo: lb_Kaisu, lb_TopNyu, lb_TopTime, each "%5d".
+struct PlayInfoLabels {
+    std::string lb_Kaisu, lb_TopNyu, lb_TopTime;
+};
+PlayInfoLabels FormatPlayInfo(const Bests& bests);
+
+// --- Resuming the last Act ----------------------------------------------------------
+
+// The question is asked only when the stored path is not "NASI", differs from the default
+// Act's path (exact byte comparison) and names an existing file.
+bool ShouldAskResume(std::string_view lastSjis, std::string_view defaultActSjis, bool lastExists);
+// "前回プレイした内容" LF CR path LF CR "を読み込みますか ?"
+std::string ResumeQuestionText(std::string_view lastSjis);
+
+}  // namespace kotopa
