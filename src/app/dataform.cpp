@@ -10,7 +10,7 @@
 
 namespace kotopa {
 
-TDataForm::TDataForm(const ResultView& view, std::filesystem::path playLog,
+TDataForm::TDataForm(const PlayResult& result, std::filesystem::path playLog,
                      platform::Services services, QWidget* parent)
     : QDialog(parent), ui_(std::make_unique<Ui::TDataForm>()), playLog_(std::move(playLog)),
       services_(services) {
@@ -23,13 +23,13 @@ TDataForm::TDataForm(const ResultView& view, std::filesystem::path playLog,
 
     services_.dialogs.Beep(platform::BeepKind::Asterisk);
     QString text;
-    for (std::size_t i = 0; i < view.memo.size(); ++i) {
+    for (std::size_t i = 0; i < result.memo.size(); ++i) {
         if (i) text += QChar(u'\n');
-        text += FromSjis(view.memo[i]);
+        text += FromSjis(result.memo[i]);
     }
     ui_->Memo->setPlainText(text);
-    ui_->lb_mes->setText(FromSjis(view.message));
-    ui_->bt_Tugi->setEnabled(view.nextEnabled);
+    ui_->lb_mes->setText(FromSjis(result.lb_mes));
+    ui_->bt_Tugi->setEnabled(result.bt_TugiEnabled);
 
     connect(ui_->bt_Tugi, &QPushButton::clicked, this, [this] { bt_TugiClick(); });
     connect(ui_->bt_Replay, &QPushButton::clicked, this, [this] { bt_ReplayClick(); });
@@ -48,41 +48,31 @@ TDataForm::~TDataForm() = default;
 
 void TDataForm::bt_TugiClick() {
     if (!ui_->bt_Tugi->isEnabled()) return;
-    ResultChoice_ = NextAct;
+    Choice_ = ResultChoice::NextAct;
     accept();
 }
 
 void TDataForm::bt_ReplayClick() {
-    ResultChoice_ = PlayAgain;
+    Choice_ = ResultChoice::Replay;
     accept();
 }
 
 void TDataForm::bt_CanselClick() {
-    ResultChoice_ = Cancel;
+    Choice_ = ResultChoice::Cancel;
     accept();
 }
 
 void TDataForm::SpeedButtonOpenClick() { services_.shell.Open(playLog_); }
 
 bool TDataForm::FormKeyPress(char key) {
-    bool known = false;
-    if (key == 'n') {
-        bt_TugiClick();
-        known = true;
+    const std::optional<ResultChoice> choice = ResultKeyChoice(key, ui_->bt_Tugi->isEnabled());
+    if (!choice) return false;
+    switch (*choice) {
+        case ResultChoice::NextAct: bt_TugiClick(); break;
+        case ResultChoice::Replay: bt_ReplayClick(); break;
+        case ResultChoice::Cancel: bt_CanselClick(); break;
     }
-    if (key == 'r') {
-        bt_ReplayClick();
-        known = true;
-    }
-    if (key == 'c') {
-        bt_CanselClick();
-        known = true;
-    }
-    if (key == 27) {
-        bt_CanselClick();
-        known = true;
-    }
-    return known;
+    return true;
 }
 
 bool TDataForm::PreviewKey(QKeyEvent* event) {

@@ -7,13 +7,14 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStyle>
+#include <QTextBlock>
 #include <algorithm>
 
-#include "inifile.h"
+#include "dataform.h"
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_mainform.h"
+#include "wave.h"
 #include "widgets.h"
 
 namespace kotopa {
@@ -27,19 +28,13 @@ namespace {
 const QString kCaption = QStringLiteral("KotoPA");
 constexpr char kLfCr[] = "\n\r";
 
-QString Format5d(int32_t v) { return QString::asprintf("%5d", v); }
-
-// "nn:ss" of a number of seconds below an hour; hours are dropped, negatives show 00:00.
-QString FormatMinSec(int64_t seconds) {
-    if (seconds < 0) seconds = 0;
-    return QString::asprintf("%02d:%02d", static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
-}
-
-QString FormatLineOfTotal(int32_t line, int32_t total) { return QString::asprintf("%3d / %3d", line, total); }
-
 bool FileExists(const fs::path& p) {
     std::error_code ec;
     return fs::exists(p, ec) && !fs::is_directory(p, ec);
+}
+
+QString Ascii(const std::string& s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
 }  // namespace
@@ -49,14 +44,17 @@ TMainForm::TMainForm(fs::path baseDir, platform::Services services, QWidget* par
       ui_(std::make_unique<Ui::TMainForm>()),
       services_(services),
       Sounds_(services.sound),
-      BaseDir_(std::move(baseDir)) {
-    // The flags first: setting them re-resolves the fonts of every child, which would lose
-    // the form's font afterwards.
+      Random_(services.random),
+      BaseDir_(std::move(baseDir)),
+      Session_(KeyTable_, Random_) {
+    // The flags first: setting them re-resolves the fonts of every child.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     ui_->setupUi(this);
     SetupControls();
     ConnectHandlers();
+    PathText_.toSjis = [](const fs::path& p) { return PathToSjis(p); };
+    PathText_.fromSjis = [](std::string_view s) { return PathFromSjis(s); };
     // The window's own resources: the built-in mistype sound.
     Sounds_.Add("Miss", QUrl(QStringLiteral("qrc:/sounds/miss.wav")));
     FormCreate();
@@ -86,12 +84,14 @@ void TMainForm::SetupControls() {
 
 void TMainForm::ConnectHandlers() {
     connect(ui_->bt_start, &QPushButton::clicked, this, [this] { bt_startClick(); });
+    connect(ui_->bt_end, &QPushButton::clicked, this, [this] { bt_endClick(); });
     connect(ui_->bt_FileOpen, &QToolButton::clicked, this, [this] { bt_FileOpenClick(); });
     connect(ui_->bt_Help, &QToolButton::clicked, this, [this] { bt_HelpClick(); });
     connect(ui_->bt_ViewOpen, &QToolButton::clicked, this, [this] { bt_ViewOpenClick(); });
     connect(ui_->bt_Opt, &QToolButton::clicked, this, [this] { bt_OptClick(); });
+    connect(&Timer_, &QTimer::timeout, this, [this] { TimerTimer(); });
     ui_->ed_Nyuuryoku->onKeyPress = [this](char& key) { ed_NyuuryokuKeyPress(key); };
-    // Selecting a button, by a click, the keyboard or the settings, runs its handler.
+    // Selecting a button, by a click or the keyboard, runs its handler.
     connect(ui_->rd_Eof, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_EofClick(); });
     connect(ui_->rd_Mili, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_MiliClick(); });
     connect(ui_->rd_Gyou, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_GyouClick(); });
@@ -111,6 +111,10 @@ void TMainForm::CentreOnScreen() {
 
 void TMainForm::SetClientSize(int width, int height) { setFixedSize(width, height); }
 
+void TMainForm::Warn(const fs::path& path, const QString& message) {
+    services_.dialogs.Warning(PathToSjis(path) + kLfCr + Sj(message));
+}
+
 // ---------------------------------------------------------------------------------------
 // Start-up and shutdown
 
@@ -123,28 +127,30 @@ void TMainForm::FormCreate() {
 
     SetClientSize(kCollapsedWidth, kCollapsedHeight);
     PanelSlide_ = 0;
-    TotalRecords_.clear();
-    ActRecords_.clear();
 
     const fs::path save = BaseDir_ / "save";
     std::error_code ec;
     if (!fs::is_directory(save, ec)) {
         fs::create_directories(save, ec);
         if (!fs::is_directory(save, ec)) {
-            services_.dialogs.Warning(PathToSjis(save) + kLfCr +
-                                      Sj(QStringLiteral("フォルダを作成できません。設定と記録は保存されません。")));
+            Warn(save, QStringLiteral("フォルダを作成できません。設定と記録は保存されません。"));
         }
     }
 
-    ReadSettings();
+    const fs::path ini = save / "kotopa.ini";
+    const SettingsLoad settings = LoadSettings(ini);
+    if (settings.status == ReadStatus::Unreadable) {
+        Warn(ini, QStringLiteral("ファイルを読み込めません。設定は保存されません。"));
+    }
+    ApplySettings(settings.settings);
 
     const fs::path records = save / "record.lst";
-    if (ReadStringList(records, TotalRecords_) == ReadStatus::Unreadable) {
-        services_.dialogs.Warning(PathToSjis(records) + kLfCr + Sj(QStringLiteral("ファイルを読み込めません。")));
+    if (Records_.LoadTotalRecords(records) == ReadStatus::Unreadable) {
+        Warn(records, QStringLiteral("ファイルを読み込めません。記録は保存されません。"));
     }
 
     ActPath_ = BaseDir_ / "ktp" / "Act01.ktp";
-    AskResume();
+    AskResume(settings.settings.last);
     LoadAct(ActPath_);
     InstallMissSound();
 }
@@ -152,8 +158,11 @@ void TMainForm::FormCreate() {
 void TMainForm::FormDestroy() {
     if (Destroyed_) return;
     Destroyed_ = true;
-    Timer_.stop();
-    WriteSettings();
+    Timer_.stop();  // a play still running is not recorded
+    const fs::path ini = BaseDir_ / "save" / "kotopa.ini";
+    if (!SaveShutdownSettings(ini, ControlSettings())) {
+        services_.dialogs.Warning(CannotWriteMessage(PathToSjis(ini)));
+    }
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -161,59 +170,47 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void TMainForm::ReadSettings() {
-    IniFile ini;
-    ini.Load(BaseDir_ / "save" / "kotopa.ini");
-    BestKeysPerMin_ = ini.ReadInteger("TOP", "KEY", 0);
-    BestCharsPerMin_ = ini.ReadInteger("TOP", "MOZI", 0);
-    PlayCount_ = ini.ReadInteger("PLAY", "COUNT", 1);
-    SetRadio(ui_->rd_Nomal, ini.ReadBool("PLAY", "NOMAL", true));
-    SetRadio(ui_->rd_Random, ini.ReadBool("PLAY", "RANDOM", false));
-    SetRadio(ui_->rd_Eof, ini.ReadBool("PLAY", "ENDEOF", true));
-    SetRadio(ui_->rd_Mili, ini.ReadBool("PLAY", "ENDMILI", false));
-    SetRadio(ui_->rd_Gyou, ini.ReadBool("PLAY", "ENDGYOU", false));
-    const int32_t value = ini.ReadInteger("PLAY", "VALUE", 60);
-    ui_->sp_Time->SetValueShown(std::clamp(value, 5, 999));
-    ui_->ch_miss->setChecked(ini.ReadBool("PLAY", "SOUND", true));
-    LastActSjis_ = ini.ReadString("FILE", "LAST", "NASI");
+void TMainForm::ApplySettings(const Settings& s) {
+    // The handlers stay quiet while the file is applied; the labels are shown at the end
+    // as the handlers of the selected buttons would have left them.
+    ApplyingSettings_ = true;
+    Records_.bests = s.bests;
+    SetRadio(ui_->rd_Nomal, s.order == ProblemOrder::Normal);
+    SetRadio(ui_->rd_Random, s.order == ProblemOrder::Random);
+    SetRadio(ui_->rd_Eof, s.end == EndCondition::Eof);
+    SetRadio(ui_->rd_Mili, s.end == EndCondition::Seconds);
+    SetRadio(ui_->rd_Gyou, s.end == EndCondition::Lines);
+    ui_->sp_Time->SetValueShown(s.value);
+    ui_->ch_miss->setChecked(s.sound);
+    ApplyingSettings_ = false;
+    ShowOptionLabels(StartupOptionLabels(s.end, s.value));
 }
 
-void TMainForm::WriteSettings() {
-    const fs::path path = BaseDir_ / "save" / "kotopa.ini";
-    IniFile ini;
-    if (ini.Load(path) == ReadStatus::Unreadable) {
-        services_.dialogs.Warning(CannotWriteMessage(PathToSjis(path)));
-        return;
-    }
-    ini.WriteBool("PLAY", "NOMAL", ui_->rd_Nomal->isChecked());
-    ini.WriteBool("PLAY", "RANDOM", ui_->rd_Random->isChecked());
-    ini.WriteBool("PLAY", "ENDEOF", ui_->rd_Eof->isChecked());
-    ini.WriteBool("PLAY", "ENDMILI", ui_->rd_Mili->isChecked());
-    ini.WriteBool("PLAY", "ENDGYOU", ui_->rd_Gyou->isChecked());
-    ini.WriteInteger("PLAY", "VALUE", ui_->sp_Time->value());
-    ini.WriteBool("PLAY", "SOUND", ui_->ch_miss->isChecked());
-    ini.WriteString("FILE", "LAST", "\"" + PathToSjis(ActPath_) + "\"");
-    if (!ini.Save(path)) services_.dialogs.Warning(CannotWriteMessage(PathToSjis(path)));
+Settings TMainForm::ControlSettings() const {
+    Settings s;
+    s.bests = Records_.bests;
+    s.order = SelectedOrder();
+    s.end = SelectedEnd();
+    s.value = ui_->sp_Time->value();
+    s.sound = ui_->ch_miss->isChecked();
+    s.last = PathToSjis(ActPath_);
+    return s;
 }
 
-void TMainForm::AskResume() {
-    const std::string last = LastActSjis_;
-    if (last == "NASI" || last == PathToSjis(ActPath_) || !FileExists(PathFromSjis(last))) return;
-    const std::string question = Sj(QStringLiteral("前回プレイした内容")) + kLfCr + last + kLfCr +
-                                 Sj(QStringLiteral("を読み込みますか ?"));
-    if (services_.dialogs.Confirm(question)) ActPath_ = PathFromSjis(last);
+void TMainForm::AskResume(const std::string& last) {
+    if (!ShouldAskResume(last, PathToSjis(ActPath_), FileExists(PathFromSjis(last)))) return;
+    if (services_.dialogs.Confirm(ResumeQuestionText(last))) ActPath_ = PathFromSjis(last);
 }
 
 void TMainForm::InstallMissSound() {
     const fs::path file = BaseDir_ / "system" / "miss.wav";
-    std::error_code ec;
-    if (!fs::exists(file, ec)) return;
+    const WaveCheck check = CheckWaveFile(file);
+    if (check.problem == WaveProblem::Missing) return;
     Sounds_.Remove("miss");
-    std::string bytes;
-    if (ReadFileBytes(file, bytes) != ReadStatus::Ok) {
+    if (!check.ok()) {
+        // Reported once; the run goes on without a mistype sound.
         Sounds_.Add("miss", QUrl());
-        services_.dialogs.Warning(PathToSjis(file) + kLfCr +
-                                  Sj(QStringLiteral("WAVE ファイルとして読み込めません。ミス音は鳴りません。")));
+        services_.dialogs.Warning(WaveRefusalText(PathToSjis(file), check.problem));
         return;
     }
     Sounds_.Add("miss", QUrl::fromLocalFile(PathToQString(file)));
@@ -222,59 +219,39 @@ void TMainForm::InstallMissSound() {
 // ---------------------------------------------------------------------------------------
 // The Act
 
-void TMainForm::Refuse(const fs::path& path, ActRefusal refusal) {
-    services_.dialogs.Warning(RefusalText(PathToSjis(path), refusal));
-}
-
-void TMainForm::SetMemo(const std::vector<std::string>& lines) {
-    QString text;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (i) text += QChar(u'\n');
-        text += FromSjis(lines[i]);
+void TMainForm::LoadAct(const fs::path& path) {
+    ui_->bt_start->setEnabled(false);
+    ui_->bt_end->setEnabled(false);
+    ActLoad load = ReadAct(path);
+    const ActRefusal refusal = load.refusal;
+    const bool headerRead = load.headerRead;
+    Session_.LoadAct(std::move(load));
+    ShowMemo(true);
+    if (headerRead) ShowTexts();
+    if (refusal != ActRefusal::None) {
+        services_.dialogs.Warning(RefusalText(PathToSjis(path), refusal));
+        return;
     }
-    ui_->Memo->setPlainText(text);
     QTextCursor cursor = ui_->Memo->textCursor();
     cursor.movePosition(QTextCursor::Start);
     ui_->Memo->setTextCursor(cursor);
     ui_->Memo->verticalScrollBar()->setValue(0);
-}
-
-void TMainForm::LoadAct(const fs::path& path) {
-    ui_->bt_start->setEnabled(false);
-    ui_->bt_end->setEnabled(false);
-    ui_->Memo->clear();
-    HasAct_ = false;
-    GameState_ = 0;
-
-    ActLoad load = ReadAct(path);
-    if (load.headerRead) {
-        const auto& h = load.script.header;
-        SetMemo({h[0], h[1], h[2]});
-        ui_->ed_Kanji->setText(FromSjis(h[3]));
-        ui_->ed_Yomi->setText(FromSjis(h[4]));
-    }
-    if (load.refusal != ActRefusal::None) {
-        Refuse(path, load.refusal);
-        return;
-    }
-    Act_ = std::move(load.script);
-    HasAct_ = true;
 
     setWindowTitle(kCaption + QStringLiteral("  [ ") + PathToQString(fs::path(ActName(ActPath_))) +
                    QStringLiteral(" ]"));
-    ActRecords_.clear();
     const fs::path list = ActListPath(BaseDir_, ActPath_);
-    if (ReadStringList(list, ActRecords_) == ReadStatus::Unreadable) {
-        services_.dialogs.Warning(PathToSjis(list) + kLfCr + Sj(QStringLiteral("ファイルを読み込めません。")));
+    if (Records_.LoadActRecords(list) == ReadStatus::Unreadable) {
+        Warn(list, QStringLiteral("ファイルを読み込めません。この Act の記録は保存されません。"));
     }
     ShowPlayInfo();
-    ui_->bt_start->setEnabled(true);
+    ui_->bt_start->setEnabled(Session_.StartEnabled());
 }
 
 void TMainForm::ShowPlayInfo() {
-    SetTextIfChanged(ui_->lb_Kaisu, Format5d(PlayCount_));
-    SetTextIfChanged(ui_->lb_TopNyu, Format5d(BestKeysPerMin_));
-    SetTextIfChanged(ui_->lb_TopTime, Format5d(BestCharsPerMin_));
+    const PlayInfoLabels info = FormatPlayInfo(Records_.bests);
+    SetTextIfChanged(ui_->lb_Kaisu, Ascii(info.lb_Kaisu));
+    SetTextIfChanged(ui_->lb_TopNyu, Ascii(info.lb_TopNyu));
+    SetTextIfChanged(ui_->lb_TopTime, Ascii(info.lb_TopTime));
 }
 
 void TMainForm::ShowKeyTable() {
@@ -295,6 +272,187 @@ void TMainForm::ShowKeyTable() {
 }
 
 // ---------------------------------------------------------------------------------------
+// Showing the session
+
+void TMainForm::ShowTexts() {
+    const Matcher& v = Session_.View();
+    SetTextIfChanged(ui_->ed_Kanji, FromSjis(v.ed_Kanji));
+    SetTextIfChanged(ui_->ed_Yomi, FromSjis(v.ed_Yomi));
+    SetTextIfChanged(ui_->ed_Nyuuryoku, FromSjis(v.ed_Nyuuryoku));
+    ShowList(ui_->lst_3, v.lst_3);
+    ShowList(ui_->lst_2, v.lst_2);
+    ShowList(ui_->lst_1, v.lst_1);
+}
+
+void TMainForm::ShowList(QListWidget* list, const std::vector<std::string>& items) {
+    const auto count = static_cast<int>(items.size());
+    if (list->count() == count) {
+        for (int i = 0; i < count; ++i) {
+            const QString text = FromSjis(items[static_cast<std::size_t>(i)]);
+            QListWidgetItem* item = list->item(i);
+            if (item->text() != text) item->setText(text);
+        }
+        return;
+    }
+    list->clear();
+    for (const std::string& s : items) list->addItem(FromSjis(s));
+}
+
+// The session only ever adds lines at the top of its memo, or empties it with a new Act:
+// new lines are inserted at the top, the rest stays.
+void TMainForm::ShowMemo(bool whole) {
+    const auto& memo = Session_.Memo();
+    if (whole || memo.size() < MemoShown_) {
+        QString text;
+        for (std::size_t i = 0; i < memo.size(); ++i) {
+            if (i) text += QChar(u'\n');
+            text += FromSjis(memo[i]);
+        }
+        ui_->Memo->setPlainText(text);
+    } else if (memo.size() > MemoShown_) {
+        QString text;
+        const std::size_t added = memo.size() - MemoShown_;
+        for (std::size_t i = 0; i < added; ++i) {
+            text += FromSjis(memo[i]);
+            if (i + 1 < added || MemoShown_ > 0) text += QChar(u'\n');
+        }
+        QTextCursor cursor(ui_->Memo->document());
+        cursor.movePosition(QTextCursor::Start);
+        cursor.insertText(text);
+    }
+    MemoShown_ = memo.size();
+    ui_->Memo->verticalScrollBar()->setValue(0);
+}
+
+void TMainForm::ShowLabels() {
+    const LiveLabels& l = Session_.Labels();
+    SetTextIfChanged(ui_->lb_Mozi, Ascii(l.lb_Mozi));
+    SetTextIfChanged(ui_->Lb_Miss, Ascii(l.Lb_Miss));
+    SetTextIfChanged(ui_->lb_Keika, Ascii(l.lb_Keika));
+    SetTextIfChanged(ui_->lb_Daken, Ascii(l.lb_Daken));
+    SetTextIfChanged(ui_->lb_Sokudo, Ascii(l.lb_Sokudo));
+    SetTextIfChanged(ui_->lb_Mondai, Ascii(l.lb_Mondai));
+}
+
+// ---------------------------------------------------------------------------------------
+// The play
+
+PlayOptions TMainForm::CurrentOptions() const {
+    return PlayOptions::FromControls(SelectedEnd(), ui_->sp_Time->value(), SelectedOrder());
+}
+
+std::optional<EndCondition> TMainForm::SelectedEnd() const {
+    if (ui_->rd_Eof->isChecked()) return EndCondition::Eof;
+    if (ui_->rd_Mili->isChecked()) return EndCondition::Seconds;
+    if (ui_->rd_Gyou->isChecked()) return EndCondition::Lines;
+    return std::nullopt;
+}
+
+std::optional<ProblemOrder> TMainForm::SelectedOrder() const {
+    if (ui_->rd_Nomal->isChecked()) return ProblemOrder::Normal;
+    if (ui_->rd_Random->isChecked()) return ProblemOrder::Random;
+    return std::nullopt;
+}
+
+void TMainForm::SetPlayControls(bool playing) {
+    ui_->bt_FileOpen->setEnabled(!playing);
+    ui_->bt_ViewOpen->setEnabled(!playing);
+    ui_->GroupBox_Opt1->setEnabled(!playing);
+    ui_->GroupBox_Opt2->setEnabled(!playing);
+    ui_->CheckSave->setEnabled(!playing);
+    ui_->bt_end->setEnabled(playing);
+    if (playing) ui_->bt_start->setEnabled(false);
+}
+
+void TMainForm::bt_startClick() {
+    if (PanelSlide_ > 0) return;
+    // The key table cannot be edited during a play: an open key panel closes first.
+    if (height() >= kKeyPanelHeight) bt_ViewOpenClick();
+    StartPlay();
+}
+
+void TMainForm::StartPlay() {
+    ui_->ed_Nyuuryoku->setFocus();
+    const bool again = Session_.GameState() == PlayState::Finished;
+    const bool started = again ? Session_.Replay(CurrentOptions(), services_.clock.Now())
+                               : Session_.StartPlay(CurrentOptions(), services_.clock.Now());
+    if (!started) return;
+    SetPlayControls(true);
+    ShowTexts();
+    ShowMemo(false);
+    ShowLabels();
+    Timer_.start();
+}
+
+void TMainForm::bt_endClick() {
+    if (Session_.Stop(services_.clock.Now())) FinishPlay();
+}
+
+void TMainForm::ed_NyuuryokuKeyPress(char& Key) {
+    const KeyOutcome out = Session_.OnKey(Key, services_.clock.Now());
+    Key = 0;  // the session keeps the typed text; the box shows it
+    if (out.startRequested) {
+        if (ui_->bt_start->isEnabled()) bt_startClick();
+        return;
+    }
+    if (out.mistype) PlayMissSound();
+    if (out.textsChanged) ShowTexts();
+    if (out.memoChanged) ShowMemo(false);
+    if (out.finished) FinishPlay();
+}
+
+void TMainForm::TimerTimer() {
+    const TickOutcome out = Session_.OnTick(services_.clock.Now());
+    if (out.textsChanged) ShowTexts();
+    if (out.labelsChanged) ShowLabels();
+    if (out.finished) FinishPlay();
+}
+
+void TMainForm::FinishPlay() {
+    Timer_.stop();
+    ShowTexts();
+    ShowLabels();
+
+    ResultInput in;
+    in.play = Session_.Facts();
+    in.checkSave = ui_->CheckSave->isChecked();
+    in.actPath = ActPath_;
+    in.bests = Records_.bests;
+    in.pathText = PathText_;
+    PlayResult result = ComputeResult(in);
+    if (result.record) {
+        const QDateTime now = services_.clock.Local();
+        const LocalTime at{now.date().year(), now.date().month(), now.date().day(),
+                           now.time().hour(), now.time().minute(), now.time().second()};
+        const RecordOutcome outcome =
+            RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at);
+        if (outcome.Failed()) services_.dialogs.Warning(RecordFailureText(outcome, PathText_));
+    }
+
+    ResultChoice choice = ResultChoice::Cancel;
+    {
+        TDataForm dialog(result, BaseDir_ / "save" / "playlog.log", services_, this);
+        dialog.exec();
+        choice = dialog.Choice();
+    }
+
+    ui_->ed_Nyuuryoku->setFocus();
+    if (choice == ResultChoice::Replay) {
+        ShowPlayInfo();
+        StartPlay();
+        if (Session_.Running()) return;
+    }
+    if (choice == ResultChoice::NextAct) ActPath_ = result.NextActPath;
+    LoadAct(ActPath_);
+    SetPlayControls(false);
+}
+
+void TMainForm::PlayMissSound() {
+    if (!ui_->ch_miss->isChecked()) return;
+    Sounds_.Play("miss");
+}
+
+// ---------------------------------------------------------------------------------------
 // Buttons
 
 void TMainForm::bt_FileOpenClick() {
@@ -308,24 +466,6 @@ void TMainForm::bt_FileOpenClick() {
 }
 
 void TMainForm::bt_HelpClick() { services_.shell.Open(BaseDir_ / "kotopa.chm"); }
-
-void TMainForm::bt_startClick() {
-    if (PanelSlide_ > 0) return;
-    if (height() >= kKeyPanelHeight) bt_ViewOpenClick();
-}
-
-void TMainForm::ed_NyuuryokuKeyPress(char& Key) {
-    if (GameState_ == 0) {
-        const bool enter = Key == 13;
-        Key = 0;
-        if (enter && ui_->bt_start->isEnabled()) bt_startClick();
-    }
-}
-
-void TMainForm::PlayMissSound() {
-    if (!ui_->ch_miss->isChecked()) return;
-    Sounds_.Play("miss");
-}
 
 // ---------------------------------------------------------------------------------------
 // The sliding panels
@@ -386,34 +526,36 @@ void TMainForm::SetRadio(QRadioButton* button, bool selected) {
     button->setAutoExclusive(true);
 }
 
+void TMainForm::ShowOptionLabels(const OptionLabels& labels) {
+    ui_->sp_Time->setEnabled(labels.sp_TimeEnabled);
+    SetTextIfChanged(ui_->lb_Seigen, Ascii(labels.lb_Seigen));
+    SetTextIfChanged(ui_->lb_Mondai, Ascii(labels.lb_Mondai));
+}
+
 void TMainForm::rd_EofClick() {
-    ui_->sp_Time->setEnabled(false);
-    SetTextIfChanged(ui_->lb_Seigen, QStringLiteral("00:00"));
-    SetTextIfChanged(ui_->lb_Mondai, FormatLineOfTotal(0, 0));
+    if (!ApplyingSettings_) ShowOptionLabels(EndConditionClicked(EndCondition::Eof, ui_->sp_Time->value()));
 }
 
 void TMainForm::rd_MiliClick() {
-    ui_->sp_Time->setEnabled(true);
-    SetTextIfChanged(ui_->lb_Seigen, FormatMinSec(ui_->sp_Time->value()));
-    SetTextIfChanged(ui_->lb_Mondai, FormatLineOfTotal(0, 0));
+    if (!ApplyingSettings_) ShowOptionLabels(EndConditionClicked(EndCondition::Seconds, ui_->sp_Time->value()));
 }
 
 void TMainForm::rd_GyouClick() {
-    ui_->sp_Time->setEnabled(true);
-    SetTextIfChanged(ui_->lb_Seigen, QStringLiteral("00:00"));
-    SetTextIfChanged(ui_->lb_Mondai, FormatLineOfTotal(0, ui_->sp_Time->value()));
+    if (!ApplyingSettings_) ShowOptionLabels(EndConditionClicked(EndCondition::Lines, ui_->sp_Time->value()));
 }
 
 void TMainForm::sp_TimeChange() {
-    const int v = ui_->sp_Time->TextNumber().value_or(0);
-    if (ui_->rd_Mili->isChecked()) SetTextIfChanged(ui_->lb_Seigen, FormatMinSec(v));
-    if (ui_->rd_Gyou->isChecked()) SetTextIfChanged(ui_->lb_Mondai, FormatLineOfTotal(0, v));
+    if (ApplyingSettings_) return;
+    const SpinTextLabels l = SpinTextChanged(ui_->sp_Time->lineEdit()->text().toStdString(), SelectedEnd());
+    if (l.lb_Seigen) SetTextIfChanged(ui_->lb_Seigen, Ascii(*l.lb_Seigen));
+    if (l.lb_Mondai) SetTextIfChanged(ui_->lb_Mondai, Ascii(*l.lb_Mondai));
 }
 
 void TMainForm::sp_TimeExit() {
-    if (ui_->sp_Time->TextNumber()) return;
-    services_.dialogs.Plain(Sj(QStringLiteral("5 - 999 までの数字を入力して下さい。")));
-    ui_->sp_Time->SetValueShown(60);
+    const SpinExit exit = SpinTimeExit(ui_->sp_Time->lineEdit()->text().toStdString());
+    if (!exit.showMessage) return;  // the box itself brings a number into range
+    services_.dialogs.Plain(std::string(kSpinMessage));
+    ui_->sp_Time->SetValueShown(exit.value);
     QTimer::singleShot(0, ui_->sp_Time, [box = ui_->sp_Time] { box->setFocus(Qt::OtherFocusReason); });
 }
 

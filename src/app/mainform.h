@@ -1,20 +1,26 @@
 // TMainForm, the main window: the play zone, the key panel along the bottom and the option
 // panel on the right, the start-up and shutdown of the program, and the handlers that turn
-// the user's clicks and keys into calls on the core.
+// the user's clicks, keys and timer ticks into calls on the core's play session, then show
+// what the session reports.
 #pragma once
 
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "act.h"
 #include "keytable.h"
 #include "platform.h"
+#include "play.h"
+#include "results.h"
+#include "settings.h"
 #include "wavelist.h"
 
+class QListWidget;
 class QRadioButton;
 
 namespace Ui {
@@ -22,6 +28,17 @@ class TMainForm;
 }
 
 namespace kotopa {
+
+// The play session's random draws, taken from the platform's generator.
+class PlatformRandomSource final : public RandomSource {
+public:
+    explicit PlatformRandomSource(platform::Random& random) : random_(&random) {}
+    void SeedFromClock() override { random_->SeedFromClock(); }
+    uint32_t Below(uint32_t n) override { return random_->Below(n); }
+
+private:
+    platform::Random* random_;
+};
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -43,13 +60,15 @@ public:
     TMainForm(std::filesystem::path baseDir, platform::Services services, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    // Handlers, public so that tests and measurements can run them as a click would.
+    // Handlers, public so that tests and measurements can run them as the event would.
     void bt_startClick();
+    void bt_endClick();
     void bt_FileOpenClick();
     void bt_HelpClick();
     void bt_ViewOpenClick();
     void bt_OptClick();
     void ed_NyuuryokuKeyPress(char& Key);
+    void TimerTimer();
     void rd_EofClick();
     void rd_MiliClick();
     void rd_GyouClick();
@@ -64,11 +83,16 @@ public:
     const std::filesystem::path& BaseDir() const { return BaseDir_; }
     const std::filesystem::path& ActPath() const { return ActPath_; }
     int PanelSlide() const { return PanelSlide_; }
-    int GameState() const { return GameState_; }
-    const std::vector<std::string>& TotalRecords() const { return TotalRecords_; }
-    const std::vector<std::string>& ActRecords() const { return ActRecords_; }
+    int GameState() const { return static_cast<int>(Session_.GameState()); }
+    const PlaySession& Session() const { return Session_; }
+    const RecordBook& Records() const { return Records_; }
+    const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords; }
+    const std::vector<std::string>& ActRecords() const { return Records_.ActRecords; }
     const KeyTable& Keys() const { return KeyTable_; }
     platform::WaveList& Sounds() { return Sounds_; }
+    QTimer& Timer() { return Timer_; }
+    // The options the next play runs with, as the option controls stand.
+    PlayOptions CurrentOptions() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -81,33 +105,42 @@ private:
     void CentreOnScreen();
     void SetClientSize(int width, int height);
     void ShowKeyTable();
-    void ReadSettings();
-    void WriteSettings();
-    void AskResume();
+    void ApplySettings(const Settings& settings);
+    Settings ControlSettings() const;
+    void AskResume(const std::string& lastSjis);
     void InstallMissSound();
-    void SetMemo(const std::vector<std::string>& lines);
-    void Refuse(const std::filesystem::path& path, ActRefusal refusal);
+    void StartPlay();
+    void FinishPlay();
+    void SetPlayControls(bool playing);
+    void ShowOptionLabels(const OptionLabels& labels);
+    std::optional<EndCondition> SelectedEnd() const;
+    std::optional<ProblemOrder> SelectedOrder() const;
+    void Warn(const std::filesystem::path& path, const QString& message);
+
+    // Rendering of the session's state.
+    void ShowTexts();
+    void ShowMemo(bool whole);
+    void ShowLabels();
+    static void ShowList(QListWidget* list, const std::vector<std::string>& items);
+
     // Selects or clears one radio button; selecting clears the others of its group.
     static void SetRadio(QRadioButton* button, bool selected);
 
     std::unique_ptr<Ui::TMainForm> ui_;
     platform::Services services_;
     platform::WaveList Sounds_;
+    PlatformRandomSource Random_;
     QTimer Timer_;
 
     std::filesystem::path BaseDir_;
     std::filesystem::path ActPath_;
     int PanelSlide_ = 0;
-    int GameState_ = 0;
     KeyTable KeyTable_;
-    ActScript Act_;
-    bool HasAct_ = false;
-    std::vector<std::string> TotalRecords_;
-    std::vector<std::string> ActRecords_;
-    int32_t PlayCount_ = 1;
-    int32_t BestKeysPerMin_ = 0;
-    int32_t BestCharsPerMin_ = 0;
-    std::string LastActSjis_;  // FILE/LAST as read at start-up
+    PlaySession Session_;
+    RecordBook Records_;
+    PathText PathText_;
+    std::size_t MemoShown_ = 0;   // memo lines of the session already in the Memo control
+    bool ApplyingSettings_ = false;
     bool Destroyed_ = false;
 };
 

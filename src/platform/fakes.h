@@ -20,8 +20,11 @@ class FakeClock final : public Clock {
 public:
     explicit FakeClock(uint32_t start = 1000) : now_(start) {}
     uint32_t Now() override { return now_; }
+    QDateTime Local() override { return local; }
     void Advance(uint32_t ms) { now_ += ms; }  // wraps like the real counter
     void Set(uint32_t now) { now_ = now; }
+
+    QDateTime local{QDate(2024, 5, 6), QTime(7, 8, 9)};
 
 private:
     uint32_t now_;

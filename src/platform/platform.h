@@ -4,6 +4,7 @@
 // tests can put fakes in their place (fakes.h).
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <cstdint>
 #include <filesystem>
@@ -12,12 +13,14 @@
 
 namespace kotopa::platform {
 
-// Unsigned 32-bit milliseconds of a counter that only moves forward and wraps after
-// about 49.7 days. Durations are differences taken in uint32_t, so they survive a wrap.
+// Now(): unsigned 32-bit milliseconds of a counter that only moves forward and wraps after
+// about 49.7 days; durations are differences taken in uint32_t, so they survive a wrap.
+// Local(): the local date and time, for time stamps the user reads.
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual uint32_t Now() = 0;
+    virtual QDateTime Local() = 0;
 };
 
 // The system sounds that come before a message or mark an event.

@@ -12,6 +12,7 @@ namespace kotopa::platform {
 class SystemClock final : public Clock {
 public:
     uint32_t Now() override;
+    QDateTime Local() override { return QDateTime::currentDateTime(); }
 };
 
 // QMessageBox and QFileDialog; the beeps are the desktop's bell (MessageBeep on Windows).

@@ -11,7 +11,8 @@
 #include "fakes.h"
 #include "test_util.h"
 
-using kotopa::ResultView;
+using kotopa::PlayResult;
+using kotopa::ResultChoice;
 using kotopa::TDataForm;
 using testutil::Sj;
 
@@ -26,11 +27,11 @@ struct DialogRig {
     std::unique_ptr<TDataForm> form;
 
     TDataForm& Open(bool nextEnabled) {
-        ResultView view;
-        view.memo = {Sj("■Act         Act01"), Sj("■経過時間    01:05")};
-        view.message = nextEnabled ? Sj("次のAct [ Act02 ] に進めます。") : Sj("途中で終了しました。");
-        view.nextEnabled = nextEnabled;
-        form = std::make_unique<TDataForm>(view, "/k/save/playlog.log",
+        PlayResult result;
+        result.memo = {Sj("■Act         Act01"), Sj("■経過時間    01:05")};
+        result.lb_mes = nextEnabled ? Sj("次のAct [ Act02 ] に進めます。") : Sj("途中で終了しました。");
+        result.bt_TugiEnabled = nextEnabled;
+        form = std::make_unique<TDataForm>(result, "/k/save/playlog.log",
                                            kotopa::platform::Services{clock, dialogs, shell, random, sound});
         form->show();
         form->activateWindow();
@@ -69,16 +70,16 @@ TEST(DataForm, LowerCaseKeysAndEscAnswerLikeTheButtons) {
         char key;  // 27 for Esc
         bool nextEnabled;
         bool closes;
-        int choice;
+        ResultChoice choice;
     };
     const Case cases[] = {
-        {'n', true, true, TDataForm::NextAct},
-        {'n', false, false, TDataForm::Cancel},  // next is disabled
-        {'N', true, false, TDataForm::Cancel},   // upper case is not tested
-        {'r', false, true, TDataForm::PlayAgain},
-        {'c', true, true, TDataForm::Cancel},
-        {27, true, true, TDataForm::Cancel},
-        {'x', true, false, TDataForm::Cancel},
+        {'n', true, true, ResultChoice::NextAct},
+        {'n', false, false, ResultChoice::Cancel},  // next is disabled
+        {'N', true, false, ResultChoice::Cancel},   // upper case is not tested
+        {'r', false, true, ResultChoice::Replay},
+        {'c', true, true, ResultChoice::Cancel},
+        {27, true, true, ResultChoice::Cancel},
+        {'x', true, false, ResultChoice::Cancel},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.key);
@@ -90,7 +91,7 @@ TEST(DataForm, LowerCaseKeysAndEscAnswerLikeTheButtons) {
             QTest::keyClick(rig.Focused(), c.key);
         }
         EXPECT_EQ(form.isVisible(), !c.closes);
-        EXPECT_EQ(form.ResultChoice(), c.choice);
+        EXPECT_EQ(form.Choice(), c.choice);
         if (c.closes) {
             EXPECT_EQ(form.result(), QDialog::Accepted);
         }
@@ -105,10 +106,10 @@ TEST(DataForm, ButtonsAnswerAndThePlayLogOpensThroughTheDesktop) {
     EXPECT_TRUE(form.isVisible());
     form.findChild<QPushButton*>("bt_Replay")->click();
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(form.ResultChoice(), TDataForm::PlayAgain);
+    EXPECT_EQ(form.Choice(), ResultChoice::Replay);
 
     DialogRig closed;
     TDataForm& other = closed.Open(true);
     other.reject();  // the title bar's close box
-    EXPECT_EQ(other.ResultChoice(), TDataForm::Cancel);
+    EXPECT_EQ(other.Choice(), ResultChoice::Cancel);
 }

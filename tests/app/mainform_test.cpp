@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QFile>
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -485,8 +486,11 @@ TEST(MainFormSound, MistypeSoundIsTheBuiltInWaveUnlessMissWavReplacesIt) {
     {
         Rig rig;
         fs::create_directories(rig.base / "system");
-        WriteBytes(rig.base / "system" / "miss.wav", ReadBytes(rig.base / "key" / "mykey.key"));
+        QFile wave(QStringLiteral(":/sounds/miss.wav"));
+        ASSERT_TRUE(wave.open(QIODevice::ReadOnly));
+        WriteBytes(rig.base / "system" / "miss.wav", wave.readAll().toStdString());
         rig.Start();
+        EXPECT_TRUE(rig.dialogs.asked.empty());
         rig.form->PlayMissSound();
         ASSERT_EQ(rig.sound.voices.size(), 2u);  // the built-in one was prepared, then replaced
         EXPECT_EQ(rig.sound.voices[1]->wave, QUrl::fromLocalFile(QString::fromStdString(
@@ -495,16 +499,23 @@ TEST(MainFormSound, MistypeSoundIsTheBuiltInWaveUnlessMissWavReplacesIt) {
     }
 }
 
-TEST(MainFormSound, UnreadableMissWavIsReportedOnceAndTheRunIsSilent) {
-    Rig rig;
-    fs::create_directories(rig.base / "system" / "miss.wav");  // a folder: cannot be read
-    rig.Start();
-    const auto messages = rig.dialogs.Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, Kind::Warning);
-    EXPECT_EQ(messages[0].text.substr(0, PathSj(rig.base / "system" / "miss.wav").size() + 2),
-              PathSj(rig.base / "system" / "miss.wav") + "\n\r");
-    for (int i = 0; i < 3; ++i) rig.form->PlayMissSound();
-    EXPECT_EQ(rig.sound.Starts(), 0);
-    EXPECT_EQ(rig.dialogs.Messages().size(), 1u);
+TEST(MainFormSound, AMissWavThatIsNotAWaveIsReportedOnceAndTheRunIsSilent) {
+    for (const bool folder : {false, true}) {
+        Rig rig;
+        const fs::path file = rig.base / "system" / "miss.wav";
+        if (folder) {
+            fs::create_directories(file);  // cannot be read
+        } else {
+            fs::create_directories(file.parent_path());
+            WriteBytes(file, "RIFF, but not really");
+        }
+        rig.Start();
+        const auto messages = rig.dialogs.Messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].kind, Kind::Warning);
+        EXPECT_EQ(messages[0].text.substr(0, PathSj(file).size() + 2), PathSj(file) + "\n\r");
+        for (int i = 0; i < 3; ++i) rig.form->PlayMissSound();
+        EXPECT_EQ(rig.sound.Starts(), 0);
+        EXPECT_EQ(rig.dialogs.Messages().size(), 1u);
+    }
 }

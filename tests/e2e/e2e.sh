@@ -141,6 +141,42 @@ expected_first_ini() {
     printf '[FILE]\r\nLAST="%s"\r\n' "$(printf '%s' "$prog/ktp/Act01.ktp" | iconv -f UTF-8 -t CP932)"
 }
 
+# Half-even per-minute rate of count over whole seconds, as the program computes it.
+rate() {
+    awk -v n="$1" -v s="$2" 'BEGIN {
+        if (s == 0) { print 0; exit }
+        r = n / s * 60; f = int(r); d = r - f
+        if (d > 0.5 || (d == 0.5 && f % 2 == 1)) f++
+        print f
+    }'
+}
+
+# The lines of the test Act01 as typed with everyday romaji (a blank types the space).
+act01_keys=(asa kasa ashi ie kao "sakurano hana")
+act01_keycount=35   # correct keystrokes, the six Enters included
+act01_charcount=23  # characters, the six Enters included
+
+# Starts a play with Enter, waits out the countdown and types every line but the last Enter.
+type_act01() {
+    local wid=$1 i
+    focus "$wid"
+    xdotool key Return
+    sleep 3.6
+    shot "$wid" countdown-over
+    for i in "${!act01_keys[@]}"; do
+        xdotool type --delay 60 "${act01_keys[$i]}"
+        sleep 0.8
+        if [ "$i" -eq 2 ]; then shot "$wid" typing; fi
+        if [ "$i" -lt $((${#act01_keys[@]} - 1)) ]; then xdotool key Return; fi
+    done
+}
+
+# The result dialog after the last Enter: its window id.
+finish_act01() {
+    xdotool key Return
+    wait_window '^入力が終了しました$' "$1"
+}
+
 # --- the cases -----------------------------------------------------------------------------
 
 # First start on a fresh folder, close, the settings written at exit; the next start asks
@@ -187,6 +223,101 @@ case_second_copy() {
     expect_exit_ok "$first" "the first copy"
     expected_first_ini >"$work/expected.ini"
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
+}
+
+# Act01 typed through, the result cancelled, the records checked byte for byte; the next
+# start asks nothing.
+case_play_act01() {
+    local app wid dialog
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    type_act01 "$wid"
+    dialog=$(finish_act01 "$app")
+    sleep 0.5
+    shot "$wid" main-after-play
+    shot "$dialog" result
+    focus "$dialog"
+    xdotool key c
+    for _ in $(seq 50); do
+        [ -z "$(xdotool search --all --onlyvisible --pid "$app" --name '^入力が終了しました$' 2>/dev/null || true)" ] && break
+        sleep 0.1
+    done
+    [ "$(xdotool getwindowname "$wid")" = "KotoPA  [ Act01 ]" ] || fail "not back on Act01"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+
+    # record.lst and Act01.lst: one line, "seconds chars/min mistypes".
+    local line seconds cpm kpm
+    line=$(tr -d '\r' <"$prog/save/record.lst")
+    [[ "$line" =~ ^([0-9]+)\ ([0-9]+)\ 0$ ]] || fail "record.lst holds '$line'"
+    seconds=${BASH_REMATCH[1]}
+    cpm=${BASH_REMATCH[2]}
+    [ "$seconds" -ge 1 ] || fail "a play of less than a second"
+    [ "$cpm" = "$(rate $act01_charcount "$seconds")" ] || fail "characters per minute $cpm"
+    kpm=$(rate $act01_keycount "$seconds")
+    printf '%s %s 0\r\n' "$seconds" "$cpm" >"$work/expected.lst"
+    expect_file "$prog/save/record.lst" "$work/expected.lst"
+    expect_file "$prog/save/Act01.lst" "$work/expected.lst"
+
+    # The settings: the result dialog's three keys, then the eight written at exit.
+    {
+        printf '[TOP]\r\nKEY=%s\r\nMOZI=%s\r\n[PLAY]\r\nCOUNT=2\r\n' "$kpm" "$cpm"
+        printf 'NOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI=0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n'
+        printf '[FILE]\r\nLAST="%s"\r\n' "$(printf '%s' "$prog/ktp/Act01.ktp" | iconv -f UTF-8 -t CP932)"
+    } >"$work/expected.ini"
+    expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
+
+    # The play log: the time stamp, then every line as the format fixes it.
+    head -c 14 "$prog/save/playlog.log" | grep -Eq '^[0-9]{14}$' || fail "play log time stamp"
+    {
+        head -c 14 "$prog/save/playlog.log"
+        printf ' -----\r\n'
+        sjis "■出題 標準"; printf '\r\n'
+        sjis "■終了条件 ファイル末尾 "; printf '%3d\r\n' 6
+        sjis "■Act         Act01"; printf '\r\n'
+        sjis "■経過時間    "; printf '%02d:%02d\r\n' $((seconds / 60 % 60)) $((seconds % 60))
+        sjis "■打鍵数 (/分) "; printf '%4d ' "$kpm"; sjis "■文字数 (/分) "; printf '%4d\r\n' "$cpm"
+        sjis "■文字数       "; printf '%4d ' $act01_charcount; sjis "■タイプ数     "; printf '%4d\r\n' $act01_keycount
+        sjis "■ミスタイプ   "; printf '%4d ' 0; sjis "■正解タイプ率  "; printf '%6.2f%%\r\n' 100
+        sjis "☆ 最高打鍵数を [ $kpm ] 更新しました !! "; printf '\r\n'
+        sjis "☆ 最高文字数を [ $cpm ] 更新しました !! "; printf '\r\n'
+        printf '\r\n'
+    } >"$work/expected.log"
+    expect_file "$prog/save/playlog.log" "$work/expected.log"
+
+    # Start again: no question, Act01, the new play count and bests.
+    start_program app
+    wid=$(wait_window '^KotoPA' "$app")
+    [ "$(xdotool getwindowname "$wid")" = "KotoPA  [ Act01 ]" ] || fail "a question or another Act at the next start"
+    sleep 0.3
+    shot "$wid" restart
+    close_window "$wid"
+    expect_exit_ok "$app" "the second run"
+}
+
+# Act01 played through leads on to Act02; the next start offers to resume it.
+case_next_act() {
+    local app wid dialog question
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    type_act01 "$wid"
+    dialog=$(finish_act01 "$app")
+    focus "$dialog"
+    xdotool key n
+    wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    grep -q "LAST=\"$prog/ktp/Act02.ktp\"" "$prog/save/kotopa.ini" || fail "LAST is not Act02"
+
+    start_program app
+    question=$(wait_window '^確認$' "$app")
+    sleep 0.3
+    shot "$question" resume-question
+    focus "$question"
+    xdotool key Return  # Yes
+    wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
+    close_window "$wid"
+    expect_exit_ok "$app" "the second run"
 }
 
 start_display
