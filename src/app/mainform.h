@@ -40,6 +40,12 @@ private:
     platform::Random* random_;
 };
 
+// Milliseconds until the play can next change by itself: the next countdown step (each
+// waits strictly more than 100 ms) or, while typing or waiting for Enter, the next whole
+// second of the clock, when the time label, the rates and the time limit move. 0 when no
+// play runs. At least 1.
+uint32_t NextTickDelay(const PlaySession& session, uint32_t now);
+
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
@@ -112,6 +118,7 @@ private:
     void StartPlay();
     void FinishPlay();
     void SetPlayControls(bool playing);
+    void ScheduleTick(uint32_t delay);
     void ShowOptionLabels(const OptionLabels& labels);
     std::optional<EndCondition> SelectedEnd() const;
     std::optional<ProblemOrder> SelectedOrder() const;

@@ -420,3 +420,58 @@ TEST(Play, ARecordThatCannotBeWrittenIsReportedAndNotClaimed) {
     EXPECT_EQ(rig.Text("lb_Kaisu"), "    1");
     EXPECT_FALSE(fs::exists(rig.base / "save" / "Act01.lst"));
 }
+
+TEST(Play, TheTimerSleepsUntilThePlayCanChangeAndTicksRightAfterKeys) {
+    Rig rig;
+    Player p(rig);
+    TMainForm& form = *rig.form;
+    QTimer& timer = form.Timer();
+    p.Enter();
+    EXPECT_EQ(timer.interval(), 1);
+    p.Tick(0);
+    EXPECT_EQ(timer.interval(), 101) << "the first countdown step is due after more than 100 ms";
+    p.Tick(50);
+    EXPECT_EQ(timer.interval(), 51);
+    p.Tick(51);
+    EXPECT_EQ(timer.interval(), 101);
+    for (int i = 0; i < 29; ++i) p.Tick(101);
+    ASSERT_EQ(form.GameState(), 200);
+    EXPECT_EQ(timer.interval(), 1000) << "typing: the next whole second";
+    p.Key('a');
+    EXPECT_EQ(timer.interval(), 1) << "after a key the counters show a millisecond later";
+    p.Tick(300);
+    EXPECT_EQ(timer.interval(), 700);
+    p.Key('i');  // the line is complete; the clock runs on
+    p.Tick(700);
+    EXPECT_EQ(timer.interval(), 1000);
+    EXPECT_EQ(rig.Text("lb_Keika"), "00:01");
+    p.AnswerWith('c');
+    p.Esc();
+    EXPECT_FALSE(timer.isActive());
+}
+
+TEST(Play, APlayAcrossTheWrapOfTheTickCounterIsTimedRight) {
+    Rig rig;
+    rig.clock.Set(0xFFFFFFFFu - 1500);  // the counter wraps during the countdown
+    Player p(rig);
+    p.Enter();
+    p.Countdown();
+    ASSERT_EQ(rig.form->GameState(), 200);
+    for (const char* keys : {"ai", "ue", "ie", "aoi", "oi"}) {
+        p.Tick(1000);
+        p.Keys(keys);
+        p.Enter();
+    }
+    EXPECT_EQ(rig.Text("lb_Keika"), "00:05");
+    p.Tick(1000);
+    p.Keys("iu");
+    p.AnswerWith('c');
+    p.Enter();
+    EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "6 190 0\r\n");
+}
+
+TEST(NextTickDelay, IsZeroWithoutAPlay) {
+    Rig rig;
+    rig.Start();
+    EXPECT_EQ(kotopa::NextTickDelay(rig.form->Session(), rig.clock.Now()), 0u);
+}
