@@ -177,7 +177,15 @@ int Check(const std::vector<std::string>& args, Io io) {
     if (a.positional.size() != 1) return Usage(io, "check", "give one Act");
     const fs::path act = a.positional[0];
     const auto bytes = ReadInput(act, ".ktp", io);
-    if (!bytes) return kUnusable;
+    if (!bytes) {
+        // Say also what the program itself would answer.
+        const ActRefusal refusal = ReadAct(act).refusal;
+        if (refusal == ActRefusal::BadExtension || refusal == ActRefusal::Missing ||
+            refusal == ActRefusal::Unreadable) {
+            io.err << "the program refuses it: " << SjisToUtf8(RefusalMessage(refusal)) << '\n';
+        }
+        return kUnusable;
+    }
 
     std::optional<KeyTable> keys;
     fs::path keyPath;

@@ -3,7 +3,6 @@
 #include <QString>
 #include <algorithm>
 #include <deque>
-#include <limits>
 
 #include "keysource.h"
 #include "matcher.h"

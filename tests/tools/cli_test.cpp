@@ -50,7 +50,7 @@ TEST(Cli, BadInputFilesAreUnusableWithAClearMessage) {
     };
     const std::string missing = (dir / "missing.ktp").string();
     const Case cases[] = {
-        {{"check", missing}, "no such file"},
+        {{"check", missing}, "no such file\nthe program refuses it: ファイルが存在しません。"},
         {{"check", (dir / "act.txt").string()}, "wrong extension"},
         {{"check", (dir / "empty.ktp").string()}, "the file is empty"},
         {{"export", (dir / "empty.ktp").string(), "-o", (dir / "x.txt").string()},
@@ -108,7 +108,8 @@ TEST(Cli, RefusedImportLeavesTheOldFile) {
     testutil::TempDir dir;
     testutil::WriteBytes(dir / "act.txt", std::string(kAct) + "ゔ\n");
     testutil::WriteBytes(dir / "Act01.ktp", "old");
-    const ToolRun r = Tool({"import", (dir / "act.txt").string(), "-o", (dir / "Act01.ktp").string()});
+    const ToolRun r =
+        Tool({"import", (dir / "act.txt").string(), "-o", (dir / "Act01.ktp").string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("act.txt:16:1: \"ゔ\" (U+3094) cannot be held in Shift_JIS"),
               std::string::npos)
