@@ -31,7 +31,7 @@ constexpr const char* kUsage =
     "  kotopa-tool keys build SOURCE.txt -o KEYFILE.key\n"
     "  kotopa-tool keys dump KEYFILE.key\n"
     "  kotopa-tool keys verify KEYFILE.key --romaji TABLE.tsv [--pairs] [ACT.ktp|ACT.txt ...]\n"
-    "  kotopa-tool try --keys KEYFILE.key READING ROMAJI\n"
+    "  kotopa-tool try --keys KEYFILE.key [--] READING ROMAJI\n"
     "\n"
     "\"kotopa-tool COMMAND --help\" tells more. Exit status: 0 clean, 1 findings (nothing\n"
     "written), 2 unusable input.\n";
@@ -75,11 +75,11 @@ const std::map<std::string, const char*> kHelp = {
      "table; prints the figures and the exceptions.\n"
      "Exit status: 0 clean, 1 errors or failures, 2 unusable input.\n"},
     {"try",
-     "kotopa-tool try --keys KEYFILE.key READING ROMAJI\n"
+     "kotopa-tool try --keys KEYFILE.key [--] READING ROMAJI\n"
      "\n"
      "Types ROMAJI key by key against READING (UTF-8) through the matcher, as a play does, and\n"
      "prints KeyCount, CharCount, MissCount, whether the line was completed, the first mistype\n"
-     "and the units typed.\n"
+     "and the units typed. Put -- before ROMAJI that begins with \"-\".\n"
      "Exit status: 0 completed without a mistype, 1 otherwise, 2 unusable input.\n"},
 };
 
@@ -143,9 +143,14 @@ struct Args {
 Args ParseArgs(const std::vector<std::string>& args, std::size_t from,
                const std::vector<std::string>& withValue, const std::vector<std::string>& flags) {
     Args a;
+    bool optionsEnd = false;
     for (std::size_t i = from; i < args.size(); ++i) {
         const std::string& s = args[i];
-        if (s == "--help" || s == "-h") {
+        if (optionsEnd) {
+            a.positional.push_back(s);
+        } else if (s == "--") {
+            optionsEnd = true;  // what follows is positional even if it begins with "-"
+        } else if (s == "--help" || s == "-h") {
             a.help = true;
         } else if (std::find(withValue.begin(), withValue.end(), s) != withValue.end()) {
             if (i + 1 >= args.size()) {

@@ -153,4 +153,6 @@ TEST(Cli, TryPrintsTheCountersAndTheFirstMistype) {
               std::string::npos)
         << miss.out;
     EXPECT_EQ(Tool({"try", "--keys", key, "ゔ", "vu"}).status, 2);
+    EXPECT_EQ(Tool({"try", "--keys", key, "--", "ー", "-a"}).status, 1);  // keys may begin with -
+    EXPECT_EQ(Tool({"try", "--keys", key, "ー", "-a"}).status, 2);
 }
