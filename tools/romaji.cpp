@@ -328,6 +328,7 @@ std::string Quoted(std::string_view sjis) {
 SpellingCheck CheckSpellings(const RomajiTable& romaji, const KeyTable& table,
                              std::string_view reading, std::size_t maxFailures) {
     SpellingCheck check;
+    check.reading = SjisToUtf8(reading);
     const Model model(romaji, reading);
     const int length = model.Length();
 
@@ -558,6 +559,9 @@ void Coverage::Add(const SpellingCheck& check) {
     notStorable = AddCounts(notStorable, check.notStorable);
     exceptions.insert(check.exceptions.begin(), check.exceptions.end());
     failures.insert(failures.end(), check.failures.begin(), check.failures.end());
+    // A reading no spelling gives would pass without proving anything.
+    if (check.spellings == 0)
+        failures.push_back(check.reading + ": no spelling of the romaji table gives it");
     if (failures.empty() && check.accepted != check.inScope) {
         failures.push_back("accepted " + CountText(check.accepted) + " of " +
                            CountText(check.inScope) + " spellings");

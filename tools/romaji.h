@@ -93,6 +93,7 @@ std::string CountText(SpellingCount n);
 SpellingCount AddCounts(SpellingCount a, SpellingCount b);
 
 struct SpellingCheck {
+    std::string reading;            // UTF-8, for messages
     SpellingCount spellings = 0;    // every complete spelling the model gives
     SpellingCount inScope = 0;      // those that need no exception
     SpellingCount accepted = 0;     // typed through the matcher with no mistype, right CharCount

@@ -127,6 +127,14 @@ TEST(RomajiModel, AChainOfMoreThanThreeCharactersIsAnException) {
     EXPECT_EQ(CountText(r.spellings), "6");
 }
 
+TEST(RomajiModel, AReadingNoSpellingGivesFailsTheCoverage) {
+    Coverage c;
+    c.Add(Check(Good(), "か漢"));  // nothing types a kanji, so nothing is checked
+    EXPECT_FALSE(c.ok());
+    ASSERT_EQ(c.failures.size(), 1u);
+    EXPECT_EQ(c.failures[0], "か漢: no spelling of the romaji table gives it");
+}
+
 TEST(RomajiModel, UnitsKeepBothScriptsAndOnlyRulesWithoutPendingKeys) {
     const RomajiTable romaji = Romaji();
     const std::vector<RomajiUnit> units = romaji.Units();
