@@ -4,6 +4,7 @@
 // the file's size).
 //   build/bench/core_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <atomic>
@@ -29,20 +30,18 @@ std::atomic<long long> g_live{0}, g_peak{0};
 }  // namespace
 
 void* operator new(std::size_t n) {
-    void* p = std::malloc(n + 16);
+    void* p = std::malloc(n ? n : 1);
     if (!p) throw std::bad_alloc();
-    *static_cast<std::size_t*>(p) = n;
-    const long long live = g_live += static_cast<long long>(n);
+    const long long live = g_live += static_cast<long long>(malloc_usable_size(p));
     long long peak = g_peak.load();
     while (live > peak && !g_peak.compare_exchange_weak(peak, live)) {
     }
-    return static_cast<char*>(p) + 16;
+    return p;
 }
 void operator delete(void* p) noexcept {
     if (!p) return;
-    char* base = static_cast<char*>(p) - 16;
-    g_live -= static_cast<long long>(*reinterpret_cast<std::size_t*>(base));
-    std::free(base);
+    g_live -= static_cast<long long>(malloc_usable_size(p));
+    std::free(p);
 }
 void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
 
@@ -164,6 +163,73 @@ void BM_JudgeKeyDistribution(benchmark::State& state) {
     state.counters["keys"] = static_cast<double>(ns.size());
 }
 BENCHMARK(BM_JudgeKeyDistribution)->Unit(benchmark::kMillisecond);
+
+// Keys that type a reading: at every key, the next key of the first live candidate, the
+// shortest unit first. The matcher itself says what is live, so the keys always match.
+std::string KeysFor(const kotopa::KeyTable& table, std::string_view reading) {
+    kotopa::Matcher m(table);
+    m.FillCandidateLists(reading);
+    m.ed_Yomi = std::string(reading) + std::string(kotopa::marker::kLineEnd);
+    std::string keys;
+    const std::string ruledOut(kotopa::marker::kRuledOut);
+    for (int guard = 0; guard < 10000; ++guard) {
+        char next = 0;
+        for (const auto* list : {&m.lst_1, &m.lst_2, &m.lst_3}) {
+            for (const auto& e : *list) {
+                if (!next && e != ruledOut && !e.empty()) next = e.front();
+            }
+        }
+        if (!next) return {};  // the table cannot type this reading
+        keys += next;
+        char key = next;
+        if (m.JudgeKey(key) == kotopa::JudgeResult::LineComplete) return keys;
+    }
+    return {};
+}
+
+// Every reading of the delivered Acts typed key by key with the delivered key table, each key
+// timed on its own.
+void BM_JudgeKeyDeliveredData(benchmark::State& state) {
+    const fs::path root = KOTOPA_SOURCE_DIR;
+    kotopa::KeyTable table;
+    table.LoadKeyFile(root / "data" / "key" / "mykey.key");
+    std::vector<std::pair<std::string, std::string>> lines;  // reading, keys
+    for (int n = 1; n <= 99; ++n) {
+        const std::string name = (n < 10 ? "Act0" : "Act") + std::to_string(n) + ".ktp";
+        const kotopa::ActLoad load = kotopa::ReadAct(root / "data" / "ktp" / name);
+        if (load.refusal != kotopa::ActRefusal::None) break;
+        for (std::size_t i = 0; i < load.script.PairCount(); ++i) {
+            const std::string reading(load.script.Yomi(i));
+            lines.emplace_back(reading, KeysFor(table, reading));
+            if (lines.back().second.empty()) state.SkipWithError("a reading the table cannot type");
+        }
+    }
+    if (table.rows.empty() || lines.empty()) state.SkipWithError("no delivered data");
+    std::vector<double> ns;
+    for (auto _ : state) {
+        ns.clear();
+        for (const auto& [reading, keys] : lines) {
+            kotopa::Matcher m(table);
+            m.FillCandidateLists(reading);
+            m.ed_Yomi = reading + std::string(kotopa::marker::kLineEnd);
+            for (char k : keys) {
+                char key = k;
+                const auto t0 = std::chrono::steady_clock::now();
+                const auto r = m.JudgeKey(key);
+                const auto t1 = std::chrono::steady_clock::now();
+                benchmark::DoNotOptimize(r);
+                ns.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count());
+            }
+            if (m.MissCount != 0) state.SkipWithError("the play mistyped");
+        }
+    }
+    std::sort(ns.begin(), ns.end());
+    state.counters["rows"] = static_cast<double>(table.rows.size());
+    state.counters["keys"] = static_cast<double>(ns.size());
+    state.counters["median_ns"] = ns.empty() ? 0 : ns[ns.size() / 2];
+    state.counters["p99_ns"] = ns.empty() ? 0 : ns[ns.size() * 99 / 100];
+}
+BENCHMARK(BM_JudgeKeyDeliveredData)->Unit(benchmark::kMillisecond);
 
 // An Act of the given lines: the reading doubles as the written form.
 kotopa::ActLoad MakeActLoad(const Play& play) {

@@ -1,0 +1,158 @@
+#include "cli.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "test_util.h"
+
+using namespace kotopa::tool;
+using testutil::Sj;
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out, err;
+};
+
+ToolRun Tool(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    const int status = RunTool(args, out, err);
+    return {status, out.str(), err.str()};
+}
+
+const char* kSource = "# test table\nあ a\nい i\nぬ nu\nね ne\nこ ko\n<sp> <sp>\n";
+const char* kAct =
+    "Act\n\n\nheader 4\nheader 5\n犬 猫\nいぬ ねこ\n犬\nいぬ\n猫\nねこ\n犬\nいぬ\n猫\nねこ\n";
+
+}  // namespace
+
+TEST(Cli, EveryCommandHasHelp) {
+    for (const auto& command : {"check", "import", "export", "keys", "try"}) {
+        const ToolRun r = Tool({command, "--help"});
+        EXPECT_EQ(r.status, 0) << command;
+        EXPECT_NE(r.out.find(std::string("kotopa-tool ") + command), std::string::npos) << command;
+    }
+    EXPECT_EQ(Tool({"--help"}).status, 0);
+    EXPECT_EQ(Tool({}).status, 2);
+    EXPECT_EQ(Tool({"frobnicate"}).status, 2);
+    EXPECT_EQ(Tool({"check", "--bogus", "a.ktp"}).status, 2);
+}
+
+TEST(Cli, BadInputFilesAreUnusableWithAClearMessage) {
+    testutil::TempDir dir;
+    testutil::WriteBytes(dir / "empty.ktp", "");
+    testutil::WriteBytes(dir / "act.txt", kAct);
+    struct Case {
+        std::vector<std::string> args;
+        const char* says;
+    };
+    const std::string missing = (dir / "missing.ktp").string();
+    const Case cases[] = {
+        {{"check", missing}, "no such file\nthe program refuses it: ファイルが存在しません。"},
+        {{"check", (dir / "act.txt").string()}, "wrong extension"},
+        {{"check", (dir / "empty.ktp").string()}, "the file is empty"},
+        {{"export", (dir / "empty.ktp").string(), "-o", (dir / "x.txt").string()},
+         "the file is empty"},
+        {{"import", (dir / "act.txt").string(), "-o", (dir / "x.txt").string()}, "wrong extension"},
+        {{"keys", "dump", missing}, "wrong extension"},
+        {{"try", "--keys", (dir / "none.key").string(), "あ", "a"}, "no such file"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun r = Tool(c.args);
+        EXPECT_EQ(r.status, 2) << c.args[0] << " " << c.args[1];
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    }
+}
+
+TEST(Cli, ImportCheckExportRoundTrip) {
+    testutil::TempDir dir;
+    testutil::WriteBytes(dir / "keys.txt", kSource);
+    testutil::WriteBytes(dir / "act.txt", kAct);
+    const std::string key = (dir / "mykey.key").string();
+    const std::string ktp = (dir / "Act01.ktp").string();
+    ASSERT_EQ(Tool({"keys", "build", (dir / "keys.txt").string(), "-o", key}).status, 0);
+    ASSERT_EQ(Tool({"import", (dir / "act.txt").string(), "-o", ktp}).status, 0);
+    EXPECT_EQ(testutil::ReadBytes(ktp).substr(0, 5), "Act\r\n");
+
+    const ToolRun check = Tool({"check", ktp, "--keys", key});
+    EXPECT_EQ(check.status, 0) << check.out;
+    EXPECT_NE(check.out.find("clean, 5 pairs"), std::string::npos) << check.out;
+
+    ASSERT_EQ(Tool({"export", ktp, "-o", (dir / "back.txt").string()}).status, 0);
+    EXPECT_EQ(testutil::ReadBytes(dir / "back.txt"), kAct);
+}
+
+TEST(Cli, CheckFindsTheKeyTableBesideTheAct) {
+    testutil::TempDir dir;
+    std::filesystem::create_directories(dir / "key");
+    std::filesystem::create_directories(dir / "ktp");
+    testutil::WriteBytes(dir / "keys.txt", "あ a\n");
+    testutil::WriteBytes(dir / "act.txt", kAct);
+    ASSERT_EQ(Tool({"keys", "build", (dir / "keys.txt").string(), "-o",
+                    (dir / "key" / "mykey.key").string()})
+                  .status,
+              0);
+    ASSERT_EQ(
+        Tool({"import", (dir / "act.txt").string(), "-o", (dir / "ktp" / "Act01.ktp").string()})
+            .status,
+        0);
+    const ToolRun r = Tool({"check", (dir / "ktp" / "Act01.ktp").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.out.find("Act01.ktp:7:1: the key table cannot type \"い\""), std::string::npos)
+        << r.out;
+}
+
+TEST(Cli, RefusedImportLeavesTheOldFile) {
+    testutil::TempDir dir;
+    testutil::WriteBytes(dir / "act.txt", std::string(kAct) + "ゔ\n");
+    testutil::WriteBytes(dir / "Act01.ktp", "old");
+    const ToolRun r =
+        Tool({"import", (dir / "act.txt").string(), "-o", (dir / "Act01.ktp").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("act.txt:16:1: \"ゔ\" (U+3094) cannot be held in Shift_JIS"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("nothing was written"), std::string::npos);
+    EXPECT_EQ(testutil::ReadBytes(dir / "Act01.ktp"), "old");
+}
+
+TEST(Cli, KeysBuildRefusesABadSourceAndDumpShowsAKeyFile) {
+    testutil::TempDir dir;
+    testutil::WriteBytes(dir / "bad.txt", "あ a\nん n nn\n");
+    const ToolRun bad =
+        Tool({"keys", "build", (dir / "bad.txt").string(), "-o", (dir / "k.key").string()});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("bad.txt:2: "), std::string::npos) << bad.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "k.key"));
+
+    testutil::WriteBytes(dir / "good.txt", kSource);
+    ASSERT_EQ(
+        Tool({"keys", "build", (dir / "good.txt").string(), "-o", (dir / "k.key").string()}).status,
+        0);
+    const ToolRun dump = Tool({"keys", "dump", (dir / "k.key").string()});
+    EXPECT_EQ(dump.status, 0);
+    EXPECT_EQ(dump.out, "# 6 rows\nあ\ta\nい\ti\nぬ\tnu\nね\tne\nこ\tko\n<sp>\t<sp>\n");
+}
+
+TEST(Cli, TryPrintsTheCountersAndTheFirstMistype) {
+    testutil::TempDir dir;
+    testutil::WriteBytes(dir / "keys.txt", kSource);
+    const std::string key = (dir / "k.key").string();
+    ASSERT_EQ(Tool({"keys", "build", (dir / "keys.txt").string(), "-o", key}).status, 0);
+    const ToolRun ok = Tool({"try", "--keys", key, "いぬ ねこ", "inu neko"});
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_NE(
+        ok.out.find("KeyCount  8\nCharCount 5\nMissCount 0\ncompleted yes\nfirst mistype: none\n"),
+        std::string::npos)
+        << ok.out;
+    const ToolRun miss = Tool({"try", "--keys", key, "いぬ", "ixnu"});
+    EXPECT_EQ(miss.status, 1);
+    EXPECT_NE(miss.out.find("first mistype: key 2 'x', at character 2 of the reading (ぬ)"),
+              std::string::npos)
+        << miss.out;
+    EXPECT_EQ(Tool({"try", "--keys", key, "ゔ", "vu"}).status, 2);
+    EXPECT_EQ(Tool({"try", "--keys", key, "--", "ー", "-a"}).status, 1);  // keys may begin with -
+    EXPECT_EQ(Tool({"try", "--keys", key, "ー", "-a"}).status, 2);
+}

@@ -1,0 +1,77 @@
+#include "typing.h"
+
+#include <gtest/gtest.h>
+
+#include "test_util.h"
+
+using namespace kotopa;
+using namespace kotopa::tool;
+using testutil::Sj;
+
+namespace {
+
+KeyTable Table() {
+    KeyTable t;
+    t.rows = {{Sj("き"), {"ki"}},    {Sj("きゃ"), {"kya"}}, {Sj("く"), {"ku"}}, {Sj("か"), {"ka"}},
+              {Sj("っか"), {"kka"}}, {Sj("ちょ"), {"tyo"}}, {Sj("と"), {"to"}}, {" ", {" "}}};
+    return t;
+}
+
+std::string Show(const std::vector<Blocked>& bs) {
+    std::string s;
+    for (const auto& b : bs)
+        s += std::to_string(b.charIndex) + ":" + testutil::U8(b.character) + " ";
+    return s;
+}
+
+}  // namespace
+
+TEST(Untypable, FindsEveryCharacterNoKeysGetPast) {
+    const KeyTable t = Table();
+    EXPECT_EQ(Show(UntypableCharacters(t, Sj("きゃく かっか"))), "");
+    // ゅ has no row, and きゅ none either; 漢 and the second ゅ are found after it.
+    EXPECT_EQ(Show(UntypableCharacters(t, Sj("きゅく漢くゅ"))), "1:ゅ 3:漢 5:ゅ ");
+    // ち and ょ have no rows of their own, but ちょ types them together.
+    EXPECT_EQ(Show(UntypableCharacters(t, Sj("ちょっと"))), "2:っ ");
+    EXPECT_EQ(Show(UntypableCharacters(t, Sj("ち"))), "0:ち ");
+    // A line-end marker inside the reading stops the line.
+    EXPECT_EQ(Show(UntypableCharacters(t, Sj("か〆か"))), "1:〆 ");
+}
+
+TEST(Untypable, ACandidateShutOutByAShorterOneCountsAsUntypable) {
+    KeyTable t;
+    t.rows = {{Sj("ん"), {"n"}}, {Sj("んあ"), {"nna"}}};  // n completes ん first, always
+    EXPECT_EQ(Show(UntypableCharacters(t, Sj("んあ"))), "1:あ ");
+}
+
+TEST(Untypable, TheLastCharacterIsLookedUpWithoutTheMarkerAtTheLineStart) {
+    // At the start of a line the lists are filled from the bare reading, so a one-character
+    // reading finds its item in every list; it still types.
+    const KeyTable t = Table();
+    EXPECT_EQ(Show(UntypableCharacters(t, Sj("か"))), "");
+}
+
+TEST(TryTyping, CountsKeysCharactersAndTheFirstMistype) {
+    const KeyTable t = Table();
+    const TryResult r = TryTyping(t, Sj("きゃく かっか"), "kyaxku kakkakk");
+    EXPECT_EQ(r.KeyCount, 11);
+    EXPECT_EQ(r.CharCount, 7);
+    EXPECT_EQ(r.MissCount, 1);
+    EXPECT_TRUE(r.completed);
+    EXPECT_EQ(r.firstMissKey, 3);   // the x
+    EXPECT_EQ(r.firstMissChar, 2);  // where く waited
+    EXPECT_EQ(r.keysAfterEnd, 2);
+    ASSERT_EQ(r.units.size(), 5u);
+    EXPECT_EQ(r.units[0].text, Sj("きゃ"));
+    EXPECT_EQ(r.units[0].keys, "kya");
+    EXPECT_EQ(r.units[4].text, Sj("っか"));
+    EXPECT_EQ(r.units[4].keys, "kka");
+}
+
+TEST(TryTyping, AnUnfinishedLineIsNotComplete) {
+    const KeyTable t = Table();
+    const TryResult r = TryTyping(t, Sj("きく"), "kik");
+    EXPECT_FALSE(r.completed);
+    EXPECT_EQ(r.CharCount, 1);
+    EXPECT_EQ(r.firstMissKey, -1);
+}

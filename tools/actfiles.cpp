@@ -1,0 +1,107 @@
+#include "actfiles.h"
+
+#include <QList>
+#include <QString>
+#include <cstdio>
+
+#include "sjis.h"
+#include "sjistext.h"
+
+namespace kotopa::tool {
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+std::string Hex(std::string_view bytes) {
+    std::string out;
+    char buf[4];
+    for (const char c : bytes) {
+        std::snprintf(buf, sizeof buf, "%s%02X", out.empty() ? "" : " ",
+                      static_cast<unsigned>(static_cast<unsigned char>(c)));
+        out += buf;
+    }
+    return out;
+}
+
+void FindNul(std::string_view line, int lineNo, int column, std::vector<Finding>& problems) {
+    if (line.find('\0') != std::string_view::npos) {
+        problems.push_back({lineNo, column, "a NUL character: the program reads nothing after it"});
+    }
+}
+
+}  // namespace
+
+Converted ActTextToSjis(std::string_view text) {
+    Converted out;
+    if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
+    int lineNo = 0;
+    for (const std::string_view line : SplitLinesKeepingNul(text)) {
+        ++lineNo;
+        const std::size_t bad = FirstInvalidUtf8(line);
+        if (bad != std::string_view::npos) {
+            out.problems.push_back(
+                {lineNo, Utf8Column(line, bad),
+                 "bytes that are not UTF-8 (" + Hex(line.substr(bad, 4)) + " ...)"});
+            continue;
+        }
+        const std::size_t nul = line.find('\0');
+        if (nul != std::string_view::npos)
+            FindNul(line, lineNo, Utf8Column(line, nul), out.problems);
+        if (auto sjis = Utf8ToSjis(line)) {
+            out.bytes += *sjis;
+            out.bytes += "\r\n";
+            continue;
+        }
+        // Name every character that stops it, not just the first.
+        const QString q = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
+        int column = 0;
+        for (qsizetype i = 0; i < q.size();) {
+            const qsizetype len = (q[i].isHighSurrogate() && i + 1 < q.size()) ? 2 : 1;
+            ++column;
+            const QString ch = q.mid(i, len);
+            if (!EncodeSjis(ch).ok()) {
+                char code[16];
+                std::snprintf(code, sizeof code, "U+%04X",
+                              static_cast<unsigned>(ch.toUcs4().value(0)));
+                out.problems.push_back(
+                    {lineNo, column,
+                     "\"" + ch.toStdString() + "\" (" + code + ") cannot be held in Shift_JIS"});
+            }
+            i += len;
+        }
+    }
+    if (!out.ok()) out.bytes.clear();
+    return out;
+}
+
+Converted ActSjisToText(std::string_view sjis) {
+    Converted out;
+    int lineNo = 0;
+    for (const std::string_view line : SplitLinesKeepingNul(sjis)) {
+        ++lineNo;
+        bool lineOk = true;
+        for (std::size_t at = 0; at < line.size();) {
+            const qsizetype bad = FirstInvalidSjis(line.substr(at));
+            if (bad < 0) break;
+            const std::size_t pos = at + static_cast<std::size_t>(bad);
+            const std::size_t len = SjisCharBytes(line, pos);
+            out.problems.push_back(
+                {lineNo, SjisColumn(line, pos),
+                 "bytes that are not Shift_JIS (" + Hex(line.substr(pos, len)) + ")"});
+            lineOk = false;
+            at = pos + len;
+        }
+        const std::size_t nul = line.find('\0');
+        if (nul != std::string_view::npos)
+            FindNul(line, lineNo, SjisColumn(line, nul), out.problems);
+        if (lineOk) {
+            out.bytes += SjisToUtf8(line);
+            out.bytes += '\n';
+        }
+    }
+    if (!out.ok()) out.bytes.clear();
+    return out;
+}
+
+}  // namespace kotopa::tool

@@ -1,0 +1,307 @@
+#include "keysource.h"
+
+#include <map>
+#include <optional>
+#include <random>
+#include <system_error>
+
+#include "inifile.h"
+#include "sjis.h"
+#include "sjistext.h"
+#include "text.h"
+#include "textfile.h"
+
+namespace kotopa::tool {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kIdeographicSpaceUtf8 = "\xE3\x80\x80";
+
+struct Escape {
+    std::string_view token;
+    std::string_view utf8;
+};
+constexpr Escape kEscapes[] = {{"<sp>", " "}, {"<idsp>", kIdeographicSpaceUtf8}, {"<hash>", "#"}};
+
+std::string Unescape(std::string_view token) {
+    for (const auto& e : kEscapes) {
+        if (token == e.token) return std::string(e.utf8);
+    }
+    return std::string(token);
+}
+
+// The token that shows utf8 in the notation, or nothing when it cannot be shown.
+std::optional<std::string> EscapeToken(const std::string& utf8, bool isItem) {
+    for (const auto& e : kEscapes) {
+        if (utf8 == e.utf8) return std::string(e.token);
+        if (utf8 == e.token) return std::nullopt;  // would read back as the escaped character
+    }
+    if (utf8.empty()) return std::nullopt;
+    if (utf8.find_first_of(" \t\r\n") != std::string::npos) return std::nullopt;
+    if (utf8.find(kIdeographicSpaceUtf8) != std::string::npos) return std::nullopt;
+    if (isItem && utf8.front() == '#') return std::nullopt;  // would read as a comment
+    return utf8;
+}
+
+std::string Quote(std::string_view utf8) {
+    return "\"" + std::string(utf8) + "\"";
+}
+std::string QuoteSjis(std::string_view sjis) {
+    return Quote(SjisToUtf8(sjis));
+}
+
+bool FoldedStartsWith(std::string_view s, std::string_view prefix) {
+    if (prefix.size() > s.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (FoldAscii(s[i]) != FoldAscii(prefix[i])) return false;
+    }
+    return true;
+}
+
+// The row as a key file gives it back: encoded, stored, read and decoded as the program does.
+std::vector<KeyRow> ThroughKeyFile(const std::vector<KeyRow>& rows) {
+    KeyTable t;
+    t.rows = rows;
+    t.EncodeSignRows();
+    IniFile ini;
+    ini.WriteInteger("MOZI", "KAZU", static_cast<int32_t>(t.rows.size()));
+    for (std::size_t i = 0; i < t.rows.size(); ++i) {
+        ini.WriteString("MOZI", std::to_string(i), BuildStoredValue(t.rows[i]));
+    }
+    KeyTable back;
+    back.LoadKeyBytes(ini.Bytes());
+    return back.rows;
+}
+
+bool IsSignItem(const std::string& item) {
+    KeyTable t;
+    t.rows = {KeyRow{item, {"x"}}};
+    t.EncodeSignRows();
+    return t.rows[0].item != item;
+}
+
+bool IsKanaCommaRow(const KeyRow& row) {
+    return row.item == keymark::kNe && !row.candidates.empty() && row.candidates.front() == ",";
+}
+
+// Why a row does not survive a key file, in words.
+std::string WhyNotStorable(const KeyRow& row) {
+    {
+        KeyTable t;
+        t.rows = {KeyRow{row.item, {"x"}}};
+        t.DecodeSignRows();
+        if (t.rows[0].item != row.item) {
+            return "the item " + QuoteSjis(row.item) +
+                   " is the mark a key file keeps for the sign " + QuoteSjis(t.rows[0].item) +
+                   " and would load as that sign";
+        }
+    }
+    const std::vector<KeyRow> back = ThroughKeyFile({row});
+    if (IsSignItem(row.item) && !back.empty() && back[0].item == row.item &&
+        !back[0].candidates.empty() && !row.candidates.empty() &&
+        back[0].candidates.front() != row.candidates.front()) {
+        return "the first candidate of the sign row " + QuoteSjis(row.item) + " is always " +
+               Quote(back[0].candidates.front());
+    }
+    for (std::size_t i = 0; i < row.candidates.size(); ++i) {
+        const std::string& c = row.candidates[i];
+        const bool fixedKey = i == 0 && (IsSignItem(row.item) || IsKanaCommaRow(row));
+        if (!fixedKey && (c.find_first_of(" ,") != std::string::npos || c.front() == '"')) {
+            return "the candidate " + Quote(c) +
+                   " cannot be kept in a key file: a blank or a comma splits it and a leading "
+                   "double quote opens a quoted field";
+        }
+    }
+    if (row.item.find_first_of(" ,\"") != std::string::npos && !IsSignItem(row.item)) {
+        return "the item " + QuoteSjis(row.item) +
+               " cannot be kept in a key file: a blank, a comma or a double quote in it splits "
+               "or quotes the stored row";
+    }
+    return "the row does not read back the same from a key file";
+}
+
+void CheckRows(const KeySource& src, std::vector<SourceError>& errors) {
+    std::map<std::string, int> firstLine;  // item -> line of its ordinary row
+    for (std::size_t r = 0; r < src.table.rows.size(); ++r) {
+        const KeyRow& row = src.table.rows[r];
+        const int line = src.lines[r];
+        const std::string item = QuoteSjis(row.item);
+        if (row.candidates.empty()) {
+            errors.push_back({line, item + " has no candidates: it could never be typed"});
+            continue;
+        }
+        if (!IsLeadByte(row.item.front()) && row.item.size() > 1) {
+            errors.push_back({line, item + " never matches: a reading that starts with a one-byte "
+                                           "character is looked up by that byte alone"});
+        } else if (row.item.size() > 6) {
+            errors.push_back(
+                {line, item + " never matches: the matcher looks at most three characters ahead"});
+        }
+        for (std::size_t i = 0; i < row.candidates.size(); ++i) {
+            for (std::size_t j = 0; j < row.candidates.size(); ++j) {
+                if (i == j) continue;
+                const std::string& a = row.candidates[i];
+                const std::string& b = row.candidates[j];
+                if (a.size() == b.size() && i < j && FoldedStartsWith(b, a)) {
+                    errors.push_back({line, item + " lists the candidate " + Quote(b) + " twice"});
+                } else if (a.size() < b.size() && FoldedStartsWith(b, a)) {
+                    errors.push_back({line, item + ": the candidate " + Quote(b) +
+                                                " can never be typed, " + Quote(a) +
+                                                " is complete first"});
+                }
+            }
+        }
+        if (!SurvivesKeyFile(row)) errors.push_back({line, WhyNotStorable(row)});
+        if (IsKanaCommaRow(row)) continue;  // the sign row of ね stands beside the ordinary one
+        const auto [it, inserted] = firstLine.emplace(row.item, line);
+        if (!inserted) {
+            errors.push_back({line, item + " is already on line " + std::to_string(it->second) +
+                                        ": both rows would be offered"});
+        }
+    }
+}
+
+}  // namespace
+
+bool SurvivesKeyFile(const KeyRow& row) {
+    const std::vector<KeyRow> back = ThroughKeyFile({row});
+    return back.size() == 1 && back[0] == row;
+}
+
+KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors) {
+    KeySource src;
+    if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
+    const std::size_t bad = FirstInvalidUtf8(text);
+    if (bad != std::string_view::npos) {
+        int line = 1;
+        std::size_t lineStart = 0;
+        for (std::size_t i = 0; i < bad; ++i) {
+            if (text[i] == '\n' || (text[i] == '\r' && !(i + 1 < bad && text[i + 1] == '\n'))) {
+                ++line;
+                lineStart = i + 1;
+            }
+        }
+        errors.push_back(
+            {line, "column " + std::to_string(Utf8Column(text.substr(lineStart), bad - lineStart)) +
+                       ": the text is not UTF-8"});
+        return src;
+    }
+    int lineNo = 0;
+    ForEachLine(text, [&](std::string_view line) {
+        ++lineNo;
+        std::vector<std::string> tokens;
+        for (std::size_t i = 0; i < line.size();) {
+            if (line[i] == ' ' || line[i] == '\t') {
+                ++i;
+                continue;
+            }
+            std::size_t j = i;
+            while (j < line.size() && line[j] != ' ' && line[j] != '\t') ++j;
+            tokens.emplace_back(line.substr(i, j - i));
+            i = j;
+        }
+        if (tokens.empty() || tokens.front().front() == '#') return;
+        if (line.find(kIdeographicSpaceUtf8) != std::string_view::npos) {
+            errors.push_back({lineNo,
+                              "an ideographic space cannot be told from a blank here; "
+                              "write it as <idsp>"});
+            return;
+        }
+        KeyRow row;
+        int column = 0;
+        const std::string item = Unescape(tokens.front());
+        const auto sjis = Utf8ToSjis(item, &column);
+        if (!sjis) {
+            errors.push_back({lineNo, Quote(item) + ": character " + std::to_string(column) +
+                                          " cannot be held in Shift_JIS"});
+            return;
+        }
+        row.item = *sjis;
+        for (std::size_t t = 1; t < tokens.size(); ++t) {
+            std::string c = Unescape(tokens[t]);
+            bool ascii = true;
+            for (const char ch : c) ascii = ascii && ch >= 0x20 && ch <= 0x7E;
+            if (!ascii) {
+                errors.push_back({lineNo, "the candidate " + Quote(c) +
+                                              " holds a character that is not a key: candidates "
+                                              "are ASCII letters, digits and signs"});
+                continue;
+            }
+            row.candidates.push_back(std::move(c));
+        }
+        src.table.rows.push_back(std::move(row));
+        src.lines.push_back(lineNo);
+    });
+    CheckRows(src, errors);
+    return src;
+}
+
+std::string FormatKeySource(const KeyTable& table, std::vector<SourceError>& errors) {
+    std::string out;
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const KeyRow& row = table.rows[r];
+        std::vector<std::string> fields{row.item};
+        fields.insert(fields.end(), row.candidates.begin(), row.candidates.end());
+        std::string line;
+        bool ok = true;
+        for (std::size_t f = 0; f < fields.size() && ok; ++f) {
+            std::optional<std::string> token;
+            if (FirstInvalidSjis(fields[f]) < 0) token = EscapeToken(SjisToUtf8(fields[f]), f == 0);
+            ok = token.has_value();
+            if (ok) line += (f == 0 ? "" : f == 1 ? "\t" : " ") + *token;
+        }
+        if (ok) {
+            out += line + "\n";
+        } else {
+            errors.push_back({0, "row " + std::to_string(r) +
+                                     " cannot be written in the source notation (bytes that are "
+                                     "not Shift_JIS, or a blank inside a field)"});
+            out += "# row " + std::to_string(r) + " cannot be shown\n";
+        }
+    }
+    return out;
+}
+
+bool BuildKeyFile(const KeyTable& table, const fs::path& path, std::string& error) {
+    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) {
+        error = "the folder " + ShowPath(folder) + " does not exist";
+        return false;
+    }
+    // A fresh file, so that nothing of an earlier key file is kept in it.
+    std::random_device rd;
+    fs::path temp;
+    do {
+        temp = folder / (path.filename().string() + ".new-" + std::to_string(rd()));
+    } while (fs::exists(temp, ec));
+
+    KeyTable written = table;
+    if (!written.StoreKeyTable(temp)) {
+        fs::remove(temp, ec);
+        error = ShowPath(path) + " cannot be written";
+        return false;
+    }
+    KeyTable back;
+    back.LoadKeyFile(temp);
+    if (back.rows != table.rows) {
+        fs::remove(temp, ec);
+        std::size_t r = 0;
+        while (r < back.rows.size() && r < table.rows.size() && back.rows[r] == table.rows[r]) ++r;
+        error = "the key file does not read back as the table (row " + std::to_string(r) +
+                "); nothing was written";
+        return false;
+    }
+    fs::rename(temp, path, ec);
+    if (ec) {
+        fs::remove(temp, ec);
+        error = ShowPath(path) + " cannot be written";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace kotopa::tool

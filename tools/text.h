@@ -1,0 +1,51 @@
+// Text helpers of kotopa-tool: UTF-8 as authors write it, Shift_JIS as the program reads
+// it, and the places (line, column) that messages about either point at.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kotopa::tool {
+
+// Something found in a file, at a place: line and column count from 1; 0 means the whole
+// line or the whole file.
+struct Finding {
+    int line = 0;
+    int column = 0;
+    std::string message;  // UTF-8
+};
+
+// The lines of text as the program splits them (CR LF, LF or CR end a line; a final line end
+// adds no empty line), except that a NUL byte is kept instead of ending the text.
+std::vector<std::string_view> SplitLinesKeepingNul(std::string_view text);
+
+// Byte offset of the first byte that does not begin a well-formed UTF-8 character
+// (overlong forms, surrogates and values above U+10FFFF included), or npos.
+std::size_t FirstInvalidUtf8(std::string_view text);
+
+// Characters (code points) before byte offset at of UTF-8 text, plus one: a column.
+int Utf8Column(std::string_view line, std::size_t at);
+// Bytes of the Shift_JIS character at pos as an editor shows it: two for a lead byte with a
+// trail byte (40-7E, 80-FC) after it, else one, so that a broken pair does not hide the
+// character after it.
+std::size_t SjisCharBytes(std::string_view s, std::size_t pos);
+// Characters (in that sense) before byte offset at of Shift_JIS text, plus one.
+int SjisColumn(std::string_view line, std::size_t at);
+
+// Shift_JIS bytes as UTF-8, for messages and exported text.
+std::string SjisToUtf8(std::string_view sjis);
+
+// UTF-8 text as Shift_JIS (look-alikes mapped as the program maps them). When a character
+// cannot be held, nothing is returned and badColumn (if given) is its column.
+std::optional<std::string> Utf8ToSjis(std::string_view utf8, int* badColumn = nullptr);
+
+// True when the file name ends in ext (".ktp"), compared without regard to ASCII case.
+bool HasExtension(const std::filesystem::path& path, std::string_view ext);
+
+// A path as the user wrote it, for messages.
+std::string ShowPath(const std::filesystem::path& path);
+
+}  // namespace kotopa::tool
