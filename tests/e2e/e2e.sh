@@ -3,11 +3,12 @@
 # started on its own Xvfb display and driven with xdotool as a user would. Each test case is
 # one function below; CTest runs them one by one:
 #   e2e.sh <case>
-# Environment (set by tests/e2e/CMakeLists.txt): KOTOPA_STAGE (the staged program folder),
-# KOTOPA_X11_HELPER, KOTOPA_TEST_DATA (tests/data) and KOTOPA_ARTIFACTS (where screenshots go).
+# Environment (set by tests/e2e/CMakeLists.txt): KOTOPA_STAGE (the staged program folder with
+# the delivered key table and Acts), KOTOPA_X11_HELPER, KOTOPA_TOOL (kotopa-tool) and
+# KOTOPA_ARTIFACTS (where screenshots go).
 set -euo pipefail
 
-: "${KOTOPA_STAGE:?}" "${KOTOPA_X11_HELPER:?}" "${KOTOPA_TEST_DATA:?}" "${KOTOPA_ARTIFACTS:?}"
+: "${KOTOPA_STAGE:?}" "${KOTOPA_X11_HELPER:?}" "${KOTOPA_TOOL:?}" "${KOTOPA_ARTIFACTS:?}"
 case_name=${1:?usage: e2e.sh <case>}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kotopa-e2e.XXXXXX")
@@ -50,20 +51,12 @@ start_display() {
     unset QT_QPA_PLATFORM
 }
 
-# The staged program, with the test data where the delivered data is missing.
+# The staged program as it ships, without any save/ of earlier runs.
 install_program() {
     cp -r "$KOTOPA_STAGE" "$prog"
     rm -rf "$prog/save"
-    mkdir -p "$prog/key" "$prog/ktp"
-    if [ ! -f "$prog/key/mykey.key" ]; then
-        iconv -f UTF-8 -t CP932 "$KOTOPA_TEST_DATA/key/mykey.txt" >"$prog/key/mykey.key"
-    fi
-    if [ ! -f "$prog/ktp/Act01.ktp" ]; then
-        local src
-        for src in "$KOTOPA_TEST_DATA"/ktp/*.txt; do
-            iconv -f UTF-8 -t CP932 "$src" >"$prog/ktp/$(basename "$src" .txt).ktp"
-        done
-    fi
+    [ -f "$prog/key/mykey.key" ] && [ -f "$prog/ktp/Act01.ktp" ] && [ -f "$prog/ktp/Act02.ktp" ] ||
+        fail "the staged program lacks key/mykey.key, ktp/Act01.ktp or ktp/Act02.ktp"
 }
 
 # Starts a copy of the program; its pid goes to the variable named by $1.
@@ -151,10 +144,29 @@ rate() {
     }'
 }
 
-# The lines of the test Act01 as typed with everyday romaji (a blank types the space).
-act01_keys=(asa kasa ashi ie kao "sakurano hana")
-act01_keycount=35   # correct keystrokes, the six Enters included
-act01_charcount=23  # characters, the six Enters included
+# The readings of the delivered Act01 as a user types them, in everyday romaji (a blank
+# types the space; the particles は and へ are typed ha and he).
+act01_keys=(asa kasa ashi ie kao aki eki koe hako hoshi aji kagi gogo kiku sagasu isogu
+    "akai kasa" "ookii hako" "ajiga koi" "kaoga akai" "kikuga saku" "sushiga suki"
+    "ekihe isogu" "gogoha iede sugosu")
+act01_keycount=174  # correct keystrokes, the 24 Enters included
+act01_charcount=114 # characters, the 24 Enters included
+
+# Each spelling above types its reading of the staged Act01 without a mistype, so that a
+# changed Act fails here with a clear message rather than somewhere in the play.
+check_act01_spellings() {
+    local readings=() line i=0
+    while IFS= read -r line; do
+        line=${line%$'\r'}
+        i=$((i + 1))
+        [ "$i" -le 5 ] || [ -z "$line" ] || readings+=("$line")
+    done < <(iconv -f CP932 -t UTF-8 "$prog/ktp/Act01.ktp")
+    [ "${#readings[@]}" -eq $((2 * ${#act01_keys[@]})) ] || fail "Act01 has changed: ${#readings[@]} lines"
+    for i in "${!act01_keys[@]}"; do
+        "$KOTOPA_TOOL" try --keys "$prog/key/mykey.key" -- "${readings[$((2 * i + 1))]}" "${act01_keys[$i]}" \
+            >/dev/null || fail "'${act01_keys[$i]}' does not type '${readings[$((2 * i + 1))]}'"
+    done
+}
 
 # Starts a play with Enter, waits out the countdown and types every line but the last Enter.
 type_act01() {
@@ -164,9 +176,9 @@ type_act01() {
     sleep 3.6
     shot "$wid" countdown-over
     for i in "${!act01_keys[@]}"; do
-        xdotool type --delay 60 "${act01_keys[$i]}"
-        sleep 0.8
-        if [ "$i" -eq 2 ]; then shot "$wid" typing; fi
+        xdotool type --delay 40 "${act01_keys[$i]}"
+        sleep 0.25
+        if [ "$i" -eq 16 ]; then shot "$wid" typing; fi
         if [ "$i" -lt $((${#act01_keys[@]} - 1)) ]; then xdotool key Return; fi
     done
 }
@@ -229,6 +241,7 @@ case_second_copy() {
 # start asks nothing.
 case_play_act01() {
     local app wid dialog
+    check_act01_spellings
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
     type_act01 "$wid"
@@ -273,7 +286,7 @@ case_play_act01() {
         head -c 14 "$prog/save/playlog.log"
         printf ' -----\r\n'
         sjis "■出題 標準"; printf '\r\n'
-        sjis "■終了条件 ファイル末尾 "; printf '%3d\r\n' 6
+        sjis "■終了条件 ファイル末尾 "; printf '%3d\r\n' ${#act01_keys[@]}
         sjis "■Act         Act01"; printf '\r\n'
         sjis "■経過時間    "; printf '%02d:%02d\r\n' $((seconds / 60 % 60)) $((seconds % 60))
         sjis "■打鍵数 (/分) "; printf '%4d ' "$kpm"; sjis "■文字数 (/分) "; printf '%4d\r\n' "$cpm"
