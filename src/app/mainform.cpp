@@ -7,7 +7,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <algorithm>
 
 #include "dataform.h"

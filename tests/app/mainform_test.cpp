@@ -420,18 +420,6 @@ TEST(MainFormSlide, ClicksDuringASlideAreDropped) {
     EXPECT_EQ(form.PanelSlide(), 0);
 }
 
-TEST(MainFormSlide, StartClosesAnOpenKeyPanelFirst) {
-    Rig rig;
-    TMainForm& form = rig.StartShown();
-    const QPoint start = form.pos();
-    rig.Get<QToolButton>("bt_ViewOpen")->click();
-    rig.Get<QToolButton>("bt_Opt")->click();
-    ASSERT_EQ(form.size(), QSize(600, 410));
-    form.bt_startClick();
-    EXPECT_EQ(form.size(), QSize(600, 275)) << "the key panel closes, the option panel stays";
-    EXPECT_EQ(form.pos(), start);
-}
-
 // ---------------------------------------------------------------------------------------
 // The typing box and the mistype sound
 
@@ -458,17 +446,6 @@ TEST(MainFormKeys, TypingBoxHandsOverEveryKeyAsOneByteWithoutInputMethod) {
     QTest::keyClick(box, Qt::Key_Minus);
     EXPECT_EQ(got, std::string("kA\x1b\r\r\b-"));
     EXPECT_EQ(box->text().toStdString(), "") << "the box shows only what the window puts in it";
-}
-
-TEST(MainFormKeys, EnterWhileIdleIsSwallowedAndOtherKeysToo) {
-    Rig rig;
-    rig.Start();
-    char key = 'a';
-    rig.form->ed_NyuuryokuKeyPress(key);
-    EXPECT_EQ(key, 0);
-    key = 13;
-    rig.form->ed_NyuuryokuKeyPress(key);
-    EXPECT_EQ(key, 0);
 }
 
 TEST(MainFormSound, MistypeSoundIsTheBuiltInWaveUnlessMissWavReplacesIt) {

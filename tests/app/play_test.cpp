@@ -470,8 +470,3 @@ TEST(Play, APlayAcrossTheWrapOfTheTickCounterIsTimedRight) {
     EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "6 190 0\r\n");
 }
 
-TEST(NextTickDelay, IsZeroWithoutAPlay) {
-    Rig rig;
-    rig.Start();
-    EXPECT_EQ(kotopa::NextTickDelay(rig.form->Session(), rig.clock.Now()), 0u);
-}
