@@ -6,7 +6,7 @@ kotopa_packages=(
   libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev
   fonts-ipafont-gothic
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils libx11-dev
   mecab mecab-ipadic-utf8
 )
 

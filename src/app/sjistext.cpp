@@ -27,7 +27,18 @@ bool IsLead(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && 
 }  // namespace
 
 QString FromSjis(std::string_view bytes) {
-    QStringDecoder dec(kCodec);
+    // Printable ASCII, tab and line ends are themselves in Shift_JIS; such text (romaji,
+    // numbers, labels) needs no converter, which keeps a refresh of the play controls cheap.
+    bool plain = true;
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x7F || (b < 0x20 && b != '\t' && b != '\n' && b != '\r')) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    thread_local QStringDecoder dec(kCodec, QStringDecoder::Flag::Stateless);
     return dec.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 

@@ -107,7 +107,8 @@ OptionLabels EndConditionClicked(EndCondition end, int32_t spinValue) {
 }
 
 OptionLabels StartupOptionLabels(std::optional<EndCondition> end, int32_t spinValue) {
-    if (!end) return OptionLabels{};
+    // "EOF(標準)" is the button selected by design: selecting it again runs no click handler.
+    if (!end || *end == EndCondition::Eof) return OptionLabels{};
     return EndConditionClicked(*end, spinValue);
 }
 

@@ -72,7 +72,8 @@ struct OptionLabels {
 OptionLabels EndConditionClicked(EndCondition end, int32_t spinValue);
 
 // The labels after start-up applied the settings: as the click handler of the selected
-// button left them, or the design captions when no end button is selected.
+// button left them, or the design captions when no end button is selected or when it is
+// "EOF(標準)", which is selected by design and so runs no click handler.
 OptionLabels StartupOptionLabels(std::optional<EndCondition> end, int32_t spinValue);
 
 // sp_TimeChange: the labels that change while the spin-box text is edited (a text that is

@@ -42,3 +42,14 @@ TEST(SjisText, PathsKeepTheirNativeForm) {
     EXPECT_EQ(PathToQString(p), QString::fromUtf8(u8"/home/利用者/ktp/Act01.ktp"));
     EXPECT_EQ(PathFromSjis(PathToSjis(p)), p);
 }
+
+TEST(SjisText, PrintableAsciiDecodesToItself) {
+    std::string ascii = "\t\n\r";
+    for (int c = 0x20; c < 0x7F; ++c) ascii += static_cast<char>(c);
+    EXPECT_EQ(FromSjis(ascii), QString::fromLatin1(ascii.data(), static_cast<qsizetype>(ascii.size())));
+    EXPECT_EQ(FromSjis("\\~"), QStringLiteral("\\~"));  // not the yen sign and the overline
+    EXPECT_EQ(FromSjis("ab\x82\xA0"), QString::fromUtf8(u8"abあ"));
+    // The converter's own table decides the other control bytes, also in short texts.
+    EXPECT_EQ(FromSjis("\x1A"), FromSjis(std::string("\x1A") + "\x82\xA0").left(1));
+    EXPECT_EQ(FromSjis("\x81\x99"), QString::fromUtf8(u8"☆"));
+}

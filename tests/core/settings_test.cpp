@@ -42,6 +42,9 @@ TEST(Settings, NoFileGivesTheDefaults) {
     const OptionLabels l = StartupOptionLabels(s.end, s.value);
     EXPECT_FALSE(l.sp_TimeEnabled);
     EXPECT_EQ(l.lb_Seigen, "00:00");
+    // "EOF(標準)" is selected by design, so applying it runs no click handler: the problem
+    // label keeps its design caption.
+    EXPECT_EQ(l.lb_Mondai, "000 / 000");
 }
 
 TEST(Settings, ValueIsBroughtIntoRangeOrDefaulted) {

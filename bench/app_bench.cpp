@@ -1,0 +1,408 @@
+// Speed of the main window on the offscreen platform (or the display in $DISPLAY when
+// QT_QPA_PLATFORM says so):
+//   - every key of whole plays sent to the typing box as key events, each timed on its own
+//     from the event to the widgets holding the new state, and once more with the repaint
+//     that follows (median and 99th percentile per key);
+//   - the processor time of a play left waiting in the typing state for 10 s with the
+//     millisecond timer running, as a share of one core (and, to compare, that of an empty
+//     Qt timer ticking every millisecond);
+//   - a fresh process started until its main window is shown.
+// The key table and Act are the delivered data/key/mykey.key and data/ktp/Act01.ktp when
+// the source tree has them, otherwise a generated table of some 250 rows and a 40-line Act.
+//   build/bench/app_bench
+#include <benchmark/benchmark.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QTimer>
+#include <QWindow>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app.h"
+#include "dataform.h"
+#include "fakes.h"
+#include "mainform.h"
+#include "qtplatform.h"
+#include "sjis.h"
+#include "sjistext.h"
+#include "widgets.h"
+
+namespace fs = std::filesystem;
+using kotopa::TMainForm;
+
+extern char** environ;
+
+namespace {
+
+std::string Sj(const char* utf8) { return kotopa::EncodeSjis(QString::fromUtf8(utf8)).bytes; }
+
+void Write(const fs::path& p, const std::string& bytes) {
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// A program folder with a key table and Act01.
+fs::path MakeProgramFolder(std::string& source) {
+    const fs::path base = fs::temp_directory_path() / ("kotopa-bench-" + std::to_string(getpid()));
+    fs::remove_all(base);
+    const fs::path data = fs::path(KOTOPA_SOURCE_DIR) / "data";
+    if (fs::exists(data / "key" / "mykey.key") && fs::exists(data / "ktp" / "Act01.ktp")) {
+        fs::create_directories(base / "key");
+        fs::create_directories(base / "ktp");
+        fs::copy_file(data / "key" / "mykey.key", base / "key" / "mykey.key");
+        fs::copy_file(data / "ktp" / "Act01.ktp", base / "ktp" / "Act01.ktp");
+        source = "delivered data";
+        return base;
+    }
+    // Single kana with their spellings, the small-ya combinations and the doubled consonants.
+    struct Kana {
+        const char* kana;
+        const char* romaji;
+    };
+    const Kana singles[] = {
+        {"あ", "a"}, {"い", "i yi"}, {"う", "u wu"}, {"え", "e"}, {"お", "o"}, {"か", "ka ca"},
+        {"き", "ki"}, {"く", "ku cu"}, {"け", "ke"}, {"こ", "ko co"}, {"さ", "sa"}, {"し", "si shi ci"},
+        {"す", "su"}, {"せ", "se ce"}, {"そ", "so"}, {"た", "ta"}, {"ち", "ti chi"}, {"つ", "tu tsu"},
+        {"て", "te"}, {"と", "to"}, {"な", "na"}, {"に", "ni"}, {"ぬ", "nu"}, {"ね", "ne"},
+        {"の", "no"}, {"は", "ha"}, {"ひ", "hi"}, {"ふ", "hu fu"}, {"へ", "he"}, {"ほ", "ho"},
+        {"ま", "ma"}, {"み", "mi"}, {"む", "mu"}, {"め", "me"}, {"も", "mo"}, {"や", "ya"},
+        {"ゆ", "yu"}, {"よ", "yo"}, {"ら", "ra"}, {"り", "ri"}, {"る", "ru"}, {"れ", "re"},
+        {"ろ", "ro"}, {"わ", "wa"}, {"を", "wo"}, {"ん", "nn xn"}, {"が", "ga"}, {"ぎ", "gi"},
+        {"ぐ", "gu"}, {"げ", "ge"}, {"ご", "go"}, {"ざ", "za"}, {"じ", "zi ji"}, {"ず", "zu"},
+        {"ぜ", "ze"}, {"ぞ", "zo"}, {"だ", "da"}, {"で", "de"}, {"ど", "do"}, {"ば", "ba"},
+        {"び", "bi"}, {"ぶ", "bu"}, {"べ", "be"}, {"ぼ", "bo"}, {"ぱ", "pa"}, {"ぴ", "pi"},
+        {"ぷ", "pu"}, {"ぺ", "pe"}, {"ぽ", "po"}, {"ー", "-"},
+    };
+    std::vector<std::string> rows;
+    for (const Kana& k : singles) rows.push_back(std::string(k.kana) + " " + k.romaji);
+    const char* iRow[] = {"き", "し", "ち", "に", "ひ", "み", "り", "ぎ", "じ", "び", "ぴ"};
+    const char* iCons[] = {"ky", "sy", "ty", "ny", "hy", "my", "ry", "gy", "zy", "by", "py"};
+    const char* smalls[] = {"ゃ", "ゅ", "ょ"};
+    const char* smallVowel[] = {"a", "u", "o"};
+    for (int i = 0; i < 11; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            rows.push_back(std::string(iRow[i]) + smalls[j] + " " + iCons[i] + smallVowel[j]);
+        }
+    }
+    for (const Kana& k : singles) {
+        const std::string r = k.romaji;
+        if (r.size() >= 2 && r[0] != 'n' && std::strchr("aiueo-", r[0]) == nullptr) {
+            rows.push_back(std::string("っ") + k.kana + " " + r[0] + r.substr(0, r.find(' ')));
+        }
+    }
+    rows.push_back("っ ltu xtu");
+    rows.push_back("○ ○");
+    rows.push_back("▼ ▼");
+    rows.push_back("。 .");
+    while (rows.size() < 250) rows.push_back(rows[rows.size() % 70]);  // duplicates, as tables have
+    std::string key = "[MOZI]\r\nKAZU=" + std::to_string(rows.size()) + "\r\n";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        key += std::to_string(i) + "=\"" + rows[i] + "\"\r\n";
+    }
+    Write(base / "key" / "mykey.key", Sj(key.c_str()));
+
+    std::mt19937 rng(7);
+    std::string act = "Act01 bench\r\nbench\r\nbench\r\nbench\r\nbench\r\n";
+    for (int line = 0; line < 40; ++line) {
+        std::string yomi;
+        const int words = 2 + static_cast<int>(rng() % 3);
+        for (int w = 0; w < words; ++w) {
+            if (w) yomi += " ";
+            const int len = 3 + static_cast<int>(rng() % 5);
+            for (int c = 0; c < len; ++c) yomi += singles[rng() % 69].kana;
+        }
+        act += "練習 " + std::to_string(line) + "\r\n" + yomi + "\r\n";
+    }
+    Write(base / "ktp" / "Act01.ktp", Sj(act.c_str()));
+    source = "generated table of " + std::to_string(rows.size()) + " rows, 40 lines";
+    return base;
+}
+
+struct Rig {
+    kotopa::platform::FakeClock clock;
+    kotopa::platform::FakeDialogs dialogs;
+    kotopa::platform::FakeShell shell;
+    kotopa::platform::FakeRandom random;
+    kotopa::platform::FakeSoundDevice sound;
+    std::string source;
+    fs::path base = MakeProgramFolder(source);
+    std::unique_ptr<TMainForm> form;
+    QWidget* box = nullptr;
+
+    Rig() {
+        form = std::make_unique<TMainForm>(base, kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        form->show();
+        QApplication::processEvents();
+        box = form->findChild<QWidget*>(QStringLiteral("ed_Nyuuryoku"));
+    }
+    ~Rig() {
+        form.reset();
+        std::error_code ec;
+        fs::remove_all(base, ec);
+    }
+
+    void Send(char c) {
+        int key = QChar(c).toUpper().unicode();
+        if (c == 13) key = Qt::Key_Return;
+        if (c == 27) key = Qt::Key_Escape;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, c == 13 ? QStringLiteral("\r") : QString(QChar(c)));
+        QApplication::sendEvent(box, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(QChar(c)));
+        QApplication::sendEvent(box, &release);
+    }
+
+    // The key a practised typist presses next: the next letter of the first candidate
+    // still alive, the one-character units first; Enter at a line end.
+    char NextKey() const {
+        const kotopa::PlaySession& s = form->Session();
+        if (s.GameState() == kotopa::PlayState::LineComplete) return 13;
+        const kotopa::Matcher& v = s.View();
+        for (const auto* list : {&v.lst_1, &v.lst_2, &v.lst_3}) {
+            for (const std::string& entry : *list) {
+                if (!entry.empty() && !kotopa::IsLeadByte(entry[0])) return entry[0];
+            }
+        }
+        return 27;  // nothing typeable: give up the play
+    }
+
+    void StartAndCountDown() {
+        Send(13);
+        for (int i = 0; i < 30; ++i) {
+            clock.Advance(101);
+            form->TimerTimer();
+        }
+    }
+
+    // Ends the play with the end button and answers the result dialog.
+    void StopAndCancel() {
+        QTimer::singleShot(0, [] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+        });
+        form->bt_endClick();
+    }
+};
+
+Rig* g_rig = nullptr;
+
+int64_t NowNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// Every key of a whole play but the last Enter (which opens the result dialog), each timed.
+void PlayTimed(benchmark::State& state, bool repaint) {
+    Rig& rig = *g_rig;
+    std::vector<double> ns;
+    for (auto _ : state) {
+        rig.StartAndCountDown();
+        const int32_t lines = rig.form->Session().LineTotal();
+        while (rig.form->Session().Running()) {
+            const char key = rig.NextKey();
+            if (key == 27) break;
+            if (key == 13 && rig.form->Session().LineIndex() + 1 >= lines) break;
+            rig.clock.Advance(150);
+            const int64_t t0 = NowNs();
+            rig.Send(key);
+            if (repaint) QApplication::processEvents();
+            ns.push_back(static_cast<double>(NowNs() - t0));
+            rig.form->TimerTimer();
+        }
+        state.PauseTiming();
+        rig.StopAndCancel();
+        state.ResumeTiming();
+    }
+    std::sort(ns.begin(), ns.end());
+    state.counters["median_us"] = ns[ns.size() / 2] / 1000.0;
+    state.counters["p99_us"] = ns[ns.size() * 99 / 100] / 1000.0;
+    state.counters["max_us"] = ns.back() / 1000.0;
+    state.counters["keys"] = static_cast<double>(ns.size());
+    state.SetLabel(rig.source);
+}
+
+void BM_KeyToWidgets(benchmark::State& state) { PlayTimed(state, false); }
+BENCHMARK(BM_KeyToWidgets)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+void BM_KeyToWidgetsAndRepaint(benchmark::State& state) { PlayTimed(state, true); }
+BENCHMARK(BM_KeyToWidgetsAndRepaint)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// A play on the real clock, left in the typing state for 10 s with the timer running.
+void BM_WaitingPlayProcessorTime(benchmark::State& state) {
+    kotopa::platform::SystemClock clock;
+    kotopa::platform::FakeDialogs dialogs;
+    kotopa::platform::FakeShell shell;
+    kotopa::platform::FakeRandom random;
+    kotopa::platform::FakeSoundDevice sound;
+    std::string source;
+    const fs::path base = MakeProgramFolder(source);
+    for (auto _ : state) {
+        TMainForm form(base, kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        form.show();
+        form.bt_startClick();
+        QEventLoop loop;
+        QTimer::singleShot(3300, &loop, &QEventLoop::quit);  // the countdown
+        loop.exec();
+        if (form.Session().GameState() != kotopa::PlayState::Typing) {
+            state.SkipWithError("the play did not reach the typing state");
+            break;
+        }
+        const double cpu0 = CpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        QTimer::singleShot(10000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+        const double cpu = CpuSeconds() - cpu0;
+        const double seconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+        state.counters["cpu_percent_of_one_core"] = 100.0 * cpu / seconds;
+        state.counters["wall_s"] = seconds;
+        QTimer::singleShot(0, [] {
+            if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) d->reject();
+        });
+        form.bt_endClick();
+    }
+    std::error_code ec;
+    fs::remove_all(base, ec);
+}
+BENCHMARK(BM_WaitingPlayProcessorTime)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// For comparison: an empty Qt timer ticking every millisecond, the cost of the event loop
+// waking a thousand times a second with nothing to do.
+void BM_EmptyMillisecondTimer(benchmark::State& state) {
+    for (auto _ : state) {
+        QTimer timer;
+        timer.setInterval(1);
+        timer.setTimerType(Qt::PreciseTimer);
+        long ticks = 0;
+        QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+        timer.start();
+        QEventLoop loop;
+        const double cpu0 = CpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        QTimer::singleShot(5000, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+        loop.exec();
+        const double seconds = static_cast<double>(wall.nsecsElapsed()) / 1e9;
+        state.counters["cpu_percent_of_one_core"] = 100.0 * (CpuSeconds() - cpu0) / seconds;
+        state.counters["ticks_per_s"] = static_cast<double>(ticks) / seconds;
+    }
+}
+BENCHMARK(BM_EmptyMillisecondTimer)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// The start-up as the program runs it, in a fresh process of this binary: the guard, the
+// application, the fonts, the main window with its FormCreate, shown and exposed. The child
+// writes the monotonic time at which the window was exposed.
+int StartupChild(const char* baseDir) {
+    QApplication app(*new int(1), new char*[2]{const_cast<char*>("kotopa"), nullptr});
+    kotopa::InitResources();
+    kotopa::InstallFontSubstitutes();
+    kotopa::platform::QtDialogs dialogs;
+    const kotopa::platform::InstanceGuard guard(kotopa::kInstanceName);
+    if (!kotopa::MayRun(guard, dialogs)) return 3;
+    kotopa::platform::SystemClock clock;
+    kotopa::platform::DesktopShell shell;
+    kotopa::platform::SystemRandom random;
+    kotopa::platform::QtSoundDevice sound;
+    TMainForm form(baseDir, kotopa::platform::Services{clock, dialogs, shell, random, sound});
+    form.show();
+    while (!form.windowHandle() || !form.windowHandle()->isExposed()) {
+        QApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    QApplication::processEvents();  // the first paint
+    std::printf("%lld\n", static_cast<long long>(NowNs()));
+    return 0;
+}
+
+std::string g_self;
+
+void BM_StartToWindowShown(benchmark::State& state) {
+    std::string source;
+    const fs::path base = MakeProgramFolder(source);
+    std::vector<double> ms;
+    for (auto _ : state) {
+        int out[2];
+        if (pipe(out) != 0) {
+            state.SkipWithError("pipe");
+            break;
+        }
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        const std::string baseArg = base.string();
+        char* argv[] = {g_self.data(), const_cast<char*>("--startup-child"), const_cast<char*>(baseArg.c_str()),
+                        nullptr};
+        const int64_t t0 = NowNs();
+        pid_t pid = 0;
+        if (posix_spawn(&pid, g_self.c_str(), &actions, nullptr, argv, environ) != 0) {
+            state.SkipWithError("spawn");
+            break;
+        }
+        close(out[1]);
+        char buf[64] = {};
+        const ssize_t n = read(out[0], buf, sizeof buf - 1);
+        close(out[0]);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        posix_spawn_file_actions_destroy(&actions);
+        if (n <= 0) {
+            state.SkipWithError("the child did not report");
+            break;
+        }
+        ms.push_back(static_cast<double>(std::atoll(buf) - t0) / 1e6);
+    }
+    if (!ms.empty()) {
+        std::sort(ms.begin(), ms.end());
+        state.counters["median_ms"] = ms[ms.size() / 2];
+        state.counters["max_ms"] = ms.back();
+    }
+    std::error_code ec;
+    fs::remove_all(base, ec);
+}
+BENCHMARK(BM_StartToWindowShown)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Each run has a runtime folder of its own, so that a running KotoPA does not refuse it.
+    const fs::path runtime = fs::temp_directory_path() / ("kotopa-bench-run-" + std::to_string(getpid()));
+    if (argc == 3 && std::strcmp(argv[1], "--startup-child") == 0) return StartupChild(argv[2]);
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    qputenv("XDG_RUNTIME_DIR", runtime.c_str());
+    g_self = fs::canonical("/proc/self/exe").string();
+
+    QApplication app(argc, argv);
+    kotopa::InitResources();
+    kotopa::InstallFontSubstitutes();
+    Rig rig;
+    g_rig = &rig;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    g_rig = nullptr;
+    std::error_code ec;
+    fs::remove_all(runtime, ec);
+    return 0;
+}

@@ -1,0 +1,41 @@
+#include "app.h"
+
+#include "mainform.h"
+#include "qtplatform.h"
+#include "sjistext.h"
+#include "widgets.h"
+
+// The resource initialiser lives in the global namespace.
+static void InitKotopaResources() { Q_INIT_RESOURCE(kotopa); }
+
+namespace kotopa {
+
+void InitResources() { InitKotopaResources(); }
+
+bool MayRun(const platform::InstanceGuard& guard, platform::Dialogs& dialogs) {
+    if (guard.state() != platform::InstanceGuard::State::Taken) return true;
+    dialogs.Information(Sj(QStringLiteral("二重起動はできません.")));
+    return false;
+}
+
+int RunKotopa(QApplication& app) {
+    QApplication::setApplicationName(QStringLiteral("KotoPA"));
+    InitResources();
+    InstallFontSubstitutes();
+
+    platform::QtDialogs dialogs;
+    const platform::InstanceGuard guard(kInstanceName);
+    if (!MayRun(guard, dialogs)) return 0;
+
+    platform::SystemClock clock;
+    platform::DesktopShell shell;
+    platform::SystemRandom random;
+    platform::QtSoundDevice sound;
+    const platform::Services services{clock, dialogs, shell, random, sound};
+
+    TMainForm form(PathFromQString(QCoreApplication::applicationDirPath()), services);
+    form.show();
+    return app.exec();
+}
+
+}  // namespace kotopa

@@ -1,0 +1,27 @@
+// The program's entry: the single-instance guard, the application and its main window.
+#pragma once
+
+#include <QApplication>
+#include <string>
+#include <string_view>
+
+#include "instanceguard.h"
+#include "platform.h"
+
+namespace kotopa {
+
+// The name of the guard that keeps a second copy from running.
+inline constexpr std::string_view kInstanceName = "duzidezerkotopa";
+
+// Registers the pictures and the built-in sound compiled into the program.
+void InitResources();
+
+// True when this copy may run. When another copy holds the guard, the information dialog
+// "二重起動はできません." is shown and the answer is false. A guard that cannot be set up
+// lets the program run.
+bool MayRun(const platform::InstanceGuard& guard, platform::Dialogs& dialogs);
+
+// Everything after QApplication: guard, fonts, main window, message loop. The exit code.
+int RunKotopa(QApplication& app);
+
+}  // namespace kotopa

@@ -1,0 +1,100 @@
+#include "dataform.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+
+#include "sjistext.h"
+#include "ui_dataform.h"
+#include "widgets.h"
+
+namespace kotopa {
+
+TDataForm::TDataForm(const PlayResult& result, std::filesystem::path playLog,
+                     platform::Services services, QWidget* parent)
+    : QDialog(parent), ui_(std::make_unique<Ui::TDataForm>()), playLog_(std::move(playLog)),
+      services_(services) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);  // before the fonts
+    ui_->setupUi(this);
+    setFixedSize(320, 200);
+    ApplyPixelFonts(this);
+    ui_->Memo->document()->setDocumentMargin(2);
+
+    services_.dialogs.Beep(platform::BeepKind::Asterisk);
+    QString text;
+    for (std::size_t i = 0; i < result.memo.size(); ++i) {
+        if (i) text += QChar(u'\n');
+        text += FromSjis(result.memo[i]);
+    }
+    ui_->Memo->setPlainText(text);
+    ui_->lb_mes->setText(FromSjis(result.lb_mes));
+    ui_->bt_Tugi->setEnabled(result.bt_TugiEnabled);
+
+    connect(ui_->bt_Tugi, &QPushButton::clicked, this, [this] { bt_TugiClick(); });
+    connect(ui_->bt_Replay, &QPushButton::clicked, this, [this] { bt_ReplayClick(); });
+    connect(ui_->bt_Cansel, &QPushButton::clicked, this, [this] { bt_CanselClick(); });
+    connect(ui_->SpeedButtonOpen, &QToolButton::clicked, this, [this] { SpeedButtonOpenClick(); });
+    // Key preview: the form sees the keys of its controls before they do.
+    for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    ui_->Memo->setFocus();
+}
+
+TDataForm::~TDataForm() = default;
+
+void TDataForm::bt_TugiClick() {
+    if (!ui_->bt_Tugi->isEnabled()) return;
+    Choice_ = ResultChoice::NextAct;
+    accept();
+}
+
+void TDataForm::bt_ReplayClick() {
+    Choice_ = ResultChoice::Replay;
+    accept();
+}
+
+void TDataForm::bt_CanselClick() {
+    Choice_ = ResultChoice::Cancel;
+    accept();
+}
+
+void TDataForm::SpeedButtonOpenClick() { services_.shell.Open(playLog_); }
+
+bool TDataForm::FormKeyPress(char key) {
+    const std::optional<ResultChoice> choice = ResultKeyChoice(key, ui_->bt_Tugi->isEnabled());
+    if (!choice) return false;
+    switch (*choice) {
+        case ResultChoice::NextAct: bt_TugiClick(); break;
+        case ResultChoice::Replay: bt_ReplayClick(); break;
+        case ResultChoice::Cancel: bt_CanselClick(); break;
+    }
+    return true;
+}
+
+bool TDataForm::PreviewKey(QKeyEvent* event) {
+    // Alt and Ctrl combinations are the buttons' accelerators, not typed characters.
+    if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) return false;
+    char key = 0;
+    if (event->key() == Qt::Key_Escape) {
+        key = 27;
+    } else if (event->text().size() == 1 && event->text()[0].unicode() < 0x80) {
+        key = static_cast<char>(event->text()[0].unicode());
+    }
+    return key != 0 && FormKeyPress(key);
+}
+
+bool TDataForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && PreviewKey(static_cast<QKeyEvent*>(event))) return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+void TDataForm::keyPressEvent(QKeyEvent* event) {
+    if (PreviewKey(event)) return;
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace kotopa

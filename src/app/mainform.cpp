@@ -1,0 +1,600 @@
+#include "mainform.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <algorithm>
+
+#include "dataform.h"
+#include "sjistext.h"
+#include "textfile.h"
+#include "ui_mainform.h"
+#include "wave.h"
+#include "widgets.h"
+
+namespace kotopa {
+
+namespace fs = std::filesystem;
+
+std::string Sj(const QString& text) { return ToSjisLossy(text); }
+
+namespace {
+
+const QString kCaption = QStringLiteral("KotoPA");
+constexpr char kLfCr[] = "\n\r";
+
+bool FileExists(const fs::path& p) {
+    std::error_code ec;
+    return fs::exists(p, ec) && !fs::is_directory(p, ec);
+}
+
+QString Ascii(const std::string& s) {
+    return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+}  // namespace
+
+uint32_t NextTickDelay(const PlaySession& session, uint32_t now) {
+    switch (session.GameState()) {
+        case PlayState::Countdown: {
+            const uint32_t waited = now - session.CountdownTick();
+            const uint32_t due = PlaySession::kCountdownStepMs + 1;
+            return waited >= due ? 1 : due - waited;
+        }
+        case PlayState::Typing:
+        case PlayState::LineComplete:
+            return 1000 - (now - session.StartTick()) % 1000;
+        case PlayState::Idle:
+        case PlayState::Finished:
+            break;
+    }
+    return 0;
+}
+
+TMainForm::TMainForm(fs::path baseDir, platform::Services services, QWidget* parent)
+    : QWidget(parent),
+      ui_(std::make_unique<Ui::TMainForm>()),
+      services_(services),
+      Sounds_(services.sound),
+      Random_(services.random),
+      BaseDir_(std::move(baseDir)),
+      Session_(KeyTable_, Random_) {
+    // The flags first: setting them re-resolves the fonts of every child.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    ui_->setupUi(this);
+    SetupControls();
+    ConnectHandlers();
+    PathText_.toSjis = [](const fs::path& p) { return PathToSjis(p); };
+    PathText_.fromSjis = [](std::string_view s) { return PathFromSjis(s); };
+    // The window's own resources: the built-in mistype sound.
+    Sounds_.Add("Miss", QUrl(QStringLiteral("qrc:/sounds/miss.wav")));
+    FormCreate();
+    CentreOnScreen();
+}
+
+TMainForm::~TMainForm() { FormDestroy(); }
+
+void TMainForm::SetupControls() {
+    ApplyPixelFonts(this);
+    for (QListWidget* list : {ui_->lst_3, ui_->lst_2, ui_->lst_1}) {
+        list->setItemDelegate(new FixedRowDelegate(16, list));
+    }
+    ui_->Memo->document()->setDocumentMargin(1);
+    ui_->me_About->document()->setDocumentMargin(2);
+    QHeaderView* header = ui_->ListView->header();
+    header->setSectionsClickable(false);
+    header->setSectionsMovable(false);
+    for (int i = 0; i < header->count(); ++i) header->resizeSection(i, 48);
+    header->setSectionResizeMode(4, QHeaderView::Stretch);  // "候補 4" fills the width
+    ui_->bt_Glaph->setEnabled(false);  // the graph window is not part of this program yet
+    // A millisecond timer. It does not tick in vain: after each tick it sleeps until the
+    // play can next change by itself (NextTickDelay), and after each key it ticks 1 ms later,
+    // so every label changes within a millisecond of the moment it is due, as with a timer
+    // that ticks every millisecond, at a fraction of the processor time.
+    Timer_.setObjectName(QStringLiteral("Timer"));
+    Timer_.setSingleShot(true);
+    Timer_.setInterval(1);
+    Timer_.setTimerType(Qt::PreciseTimer);
+    setFocusProxy(ui_->ed_Nyuuryoku);
+}
+
+void TMainForm::ConnectHandlers() {
+    connect(ui_->bt_start, &QPushButton::clicked, this, [this] { bt_startClick(); });
+    connect(ui_->bt_end, &QPushButton::clicked, this, [this] { bt_endClick(); });
+    connect(ui_->bt_FileOpen, &QToolButton::clicked, this, [this] { bt_FileOpenClick(); });
+    connect(ui_->bt_Help, &QToolButton::clicked, this, [this] { bt_HelpClick(); });
+    connect(ui_->bt_ViewOpen, &QToolButton::clicked, this, [this] { bt_ViewOpenClick(); });
+    connect(ui_->bt_Opt, &QToolButton::clicked, this, [this] { bt_OptClick(); });
+    connect(&Timer_, &QTimer::timeout, this, [this] { TimerTimer(); });
+    ui_->ed_Nyuuryoku->onKeyPress = [this](char& key) { ed_NyuuryokuKeyPress(key); };
+    // Selecting a button, by a click or the keyboard, runs its handler.
+    connect(ui_->rd_Eof, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_EofClick(); });
+    connect(ui_->rd_Mili, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_MiliClick(); });
+    connect(ui_->rd_Gyou, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_GyouClick(); });
+    // Typing changes the editor's text; setting the value changes it with the editor's
+    // signals blocked and is announced by the box itself.
+    connect(ui_->sp_Time->lineEdit(), &QLineEdit::textChanged, this, [this] { sp_TimeChange(); });
+    connect(ui_->sp_Time, &QSpinBox::textChanged, this, [this] { sp_TimeChange(); });
+    ui_->sp_Time->onExit = [this] { sp_TimeExit(); };
+}
+
+void TMainForm::CentreOnScreen() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+}
+
+void TMainForm::SetClientSize(int width, int height) { setFixedSize(width, height); }
+
+void TMainForm::Warn(const fs::path& path, const QString& message) {
+    services_.dialogs.Warning(PathToSjis(path) + kLfCr + Sj(message));
+}
+
+// ---------------------------------------------------------------------------------------
+// Start-up and shutdown
+
+void TMainForm::FormCreate() {
+    // The key table, with the busy cursor while the file is read.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    KeyTable_.LoadKeyFile(BaseDir_ / "key" / "mykey.key");
+    ShowKeyTable();
+    QGuiApplication::restoreOverrideCursor();
+
+    SetClientSize(kCollapsedWidth, kCollapsedHeight);
+    PanelSlide_ = 0;
+
+    const fs::path save = BaseDir_ / "save";
+    std::error_code ec;
+    if (!fs::is_directory(save, ec)) {
+        fs::create_directories(save, ec);
+        if (!fs::is_directory(save, ec)) {
+            Warn(save, QStringLiteral("フォルダを作成できません。設定と記録は保存されません。"));
+        }
+    }
+
+    const fs::path ini = save / "kotopa.ini";
+    const SettingsLoad settings = LoadSettings(ini);
+    if (settings.status == ReadStatus::Unreadable) {
+        Warn(ini, QStringLiteral("ファイルを読み込めません。設定は保存されません。"));
+    }
+    ApplySettings(settings.settings);
+
+    const fs::path records = save / "record.lst";
+    if (Records_.LoadTotalRecords(records) == ReadStatus::Unreadable) {
+        Warn(records, QStringLiteral("ファイルを読み込めません。記録は保存されません。"));
+    }
+
+    ActPath_ = BaseDir_ / "ktp" / "Act01.ktp";
+    AskResume(settings.settings.last);
+    LoadAct(ActPath_);
+    InstallMissSound();
+}
+
+void TMainForm::FormDestroy() {
+    if (Destroyed_) return;
+    Destroyed_ = true;
+    Timer_.stop();  // a play still running is not recorded
+    const fs::path ini = BaseDir_ / "save" / "kotopa.ini";
+    if (!SaveShutdownSettings(ini, ControlSettings())) {
+        services_.dialogs.Warning(CannotWriteMessage(PathToSjis(ini)));
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    FormDestroy();
+    event->accept();
+}
+
+void TMainForm::ApplySettings(const Settings& s) {
+    // The handlers stay quiet while the file is applied; the labels are shown at the end
+    // as the handlers of the selected buttons would have left them.
+    ApplyingSettings_ = true;
+    Records_.bests = s.bests;
+    SetRadio(ui_->rd_Nomal, s.order == ProblemOrder::Normal);
+    SetRadio(ui_->rd_Random, s.order == ProblemOrder::Random);
+    SetRadio(ui_->rd_Eof, s.end == EndCondition::Eof);
+    SetRadio(ui_->rd_Mili, s.end == EndCondition::Seconds);
+    SetRadio(ui_->rd_Gyou, s.end == EndCondition::Lines);
+    ui_->sp_Time->SetValueShown(s.value);
+    ui_->ch_miss->setChecked(s.sound);
+    ApplyingSettings_ = false;
+    ShowOptionLabels(StartupOptionLabels(s.end, s.value));
+}
+
+Settings TMainForm::ControlSettings() const {
+    Settings s;
+    s.bests = Records_.bests;
+    s.order = SelectedOrder();
+    s.end = SelectedEnd();
+    s.value = ui_->sp_Time->value();
+    s.sound = ui_->ch_miss->isChecked();
+    s.last = PathToSjis(ActPath_);
+    return s;
+}
+
+void TMainForm::AskResume(const std::string& last) {
+    if (!ShouldAskResume(last, PathToSjis(ActPath_), FileExists(PathFromSjis(last)))) return;
+    if (services_.dialogs.Confirm(ResumeQuestionText(last))) ActPath_ = PathFromSjis(last);
+}
+
+void TMainForm::InstallMissSound() {
+    const fs::path file = BaseDir_ / "system" / "miss.wav";
+    const WaveCheck check = CheckWaveFile(file);
+    if (check.problem == WaveProblem::Missing) return;
+    Sounds_.Remove("miss");
+    if (!check.ok()) {
+        // Reported once; the run goes on without a mistype sound.
+        Sounds_.Add("miss", QUrl());
+        services_.dialogs.Warning(WaveRefusalText(PathToSjis(file), check.problem));
+        return;
+    }
+    Sounds_.Add("miss", QUrl::fromLocalFile(PathToQString(file)));
+}
+
+// ---------------------------------------------------------------------------------------
+// The Act
+
+void TMainForm::LoadAct(const fs::path& path) {
+    ui_->bt_start->setEnabled(false);
+    ui_->bt_end->setEnabled(false);
+    ActLoad load = ReadAct(path);
+    const ActRefusal refusal = load.refusal;
+    const bool headerRead = load.headerRead;
+    Session_.LoadAct(std::move(load));
+    ShowMemo(true);
+    if (headerRead) ShowTexts();
+    if (refusal != ActRefusal::None) {
+        services_.dialogs.Warning(RefusalText(PathToSjis(path), refusal));
+        return;
+    }
+    QTextCursor cursor = ui_->Memo->textCursor();
+    cursor.movePosition(QTextCursor::Start);
+    ui_->Memo->setTextCursor(cursor);
+    ui_->Memo->verticalScrollBar()->setValue(0);
+
+    setWindowTitle(kCaption + QStringLiteral("  [ ") + PathToQString(fs::path(ActName(ActPath_))) +
+                   QStringLiteral(" ]"));
+    const fs::path list = ActListPath(BaseDir_, ActPath_);
+    if (Records_.LoadActRecords(list) == ReadStatus::Unreadable) {
+        Warn(list, QStringLiteral("ファイルを読み込めません。この Act の記録は保存されません。"));
+    }
+    ShowPlayInfo();
+    ui_->bt_start->setEnabled(Session_.StartEnabled());
+}
+
+void TMainForm::ShowPlayInfo() {
+    const PlayInfoLabels info = FormatPlayInfo(Records_.bests);
+    SetTextIfChanged(ui_->lb_Kaisu, Ascii(info.lb_Kaisu));
+    SetTextIfChanged(ui_->lb_TopNyu, Ascii(info.lb_TopNyu));
+    SetTextIfChanged(ui_->lb_TopTime, Ascii(info.lb_TopTime));
+}
+
+void TMainForm::ShowKeyTable() {
+    QTreeWidget* view = ui_->ListView;
+    view->setUpdatesEnabled(false);
+    view->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(KeyTable_.rows.size()));
+    for (const KeyRow& row : KeyTable_.rows) {
+        QStringList columns{FromSjis(row.item)};
+        for (std::size_t i = 0; i < row.candidates.size() && i < 5; ++i) {
+            columns << FromSjis(row.candidates[i]);
+        }
+        items.append(new QTreeWidgetItem(columns));
+    }
+    view->addTopLevelItems(items);
+    view->setUpdatesEnabled(true);
+}
+
+// ---------------------------------------------------------------------------------------
+// Showing the session
+
+void TMainForm::ShowTexts() {
+    const Matcher& v = Session_.View();
+    SetTextIfChanged(ui_->ed_Kanji, FromSjis(v.ed_Kanji));
+    SetTextIfChanged(ui_->ed_Yomi, FromSjis(v.ed_Yomi));
+    SetTextIfChanged(ui_->ed_Nyuuryoku, FromSjis(v.ed_Nyuuryoku));
+    ShowList(ui_->lst_3, v.lst_3);
+    ShowList(ui_->lst_2, v.lst_2);
+    ShowList(ui_->lst_1, v.lst_1);
+}
+
+void TMainForm::ShowList(QListWidget* list, const std::vector<std::string>& items) {
+    const auto count = static_cast<int>(items.size());
+    if (list->count() == count) {
+        for (int i = 0; i < count; ++i) {
+            const QString text = FromSjis(items[static_cast<std::size_t>(i)]);
+            QListWidgetItem* item = list->item(i);
+            if (item->text() != text) item->setText(text);
+        }
+        return;
+    }
+    list->clear();
+    for (const std::string& s : items) list->addItem(FromSjis(s));
+}
+
+// The session only ever adds lines at the top of its memo, or empties it with a new Act:
+// new lines are inserted at the top, the rest stays.
+void TMainForm::ShowMemo(bool whole) {
+    const auto& memo = Session_.Memo();
+    if (whole || memo.size() < MemoShown_) {
+        QString text;
+        for (std::size_t i = 0; i < memo.size(); ++i) {
+            if (i) text += QChar(u'\n');
+            text += FromSjis(memo[i]);
+        }
+        ui_->Memo->setPlainText(text);
+    } else if (memo.size() > MemoShown_) {
+        QString text;
+        const std::size_t added = memo.size() - MemoShown_;
+        for (std::size_t i = 0; i < added; ++i) {
+            text += FromSjis(memo[i]);
+            if (i + 1 < added || MemoShown_ > 0) text += QChar(u'\n');
+        }
+        QTextCursor cursor(ui_->Memo->document());
+        cursor.movePosition(QTextCursor::Start);
+        cursor.insertText(text);
+    }
+    MemoShown_ = memo.size();
+    ui_->Memo->verticalScrollBar()->setValue(0);
+}
+
+void TMainForm::ShowLabels() {
+    const LiveLabels& l = Session_.Labels();
+    SetTextIfChanged(ui_->lb_Mozi, Ascii(l.lb_Mozi));
+    SetTextIfChanged(ui_->Lb_Miss, Ascii(l.Lb_Miss));
+    SetTextIfChanged(ui_->lb_Keika, Ascii(l.lb_Keika));
+    SetTextIfChanged(ui_->lb_Daken, Ascii(l.lb_Daken));
+    SetTextIfChanged(ui_->lb_Sokudo, Ascii(l.lb_Sokudo));
+    SetTextIfChanged(ui_->lb_Mondai, Ascii(l.lb_Mondai));
+}
+
+// ---------------------------------------------------------------------------------------
+// The play
+
+PlayOptions TMainForm::CurrentOptions() const {
+    return PlayOptions::FromControls(SelectedEnd(), ui_->sp_Time->value(), SelectedOrder());
+}
+
+std::optional<EndCondition> TMainForm::SelectedEnd() const {
+    if (ui_->rd_Eof->isChecked()) return EndCondition::Eof;
+    if (ui_->rd_Mili->isChecked()) return EndCondition::Seconds;
+    if (ui_->rd_Gyou->isChecked()) return EndCondition::Lines;
+    return std::nullopt;
+}
+
+std::optional<ProblemOrder> TMainForm::SelectedOrder() const {
+    if (ui_->rd_Nomal->isChecked()) return ProblemOrder::Normal;
+    if (ui_->rd_Random->isChecked()) return ProblemOrder::Random;
+    return std::nullopt;
+}
+
+void TMainForm::SetPlayControls(bool playing) {
+    ui_->bt_FileOpen->setEnabled(!playing);
+    ui_->bt_ViewOpen->setEnabled(!playing);
+    ui_->GroupBox_Opt1->setEnabled(!playing);
+    ui_->GroupBox_Opt2->setEnabled(!playing);
+    ui_->CheckSave->setEnabled(!playing);
+    ui_->bt_end->setEnabled(playing);
+    if (playing) ui_->bt_start->setEnabled(false);
+}
+
+void TMainForm::bt_startClick() {
+    if (PanelSlide_ > 0) return;
+    // The key table cannot be edited during a play: an open key panel closes first.
+    if (height() >= kKeyPanelHeight) bt_ViewOpenClick();
+    StartPlay();
+}
+
+void TMainForm::StartPlay() {
+    ui_->ed_Nyuuryoku->setFocus();
+    const bool again = Session_.GameState() == PlayState::Finished;
+    const bool started = again ? Session_.Replay(CurrentOptions(), services_.clock.Now())
+                               : Session_.StartPlay(CurrentOptions(), services_.clock.Now());
+    if (!started) return;
+    SetPlayControls(true);
+    ShowTexts();
+    ShowMemo(false);
+    ShowLabels();
+    ScheduleTick(1);
+}
+
+void TMainForm::ScheduleTick(uint32_t delay) {
+    if (delay == 0) {
+        Timer_.stop();
+        return;
+    }
+    Timer_.start(static_cast<int>(delay));
+}
+
+void TMainForm::bt_endClick() {
+    if (Session_.Stop(services_.clock.Now())) FinishPlay();
+}
+
+void TMainForm::ed_NyuuryokuKeyPress(char& Key) {
+    const KeyOutcome out = Session_.OnKey(Key, services_.clock.Now());
+    Key = 0;  // the session keeps the typed text; the box shows it
+    if (out.startRequested) {
+        if (ui_->bt_start->isEnabled()) bt_startClick();
+        return;
+    }
+    if (out.mistype) PlayMissSound();
+    if (out.textsChanged) ShowTexts();
+    if (out.memoChanged) ShowMemo(false);
+    if (out.finished) {
+        FinishPlay();
+    } else if (Session_.Running() && (Timer_.remainingTime() > 1 || !Timer_.isActive())) {
+        ScheduleTick(1);  // the counters show a millisecond later
+    }
+}
+
+void TMainForm::TimerTimer() {
+    const uint32_t now = services_.clock.Now();
+    const TickOutcome out = Session_.OnTick(now);
+    if (out.textsChanged) ShowTexts();
+    if (out.labelsChanged) ShowLabels();
+    if (out.finished) {
+        FinishPlay();
+        return;
+    }
+    ScheduleTick(NextTickDelay(Session_, now));
+}
+
+void TMainForm::FinishPlay() {
+    Timer_.stop();
+    ShowTexts();
+    ShowLabels();
+
+    ResultInput in;
+    in.play = Session_.Facts();
+    in.checkSave = ui_->CheckSave->isChecked();
+    in.actPath = ActPath_;
+    in.bests = Records_.bests;
+    in.pathText = PathText_;
+    PlayResult result = ComputeResult(in);
+    if (result.record) {
+        const QDateTime now = services_.clock.Local();
+        const LocalTime at{now.date().year(), now.date().month(), now.date().day(),
+                           now.time().hour(), now.time().minute(), now.time().second()};
+        const RecordOutcome outcome =
+            RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at);
+        if (outcome.Failed()) services_.dialogs.Warning(RecordFailureText(outcome, PathText_));
+    }
+
+    ResultChoice choice = ResultChoice::Cancel;
+    {
+        TDataForm dialog(result, BaseDir_ / "save" / "playlog.log", services_, this);
+        dialog.exec();
+        choice = dialog.Choice();
+    }
+
+    ui_->ed_Nyuuryoku->setFocus();
+    if (choice == ResultChoice::Replay) {
+        ShowPlayInfo();
+        StartPlay();
+        if (Session_.Running()) return;
+    }
+    if (choice == ResultChoice::NextAct) ActPath_ = result.NextActPath;
+    LoadAct(ActPath_);
+    SetPlayControls(false);
+}
+
+void TMainForm::PlayMissSound() {
+    if (!ui_->ch_miss->isChecked()) return;
+    Sounds_.Play("miss");
+}
+
+// ---------------------------------------------------------------------------------------
+// Buttons
+
+void TMainForm::bt_FileOpenClick() {
+    const auto chosen =
+        services_.dialogs.OpenFile(BaseDir_ / "ktp", QStringLiteral("KotoPa スクリプト (*.ktp)"));
+    if (!chosen) return;
+    services_.dialogs.Beep(platform::BeepKind::Asterisk);
+    ActPath_ = *chosen;
+    ui_->ed_Nyuuryoku->setFocus();
+    LoadAct(ActPath_);
+}
+
+void TMainForm::bt_HelpClick() { services_.shell.Open(BaseDir_ / "kotopa.chm"); }
+
+// ---------------------------------------------------------------------------------------
+// The sliding panels
+
+void TMainForm::bt_ViewOpenClick() {
+    if (PanelSlide_ > 0) return;
+    if (height() >= kKeyPanelHeight) {
+        PanelSlide_ = 2;
+        for (int i = 0; i < kKeySlideSteps; ++i) {
+            move(x(), y() + 1);
+            SetClientSize(width(), height() - kKeySlideStep);
+            QCoreApplication::processEvents();
+        }
+        SetClientSize(width(), kCollapsedHeight);
+    } else {
+        PanelSlide_ = 1;
+        for (int i = 0; i < kKeySlideSteps; ++i) {
+            move(x(), y() - 1);
+            SetClientSize(width(), height() + kKeySlideStep);
+            QCoreApplication::processEvents();
+        }
+        SetClientSize(width(), kKeyPanelHeight);
+    }
+    PanelSlide_ = 0;
+}
+
+void TMainForm::bt_OptClick() {
+    if (PanelSlide_ > 0) return;
+    if (width() >= kOptionPanelWidth) {
+        PanelSlide_ = 4;
+        for (int i = 0; i < kOptionSlideSteps; ++i) {
+            SetClientSize(width() - kOptionSlideStep, height());
+            QCoreApplication::processEvents();
+        }
+        SetClientSize(kCollapsedWidth, height());
+    } else {
+        PanelSlide_ = 3;
+        for (int i = 0; i < kOptionSlideSteps; ++i) {
+            SetClientSize(width() + kOptionSlideStep, height());
+            QCoreApplication::processEvents();
+        }
+        SetClientSize(kOptionPanelWidth, height());
+    }
+    PanelSlide_ = 0;
+}
+
+// ---------------------------------------------------------------------------------------
+// The option controls
+
+void TMainForm::SetRadio(QRadioButton* button, bool selected) {
+    if (selected) {
+        button->setChecked(true);
+        return;
+    }
+    // An auto-exclusive button refuses to be cleared while it is the selected one.
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+}
+
+void TMainForm::ShowOptionLabels(const OptionLabels& labels) {
+    ui_->sp_Time->setEnabled(labels.sp_TimeEnabled);
+    SetTextIfChanged(ui_->lb_Seigen, Ascii(labels.lb_Seigen));
+    SetTextIfChanged(ui_->lb_Mondai, Ascii(labels.lb_Mondai));
+}
+
+void TMainForm::rd_EofClick() {
+    if (!ApplyingSettings_) ShowOptionLabels(EndConditionClicked(EndCondition::Eof, ui_->sp_Time->value()));
+}
+
+void TMainForm::rd_MiliClick() {
+    if (!ApplyingSettings_) ShowOptionLabels(EndConditionClicked(EndCondition::Seconds, ui_->sp_Time->value()));
+}
+
+void TMainForm::rd_GyouClick() {
+    if (!ApplyingSettings_) ShowOptionLabels(EndConditionClicked(EndCondition::Lines, ui_->sp_Time->value()));
+}
+
+void TMainForm::sp_TimeChange() {
+    if (ApplyingSettings_) return;
+    const SpinTextLabels l = SpinTextChanged(ui_->sp_Time->lineEdit()->text().toStdString(), SelectedEnd());
+    if (l.lb_Seigen) SetTextIfChanged(ui_->lb_Seigen, Ascii(*l.lb_Seigen));
+    if (l.lb_Mondai) SetTextIfChanged(ui_->lb_Mondai, Ascii(*l.lb_Mondai));
+}
+
+void TMainForm::sp_TimeExit() {
+    const SpinExit exit = SpinTimeExit(ui_->sp_Time->lineEdit()->text().toStdString());
+    if (!exit.showMessage) return;  // the box itself brings a number into range
+    services_.dialogs.Plain(std::string(kSpinMessage));
+    ui_->sp_Time->SetValueShown(exit.value);
+    QTimer::singleShot(0, ui_->sp_Time, [box = ui_->sp_Time] { box->setFocus(Qt::OtherFocusReason); });
+}
+
+}  // namespace kotopa

@@ -1,0 +1,157 @@
+// TMainForm, the main window: the play zone, the key panel along the bottom and the option
+// panel on the right, the start-up and shutdown of the program, and the handlers that turn
+// the user's clicks, keys and timer ticks into calls on the core's play session, then show
+// what the session reports.
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "act.h"
+#include "keytable.h"
+#include "platform.h"
+#include "play.h"
+#include "results.h"
+#include "settings.h"
+#include "wavelist.h"
+
+class QListWidget;
+class QRadioButton;
+
+namespace Ui {
+class TMainForm;
+}
+
+namespace kotopa {
+
+// The play session's random draws, taken from the platform's generator.
+class PlatformRandomSource final : public RandomSource {
+public:
+    explicit PlatformRandomSource(platform::Random& random) : random_(&random) {}
+    void SeedFromClock() override { random_->SeedFromClock(); }
+    uint32_t Below(uint32_t n) override { return random_->Below(n); }
+
+private:
+    platform::Random* random_;
+};
+
+// Milliseconds until the play can next change by itself: the next countdown step (each
+// waits strictly more than 100 ms) or, while typing or waiting for Enter, the next whole
+// second of the clock, when the time label, the rates and the time limit move. 0 when no
+// play runs. At least 1.
+uint32_t NextTickDelay(const PlaySession& session, uint32_t now);
+
+class TMainForm : public QWidget {
+    Q_OBJECT
+public:
+    // Client sizes: collapsed, with the key panel open (height), with the option panel
+    // open (width).
+    static constexpr int kCollapsedWidth = 500;
+    static constexpr int kCollapsedHeight = 275;
+    static constexpr int kKeyPanelHeight = 410;
+    static constexpr int kOptionPanelWidth = 600;
+    // The slides: steps, pixels per step.
+    static constexpr int kKeySlideSteps = 46;
+    static constexpr int kKeySlideStep = 3;
+    static constexpr int kOptionSlideSteps = 26;
+    static constexpr int kOptionSlideStep = 4;
+
+    // Builds the window and runs the start-up (FormCreate): baseDir is the program's folder,
+    // the one that holds key/, ktp/, save/ and system/.
+    TMainForm(std::filesystem::path baseDir, platform::Services services, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Handlers, public so that tests and measurements can run them as the event would.
+    void bt_startClick();
+    void bt_endClick();
+    void bt_FileOpenClick();
+    void bt_HelpClick();
+    void bt_ViewOpenClick();
+    void bt_OptClick();
+    void ed_NyuuryokuKeyPress(char& Key);
+    void TimerTimer();
+    void rd_EofClick();
+    void rd_MiliClick();
+    void rd_GyouClick();
+    void sp_TimeChange();
+    void sp_TimeExit();
+
+    // Reads the Act at path and shows it; the caller has set ActPath to it.
+    void LoadAct(const std::filesystem::path& path);
+    void ShowPlayInfo();
+    void PlayMissSound();
+
+    const std::filesystem::path& BaseDir() const { return BaseDir_; }
+    const std::filesystem::path& ActPath() const { return ActPath_; }
+    int PanelSlide() const { return PanelSlide_; }
+    int GameState() const { return static_cast<int>(Session_.GameState()); }
+    const PlaySession& Session() const { return Session_; }
+    const RecordBook& Records() const { return Records_; }
+    const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords; }
+    const std::vector<std::string>& ActRecords() const { return Records_.ActRecords; }
+    const KeyTable& Keys() const { return KeyTable_; }
+    platform::WaveList& Sounds() { return Sounds_; }
+    QTimer& Timer() { return Timer_; }
+    // The options the next play runs with, as the option controls stand.
+    PlayOptions CurrentOptions() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void FormDestroy();
+    void SetupControls();
+    void ConnectHandlers();
+    void CentreOnScreen();
+    void SetClientSize(int width, int height);
+    void ShowKeyTable();
+    void ApplySettings(const Settings& settings);
+    Settings ControlSettings() const;
+    void AskResume(const std::string& lastSjis);
+    void InstallMissSound();
+    void StartPlay();
+    void FinishPlay();
+    void SetPlayControls(bool playing);
+    void ScheduleTick(uint32_t delay);
+    void ShowOptionLabels(const OptionLabels& labels);
+    std::optional<EndCondition> SelectedEnd() const;
+    std::optional<ProblemOrder> SelectedOrder() const;
+    void Warn(const std::filesystem::path& path, const QString& message);
+
+    // Rendering of the session's state.
+    void ShowTexts();
+    void ShowMemo(bool whole);
+    void ShowLabels();
+    static void ShowList(QListWidget* list, const std::vector<std::string>& items);
+
+    // Selects or clears one radio button; selecting clears the others of its group.
+    static void SetRadio(QRadioButton* button, bool selected);
+
+    std::unique_ptr<Ui::TMainForm> ui_;
+    platform::Services services_;
+    platform::WaveList Sounds_;
+    PlatformRandomSource Random_;
+    QTimer Timer_;
+
+    std::filesystem::path BaseDir_;
+    std::filesystem::path ActPath_;
+    int PanelSlide_ = 0;
+    KeyTable KeyTable_;
+    PlaySession Session_;
+    RecordBook Records_;
+    PathText PathText_;
+    std::size_t MemoShown_ = 0;   // memo lines of the session already in the Memo control
+    bool ApplyingSettings_ = false;
+    bool Destroyed_ = false;
+};
+
+// Shift_JIS bytes of a text written in the source.
+std::string Sj(const QString& text);
+
+}  // namespace kotopa

@@ -1,0 +1,91 @@
+// Small widgets and helpers under the two windows: the typing box that hands every key
+// over as one byte, the number box of the option panel, fixed list rows, and the fonts.
+#pragma once
+
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QStyledItemDelegate>
+#include <functional>
+#include <optional>
+#include <string>
+
+class QKeyEvent;
+
+namespace kotopa {
+
+// The box the player types into. Every typed character reaches onKeyPress as one byte
+// (Esc 27, Enter 13, Backspace 8, letters as themselves, other text as its Shift_JIS
+// bytes); the box never edits its own text: the window puts into it what it shows.
+// Input methods are off, so a Japanese IME cannot swallow the romaji, and there is no
+// pasting, dropping or context menu. Tab still moves the focus.
+class TypingBox : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TypingBox(QWidget* parent = nullptr);
+
+    // The handler of a key; it may set the byte to 0 to swallow it (the box shows the
+    // window's text either way).
+    std::function<void(char&)> onKeyPress;
+
+    // The bytes a key event stands for; empty for keys without a character.
+    static std::string KeyBytes(const QKeyEvent& event);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A number box for 5 to 999 that, like the classic spin edit, lets its text be anything
+// made of digits, signs and a decimal point (at most three characters) while it has the
+// focus. onExit runs when the focus leaves, before a number outside the range is brought
+// to the nearest bound; the window reports a text that is not a number there.
+class SpinEdit : public QSpinBox {
+    Q_OBJECT
+public:
+    explicit SpinEdit(QWidget* parent = nullptr);
+    using QSpinBox::lineEdit;  // the window follows every change of the text
+
+    // The text read as a decimal integer with an optional sign, or nothing.
+    std::optional<int> TextNumber() const;
+
+    // Sets the value and makes the text show it, also when the value was already that
+    // number but the text was something else.
+    void SetValueShown(int value);
+
+    std::function<void()> onExit;
+
+protected:
+    QValidator::State validate(QString& text, int& pos) const override;
+    int valueFromText(const QString& text) const override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// Rows of one fixed height in a list box.
+class FixedRowDelegate : public QStyledItemDelegate {
+public:
+    FixedRowDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+private:
+    int height_;
+};
+
+// "ＭＳ ゴシック" and "ＭＳ Ｐゴシック" are drawn with IPAGothic and IPAPGothic, their metric twins.
+void InstallFontSubstitutes();
+
+// Gives every widget under root (root included) its font: a widget that carries the property
+// "fontPixelSize" from its .ui file gets its own family at that many pixels, every other
+// widget the font of its parent.
+void ApplyPixelFonts(QWidget* root);
+
+// Sets a label's or box's text only when it differs, so that a frequent refresh costs
+// nothing when nothing changed.
+template <typename W>
+void SetTextIfChanged(W* widget, const QString& text) {
+    if (widget->text() != text) widget->setText(text);
+}
+
+}  // namespace kotopa

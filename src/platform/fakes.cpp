@@ -1,0 +1,96 @@
+#include "fakes.h"
+
+namespace kotopa::platform {
+
+void FakeDialogs::Record(Kind kind, std::string_view text, const char* buttons) {
+    asked.push_back(Asked{kind, std::string(text), buttons, BeepKind::Asterisk, QString()});
+    if (duringMessage) duringMessage();
+}
+
+void FakeDialogs::Beep(BeepKind kind) {
+    asked.push_back(Asked{Kind::Beep, std::string(), std::string(), kind, QString()});
+}
+
+void FakeDialogs::Warning(std::string_view text) {
+    Beep(BeepKind::Hand);
+    Record(Kind::Warning, text, "OK");
+}
+
+void FakeDialogs::Information(std::string_view text) {
+    Beep(BeepKind::Asterisk);
+    Record(Kind::Information, text, "OK");
+}
+
+bool FakeDialogs::Confirm(std::string_view text) {
+    Beep(BeepKind::Question);
+    Record(Kind::Confirm, text, "Yes No");
+    if (confirmAnswers.empty()) return false;
+    const bool yes = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return yes;
+}
+
+void FakeDialogs::Plain(std::string_view text) { Record(Kind::Plain, text, "OK"); }
+
+std::optional<std::filesystem::path> FakeDialogs::OpenFile(const std::filesystem::path& folder,
+                                                           const QString& filter) {
+    asked.push_back(Asked{Kind::OpenFile, folder.string(), std::string(), BeepKind::Asterisk, filter});
+    if (openAnswers.empty()) return std::nullopt;
+    auto answer = openAnswers.front();
+    openAnswers.pop_front();
+    return answer;
+}
+
+std::vector<FakeDialogs::Asked> FakeDialogs::Messages() const {
+    std::vector<Asked> out;
+    for (const auto& a : asked) {
+        if (a.kind != Kind::Beep && a.kind != Kind::OpenFile) out.push_back(a);
+    }
+    return out;
+}
+
+uint32_t FakeRandom::Below(uint32_t n) {
+    if (n == 0) return 0;
+    if (!script.empty()) {
+        const uint32_t v = script.front();
+        script.pop_front();
+        return v % n;
+    }
+    return next_++ % n;
+}
+
+namespace {
+
+class FakeVoice final : public Voice {
+public:
+    explicit FakeVoice(std::shared_ptr<FakeSoundDevice::VoiceState> state) : state_(std::move(state)) {}
+    bool IsPlaying() const override { return state_->playing; }
+    void Restart() override {
+        state_->playing = true;
+        ++state_->starts;
+    }
+
+private:
+    std::shared_ptr<FakeSoundDevice::VoiceState> state_;
+};
+
+}  // namespace
+
+std::unique_ptr<Voice> FakeSoundDevice::CreateVoice(const QUrl& wave) {
+    auto state = std::make_shared<VoiceState>();
+    state->wave = wave;
+    voices.push_back(state);
+    return std::make_unique<FakeVoice>(state);
+}
+
+int FakeSoundDevice::Starts() const {
+    int n = 0;
+    for (const auto& v : voices) n += v->starts;
+    return n;
+}
+
+void FakeSoundDevice::FinishAll() {
+    for (auto& v : voices) v->playing = false;
+}
+
+}  // namespace kotopa::platform

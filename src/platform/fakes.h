@@ -1,0 +1,106 @@
+// Stand-ins for the platform in tests and benchmarks: a clock that moves only when told,
+// dialogs that answer from a script and write down what they were asked, a shell that
+// records what it was to open, a predictable random generator and a sound device whose
+// voices play until they are told to finish.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+#include "wavelist.h"
+
+namespace kotopa::platform {
+
+class FakeClock final : public Clock {
+public:
+    explicit FakeClock(uint32_t start = 1000) : now_(start) {}
+    uint32_t Now() override { return now_; }
+    QDateTime Local() override { return local; }
+    void Advance(uint32_t ms) { now_ += ms; }  // wraps like the real counter
+    void Set(uint32_t now) { now_ = now; }
+
+    QDateTime local{QDate(2024, 5, 6), QTime(7, 8, 9)};
+
+private:
+    uint32_t now_;
+};
+
+class FakeDialogs final : public Dialogs {
+public:
+    enum class Kind { Beep, Warning, Information, Confirm, Plain, OpenFile };
+    struct Asked {
+        Kind kind;
+        std::string text;     // Shift_JIS; for OpenFile the start folder (native)
+        std::string buttons;  // "OK", "Yes No", or empty for beeps and the file dialog
+        BeepKind beep = BeepKind::Asterisk;  // for Beep
+        QString filter;                      // for OpenFile
+    };
+
+    // What was asked, beeps included, in order.
+    std::vector<Asked> asked;
+    // Answers for Confirm (missing answers are No) and OpenFile (missing answers cancel).
+    std::deque<bool> confirmAnswers;
+    std::deque<std::optional<std::filesystem::path>> openAnswers;
+    // Runs while a message is "shown", as a user acting during a modal dialog would.
+    std::function<void()> duringMessage;
+
+    void Beep(BeepKind kind) override;
+    void Warning(std::string_view text) override;
+    void Information(std::string_view text) override;
+    bool Confirm(std::string_view text) override;
+    void Plain(std::string_view text) override;
+    std::optional<std::filesystem::path> OpenFile(const std::filesystem::path& folder,
+                                                  const QString& filter) override;
+
+    // The messages only (no beeps, no file dialogs).
+    std::vector<Asked> Messages() const;
+    void Clear() { asked.clear(); }
+
+private:
+    void Record(Kind kind, std::string_view text, const char* buttons);
+};
+
+class FakeShell final : public Shell {
+public:
+    std::vector<std::filesystem::path> opened;
+    void Open(const std::filesystem::path& file) override { opened.push_back(file); }
+};
+
+// Answers from a script while it lasts, then counts up from 0 modulo n.
+class FakeRandom final : public Random {
+public:
+    std::deque<uint32_t> script;
+    int seeds = 0;
+    void SeedFromClock() override { ++seeds; }
+    uint32_t Below(uint32_t n) override;
+
+private:
+    uint32_t next_ = 0;
+};
+
+class FakeSoundDevice final : public SoundDevice {
+public:
+    explicit FakeSoundDevice(bool open = true) : open_(open) {}
+    bool IsOpen() const override { return open_; }
+    std::unique_ptr<Voice> CreateVoice(const QUrl& wave) override;
+
+    struct VoiceState {
+        QUrl wave;
+        bool playing = false;
+        int starts = 0;
+    };
+    // One entry per voice ever created, in order; voices keep playing until Finish.
+    std::vector<std::shared_ptr<VoiceState>> voices;
+    int Starts() const;
+    void FinishAll();
+
+private:
+    bool open_;
+};
+
+}  // namespace kotopa::platform

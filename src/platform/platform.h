@@ -1,0 +1,81 @@
+// The program's effects on the outside world, each behind a small interface: the
+// millisecond tick, message dialogs with their beeps, the file-open dialog, the desktop
+// shell's "open" and the random generator. The windows take them as Services, so the
+// tests can put fakes in their place (fakes.h).
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace kotopa::platform {
+
+// Now(): unsigned 32-bit milliseconds of a counter that only moves forward and wraps after
+// about 49.7 days; durations are differences taken in uint32_t, so they survive a wrap.
+// Local(): the local date and time, for time stamps the user reads.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual uint32_t Now() = 0;
+    virtual QDateTime Local() = 0;
+};
+
+// The system sounds that come before a message or mark an event.
+enum class BeepKind {
+    Hand,      // an error or a refusal
+    Question,  // a yes/no question
+    Asterisk,  // information
+};
+
+// Modal message dialogs and the file-open dialog. Message texts are Shift_JIS; the bytes
+// LF CR (0A 0D) break a line. Each message kind sounds its beep before it opens.
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    virtual void Beep(BeepKind kind) = 0;
+    // One OK button, after the hand beep.
+    virtual void Warning(std::string_view text) = 0;
+    // One OK button, after the asterisk beep.
+    virtual void Information(std::string_view text) = 0;
+    // Yes and No after the question beep; true only for Yes (closing the dialog is No).
+    virtual bool Confirm(std::string_view text) = 0;
+    // A plain message box with one OK button and no beep.
+    virtual void Plain(std::string_view text) = 0;
+    // The file chosen in an open dialog that starts in folder, or nothing on cancel.
+    // filter is a Qt name filter such as "Scripts (*.ktp)".
+    virtual std::optional<std::filesystem::path> OpenFile(const std::filesystem::path& folder,
+                                                          const QString& filter) = 0;
+};
+
+// The desktop's "open" for a file: the file's default application shows it. What
+// happens then is the desktop's business; nothing is reported back.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    virtual void Open(const std::filesystem::path& file) = 0;
+};
+
+// A uniform generator, seeded from the clock on request.
+class Random {
+public:
+    virtual ~Random() = default;
+    virtual void SeedFromClock() = 0;
+    // A number from 0 to n - 1; 0 when n is 0.
+    virtual uint32_t Below(uint32_t n) = 0;
+};
+
+class SoundDevice;  // wavelist.h
+
+// Everything a window needs of the platform, handed down from main() or from a test.
+struct Services {
+    Clock& clock;
+    Dialogs& dialogs;
+    Shell& shell;
+    Random& random;
+    SoundDevice& sound;
+};
+
+}  // namespace kotopa::platform

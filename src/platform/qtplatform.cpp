@@ -1,0 +1,137 @@
+#include "qtplatform.h"
+
+#include <QApplication>
+#include <QAudioDevice>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMediaDevices>
+#include <QMessageBox>
+#include <QSoundEffect>
+#include <chrono>
+
+#include "sjistext.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace kotopa::platform {
+
+uint32_t SystemClock::Now() {
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    return static_cast<uint32_t>(static_cast<uint64_t>(ms));
+}
+
+QString MessageText(std::string_view sjis) {
+    QString text = FromSjis(sjis);
+    text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    text.remove(QChar(u'\r'));
+    return text;
+}
+
+namespace {
+
+QWidget* DialogParent() {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return QApplication::activeWindow();
+}
+
+int ShowMessage(QMessageBox::Icon icon, const QString& title, std::string_view text,
+                QMessageBox::StandardButtons buttons, QMessageBox::StandardButton def) {
+    QMessageBox box(icon, title, MessageText(text), buttons, DialogParent());
+    box.setDefaultButton(def);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec();
+}
+
+}  // namespace
+
+void QtDialogs::Beep(BeepKind kind) {
+#ifdef _WIN32
+    switch (kind) {
+        case BeepKind::Hand: MessageBeep(MB_ICONHAND); break;
+        case BeepKind::Question: MessageBeep(MB_ICONQUESTION); break;
+        case BeepKind::Asterisk: MessageBeep(MB_ICONASTERISK); break;
+    }
+#else
+    (void)kind;
+    QApplication::beep();
+#endif
+}
+
+void QtDialogs::Warning(std::string_view text) {
+    Beep(BeepKind::Hand);
+    ShowMessage(QMessageBox::Warning, QStringLiteral("警告"), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void QtDialogs::Information(std::string_view text) {
+    Beep(BeepKind::Asterisk);
+    ShowMessage(QMessageBox::Information, QStringLiteral("情報"), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool QtDialogs::Confirm(std::string_view text) {
+    Beep(BeepKind::Question);
+    return ShowMessage(QMessageBox::Question, QStringLiteral("確認"), text,
+                       QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void QtDialogs::Plain(std::string_view text) {
+    ShowMessage(QMessageBox::NoIcon, QStringLiteral("KotoPA"), text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+std::optional<std::filesystem::path> QtDialogs::OpenFile(const std::filesystem::path& folder,
+                                                         const QString& filter) {
+    const QString file =
+        QFileDialog::getOpenFileName(DialogParent(), QString(), PathToQString(folder), filter);
+    if (file.isEmpty()) return std::nullopt;
+    return PathFromQString(file);
+}
+
+void DesktopShell::Open(const std::filesystem::path& file) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(file)));
+}
+
+void SystemRandom::SeedFromClock() {
+    const auto t = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    engine_.seed(static_cast<std::mt19937::result_type>(static_cast<uint64_t>(t) ^
+                                                        (static_cast<uint64_t>(t) >> 32)));
+}
+
+uint32_t SystemRandom::Below(uint32_t n) {
+    if (n == 0) return 0;
+    return std::uniform_int_distribution<uint32_t>(0, n - 1)(engine_);
+}
+
+namespace {
+
+class QtVoice final : public Voice {
+public:
+    explicit QtVoice(const QUrl& wave) {
+        effect_.setSource(wave);
+        effect_.setLoopCount(1);
+    }
+    bool IsPlaying() const override {
+        return effect_.isPlaying() ||
+               (started_ && effect_.status() == QSoundEffect::Loading);
+    }
+    void Restart() override {
+        started_ = true;
+        effect_.stop();
+        effect_.play();
+    }
+
+private:
+    QSoundEffect effect_;
+    bool started_ = false;
+};
+
+}  // namespace
+
+QtSoundDevice::QtSoundDevice() : open_(!QMediaDevices::audioOutputs().isEmpty()) {}
+
+std::unique_ptr<Voice> QtSoundDevice::CreateVoice(const QUrl& wave) {
+    return std::make_unique<QtVoice>(wave);
+}
+
+}  // namespace kotopa::platform

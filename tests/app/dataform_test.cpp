@@ -1,0 +1,111 @@
+// The result dialog: its layout, what it shows, and the keys and buttons that answer it.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "dataform.h"
+#include "fakes.h"
+#include "test_util.h"
+
+using kotopa::PlayResult;
+using kotopa::ResultChoice;
+using kotopa::TDataForm;
+using testutil::Sj;
+
+namespace {
+
+struct DialogRig {
+    kotopa::platform::FakeClock clock;
+    kotopa::platform::FakeDialogs dialogs;
+    kotopa::platform::FakeShell shell;
+    kotopa::platform::FakeRandom random;
+    kotopa::platform::FakeSoundDevice sound;
+    std::unique_ptr<TDataForm> form;
+
+    TDataForm& Open(bool nextEnabled) {
+        PlayResult result;
+        result.memo = {Sj("■Act         Act01"), Sj("■経過時間    01:05")};
+        result.lb_mes = nextEnabled ? Sj("次のAct [ Act02 ] に進めます。") : Sj("途中で終了しました。");
+        result.bt_TugiEnabled = nextEnabled;
+        form = std::make_unique<TDataForm>(result, "/k/save/playlog.log",
+                                           kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        form->show();
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form.get())) ADD_FAILURE() << "dialog not active";
+        return *form;
+    }
+    QWidget* Focused() { return form->findChild<QPlainTextEdit*>("Memo"); }
+};
+
+}  // namespace
+
+TEST(DataForm, ShowsTheResultInItsLayout) {
+    DialogRig rig;
+    TDataForm& form = rig.Open(true);
+    EXPECT_EQ(form.size(), QSize(320, 200));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_EQ(form.windowTitle().toStdString(), "入力が終了しました");
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+    auto* memo = form.findChild<QPlainTextEdit*>("Memo");
+    EXPECT_EQ(memo->toPlainText().toStdString(), "■Act         Act01\n■経過時間    01:05");
+    EXPECT_TRUE(memo->isReadOnly());
+    EXPECT_EQ(memo->font().pixelSize(), 12);
+    EXPECT_EQ(form.findChild<QLabel*>("lb_mes")->text().toStdString(), "次のAct [ Act02 ] に進めます。");
+    EXPECT_EQ(form.findChild<QPushButton*>("bt_Tugi")->text().toStdString(), "次の Act へ(&N)");
+    // The information beep as the dialog opens.
+    ASSERT_EQ(rig.dialogs.asked.size(), 1u);
+    EXPECT_EQ(rig.dialogs.asked[0].beep, kotopa::platform::BeepKind::Asterisk);
+}
+
+TEST(DataForm, LowerCaseKeysAndEscAnswerLikeTheButtons) {
+    struct Case {
+        char key;  // 27 for Esc
+        bool nextEnabled;
+        bool closes;
+        ResultChoice choice;
+    };
+    const Case cases[] = {
+        {'n', true, true, ResultChoice::NextAct},
+        {'n', false, false, ResultChoice::Cancel},  // next is disabled
+        {'N', true, false, ResultChoice::Cancel},   // upper case is not tested
+        {'r', false, true, ResultChoice::Replay},
+        {'c', true, true, ResultChoice::Cancel},
+        {27, true, true, ResultChoice::Cancel},
+        {'x', true, false, ResultChoice::Cancel},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        DialogRig rig;
+        TDataForm& form = rig.Open(c.nextEnabled);
+        if (c.key == 27) {
+            QTest::keyClick(rig.Focused(), Qt::Key_Escape);
+        } else {
+            QTest::keyClick(rig.Focused(), c.key);
+        }
+        EXPECT_EQ(form.isVisible(), !c.closes);
+        EXPECT_EQ(form.Choice(), c.choice);
+        if (c.closes) {
+            EXPECT_EQ(form.result(), QDialog::Accepted);
+        }
+    }
+}
+
+TEST(DataForm, ButtonsAnswerAndThePlayLogOpensThroughTheDesktop) {
+    DialogRig rig;
+    TDataForm& form = rig.Open(false);
+    form.findChild<QToolButton*>("SpeedButtonOpen")->click();
+    EXPECT_EQ(rig.shell.opened, (std::vector<std::filesystem::path>{"/k/save/playlog.log"}));
+    EXPECT_TRUE(form.isVisible());
+    form.findChild<QPushButton*>("bt_Replay")->click();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.Choice(), ResultChoice::Replay);
+
+    DialogRig closed;
+    TDataForm& other = closed.Open(true);
+    other.reject();  // the title bar's close box
+    EXPECT_EQ(other.Choice(), ResultChoice::Cancel);
+}

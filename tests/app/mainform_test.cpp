@@ -1,0 +1,498 @@
+// The main window on the offscreen platform: start-up and shutdown, the resume question,
+// Acts refused and opened, the option controls and their labels, the sliding panels.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFontInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "app_test_support.h"
+#include "sjistext.h"
+#include "widgets.h"
+
+using namespace apptest;
+using kotopa::TMainForm;
+using Kind = kotopa::platform::FakeDialogs::Kind;
+using kotopa::platform::BeepKind;
+
+namespace {
+
+std::string MemoText(const Rig& rig) { return rig.Get<QPlainTextEdit>("Memo")->toPlainText().toStdString(); }
+std::string Caption(const Rig& rig) { return rig.form->windowTitle().toStdString(); }
+bool Checked(const Rig& rig, const char* name) { return rig.Get<QAbstractButton>(name)->isChecked(); }
+bool Enabled(const Rig& rig, const char* name) { return rig.Get<QWidget>(name)->isEnabled(); }
+
+std::string PathSj(const fs::path& p) { return kotopa::PathToSjis(p); }
+
+}  // namespace
+
+TEST(MainFormStart, CleanFolderLoadsAct01WithDefaults) {
+    Rig rig;
+    TMainForm& form = rig.Start();
+
+    EXPECT_TRUE(fs::is_directory(rig.base / "save"));
+    EXPECT_TRUE(rig.dialogs.asked.empty()) << "no question, no message on a clean folder";
+    EXPECT_EQ(form.ActPath(), rig.base / "ktp" / "Act01.ktp");
+    EXPECT_EQ(Caption(rig), "KotoPA  [ Act01 ]");
+    EXPECT_EQ(MemoText(rig), "Act01 1\nAct01 2\nAct01 3");
+    EXPECT_EQ(rig.Get<QLineEdit>("ed_Kanji")->text().toStdString(), "Act01 漢字");
+    EXPECT_EQ(rig.Get<QLineEdit>("ed_Yomi")->text().toStdString(), "Act01 よみ");
+    EXPECT_TRUE(Enabled(rig, "bt_start"));
+    EXPECT_FALSE(Enabled(rig, "bt_end"));
+    EXPECT_FALSE(Enabled(rig, "bt_Glaph"));
+    EXPECT_EQ(form.GameState(), 0);
+
+    EXPECT_EQ(rig.Text("lb_Kaisu"), "    1");
+    EXPECT_EQ(rig.Text("lb_TopNyu"), "    0");
+    EXPECT_EQ(rig.Text("lb_TopTime"), "    0");
+    EXPECT_EQ(rig.Text("lb_Seigen"), "00:00");
+    EXPECT_EQ(rig.Text("lb_Mondai"), "000 / 000") << "EOF was selected already: the design caption";
+    EXPECT_TRUE(Checked(rig, "rd_Nomal"));
+    EXPECT_TRUE(Checked(rig, "rd_Eof"));
+    EXPECT_TRUE(Checked(rig, "ch_miss"));
+    EXPECT_FALSE(Checked(rig, "CheckSave"));
+    auto* spin = rig.Get<kotopa::SpinEdit>("sp_Time");
+    EXPECT_EQ(spin->value(), 60);
+    EXPECT_FALSE(spin->isEnabled());
+
+    // Collapsed, fixed, no maximise button.
+    EXPECT_EQ(form.size(), QSize(500, 275));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    // The key table in the list view: item and up to five candidates per row.
+    auto* view = rig.Get<QTreeWidget>("ListView");
+    EXPECT_EQ(view->columnCount(), 6);
+    EXPECT_EQ(view->headerItem()->text(5).toStdString(), "候補 5");
+    ASSERT_EQ(view->topLevelItemCount(), 6);
+    EXPECT_EQ(view->topLevelItem(2)->text(0).toStdString(), "う");
+    EXPECT_EQ(view->topLevelItem(2)->text(3).toStdString(), "whu");
+    EXPECT_EQ(view->topLevelItem(5)->text(0).toStdString(), " ");  // the space sign row, decoded
+}
+
+TEST(MainFormStart, JapaneseTextIsDrawnWithTheGothicFaces) {
+    Rig rig;
+    rig.Start();
+    EXPECT_EQ(QFontInfo(rig.Get<QLineEdit>("ed_Kanji")->font()).family().toStdString(), "IPAGothic");
+    EXPECT_EQ(rig.Get<QLineEdit>("ed_Kanji")->font().pixelSize(), 27);
+    EXPECT_EQ(QFontInfo(rig.Get<QLabel>("cap_Miss")->font()).family().toStdString(), "IPAPGothic");
+    EXPECT_EQ(QFontInfo(rig.Get<QLabel>("lb_Mozi")->font()).family().toStdString(), "IPAGothic");
+    EXPECT_EQ(rig.Get<QLabel>("cap_Miss")->font().pixelSize(), 12);
+    EXPECT_EQ(rig.Get<QListWidget>("lst_1")->font().pixelSize(), 16);
+}
+
+TEST(MainFormStart, OptionsAreWrittenAtExitAndOtherKeysKept) {
+    Rig rig;
+    rig.WriteSettings("[TOP]\r\nKEY=250\r\nMOZI=120\r\n[X]\r\nmine=1\r\n");
+    rig.Start();
+    EXPECT_EQ(rig.Text("lb_TopNyu"), "  250");
+    rig.Get<QCheckBox>("CheckSave")->setChecked(true);  // never stored
+    rig.form->close();
+    const std::string expected = Sj(
+        "[TOP]\r\nKEY=250\r\nMOZI=120\r\n[X]\r\nmine=1\r\n"
+        "[PLAY]\r\nNOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI=0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n"
+        "[FILE]\r\nLAST=\"") + PathSj(rig.base / "ktp" / "Act01.ktp") + "\"\r\n";
+    EXPECT_EQ(rig.Settings(), expected);
+    rig.form.reset();  // the destructor does not write a second time
+    EXPECT_EQ(rig.Settings(), expected);
+}
+
+TEST(MainFormStart, ResumeQuestionNamesTheLastActAndFollowsTheAnswer) {
+    for (const bool yes : {true, false}) {
+        Rig rig;
+        rig.WriteAct("Act03.ktp", SixLines());
+        const std::string act03 = PathSj(rig.base / "ktp" / "Act03.ktp");
+        rig.WriteSettings("[FILE]\r\nLAST=\"" + U8(act03) + "\"\r\n");
+        rig.dialogs.confirmAnswers.push_back(yes);
+        rig.Start();
+        const auto messages = rig.dialogs.Messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].kind, Kind::Confirm);
+        EXPECT_EQ(messages[0].buttons, "Yes No");
+        EXPECT_EQ(messages[0].text, Sj("前回プレイした内容") + "\n\r" + act03 + "\n\r" + Sj("を読み込みますか ?"));
+        EXPECT_EQ(rig.dialogs.asked[0].kind, Kind::Beep);
+        EXPECT_EQ(rig.dialogs.asked[0].beep, BeepKind::Question);
+        EXPECT_EQ(Caption(rig), yes ? "KotoPA  [ Act03 ]" : "KotoPA  [ Act01 ]");
+    }
+}
+
+TEST(MainFormStart, NoResumeQuestionForTheDefaultActAMissingFileOrNasi) {
+    for (const std::string& last : {std::string("NASI"), std::string("/no/such/Act05.ktp"), std::string()}) {
+        Rig rig;
+        const std::string value = last.empty() ? U8(PathSj(rig.base / "ktp" / "Act01.ktp")) : last;
+        rig.WriteSettings("[FILE]\r\nLAST=\"" + value + "\"\r\n");
+        rig.Start();
+        EXPECT_TRUE(rig.dialogs.Messages().empty()) << value;
+        EXPECT_EQ(Caption(rig), "KotoPA  [ Act01 ]");
+    }
+}
+
+TEST(MainFormStart, AFolderThatCannotHoldSaveIsReportedAndThePlayGoesOn) {
+    Rig rig;
+    WriteBytes(rig.base / "save", "a file where the folder should be");
+    rig.Start();
+    auto messages = rig.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, Kind::Warning);
+    EXPECT_EQ(messages[0].text, PathSj(rig.base / "save") + "\n\r" +
+                                    Sj("フォルダを作成できません。設定と記録は保存されません。"));
+    EXPECT_TRUE(Enabled(rig, "bt_start"));
+    // At exit the settings cannot be written either, and the user is told so.
+    rig.dialogs.Clear();
+    rig.form->close();
+    messages = rig.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, PathSj(rig.base / "save" / "kotopa.ini") + Sj(" に書き込めません"));
+}
+
+TEST(MainFormSettings, SavedOptionsAreAppliedWithTheirRules) {
+    struct Case {
+        const char* ini;
+        const char* order;  // the selected order button, or "" for none
+        const char* end;    // the selected end button, or "" for none
+        int value;
+        const char* seigen;
+        const char* mondai;
+        bool spinEnabled;
+    };
+    const Case cases[] = {
+        {"ENDMILI=1\r\nVALUE=90", "rd_Nomal", "rd_Mili", 90, "01:30", "  0 /   0", true},
+        {"ENDGYOU=1\r\nVALUE=20", "rd_Nomal", "rd_Gyou", 20, "00:00", "  0 /  20", true},
+        {"VALUE=1000\r\nENDMILI=1", "rd_Nomal", "rd_Mili", 999, "16:39", "  0 /   0", true},
+        {"VALUE=3", "rd_Nomal", "rd_Eof", 5, "00:00", "000 / 000", false},
+        {"VALUE=abc", "rd_Nomal", "rd_Eof", 60, "00:00", "000 / 000", false},
+        {"NOMAL=1\r\nRANDOM=1", "rd_Random", "rd_Eof", 60, "00:00", "000 / 000", false},
+        {"ENDMILI=1\r\nENDGYOU=1\r\nVALUE=30", "rd_Nomal", "rd_Gyou", 30, "00:00", "  0 /  30", true},
+        // A hand-edited file can select nothing: the design captions stay.
+        {"NOMAL=0\r\nENDEOF=0", "", "", 60, "00:00", "000 / 000", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ini);
+        Rig rig;
+        rig.WriteSettings(std::string("[PLAY]\r\n") + c.ini + "\r\n");
+        rig.Start();
+        for (const char* name : {"rd_Nomal", "rd_Random"}) EXPECT_EQ(Checked(rig, name), std::string(name) == c.order) << name;
+        for (const char* name : {"rd_Eof", "rd_Mili", "rd_Gyou"}) EXPECT_EQ(Checked(rig, name), std::string(name) == c.end) << name;
+        EXPECT_EQ(rig.Get<kotopa::SpinEdit>("sp_Time")->value(), c.value);
+        EXPECT_EQ(rig.Get<kotopa::SpinEdit>("sp_Time")->isEnabled(), c.spinEnabled);
+        EXPECT_EQ(rig.Text("lb_Seigen"), c.seigen);
+        EXPECT_EQ(rig.Text("lb_Mondai"), c.mondai);
+        EXPECT_TRUE(rig.dialogs.Messages().empty());
+    }
+}
+
+TEST(MainFormSettings, SpinBoxTextFollowsTheLabelsAndIsCheckedWhenLeft) {
+    Rig rig;
+    TMainForm& form = rig.StartShown();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    auto* spin = rig.Get<kotopa::SpinEdit>("sp_Time");
+    rig.Get<QRadioButton>("rd_Mili")->click();
+    EXPECT_EQ(rig.Text("lb_Seigen"), "01:00");
+
+    spin->setFocus();
+    spin->selectAll();
+    QTest::keyClicks(spin, "120");
+    EXPECT_EQ(rig.Text("lb_Seigen"), "02:00");  // while typing
+    QTest::keyClicks(spin, "4");                  // at most three characters
+    EXPECT_EQ(spin->lineEdit()->text().toStdString(), "120");
+
+    // A number below the range is brought to 5 without a message.
+    spin->selectAll();
+    QTest::keyClicks(spin, "3");
+    rig.Get<QWidget>("ed_Nyuuryoku")->setFocus();
+    EXPECT_TRUE(rig.dialogs.Messages().empty());
+    EXPECT_EQ(spin->value(), 5);
+    EXPECT_EQ(spin->lineEdit()->text().toStdString(), "5");
+
+    // An empty box is not a number: the message, 60, and the focus back in the box.
+    spin->setFocus();
+    spin->selectAll();
+    QTest::keyClick(spin, Qt::Key_Delete);
+    EXPECT_EQ(rig.Text("lb_Seigen"), "00:00");
+    rig.Get<QWidget>("ed_Nyuuryoku")->setFocus();
+    const auto messages = rig.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, Kind::Plain);
+    EXPECT_EQ(messages[0].text, Sj("5 - 999 までの数字を入力して下さい。"));
+    EXPECT_EQ(spin->value(), 60);
+    EXPECT_EQ(rig.Text("lb_Seigen"), "01:00");
+    QApplication::processEvents();
+    EXPECT_TRUE(spin->hasFocus());
+
+    // Letters never get in; switching to EOF resets the labels.
+    spin->selectAll();
+    QTest::keyClicks(spin, "a7");
+    EXPECT_EQ(spin->lineEdit()->text().toStdString(), "7");
+    rig.Get<QRadioButton>("rd_Eof")->click();
+    EXPECT_EQ(rig.Text("lb_Seigen"), "00:00");
+    EXPECT_EQ(rig.Text("lb_Mondai"), "  0 /   0");
+    EXPECT_FALSE(spin->isEnabled());
+}
+
+TEST(MainFormAct, RefusedActsAreReportedWithPathAndMessage) {
+    struct Case {
+        const char* file;
+        std::string content;  // empty: no file at all
+        const char* message;
+        bool headerShown;
+    };
+    std::vector<std::pair<std::string, std::string>> fourPairs = SixLines();
+    fourPairs.resize(4);
+    const Case cases[] = {
+        {"Act02.txt", ActText(SixLines()), "正しい拡張子のファイルではありません。", false},
+        {"Act02.ktp.bak", "", "正しい拡張子のファイルではありません。", false},
+        {"Act09.ktp", "", "ファイルが存在しません。", false},
+        {"Odd.ktp", ActText(SixLines(), "Odd") + Sj("余り\r\n"), "【漢字】の数と【読み】の数が合っていません。", true},
+        {"Four.ktp", ActText(fourPairs, "Four"), "問題が 5 問以下です。", true},
+        {"Short.ktp", Sj("一\r\n二\r\n三\r\n"), "見出しの 5 行がそろっていません。", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        Rig rig;
+        rig.Start();
+        const fs::path path = rig.base / "ktp" / c.file;
+        if (!c.content.empty()) WriteBytes(path, c.content);
+        rig.dialogs.openAnswers.push_back(path);
+        rig.form->bt_FileOpenClick();
+
+        const auto messages = rig.dialogs.Messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].kind, Kind::Warning);
+        EXPECT_EQ(messages[0].text, PathSj(path) + "\n\r" + Sj(c.message));
+        // The beeps: the asterisk for the chosen file, then the hand before the refusal.
+        std::vector<BeepKind> beeps;
+        for (const auto& a : rig.dialogs.asked) {
+            if (a.kind == Kind::Beep) beeps.push_back(a.beep);
+        }
+        EXPECT_EQ(beeps, (std::vector<BeepKind>{BeepKind::Asterisk, BeepKind::Hand}));
+
+        EXPECT_EQ(rig.form->ActPath(), path);
+        EXPECT_FALSE(Enabled(rig, "bt_start"));
+        EXPECT_EQ(Caption(rig), "KotoPA  [ Act01 ]") << "the caption keeps the Act loaded before";
+        if (c.headerShown) {
+            const std::string stem = std::string(c.file).substr(0, std::string(c.file).find('.'));
+            EXPECT_EQ(MemoText(rig), stem + " 1\n" + stem + " 2\n" + stem + " 3");
+            EXPECT_EQ(rig.Get<QLineEdit>("ed_Yomi")->text().toStdString(), stem + " よみ");
+        } else {
+            EXPECT_EQ(MemoText(rig), "");
+        }
+
+        // A valid Act afterwards makes the window usable again.
+        rig.dialogs.openAnswers.push_back(rig.base / "ktp" / "Act01.ktp");
+        rig.form->bt_FileOpenClick();
+        EXPECT_TRUE(Enabled(rig, "bt_start"));
+    }
+}
+
+TEST(MainFormAct, FileDialogStartsInKtpAndCancelChangesNothing) {
+    Rig rig;
+    rig.Start();
+    rig.form->bt_FileOpenClick();
+    ASSERT_EQ(rig.dialogs.asked.size(), 1u);
+    EXPECT_EQ(rig.dialogs.asked[0].kind, Kind::OpenFile);
+    EXPECT_EQ(rig.dialogs.asked[0].text, (rig.base / "ktp").string());
+    EXPECT_EQ(rig.dialogs.asked[0].filter.toStdString(), "KotoPa スクリプト (*.ktp)");
+    EXPECT_EQ(rig.form->ActPath(), rig.base / "ktp" / "Act01.ktp");
+    EXPECT_TRUE(Enabled(rig, "bt_start"));
+
+    // An Act from another folder, with its own record list in save/.
+    const fs::path other = rig.dir.path() / "elsewhere" / "Act07.ktp";
+    fs::create_directories(other.parent_path());
+    WriteBytes(other, ActText(SixLines(), "Act07"));
+    WriteBytes(rig.base / "save" / "Act07.lst", "12 200 3\r\n15 180 1\r\n");
+    rig.dialogs.openAnswers.push_back(other);
+    rig.form->bt_FileOpenClick();
+    EXPECT_EQ(Caption(rig), "KotoPA  [ Act07 ]");
+    EXPECT_EQ(rig.form->ActRecords(), (std::vector<std::string>{"12 200 3", "15 180 1"}));
+    EXPECT_TRUE(rig.Get<QWidget>("ed_Nyuuryoku")->hasFocus() || !rig.form->isVisible());
+}
+
+TEST(MainFormAct, HelpIsHandedToTheDesktop) {
+    Rig rig;
+    rig.Start();
+    rig.Get<QToolButton>("bt_Help")->click();
+    EXPECT_EQ(rig.shell.opened, (std::vector<fs::path>{rig.base / "kotopa.chm"}));
+    EXPECT_TRUE(rig.dialogs.asked.empty());
+}
+
+TEST(MainFormAct, RecordListIsLoadedAtStart) {
+    Rig rig;
+    fs::create_directories(rig.base / "save");
+    WriteBytes(rig.base / "save" / "record.lst", "10 100 1\r\n20 200 2\n30 300 3");
+    WriteBytes(rig.base / "save" / "Act01.lst", "10 100 1\r\n");
+    rig.Start();
+    EXPECT_EQ(rig.form->TotalRecords(), (std::vector<std::string>{"10 100 1", "20 200 2", "30 300 3"}));
+    EXPECT_EQ(rig.form->ActRecords(), (std::vector<std::string>{"10 100 1"}));
+}
+
+// ---------------------------------------------------------------------------------------
+// The sliding panels
+
+namespace {
+
+// Writes down the client size and the window position at every step of a slide.
+class SlideRecorder : public QObject {
+public:
+    explicit SlideRecorder(QWidget* w) : w_(w) { w->installEventFilter(this); }
+    std::vector<QSize> sizes;
+    std::vector<int> tops;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Resize) sizes.push_back(w_->size());
+        if (e->type() == QEvent::Move) tops.push_back(w_->y());
+        return false;
+    }
+
+private:
+    QWidget* w_;
+};
+
+}  // namespace
+
+TEST(MainFormSlide, KeyPanelOpensUpwardInStepsAndClosesBack) {
+    Rig rig;
+    TMainForm& form = rig.StartShown();
+    const QPoint start = form.pos();
+    SlideRecorder rec(&form);
+    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    EXPECT_EQ(form.size(), QSize(500, 410));
+    EXPECT_EQ(form.pos(), start - QPoint(0, 46));
+    EXPECT_EQ(form.PanelSlide(), 0);
+    ASSERT_EQ(rec.sizes.size(), 47u);  // 46 steps of 3, then the exact height
+    EXPECT_EQ(rec.sizes[0], QSize(500, 278));
+    EXPECT_EQ(rec.sizes[45], QSize(500, 413));
+    EXPECT_EQ(rec.sizes[46], QSize(500, 410));
+    EXPECT_EQ(rec.tops.size(), 46u);
+
+    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    EXPECT_EQ(form.size(), QSize(500, 275));
+    EXPECT_EQ(form.pos(), start);
+}
+
+TEST(MainFormSlide, OptionPanelWidensToTheRightAndBothCanBeOpen) {
+    Rig rig;
+    TMainForm& form = rig.StartShown();
+    const QPoint start = form.pos();
+    SlideRecorder rec(&form);
+    rig.Get<QToolButton>("bt_Opt")->click();
+    EXPECT_EQ(form.size(), QSize(600, 275));
+    EXPECT_EQ(form.pos(), start);
+    ASSERT_EQ(rec.sizes.size(), 27u);  // 26 steps of 4, then the exact width
+    EXPECT_EQ(rec.sizes[25], QSize(604, 275));
+    EXPECT_TRUE(rec.tops.empty());
+
+    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    EXPECT_EQ(form.size(), QSize(600, 410));
+    EXPECT_TRUE(rig.Get<QWidget>("me_About")->geometry().intersects(form.rect()));
+    rig.Get<QToolButton>("bt_Opt")->click();
+    EXPECT_EQ(form.size(), QSize(500, 410));
+    EXPECT_FALSE(rig.Get<QWidget>("me_About")->geometry().intersects(form.rect()));
+}
+
+TEST(MainFormSlide, ClicksDuringASlideAreDropped) {
+    Rig rig;
+    TMainForm& form = rig.StartShown();
+    int seen = -1;
+    // While the key panel slides open, the option button, the key button and the start
+    // button are all clicked; none of them may act.
+    QTimer::singleShot(0, &form, [&] {
+        seen = form.PanelSlide();
+        rig.Get<QToolButton>("bt_Opt")->click();
+        rig.Get<QToolButton>("bt_ViewOpen")->click();
+        form.bt_startClick();
+    });
+    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    EXPECT_EQ(seen, 1);
+    EXPECT_EQ(form.size(), QSize(500, 410));
+    EXPECT_EQ(form.PanelSlide(), 0);
+}
+
+// ---------------------------------------------------------------------------------------
+// The typing box and the mistype sound
+
+TEST(MainFormKeys, TypingBoxHandsOverEveryKeyAsOneByteWithoutInputMethod) {
+    Rig rig;
+    rig.StartShown();
+    auto* box = rig.Get<kotopa::TypingBox>("ed_Nyuuryoku");
+    EXPECT_FALSE(box->testAttribute(Qt::WA_InputMethodEnabled));
+    EXPECT_FALSE(static_cast<QWidget*>(box)->inputMethodQuery(Qt::ImEnabled).toBool());
+    EXPECT_EQ(box->maxLength(), 6);
+
+    std::string got;
+    box->onKeyPress = [&](char& key) {
+        got += key;
+        key = 0;
+    };
+    QTest::keyClick(box, 'k');
+    QTest::keyClick(box, 'A');
+    QTest::keyClick(box, Qt::Key_Escape);
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClick(box, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_Left);  // no character
+    QTest::keyClick(box, Qt::Key_Minus);
+    EXPECT_EQ(got, std::string("kA\x1b\r\r\b-"));
+    EXPECT_EQ(box->text().toStdString(), "") << "the box shows only what the window puts in it";
+}
+
+TEST(MainFormSound, MistypeSoundIsTheBuiltInWaveUnlessMissWavReplacesIt) {
+    {
+        Rig rig;
+        rig.Start();
+        rig.form->PlayMissSound();
+        ASSERT_EQ(rig.sound.voices.size(), 1u);
+        EXPECT_EQ(rig.sound.voices[0]->wave.toString().toStdString(), "qrc:/sounds/miss.wav");
+        EXPECT_EQ(rig.sound.Starts(), 1);
+        rig.Get<QCheckBox>("ch_miss")->setChecked(false);
+        rig.form->PlayMissSound();
+        EXPECT_EQ(rig.sound.Starts(), 1) << "silent while the option is off";
+    }
+    {
+        Rig rig;
+        fs::create_directories(rig.base / "system");
+        QFile wave(QStringLiteral(":/sounds/miss.wav"));
+        ASSERT_TRUE(wave.open(QIODevice::ReadOnly));
+        WriteBytes(rig.base / "system" / "miss.wav", wave.readAll().toStdString());
+        rig.Start();
+        EXPECT_TRUE(rig.dialogs.asked.empty());
+        rig.form->PlayMissSound();
+        ASSERT_EQ(rig.sound.voices.size(), 2u);  // the built-in one was prepared, then replaced
+        EXPECT_EQ(rig.sound.voices[1]->wave, QUrl::fromLocalFile(QString::fromStdString(
+                                                   (rig.base / "system" / "miss.wav").string())));
+        EXPECT_EQ(rig.sound.voices[1]->starts, 1);
+    }
+}
+
+TEST(MainFormSound, AMissWavThatIsNotAWaveIsReportedOnceAndTheRunIsSilent) {
+    for (const bool folder : {false, true}) {
+        Rig rig;
+        const fs::path file = rig.base / "system" / "miss.wav";
+        if (folder) {
+            fs::create_directories(file);  // cannot be read
+        } else {
+            fs::create_directories(file.parent_path());
+            WriteBytes(file, "RIFF, but not really");
+        }
+        rig.Start();
+        const auto messages = rig.dialogs.Messages();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].kind, Kind::Warning);
+        EXPECT_EQ(messages[0].text.substr(0, PathSj(file).size() + 2), PathSj(file) + "\n\r");
+        for (int i = 0; i < 3; ++i) rig.form->PlayMissSound();
+        EXPECT_EQ(rig.sound.Starts(), 0);
+        EXPECT_EQ(rig.dialogs.Messages().size(), 1u);
+    }
+}
