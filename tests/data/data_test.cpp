@@ -91,7 +91,8 @@ void ExpectOnlyDocumentedExceptions(const Coverage& c) {
         // A lone n before っう… typed with ww: four characters bound together.
         std::regex("^(ん|ン)(っ|ッ)(う|ウ)(ぁ|ぃ|ぇ|ぉ|ァ|ィ|ェ|ォ) typed nww(h?)(a|i|e|o)$"),
     };
-    for (const auto& [chain, kind] : c.exceptions) {
+    for (const auto& exception : c.exceptions) {
+        const auto& chain = exception.first;
         const bool known =
             std::any_of(std::begin(documented), std::end(documented),
                         [&](const std::regex& r) { return std::regex_match(chain, r); });
@@ -141,7 +142,9 @@ TEST(DeliveredKeyTable, HasARowForEveryCharacterAReadingMayHold) {
     const std::vector<std::pair<std::string, std::string>> signs = {
         {"\"", "\""}, {",", ","},      {Sj("”"), "\""}, {Sj("、"), ","},
         {" ", " "},   {Sj("　"), " "}, {Sj("ね"), ","}};
-    for (const auto& [item, key] : signs) {
+    for (const auto& sign : signs) {
+        const auto& item = sign.first;
+        const auto& key = sign.second;
         const bool found =
             std::any_of(Shipped().rows.begin(), Shipped().rows.end(), [&](const KeyRow& r) {
                 return r.item == item && !r.candidates.empty() && r.candidates.front() == key;
