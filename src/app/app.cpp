@@ -3,6 +3,7 @@
 #include "mainform.h"
 #include "qtplatform.h"
 #include "sjistext.h"
+#include "termination.h"
 #include "widgets.h"
 
 // The resource initialiser lives in the global namespace.
@@ -35,6 +36,8 @@ int RunKotopa(QApplication& app) {
 
     TMainForm form(PathFromQString(QCoreApplication::applicationDirPath()), services);
     form.show();
+    // Shutdown or logout closes the windows as the user would, so the settings are stored.
+    const platform::TerminationWatcher watcher([] { QApplication::closeAllWindows(); });
     return app.exec();
 }
 

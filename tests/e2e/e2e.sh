@@ -215,6 +215,22 @@ case_start_close() {
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
 }
 
+# Shutdown or logout (SIGTERM) during a play closes the program as a click on the close box
+# would: the settings are stored, the unfinished play is not recorded.
+case_terminate() {
+    local app wid
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    xdotool key --window "$wid" Return
+    sleep 0.5
+    kill -TERM "$app"
+    expect_exit_ok "$app" "the program"
+    expected_first_ini >"$work/expected.ini"
+    expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
+    [ ! -f "$prog/save/record.lst" ] || fail "an unfinished play was recorded"
+}
+
 # A second copy shows "二重起動はできません." and ends; the first goes on undisturbed.
 case_second_copy() {
     local first second wid dialog
