@@ -23,6 +23,7 @@ int RunKotopa(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("KotoPA"));
     InitResources();
     InstallFontSubstitutes();
+    InstallJapaneseTranslation(app);
 
     platform::QtDialogs dialogs;
     const platform::InstanceGuard guard(kInstanceName);

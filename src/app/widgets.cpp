@@ -3,7 +3,10 @@
 #include <QFocusEvent>
 #include <QFont>
 #include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMouseEvent>
+#include <QTranslator>
 
 #include "sjistext.h"
 
@@ -122,6 +125,16 @@ QSize FixedRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(height_);
     return size;
+}
+
+void InstallJapaneseTranslation(QCoreApplication& app) {
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    } else {
+        delete translator;
+    }
 }
 
 void InstallFontSubstitutes() {

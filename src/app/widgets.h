@@ -2,6 +2,8 @@
 // over as one byte, the number box of the option panel, fixed list rows, and the fonts.
 #pragma once
 
+#include <QCoreApplication>
+
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
@@ -75,6 +77,11 @@ private:
 
 // "ＭＳ ゴシック" and "ＭＳ Ｐゴシック" are drawn with IPAGothic and IPAPGothic, their metric twins.
 void InstallFontSubstitutes();
+
+// Qt's own dialogs (buttons of the message boxes, the file dialog) in Japanese, like the
+// rest of the program, whatever the system's language. Without the translation installed
+// they stay in English.
+void InstallJapaneseTranslation(QCoreApplication& app);
 
 // Gives every widget under root (root included) its font: a widget that carries the property
 // "fontPixelSize" from its .ui file gets its own family at that many pixels, every other
