@@ -5,9 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/install-deps.sh
 kotopa_install_deps
-
-generator=()
-command -v ninja >/dev/null && [ ! -f build/Makefile ] && generator=(-G Ninja)
-cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE=Release
+kotopa_configure
 cmake --build build --parallel "$(nproc)" --target kotopa
 exec build/kotopa/kotopa

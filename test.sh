@@ -4,9 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/install-deps.sh
 kotopa_install_deps
-
-generator=()
-command -v ninja >/dev/null && [ ! -f build/Makefile ] && generator=(-G Ninja)
-cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE=Release
+kotopa_configure
 cmake --build build --parallel "$(nproc)"
 ctest --test-dir build --output-on-failure --parallel "$(nproc)"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing KotoPA need, when any is
-# missing. Sourced by test.sh and run.sh; a machine that has them all is left alone.
+# missing, and configures the build. Sourced by test.sh and run.sh.
 kotopa_packages=(
   g++ cmake ninja-build pkg-config git
   libgtest-dev libbenchmark-dev
@@ -27,4 +27,11 @@ kotopa_install_deps() {
   fi
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# Configures the Release build in build/ (Ninja when there is no older Makefile tree).
+kotopa_configure() {
+  local generator=()
+  command -v ninja >/dev/null && [ ! -f build/Makefile ] && generator=(-G Ninja)
+  cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE=Release
 }
