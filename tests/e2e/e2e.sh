@@ -35,7 +35,7 @@ fail() {
 
 start_display() {
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 8>&- &
     xvfb_pid=$!
     exec 3>&-
     local i
@@ -61,7 +61,7 @@ install_program() {
 
 # Starts a copy of the program; its pid goes to the variable named by $1.
 start_program() {
-    "$prog/kotopa" >>"$work/app.log" 2>&1 &
+    "$prog/kotopa" >>"$work/app.log" 2>&1 8>&- &
     app_pids+=($!)
     printf -v "$1" '%s' "$!"
 }
@@ -348,6 +348,11 @@ case_next_act() {
     close_window "$wid"
     expect_exit_ok "$app" "the second run"
 }
+
+# One real program at a time on this machine: the cases of several build trees (or of a
+# parallel ctest) wait for each other here, since the program refuses a second copy.
+exec 8>"${TMPDIR:-/tmp}/kotopa-e2e.lock"
+flock 8
 
 start_display
 install_program
