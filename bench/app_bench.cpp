@@ -38,7 +38,7 @@
 #include "mainform.h"
 #include "qtplatform.h"
 #include "sjis.h"
-#include "sjistext.h"
+#include "test_util.h"
 #include "widgets.h"
 
 namespace fs = std::filesystem;
@@ -48,7 +48,7 @@ extern char** environ;
 
 namespace {
 
-std::string Sj(const char* utf8) { return kotopa::EncodeSjis(QString::fromUtf8(utf8)).bytes; }
+using testutil::Sj;
 
 void Write(const fs::path& p, const std::string& bytes) {
     fs::create_directories(p.parent_path());

@@ -69,8 +69,6 @@ TMainForm::TMainForm(fs::path baseDir, platform::Services services, QWidget* par
     ui_->setupUi(this);
     SetupControls();
     ConnectHandlers();
-    PathText_.toSjis = [](const fs::path& p) { return PathToSjis(p); };
-    PathText_.fromSjis = [](std::string_view s) { return PathFromSjis(s); };
     // The window's own resources: the built-in mistype sound.
     Sounds_.Add("Miss", QUrl(QStringLiteral("qrc:/sounds/miss.wav")));
     FormCreate();
@@ -258,7 +256,7 @@ void TMainForm::LoadAct(const fs::path& path) {
     ui_->Memo->setTextCursor(cursor);
     ui_->Memo->verticalScrollBar()->setValue(0);
 
-    setWindowTitle(kCaption + QStringLiteral("  [ ") + PathToQString(fs::path(ActName(ActPath_))) +
+    setWindowTitle(kCaption + QStringLiteral("  [ ") + PathToQString(ActName(ActPath_)) +
                    QStringLiteral(" ]"));
     const fs::path list = ActListPath(BaseDir_, ActPath_);
     if (Records_.LoadActRecords(list) == ReadStatus::Unreadable) {

@@ -1,6 +1,7 @@
 #include "act.h"
 
 #include <limits>
+#include <type_traits>
 #include <utility>
 
 #include "sjis.h"
@@ -39,19 +40,32 @@ ActRefusal ActScript::Parse(std::string text) {
 
 namespace {
 
+// The file name in the system's own characters (UTF-16 on Windows), never narrowed.
+fs::path::string_type FileName(const fs::path& path) {
+    return path.filename().native();
+}
+
 // The extension runs from the last point of the file name; a name without one has none.
-std::string Extension(const fs::path& path) {
-    const std::string name = path.filename().string();
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : name.substr(dot);
+std::size_t ExtensionStart(const fs::path::string_type& name) {
+    const std::size_t dot = name.rfind(fs::path::value_type('.'));
+    return dot == fs::path::string_type::npos ? name.size() : dot;
 }
 
 }  // namespace
 
+bool HasExtension(const fs::path& path, std::string_view ext) {
+    const fs::path::string_type name = FileName(path);
+    const std::size_t dot = ExtensionStart(name);
+    if (name.size() - dot != ext.size()) return false;
+    for (std::size_t i = 0; i < ext.size(); ++i) {
+        const auto c = static_cast<std::make_unsigned_t<fs::path::value_type>>(name[dot + i]);
+        if (c >= 0x80 || FoldAscii(static_cast<char>(c)) != FoldAscii(ext[i])) return false;
+    }
+    return true;
+}
+
 bool HasActExtension(const fs::path& path) {
-    const std::string ext = Extension(path);
-    return ext.size() == 4 && ext[0] == '.' && FoldAscii(ext[1]) == 'K' && FoldAscii(ext[2]) == 'T' &&
-           FoldAscii(ext[3]) == 'P';
+    return HasExtension(path, ".ktp");
 }
 
 ActLoad ReadAct(const fs::path& path) {
@@ -110,13 +124,15 @@ std::string RefusalText(std::string_view sjisPath, ActRefusal refusal) {
     return text;
 }
 
-std::string ActName(const fs::path& actPath) {
-    const std::string name = actPath.filename().string();
-    return name.substr(0, name.size() - Extension(actPath).size());
+fs::path ActName(const fs::path& actPath) {
+    const fs::path::string_type name = FileName(actPath);
+    return fs::path(name.substr(0, ExtensionStart(name)));
 }
 
 fs::path ActListPath(const fs::path& baseDir, const fs::path& actPath) {
-    return baseDir / "save" / (ActName(actPath) + ".lst");
+    fs::path list = ActName(actPath);
+    list += ".lst";
+    return baseDir / "save" / list;
 }
 
 void SwapProblems(ProblemQueue& queue, std::size_t i, std::size_t j) {

@@ -67,11 +67,15 @@ std::string_view RefusalMessage(ActRefusal refusal);
 // The full text of the refusal dialog: path, LF CR, message.
 std::string RefusalText(std::string_view sjisPath, ActRefusal refusal);
 
-// True when the extension (from the last point of the file name) is .ktp in any case.
-bool HasActExtension(const std::filesystem::path& path);
+// True when the extension (from the last point of the file name, so ".ktp" alone has one)
+// is ext, compared without regard to ASCII case.
+bool HasExtension(const std::filesystem::path& path, std::string_view ext);
+bool HasActExtension(const std::filesystem::path& path);  // .ktp
 
 // The file name without folder and without its last extension: Act07 for ...\ktp\Act07.ktp.
-std::string ActName(const std::filesystem::path& actPath);
+// A path, so that a Japanese name stays whole on every system; it becomes Shift_JIS only
+// where it is shown.
+std::filesystem::path ActName(const std::filesystem::path& actPath);
 
 // baseDir / "save" / (ActName + ".lst").
 std::filesystem::path ActListPath(const std::filesystem::path& baseDir,

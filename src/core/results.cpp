@@ -6,6 +6,7 @@
 
 #include "act.h"
 #include "inifile.h"
+#include "sjiscodec.h"
 
 namespace kotopa {
 
@@ -104,11 +105,11 @@ constexpr std::string_view kLfCr = "\n\r";
 }  // namespace text
 
 std::string PathText::ToSjis(const fs::path& p) const {
-    return toSjis ? toSjis(p) : p.string();
+    return toSjis ? toSjis(p) : PathToSjis(p);
 }
 
 fs::path PathText::FromSjis(std::string_view s) const {
-    return fromSjis ? fromSjis(s) : fs::path(std::string(s));
+    return fromSjis ? fromSjis(s) : PathFromSjis(s);
 }
 
 std::optional<ResultChoice> ResultKeyChoice(char key, bool tugiEnabled) {
@@ -170,7 +171,7 @@ PlayResult ComputeResult(const ResultInput& in) {
     r.bests = in.bests;
     if (p.Aborted) r.lb_mes = text::kAborted;
 
-    const std::string name = in.pathText.ToSjis(fs::path(ActName(in.actPath)));
+    const std::string name = in.pathText.ToSjis(ActName(in.actPath));
     const uint32_t elapsedMs = p.StopTick - p.StartTick;  // unsigned: right across a counter wrap
     r.elapsedSeconds = elapsedMs / 1000;
     r.keysPerMin = PerMinuteRate(p.KeyCount, r.elapsedSeconds);

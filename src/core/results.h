@@ -19,9 +19,8 @@
 
 namespace kotopa {
 
-// How native paths and their Shift_JIS text convert into each other. The program passes
-// its edge conversions (PathToSjis / PathFromSjis); left empty, the bytes are taken as
-// they are, which serves ASCII names.
+// How native paths and their Shift_JIS text convert into each other: the system's code page
+// 932 converter (PathToSjis / PathFromSjis) unless a test puts other conversions in.
 struct PathText {
     std::function<std::string(const std::filesystem::path&)> toSjis;
     std::function<std::filesystem::path(std::string_view)> fromSjis;

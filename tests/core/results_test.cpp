@@ -167,18 +167,16 @@ TEST(Results, NextActNames) {
 }
 
 TEST(Results, JapaneseNamesAreSplitAsShiftJis) {
-    // The program's own conversion: native UTF-8 names, Shift_JIS inside.
+    // The program's own conversion (the default): native names, Shift_JIS inside.
     ResultInput in = Input();
-    in.pathText.toSjis = [](const fs::path& p) { return Sj(p.string()); };
-    in.pathText.fromSjis = [](std::string_view s) { return fs::path(U8(s)); };
-    in.actPath = fs::path("/games/ktp") / "練習01.ktp";
+    in.actPath = fs::path("/games/ktp") / PathFromUtf8("練習01.ktp");
     fs::path asked;
     in.fileExists = [&](const fs::path& p) {
         asked = p;
         return true;
     };
     const PlayResult r = ComputeResult(in);
-    EXPECT_EQ(asked, fs::path("/games/ktp") / "練習02.ktp");
+    EXPECT_EQ(asked, fs::path("/games/ktp") / PathFromUtf8("練習02.ktp"));
     EXPECT_EQ(r.memo[0], Sj("■Act         練習01"));
     EXPECT_EQ(r.lb_mes, Sj("次のAct [ 練習02 ] に進めます。"));
 }
@@ -323,7 +321,7 @@ TEST_F(RecordFilesTest, AFailedListWriteLeavesEveryFileAndTheBookAsTheyWere) {
     EXPECT_FALSE(r.record);
     EXPECT_EQ(r.lb_mes, Sj("このプレイは記録できませんでした。"));
     EXPECT_EQ(RecordFailureText(o, PathText{}),
-              files.actList.string() + "\n\r" +
+              PathToSjis(files.actList) + "\n\r" +
                   Sj("に書き込めませんでした。このプレイは記録されていません。"));
 }
 
@@ -378,7 +376,7 @@ TEST_F(RecordFilesTest, AFailedPlayLogLeavesThePlayRecorded) {
     EXPECT_EQ(r.memo.size(), 7u);
     EXPECT_EQ(book.bests.PlayCount, 5);
     EXPECT_EQ(ReadBytes(files.actList), "95 212 7\r\n");
-    EXPECT_EQ(
-        RecordFailureText(o, PathText{}),
-        files.playLog.string() + "\n\r" + Sj("に書き込めませんでした。記録は保存されています。"));
+    EXPECT_EQ(RecordFailureText(o, PathText{}),
+              PathToSjis(files.playLog) + "\n\r" +
+                  Sj("に書き込めませんでした。記録は保存されています。"));
 }

@@ -70,6 +70,9 @@ TEST(TextFile, FailedWriteLeavesTheOldFileWholeAndNoLitter) {
 }
 
 TEST(TextFile, ReplacedFileKeepsItsPermissions) {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: permission bits (Windows keeps attributes, tested apart)";
+#endif
     TempDir dir;
     const auto p = dir / "settings.ini";
     WriteBytes(p, "a");

@@ -3,7 +3,6 @@
 // of them and every reading of every Act types through the matcher.
 #include <gtest/gtest.h>
 
-#include <QString>
 #include <iostream>
 #include <regex>
 #include <set>
@@ -123,7 +122,7 @@ TEST(DeliveredKeyTable, HasARowForEveryCharacterAReadingMayHold) {
     std::vector<std::string> wanted;
     auto add = [&](char16_t from, char16_t to) {
         for (char16_t c = from; c <= to; ++c)
-            wanted.push_back(*Utf8ToSjis(QString(QChar(c)).toStdString()));
+            wanted.push_back(*Utf8ToSjis(Utf16ToUtf8(std::u16string(1, c))));
     };
     add(u'ぁ', u'ん');  // every hiragana Shift_JIS holds, small ones, ゐ and ゑ included
     add(u'ァ', u'ヶ');  // every katakana, ヴ ヵ ヶ included
