@@ -1,5 +1,7 @@
 #include "fakes.h"
 
+#include "sjiscodec.h"
+
 namespace kotopa::platform {
 
 void FakeDialogs::Record(Kind kind, std::string_view text, const char* buttons) {
@@ -34,7 +36,8 @@ void FakeDialogs::Plain(std::string_view text) { Record(Kind::Plain, text, "OK")
 
 std::optional<std::filesystem::path> FakeDialogs::OpenFile(const std::filesystem::path& folder,
                                                            const QString& filter) {
-    asked.push_back(Asked{Kind::OpenFile, folder.string(), std::string(), BeepKind::Asterisk, filter});
+    asked.push_back(
+        Asked{Kind::OpenFile, PathToUtf8(folder), std::string(), BeepKind::Asterisk, filter});
     if (openAnswers.empty()) return std::nullopt;
     auto answer = openAnswers.front();
     openAnswers.pop_front();

@@ -35,7 +35,7 @@ public:
     enum class Kind { Beep, Warning, Information, Confirm, Plain, OpenFile };
     struct Asked {
         Kind kind;
-        std::string text;     // Shift_JIS; for OpenFile the start folder (native)
+        std::string text;     // Shift_JIS; for OpenFile the start folder (UTF-8)
         std::string buttons;  // "OK", "Yes No", or empty for beeps and the file dialog
         BeepKind beep = BeepKind::Asterisk;  // for Beep
         QString filter;                      // for OpenFile

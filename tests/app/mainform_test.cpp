@@ -302,7 +302,7 @@ TEST(MainFormAct, FileDialogStartsInKtpAndCancelChangesNothing) {
     rig.form->bt_FileOpenClick();
     ASSERT_EQ(rig.dialogs.asked.size(), 1u);
     EXPECT_EQ(rig.dialogs.asked[0].kind, Kind::OpenFile);
-    EXPECT_EQ(rig.dialogs.asked[0].text, (rig.base / "ktp").string());
+    EXPECT_EQ(rig.dialogs.asked[0].text, kotopa::PathToUtf8(rig.base / "ktp"));
     EXPECT_EQ(rig.dialogs.asked[0].filter.toStdString(), "KotoPa スクリプト (*.ktp)");
     EXPECT_EQ(rig.form->ActPath(), rig.base / "ktp" / "Act01.ktp");
     EXPECT_TRUE(Enabled(rig, "bt_start"));
@@ -470,8 +470,8 @@ TEST(MainFormSound, MistypeSoundIsTheBuiltInWaveUnlessMissWavReplacesIt) {
         EXPECT_TRUE(rig.dialogs.asked.empty());
         rig.form->PlayMissSound();
         ASSERT_EQ(rig.sound.voices.size(), 2u);  // the built-in one was prepared, then replaced
-        EXPECT_EQ(rig.sound.voices[1]->wave, QUrl::fromLocalFile(QString::fromStdString(
-                                                   (rig.base / "system" / "miss.wav").string())));
+        EXPECT_EQ(rig.sound.voices[1]->wave,
+                  QUrl::fromLocalFile(kotopa::PathToQString(rig.base / "system" / "miss.wav")));
         EXPECT_EQ(rig.sound.voices[1]->starts, 1);
     }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "test_util.h"
 
 using namespace kotopa;
@@ -287,6 +289,31 @@ TEST_F(RecordFilesTest, ARecordedPlayWritesListsSettingsAndLog) {
     EXPECT_EQ(ReadBytes(files.playLog), std::string("old\0log\nno end\r\n", 16) +
                                             JoinLines(PlayLogBlock(at, r2.play, r2.memo)));
     EXPECT_EQ(book.bests.PlayCount, 6);
+}
+
+TEST_F(RecordFilesTest, AJapaneseActLeadsToItsNextActAndKeepsItsOwnList) {
+    // 練習01.ktp in a Japanese folder, its next Act beside it: real files, the system's
+    // own conversions.
+    const fs::path folder = dir / "ユーザー/練習問題";
+    fs::create_directories(folder);
+    WriteBytes(folder / PathFromUtf8("練習01.ktp"), "");
+    WriteBytes(folder / PathFromUtf8("練習02.ktp"), "");
+    ResultInput in = Input();
+    in.actPath = folder / PathFromUtf8("練習01.ktp");
+    in.fileExists = nullptr;
+    PlayResult r = ComputeResult(in);
+    EXPECT_EQ(r.NextActPath, folder / PathFromUtf8("練習02.ktp"));
+    EXPECT_EQ(r.memo[0], Sj("■Act         練習01"));
+    EXPECT_EQ(r.lb_mes, Sj("次のAct [ 練習02 ] に進めます。"));
+
+    files = RecordFiles::For(dir.path(), in.actPath);
+    ASSERT_TRUE(RecordPlay(files, book, r, at).recorded);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir / "save"))
+        names.push_back(PathToUtf8(e.path().filename()));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Lines{"kotopa.ini", "playlog.log", "record.lst", "練習01.lst"}));
+    EXPECT_EQ(ReadBytes(dir / "save/練習01.lst"), "95 212 7\r\n");
 }
 
 TEST_F(RecordFilesTest, APlayNotToBeRecordedWritesNothing) {

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kRoot = KOTOPA_SOURCE_DIR;
+const fs::path kRoot = PathFromUtf8(KOTOPA_SOURCE_DIR);
 const fs::path kKeySource = kRoot / "data-src" / "keys" / "mykey.txt";
 const fs::path kKeyFile = kRoot / "data" / "key" / "mykey.key";
 
@@ -60,7 +60,7 @@ std::set<std::string> Names(const fs::path& dir, const char* ext) {
     if (!fs::is_directory(dir)) return names;
     for (const auto& e : fs::directory_iterator(dir)) {
         if (e.is_regular_file() && HasExtension(e.path(), ext))
-            names.insert(e.path().stem().string());
+            names.insert(PathToUtf8(e.path().stem()));
     }
     return names;
 }
