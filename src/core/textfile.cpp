@@ -1,12 +1,15 @@
 #include "textfile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -114,21 +117,67 @@ void SyncFolder(const fs::path& folder) {
         ::close(fd);
     }
 }
-#else
-bool WriteAndSync(const fs::path& tmp, std::string_view bytes, const fs::path&) {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    return static_cast<bool>(out);
-}
-bool TargetWritable(const fs::path& path) {
+
+// The temporary file takes the old file's place. rename() replaces it in one step.
+bool Replace(const fs::path& tmp, const fs::path& target) {
     std::error_code ec;
-    const auto st = fs::status(path, ec);
-    if (!fs::exists(st)) return true;
-    return (st.permissions() & fs::perms::owner_write) != fs::perms::none;
+    fs::rename(tmp, target, ec);
+    if (ec) return false;
+    SyncFolder(target.parent_path());
+    return true;
 }
-void SyncFolder(const fs::path&) {}
+#else
+// The attributes a replaced file keeps (read-only ones are never replaced).
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+bool WriteAndSync(const fs::path& tmp, std::string_view bytes, const fs::path& target) {
+    const HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    bool ok = true;
+    while (ok && left > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1u << 30));
+        DWORD written = 0;
+        ok = WriteFile(h, p, chunk, &written, nullptr) && written > 0;
+        p += written;
+        left -= written;
+    }
+    // On the disk before it replaces anything, as fsync does elsewhere.
+    if (ok && !FlushFileBuffers(h)) ok = false;
+    if (!CloseHandle(h)) ok = false;
+    const DWORD old = GetFileAttributesW(target.c_str());
+    if (ok && old != INVALID_FILE_ATTRIBUTES && (old & kKeptAttributes) != 0) {
+        ok = SetFileAttributesW(tmp.c_str(), old & kKeptAttributes);
+    }
+    return ok;
+}
+
+bool TargetWritable(const fs::path& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+// Another program that has the old file open (a virus scanner, a backup, an editor) keeps
+// it from being replaced for a moment; the replace is tried again for about a second.
+constexpr int kReplaceAttempts = 40;
+constexpr DWORD kReplacePauseMs = 25;
+
+bool Replace(const fs::path& tmp, const fs::path& target) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(tmp.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                          error == ERROR_LOCK_VIOLATION;
+        if (!held || attempt == kReplaceAttempts) return false;
+        Sleep(kReplacePauseMs);
+    }
+}
 #endif
 
 }  // namespace
@@ -142,12 +191,10 @@ bool WriteFileAtomic(const fs::path& path, std::string_view bytes) {
         fs::remove(tmp, ec);
         return false;
     }
-    fs::rename(tmp, path, ec);
-    if (ec) {
+    if (!Replace(tmp, path)) {
         fs::remove(tmp, ec);
         return false;
     }
-    SyncFolder(path.parent_path());
     return true;
 }
 

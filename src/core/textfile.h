@@ -43,8 +43,11 @@ ReadStatus ReadStringList(const std::filesystem::path& path, std::vector<std::st
 std::string JoinLines(const std::vector<std::string>& lines);
 
 // Writes bytes to a temporary file beside path, flushes it to the disk and renames it over
-// path. On any failure the old file is left as it was, the temporary file is removed and
-// false is returned. A missing folder is not created.
+// path (on Windows MoveFileExW with write-through, tried again for about a second while
+// another program holds the old file). The new file keeps the old one's permissions or
+// attributes; a file marked read-only is not replaced. On any failure the old file is left
+// as it was, the temporary file is removed and false is returned. A missing folder is not
+// created.
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
 // Writes the list whole, CR LF after every line, atomically.

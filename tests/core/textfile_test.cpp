@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "test_util.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 using namespace std::string_literals;
 
@@ -80,6 +87,85 @@ TEST(TextFile, ReplacedFileKeepsItsPermissions) {
     ASSERT_TRUE(WriteFileAtomic(p, "b"));
     EXPECT_EQ(std::filesystem::status(p).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+#ifdef _WIN32
+namespace {
+
+// The old file as another program (a virus scanner, a backup) holds it: open for reading,
+// its deletion and replacement not shared.
+HANDLE HoldFile(const std::filesystem::path& p) {
+    return CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                       nullptr);
+}
+
+std::size_t Entries(const std::filesystem::path& folder) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++n;
+    return n;
+}
+
+}  // namespace
+#endif
+
+TEST(TextFile, AFileHeldByAnotherProgramForAMomentIsStillReplaced) {
+#ifndef _WIN32
+    GTEST_SKIP() << "Windows only: files held open by another program";
+#else
+    TempDir dir;
+    const auto p = dir / "記録.lst";
+    WriteBytes(p, "old");
+    const HANDLE held = HoldFile(p);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    std::thread release([held] {
+        Sleep(300);
+        CloseHandle(held);
+    });
+    EXPECT_TRUE(WriteFileAtomic(p, "new"));
+    release.join();
+    EXPECT_EQ(ReadBytes(p), "new");
+    EXPECT_EQ(Entries(dir.path()), 1u);
+#endif
+}
+
+TEST(TextFile, AFileHeldThroughoutIsLeftWholeAfterABoundedWait) {
+#ifndef _WIN32
+    GTEST_SKIP() << "Windows only: files held open by another program";
+#else
+    TempDir dir;
+    const auto p = dir / "記録.lst";
+    WriteBytes(p, "old");
+    const HANDLE held = HoldFile(p);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(WriteFileAtomic(p, "new"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(p), "old");
+    EXPECT_EQ(Entries(dir.path()), 1u);  // no temporary file left behind
+#endif
+}
+
+TEST(TextFile, AReplacedFileKeepsItsAttributesAndAReadOnlyOneIsKept) {
+#ifndef _WIN32
+    GTEST_SKIP() << "Windows only: file attributes";
+#else
+    TempDir dir;
+    const auto hidden = dir / "kotopa.ini";
+    WriteBytes(hidden, "a");
+    ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(WriteFileAtomic(hidden, "b"));
+    EXPECT_EQ(ReadBytes(hidden), "b");
+    EXPECT_NE(GetFileAttributesW(hidden.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+    const auto readOnly = dir / "mykey.key";
+    WriteBytes(readOnly, "a");
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(WriteFileAtomic(readOnly, "b"));
+    EXPECT_EQ(ReadBytes(readOnly), "a");
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Entries(dir.path()), 2u);
+#endif
 }
 
 TEST(TextFile, CannotWriteMessageNamesThePath) {
