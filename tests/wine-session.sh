@@ -9,9 +9,13 @@ set -euo pipefail
 export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
 case $2 in
     start)
+        # A server left over from an earlier run, or the one that makes a new prefix, is
+        # ended first: only a freshly started one can be told to stay.
+        wineserver -k </dev/null >/dev/null 2>&1 || true
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
             echo "creating the Wine prefix $WINEPREFIX"
             wineboot -i </dev/null >/dev/null 2>&1
+            wineserver -w </dev/null >/dev/null 2>&1
         fi
         wineserver -p 300 </dev/null >/dev/null 2>&1
         wine cmd /c exit </dev/null >/dev/null 2>&1
