@@ -129,12 +129,18 @@ QSize FixedRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
 
 void InstallJapaneseTranslation(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(translator);
-    } else {
-        delete translator;
+    // Qt's own translations, or, for a program built with Qt inside it (Windows), the copy in
+    // translations/ beside the executable.
+    for (const QString& folder :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+          QCoreApplication::applicationDirPath() + QStringLiteral("/translations")}) {
+        if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                             QStringLiteral("_"), folder)) {
+            QCoreApplication::installTranslator(translator);
+            return;
+        }
     }
+    delete translator;
 }
 
 void InstallFontSubstitutes() {

@@ -1,5 +1,7 @@
 #include "sjistext.h"
 
+#include <QDir>
+
 namespace kotopa {
 
 namespace {
@@ -39,7 +41,9 @@ QString PathToQString(const std::filesystem::path& path) {
 }
 
 std::filesystem::path PathFromQString(const QString& path) {
-    return PathFromUtf16(View(path));
+    // Qt writes "/" on every system; a path the program stores or shows uses the system's own
+    // separator throughout.
+    return PathFromUtf16(View(QDir::toNativeSeparators(path)));
 }
 
 }  // namespace kotopa

@@ -23,7 +23,8 @@ SjisEncoding EncodeSjis(const QString& text);
 // stored paths, where something must be shown.
 std::string ToSjisLossy(const QString& text);
 
-// Native paths as QString, for the file dialog, the desktop shell and Qt's file names.
+// Native paths as QString, for the file dialog, the desktop shell and Qt's file names. A path
+// from Qt gets the system's own separators.
 QString PathToQString(const std::filesystem::path& path);
 std::filesystem::path PathFromQString(const QString& path);
 

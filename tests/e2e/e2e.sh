@@ -349,6 +349,9 @@ case_next_act() {
     expect_exit_ok "$app" "the second run"
 }
 
+# Sourced by the Windows cases (tests/windows/e2e-wine.sh), which use the helpers above.
+[ -z "${KOTOPA_E2E_LIBRARY:-}" ] || return 0
+
 # One real program at a time on this machine: the cases of several build trees (or of a
 # parallel ctest) wait for each other here, since the program refuses a second copy.
 exec 8>"${TMPDIR:-/tmp}/kotopa-e2e.lock"
