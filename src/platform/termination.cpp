@@ -2,12 +2,7 @@
 
 #include <QSocketNotifier>
 
-#ifdef _WIN32
-#include <windows.h>
-
-#include <QAbstractNativeEventFilter>
-#include <QCoreApplication>
-#else
+#ifndef _WIN32
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -57,41 +52,11 @@ TerminationWatcher::~TerminationWatcher() {
     }
 }
 #else
-namespace {
-
-// Windows sends WM_ENDSESSION to every top-level window when the session ends and may end
-// the process as soon as the message is answered; Qt would only quit the event loop later.
-class EndSessionFilter final : public QAbstractNativeEventFilter {
-  public:
-    explicit EndSessionFilter(std::function<void()>& onRequest) : onRequest_(onRequest) {}
-
-    bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override {
-        if (type != "windows_generic_MSG") return false;
-        const MSG* msg = static_cast<const MSG*>(message);
-        if (msg->message != WM_ENDSESSION || !msg->wParam) return false;
-        if (onRequest_) onRequest_();
-        *result = 0;
-        return true;
-    }
-
-  private:
-    std::function<void()>& onRequest_;
-};
-
-}  // namespace
-
+// Windows ends a session through the window messages: Qt closes the windows as soon as it is
+// asked whether the session may end (WM_QUERYENDSESSION), before Windows may end the process.
 TerminationWatcher::TerminationWatcher(std::function<void()> onRequest, QObject* parent)
-    : QObject(parent),
-      onRequest_(std::move(onRequest)),
-      filter_(std::make_unique<EndSessionFilter>(onRequest_)) {
-    QCoreApplication::instance()->installNativeEventFilter(filter_.get());
-}
-
-TerminationWatcher::~TerminationWatcher() {
-    if (QCoreApplication* app = QCoreApplication::instance()) {
-        app->removeNativeEventFilter(filter_.get());
-    }
-}
+    : QObject(parent), onRequest_(std::move(onRequest)) {}
+TerminationWatcher::~TerminationWatcher() = default;
 #endif
 
 }  // namespace kotopa::platform

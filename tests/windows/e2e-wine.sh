@@ -162,7 +162,8 @@ case_windows_second_copy() {
 }
 
 # The session ends during a play, and the process is ended as soon as WM_ENDSESSION is
-# answered: the settings are stored by then, the unfinished play is not recorded.
+# answered, as Windows may end it: the settings are stored by then (the windows close when
+# the session asks whether it may end), the unfinished play is not recorded.
 case_windows_end_session() {
     local app wid
     start_program app
