@@ -89,59 +89,60 @@ TEST(TextFile, ReplacedFileKeepsItsPermissions) {
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
-#ifdef _WIN32
 namespace {
 
-// The old file as another program (a virus scanner, a backup) holds it: open for reading,
-// its deletion and replacement not shared.
-HANDLE HoldFile(const std::filesystem::path& p) {
-    return CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                       nullptr);
-}
-
+#ifdef _WIN32
 std::size_t Entries(const std::filesystem::path& folder) {
     std::size_t n = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++n;
     return n;
 }
-
-}  // namespace
 #endif
 
-TEST(TextFile, AFileHeldByAnotherProgramForAMomentIsStillReplaced) {
+// The old file as another program (a virus scanner, a backup) holds it: open for reading,
+// its deletion and replacement not shared.
+class HeldFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
 #ifndef _WIN32
-    GTEST_SKIP() << "Windows only: files held open by another program";
+        GTEST_SKIP() << "Windows only: files held open by another program";
 #else
+        WriteBytes(path, "old");
+        held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+#endif
+    }
+
     TempDir dir;
-    const auto p = dir / "記録.lst";
-    WriteBytes(p, "old");
-    const HANDLE held = HoldFile(p);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    std::thread release([held] {
+    const std::filesystem::path path = dir / "記録.lst";
+#ifdef _WIN32
+    HANDLE held = INVALID_HANDLE_VALUE;
+#endif
+};
+
+}  // namespace
+
+TEST_F(HeldFileTest, AFileHeldForAMomentIsStillReplaced) {
+#ifdef _WIN32
+    std::thread release([this] {
         Sleep(300);
         CloseHandle(held);
     });
-    EXPECT_TRUE(WriteFileAtomic(p, "new"));
+    EXPECT_TRUE(WriteFileAtomic(path, "new"));
     release.join();
-    EXPECT_EQ(ReadBytes(p), "new");
+    EXPECT_EQ(ReadBytes(path), "new");
     EXPECT_EQ(Entries(dir.path()), 1u);
 #endif
 }
 
-TEST(TextFile, AFileHeldThroughoutIsLeftWholeAfterABoundedWait) {
-#ifndef _WIN32
-    GTEST_SKIP() << "Windows only: files held open by another program";
-#else
-    TempDir dir;
-    const auto p = dir / "記録.lst";
-    WriteBytes(p, "old");
-    const HANDLE held = HoldFile(p);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+TEST_F(HeldFileTest, AFileHeldThroughoutIsLeftWholeAfterABoundedWait) {
+#ifdef _WIN32
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(WriteFileAtomic(p, "new"));
+    EXPECT_FALSE(WriteFileAtomic(path, "new"));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     CloseHandle(held);
-    EXPECT_EQ(ReadBytes(p), "old");
+    EXPECT_EQ(ReadBytes(path), "old");
     EXPECT_EQ(Entries(dir.path()), 1u);  // no temporary file left behind
 #endif
 }

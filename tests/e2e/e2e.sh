@@ -189,6 +189,43 @@ finish_act01() {
     wait_window '^入力が終了しました$' "$1"
 }
 
+# record.lst and Act01.lst after one recorded play of Act01 with $1 mistypes: one line,
+# "seconds chars/min mistypes". Sets seconds, cpm and kpm for the checks that follow.
+check_act01_records() {
+    local misses=$1 line
+    line=$(tr -d '\r' <"$prog/save/record.lst")
+    [[ "$line" =~ ^([0-9]+)\ ([0-9]+)\ $misses$ ]] || fail "record.lst holds '$line'"
+    seconds=${BASH_REMATCH[1]}
+    cpm=${BASH_REMATCH[2]}
+    [ "$seconds" -ge 1 ] || fail "a play of less than a second"
+    [ "$cpm" = "$(rate $act01_charcount "$seconds")" ] || fail "characters per minute $cpm"
+    kpm=$(rate $act01_keycount "$seconds")
+    printf '%s %s %s\r\n' "$seconds" "$cpm" "$misses" >"$work/expected.lst"
+    expect_file "$prog/save/record.lst" "$work/expected.lst"
+    expect_file "$prog/save/Act01.lst" "$work/expected.lst"
+}
+
+# The play log after that play ($1 mistypes, $2 the accuracy in per cent): the time stamp,
+# then every line as the format fixes it.
+check_act01_log() {
+    head -c 14 "$prog/save/playlog.log" | grep -Eq '^[0-9]{14}$' || fail "play log time stamp"
+    {
+        head -c 14 "$prog/save/playlog.log"
+        printf ' -----\r\n'
+        sjis "■出題 標準"; printf '\r\n'
+        sjis "■終了条件 ファイル末尾 "; printf '%3d\r\n' ${#act01_keys[@]}
+        sjis "■Act         Act01"; printf '\r\n'
+        sjis "■経過時間    "; printf '%02d:%02d\r\n' $((seconds / 60 % 60)) $((seconds % 60))
+        sjis "■打鍵数 (/分) "; printf '%4d ' "$kpm"; sjis "■文字数 (/分) "; printf '%4d\r\n' "$cpm"
+        sjis "■文字数       "; printf '%4d ' $act01_charcount; sjis "■タイプ数     "; printf '%4d\r\n' $act01_keycount
+        sjis "■ミスタイプ   "; printf '%4d ' "$1"; sjis "■正解タイプ率  "; printf '%6.2f%%\r\n' "$2"
+        sjis "☆ 最高打鍵数を [ $kpm ] 更新しました !! "; printf '\r\n'
+        sjis "☆ 最高文字数を [ $cpm ] 更新しました !! "; printf '\r\n'
+        printf '\r\n'
+    } >"$work/expected.log"
+    expect_file "$prog/save/playlog.log" "$work/expected.log"
+}
+
 # --- the cases -----------------------------------------------------------------------------
 
 # First start on a fresh folder, close, the settings written at exit; the next start asks
@@ -275,18 +312,8 @@ case_play_act01() {
     close_window "$wid"
     expect_exit_ok "$app" "the program"
 
-    # record.lst and Act01.lst: one line, "seconds chars/min mistypes".
-    local line seconds cpm kpm
-    line=$(tr -d '\r' <"$prog/save/record.lst")
-    [[ "$line" =~ ^([0-9]+)\ ([0-9]+)\ 0$ ]] || fail "record.lst holds '$line'"
-    seconds=${BASH_REMATCH[1]}
-    cpm=${BASH_REMATCH[2]}
-    [ "$seconds" -ge 1 ] || fail "a play of less than a second"
-    [ "$cpm" = "$(rate $act01_charcount "$seconds")" ] || fail "characters per minute $cpm"
-    kpm=$(rate $act01_keycount "$seconds")
-    printf '%s %s 0\r\n' "$seconds" "$cpm" >"$work/expected.lst"
-    expect_file "$prog/save/record.lst" "$work/expected.lst"
-    expect_file "$prog/save/Act01.lst" "$work/expected.lst"
+    local seconds cpm kpm
+    check_act01_records 0
 
     # The settings: the result dialog's three keys, then the eight written at exit.
     {
@@ -296,23 +323,7 @@ case_play_act01() {
     } >"$work/expected.ini"
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
 
-    # The play log: the time stamp, then every line as the format fixes it.
-    head -c 14 "$prog/save/playlog.log" | grep -Eq '^[0-9]{14}$' || fail "play log time stamp"
-    {
-        head -c 14 "$prog/save/playlog.log"
-        printf ' -----\r\n'
-        sjis "■出題 標準"; printf '\r\n'
-        sjis "■終了条件 ファイル末尾 "; printf '%3d\r\n' ${#act01_keys[@]}
-        sjis "■Act         Act01"; printf '\r\n'
-        sjis "■経過時間    "; printf '%02d:%02d\r\n' $((seconds / 60 % 60)) $((seconds % 60))
-        sjis "■打鍵数 (/分) "; printf '%4d ' "$kpm"; sjis "■文字数 (/分) "; printf '%4d\r\n' "$cpm"
-        sjis "■文字数       "; printf '%4d ' $act01_charcount; sjis "■タイプ数     "; printf '%4d\r\n' $act01_keycount
-        sjis "■ミスタイプ   "; printf '%4d ' 0; sjis "■正解タイプ率  "; printf '%6.2f%%\r\n' 100
-        sjis "☆ 最高打鍵数を [ $kpm ] 更新しました !! "; printf '\r\n'
-        sjis "☆ 最高文字数を [ $cpm ] 更新しました !! "; printf '\r\n'
-        printf '\r\n'
-    } >"$work/expected.log"
-    expect_file "$prog/save/playlog.log" "$work/expected.log"
+    check_act01_log 0 100
 
     # Start again: no question, Act01, the new play count and bests.
     start_program app
