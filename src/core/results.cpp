@@ -1,5 +1,6 @@
 #include "results.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <system_error>
@@ -151,6 +152,28 @@ std::string NextActName(std::string_view name) {
     return std::string(name.substr(0, name.size() - 2)) + digits;
 }
 
+fs::path FindFileAnyCase(const fs::path& path) {
+    std::error_code ec;
+    if (fs::exists(path, ec)) return path;
+    const auto fold = [](auto c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<decltype(c)>(c - 'A' + 'a') : c;
+    };
+    const auto sameName = [&](const fs::path::string_type& a, const fs::path::string_type& b) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(),
+                          [&](auto x, auto y) { return fold(x) == fold(y); });
+    };
+    const fs::path::string_type wanted = path.filename().native();
+    fs::path found;
+    for (fs::directory_iterator it(path.parent_path(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const fs::path& p = it->path();
+        if (!sameName(p.filename().native(), wanted)) continue;
+        if (found.empty() || p.filename().native() < found.filename().native()) found = p;
+    }
+    return found;
+}
+
 std::string RecordLine(uint32_t elapsedSeconds, int32_t charsPerMin, int32_t missCount) {
     char buf[48];
     std::snprintf(buf, sizeof buf, "%u %d %d", static_cast<unsigned>(elapsedSeconds),
@@ -206,12 +229,13 @@ PlayResult ComputeResult(const ResultInput& in) {
     const std::string next = NextActName(name);
     if (!next.empty()) {
         const fs::path nextPath = in.actPath.parent_path() / in.pathText.FromSjis(next + ".ktp");
-        std::error_code ec;
-        const bool exists = in.fileExists ? in.fileExists(nextPath) : fs::exists(nextPath, ec);
-        if (exists) {
-            r.NextActPath = nextPath;
+        const fs::path found = in.findFile ? in.findFile(nextPath) : FindFileAnyCase(nextPath);
+        if (!found.empty()) {
+            r.NextActPath = found;
             r.bt_TugiEnabled = true;
-            r.lb_mes = Concat({text::kNextHead, next, text::kNextTail});
+            // The name as the file has it, which is also what the window shows once it is loaded.
+            const std::string shown = in.pathText.ToSjis(fs::path(ActName(found)));
+            r.lb_mes = Concat({text::kNextHead, shown, text::kNextTail});
         }
     }
     if (r.bests.PlayCount < std::numeric_limits<int32_t>::max()) ++r.bests.PlayCount;

@@ -43,8 +43,9 @@ struct ResultInput {
     std::filesystem::path actPath;
     Bests bests;  // before this play
     PathText pathText;
-    // Whether the next Act exists; std::filesystem::exists when left empty.
-    std::function<bool(const std::filesystem::path&)> fileExists;
+    // Finds the next Act: the path of the file found, or empty. FindFileAnyCase when left
+    // empty.
+    std::function<std::filesystem::path(const std::filesystem::path&)> findFile;
 };
 
 struct PlayResult {
@@ -73,6 +74,11 @@ PlayResult ComputeResult(const ResultInput& in);
 // plus one, at least two digits, after the rest of the name. Empty for names shorter than
 // three bytes, which lead nowhere.
 std::string NextActName(std::string_view actNameSjis);
+
+// The file at path or, when there is none, a file beside it whose name differs only in the
+// case of ASCII letters (the first in byte order when there are several), as a file system
+// that ignores case would find it. Empty when neither exists.
+std::filesystem::path FindFileAnyCase(const std::filesystem::path& path);
 
 // Three decimal integers separated by single blanks.
 std::string RecordLine(uint32_t elapsedSeconds, int32_t charsPerMin, int32_t missCount);

@@ -34,7 +34,9 @@ ResultInput Input(const PlayFacts& f = Facts(95'400, 450, 336, 7, 457)) {
     in.play = f;
     in.actPath = "/games/ktp/Act01.ktp";
     in.bests = Bests{280, 220, 4};
-    in.fileExists = [](const fs::path& p) { return p == fs::path("/games/ktp/Act02.ktp"); };
+    in.findFile = [](const fs::path& p) {
+        return p == fs::path("/games/ktp/Act02.ktp") ? p : fs::path();
+    };
     return in;
 }
 
@@ -149,9 +151,9 @@ TEST(Results, NextActNames) {
     std::vector<fs::path> asked;
     ResultInput in = Input();
     in.actPath = "/games/ktp/Lesson.ktp";
-    in.fileExists = [&](const fs::path& p) {
+    in.findFile = [&](const fs::path& p) {
         asked.push_back(p);
-        return false;
+        return fs::path();
     };
     const PlayResult r = ComputeResult(in);
     EXPECT_EQ(asked, (std::vector<fs::path>{"/games/ktp/Less1000.ktp"}));
@@ -173,14 +175,51 @@ TEST(Results, JapaneseNamesAreSplitAsShiftJis) {
     in.pathText.fromSjis = [](std::string_view s) { return fs::path(U8(s)); };
     in.actPath = fs::path("/games/ktp") / "練習01.ktp";
     fs::path asked;
-    in.fileExists = [&](const fs::path& p) {
+    in.findFile = [&](const fs::path& p) {
         asked = p;
-        return true;
+        return p;
     };
     const PlayResult r = ComputeResult(in);
     EXPECT_EQ(asked, fs::path("/games/ktp") / "練習02.ktp");
     EXPECT_EQ(r.memo[0], Sj("■Act         練習01"));
     EXPECT_EQ(r.lb_mes, Sj("次のAct [ 練習02 ] に進めます。"));
+}
+
+// On a file system that tells case apart the next Act is found whatever the case of its
+// name; the one spelt exactly as asked wins over others.
+TEST(Results, NextActIsFoundWhateverTheCaseOfItsName) {
+    struct Case {
+        const char* current;
+        std::vector<const char*> files;  // beside the current Act
+        const char* found;               // "" when there is no next Act
+    };
+    const Case cases[] = {
+        {"ACT01.KTP", {"ACT02.KTP"}, "ACT02.KTP"},
+        {"Act01.KTP", {"act02.kTp"}, "act02.kTp"},
+        {"act01.ktp", {"ACT02.ktp", "Act02.ktp", "act02.ktp"}, "act02.ktp"},
+        {"Act01.ktp",
+         {"ACT02.KTP", "Act02.KTP"},
+         "ACT02.KTP"},  // no exact name: the first in order
+        {"Act01.ktp", {"Act03.ktp", "Act02.ktp.bak", "Act02"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.current);
+        TempDir dir;
+        WriteBytes(dir / c.current, "");
+        for (const char* f : c.files) WriteBytes(dir / f, "");
+        ResultInput in = Input();
+        in.findFile = nullptr;  // the real folder
+        in.actPath = dir / c.current;
+        const PlayResult r = ComputeResult(in);
+        const std::string found = c.found;
+        EXPECT_EQ(r.bt_TugiEnabled, !found.empty());
+        if (found.empty()) {
+            EXPECT_TRUE(r.NextActPath.empty());
+            continue;
+        }
+        EXPECT_EQ(r.NextActPath, dir / found);
+        EXPECT_EQ(U8(r.lb_mes), "次のAct [ " + found.substr(0, 5) + " ] に進めます。");
+    }
 }
 
 TEST(Results, TheDialogsKeys) {
