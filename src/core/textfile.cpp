@@ -48,7 +48,9 @@ ReadStatus ReadStringList(const fs::path& path, std::vector<std::string>& lines)
     lines.clear();
     std::string bytes;
     const ReadStatus st = ReadFileBytes(path, bytes);
-    if (st == ReadStatus::Ok) lines = SplitLines(bytes);
+    if (st == ReadStatus::Ok) {
+        ForEachLineKeepingNul(bytes, [&](std::string_view line) { lines.emplace_back(line); });
+    }
     return st;
 }
 

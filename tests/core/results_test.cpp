@@ -330,6 +330,22 @@ TEST_F(RecordFilesTest, ARecordedPlayWritesListsSettingsAndLog) {
     EXPECT_EQ(book.bests.PlayCount, 6);
 }
 
+// A list is rewritten whole at every recorded play: a NUL byte in it must cost no line.
+TEST_F(RecordFilesTest, ANulByteInAListLosesNoLineWhenThePlayIsRecorded) {
+    using namespace std::string_literals;
+    const std::string total = "1 1 1\r\n2 2\0 2\r\n3 3 3\r\n"s;
+    const std::string act = "\0\r\n4 4 4\r\n"s;
+    WriteBytes(files.totalList, total);
+    WriteBytes(files.actList, act);
+    ASSERT_EQ(book.LoadTotalRecords(files.totalList), ReadStatus::Ok);
+    ASSERT_EQ(book.LoadActRecords(files.actList), ReadStatus::Ok);
+    EXPECT_EQ(book.TotalRecords.size(), 3u);
+    PlayResult r = Recordable();
+    EXPECT_TRUE(RecordPlay(files, book, r, at).recorded);
+    EXPECT_EQ(ReadBytes(files.totalList), total + "95 212 7\r\n");
+    EXPECT_EQ(ReadBytes(files.actList), act + "95 212 7\r\n");
+}
+
 TEST_F(RecordFilesTest, APlayNotToBeRecordedWritesNothing) {
     ResultInput in = Input();
     in.checkSave = true;

@@ -30,6 +30,17 @@ TEST(TextFile, LineEndEdgeCases) {
     EXPECT_EQ(SplitLines("\0abc"s), Lines{});
 }
 
+TEST(TextFile, AStringListKeepsNulBytesInsideItsLines) {
+    // A list is written back whole, so a NUL byte must not end it as it ends an Act's text.
+    TempDir dir;
+    WriteBytes(dir / "r.lst", "a\0b\r\n\0\nc"s);
+    Lines lines;
+    ASSERT_EQ(ReadStringList(dir / "r.lst", lines), ReadStatus::Ok);
+    EXPECT_EQ(lines, (Lines{"a\0b"s, "\0"s, "c"}));
+    ASSERT_TRUE(WriteStringList(dir / "r.lst", lines));
+    EXPECT_EQ(ReadBytes(dir / "r.lst"), "a\0b\r\n\0\r\nc\r\n"s);
+}
+
 TEST(TextFile, WriteIsWholeWithCrLfAndReadsBack) {
     TempDir dir;
     const Lines lines{"95 212 7", "", Sj("読み")};
