@@ -142,9 +142,14 @@ void TMainForm::Warn(const fs::path& path, const QString& message) {
 void TMainForm::FormCreate() {
     // The key table, with the busy cursor while the file is read.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    KeyTable_.LoadKeyFile(BaseDir_ / "key" / "mykey.key");
+    const fs::path keyFile = BaseDir_ / "key" / "mykey.key";
+    const KeyFileProblem keyProblem = KeyTable_.LoadKeyFile(keyFile);
     ShowKeyTable();
     QGuiApplication::restoreOverrideCursor();
+    // Without a usable table every key would be a mistype: say why, once, and play on.
+    if (keyProblem != KeyFileProblem::None) {
+        services_.dialogs.Warning(KeyFileWarning(PathToSjis(keyFile), keyProblem));
+    }
 
     SetClientSize(kCollapsedWidth, kCollapsedHeight);
     PanelSlide_ = 0;
