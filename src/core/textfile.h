@@ -53,6 +53,27 @@ std::string JoinLines(const std::vector<std::string>& lines);
 // false is returned. A missing folder is not created.
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
+// The two halves of WriteFileAtomic, for writes that put several files in place together.
+// StageFile writes bytes to a new temporary file beside path and flushes it to the disk: its
+// path, or empty when it could not be written (and then nothing is left behind).
+// CommitStagedFile renames it over path and flushes the folder; false leaves path as it was
+// and the staged file where it is.
+std::filesystem::path StageFile(const std::filesystem::path& path, std::string_view bytes);
+bool CommitStagedFile(const std::filesystem::path& staged, const std::filesystem::path& path);
+
+// Names of the temporary files of the atomic write: the file's own name, ".tmp", digits, "-",
+// digits. A write cut short by a crash or a power cut leaves one beside the file for ever.
+bool IsTemporaryFileName(const std::filesystem::path& name);
+bool IsTemporaryFileOf(const std::filesystem::path& staged, const std::filesystem::path& target);
+
+// Removes the temporary files (IsTemporaryFileName) that interrupted writes left in folder,
+// and nothing else. Only for a folder that no other process is writing to. Returns the files
+// that could not be removed.
+std::vector<std::filesystem::path> RemoveStaleTemporaries(const std::filesystem::path& folder);
+
+// Makes the folder's entries (a rename or a removal in it) durable.
+void SyncFolder(const std::filesystem::path& folder);
+
 // Writes the list whole, CR LF after every line, atomically.
 bool WriteStringList(const std::filesystem::path& path, const std::vector<std::string>& lines);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "test_util.h"
 
 using namespace kotopa;
@@ -288,6 +290,16 @@ protected:
         return ComputeResult(in);
     }
 
+    // The names in save/, sorted: no temporary file or journal may be left there.
+    std::vector<std::string> SaveFolder() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.path() / "save")) {
+            names.push_back(e.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
     TempDir dir;
     RecordFiles files;
     RecordBook book;
@@ -306,8 +318,9 @@ TEST_F(RecordFilesTest, ARecordedPlayWritesListsSettingsAndLog) {
     PlayResult r = Recordable();
     const RecordOutcome o = RecordPlay(files, book, r, at);
     EXPECT_TRUE(o.recorded);
-    EXPECT_TRUE(o.logged);
+    EXPECT_FALSE(o.pending);
     EXPECT_FALSE(o.Failed());
+    EXPECT_EQ(SaveFolder(), (Lines{"Act01.lst", "kotopa.ini", "playlog.log", "record.lst"}));
     EXPECT_EQ(RecordFailureText(o, PathText{}), "");
     EXPECT_EQ(ReadBytes(files.totalList), "10 100 1\r\n95 212 7\r\n");
     EXPECT_EQ(ReadBytes(files.actList), "95 212 7\r\n");
@@ -324,7 +337,7 @@ TEST_F(RecordFilesTest, ARecordedPlayWritesListsSettingsAndLog) {
     // The next play's block follows; whatever the log held stays byte for byte.
     WriteBytes(files.playLog, std::string("old\0log\nno end", 14));
     PlayResult r2 = Recordable();
-    EXPECT_TRUE(RecordPlay(files, book, r2, at).logged);
+    EXPECT_TRUE(RecordPlay(files, book, r2, at).recorded);
     EXPECT_EQ(ReadBytes(files.playLog), std::string("old\0log\nno end\r\n", 16) +
                                             JoinLines(PlayLogBlock(at, r2.play, r2.memo)));
     EXPECT_EQ(book.bests.PlayCount, 6);
@@ -351,7 +364,7 @@ TEST_F(RecordFilesTest, APlayNotToBeRecordedWritesNothing) {
     in.checkSave = true;
     PlayResult r = ComputeResult(in);
     const RecordOutcome o = RecordPlay(files, book, r, at);
-    EXPECT_FALSE(o.recorded || o.logged || o.Failed());
+    EXPECT_FALSE(o.recorded || o.pending || o.Failed());
     EXPECT_TRUE(fs::is_empty(dir.path() / "save"));
 }
 
@@ -365,10 +378,11 @@ TEST_F(RecordFilesTest, AFailedListWriteLeavesEveryFileAndTheBookAsTheyWere) {
     PlayResult r = Recordable();
     const RecordOutcome o = RecordPlay(files, book, r, at);
     EXPECT_FALSE(o.recorded);
-    EXPECT_FALSE(o.logged);
+    EXPECT_FALSE(o.pending);
     EXPECT_EQ(o.failedPath, files.actList);
-    EXPECT_TRUE(o.notRestored.empty());
-    EXPECT_EQ(ReadBytes(files.totalList), "1 2 3\r\n");  // put back
+    EXPECT_EQ(ReadBytes(files.totalList), "1 2 3\r\n");
+    EXPECT_EQ(SaveFolder(),
+              (Lines{"Act01.lst", "kotopa.ini", "record.lst"}));  // nothing left behind
     EXPECT_EQ(ReadBytes(files.settings), "[PLAY]\r\nCOUNT=4\r\n");
     EXPECT_FALSE(fs::exists(files.playLog));
     EXPECT_EQ(book.TotalRecords, before.TotalRecords);
@@ -423,17 +437,22 @@ TEST_F(RecordFilesTest, ListsOrSettingsThatCouldNotBeReadAreNotWrittenOver) {
     EXPECT_FALSE(fs::exists(files.totalList));
 }
 
-TEST_F(RecordFilesTest, AFailedPlayLogLeavesThePlayRecorded) {
+// The play log is one of the play's files: a log that cannot be written leaves the lists and
+// the play count without the play too, rather than recorded without its block.
+TEST_F(RecordFilesTest, APlayLogThatCannotBeWrittenLeavesThePlayUnrecorded) {
+    WriteBytes(files.totalList, "1 2 3\r\n");
+    book.LoadTotalRecords(files.totalList);
     fs::create_directory(files.playLog);
     PlayResult r = Recordable();
     const RecordOutcome o = RecordPlay(files, book, r, at);
-    EXPECT_TRUE(o.recorded);
-    EXPECT_FALSE(o.logged);
+    EXPECT_FALSE(o.recorded);
     EXPECT_EQ(o.failedPath, files.playLog);
-    EXPECT_EQ(r.memo.size(), 7u);
-    EXPECT_EQ(book.bests.PlayCount, 5);
-    EXPECT_EQ(ReadBytes(files.actList), "95 212 7\r\n");
-    EXPECT_EQ(
-        RecordFailureText(o, PathText{}),
-        files.playLog.string() + "\n\r" + Sj("に書き込めませんでした。記録は保存されています。"));
+    EXPECT_EQ(r.memo.size(), 5u);
+    EXPECT_EQ(book.bests.PlayCount, 4);
+    EXPECT_EQ(ReadBytes(files.totalList), "1 2 3\r\n");
+    EXPECT_FALSE(fs::exists(files.actList));
+    EXPECT_FALSE(fs::exists(files.settings));
+    EXPECT_EQ(RecordFailureText(o, PathText{}),
+              files.playLog.string() + "\n\r" +
+                  Sj("に書き込めませんでした。このプレイは記録されていません。"));
 }
