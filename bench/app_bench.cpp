@@ -309,16 +309,16 @@ void BM_EmptyMillisecondTimer(benchmark::State& state) {
 }
 BENCHMARK(BM_EmptyMillisecondTimer)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
-// The start-up as the program runs it, in a fresh process of this binary: the guard, the
-// application, the fonts, the main window with its FormCreate, shown and exposed. The child
-// writes the monotonic time at which the window was exposed.
+// The start-up as the program runs it, in a fresh process of this binary: the guard and the
+// folder's lock, the application, the fonts, the main window with its FormCreate, shown and
+// exposed. The child writes the monotonic time at which the window was exposed.
 int StartupChild(const char* baseDir) {
     QApplication app(*new int(1), new char*[2]{const_cast<char*>("kotopa"), nullptr});
     kotopa::InitResources();
     kotopa::InstallFontSubstitutes();
     kotopa::platform::QtDialogs dialogs;
-    const kotopa::platform::InstanceGuard guard(kotopa::kInstanceName);
-    if (!kotopa::MayRun(guard, dialogs)) return 3;
+    const auto locks = kotopa::ClaimProgram(kotopa::kInstanceName, baseDir, dialogs);
+    if (!locks) return 3;
     kotopa::platform::SystemClock clock;
     kotopa::platform::DesktopShell shell;
     kotopa::platform::SystemRandom random;
