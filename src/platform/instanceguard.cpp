@@ -49,8 +49,8 @@ InstanceGuard::InstanceGuard(std::string_view name) {
     }
 }
 
-InstanceGuard::~InstanceGuard() {
-    if (handle_) CloseHandle(static_cast<HANDLE>(handle_));
+ProcessHold::~ProcessHold() {
+    if (handle_) CloseHandle(static_cast<HANDLE>(handle_));  // closing releases it
 }
 
 FolderLock::FolderLock(const fs::path& folder) {
@@ -67,10 +67,6 @@ FolderLock::FolderLock(const fs::path& folder) {
     }
     state_ = GetLastError() == ERROR_LOCK_VIOLATION ? LockState::Taken : LockState::Unavailable;
     CloseHandle(h);
-}
-
-FolderLock::~FolderLock() {
-    if (handle_) CloseHandle(static_cast<HANDLE>(handle_));  // closing releases the lock
 }
 
 #else
@@ -98,8 +94,8 @@ InstanceGuard::InstanceGuard(std::string_view name) {
 InstanceGuard::InstanceGuard(std::string_view) {}
 #endif
 
-InstanceGuard::~InstanceGuard() {
-    if (fd_ >= 0) ::close(fd_);
+ProcessHold::~ProcessHold() {
+    if (fd_ >= 0) ::close(fd_);  // closing the last descriptor releases it
 }
 
 FolderLock::FolderLock(const fs::path& folder) {
@@ -115,10 +111,6 @@ FolderLock::FolderLock(const fs::path& folder) {
     state_ = errno == EWOULDBLOCK ? LockState::Taken : LockState::Unavailable;
     ::close(fd_);
     fd_ = -1;
-}
-
-FolderLock::~FolderLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing the last descriptor releases the lock
 }
 
 #endif

@@ -17,50 +17,44 @@ enum class LockState {
     Unavailable,  // it cannot be set up here; the program runs without it
 };
 
-class InstanceGuard {
-public:
-  using State = LockState;
-
-  // The guard called name, one for the whole machine: on Windows the named mutex in the
-  // global namespace (Global\name), seen from every user's session; on Linux an abstract
-  // Unix socket of that name, seen by every user of the machine, in no folder that an
-  // environment variable could move. Elsewhere it is Unavailable.
-  explicit InstanceGuard(std::string_view name);
-  ~InstanceGuard();
-  InstanceGuard(const InstanceGuard&) = delete;
-  InstanceGuard& operator=(const InstanceGuard&) = delete;
-
-  LockState state() const { return state_; }
-
-private:
-  LockState state_ = LockState::Unavailable;
-#ifdef _WIN32
-  void* handle_ = nullptr;
-#else
-  int fd_ = -1;
-#endif
-};
-
-class FolderLock {
+// What either guard keeps while the process holds it: its state and the system's handle,
+// closed when the guard goes (which releases it).
+class ProcessHold {
   public:
-    // An exclusive lock on the lock file kLockFile in folder, created when missing. Unavailable
-    // when the folder is missing or the file cannot be opened or locked there.
-    explicit FolderLock(const std::filesystem::path& folder);
-    ~FolderLock();
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-    static constexpr std::string_view kLockFile = "kotopa.lock";
-
+    ProcessHold(const ProcessHold&) = delete;
+    ProcessHold& operator=(const ProcessHold&) = delete;
     LockState state() const { return state_; }
 
-  private:
+  protected:
+    ProcessHold() = default;
+    ~ProcessHold();
+
     LockState state_ = LockState::Unavailable;
 #ifdef _WIN32
     void* handle_ = nullptr;
 #else
     int fd_ = -1;
 #endif
+};
+
+class InstanceGuard : public ProcessHold {
+  public:
+    using State = LockState;
+
+    // The guard called name, one for the whole machine: on Windows the named mutex in the
+    // global namespace (Global\name), seen from every user's session; on Linux an abstract
+    // Unix socket of that name, seen by every user of the machine, in no folder that an
+    // environment variable could move. Elsewhere it is Unavailable.
+    explicit InstanceGuard(std::string_view name);
+};
+
+class FolderLock : public ProcessHold {
+  public:
+    // An exclusive lock on the lock file kLockFile in folder, created when missing. Unavailable
+    // when the folder is missing or the file cannot be opened or locked there.
+    explicit FolderLock(const std::filesystem::path& folder);
+
+    static constexpr std::string_view kLockFile = "kotopa.lock";
 };
 
 }  // namespace kotopa::platform
