@@ -44,8 +44,11 @@ const std::map<std::string, const char*> kHelp = {
      "Shift_JIS (line and column), every reading with a character the key table cannot type\n"
      "(line and character), and readings whose spaces do not match their written form's.\n"
      "Without --keys the key table is the one the program would load beside the Act\n"
-     "(../key/mykey.key from the Act's folder), when there is one.\n"
-     "Exit status: 0 clean, 1 findings, 2 unusable input.\n"},
+     "(../key/mykey.key from the Act's folder), when there is one. Findings are listed in\n"
+     "line and column order; nothing after a NUL byte is read, as the program reads nothing\n"
+     "there.\n"
+     "Exit status: 0 clean, 1 findings (also an Act the program refuses to load: empty, too\n"
+     "short, not Shift_JIS), 2 unusable input (no such file, wrong extension, bad key file).\n"},
     {"import",
      "kotopa-tool import TEXT.txt -o ACT.ktp\n"
      "\n"
@@ -88,8 +91,10 @@ struct Io {
     std::ostream& err;
 };
 
-// Reads an input file the command needs; on any problem says so and returns nothing.
-std::optional<std::string> ReadInput(const fs::path& path, std::string_view ext, Io io) {
+// Reads an input file the command needs; on any problem says so and returns nothing. An
+// empty file is a problem unless the command judges its content (allowEmpty).
+std::optional<std::string> ReadInput(const fs::path& path, std::string_view ext, Io io,
+                                     bool allowEmpty = false) {
     if (!HasExtension(path, ext)) {
         io.err << ShowPath(path) << ": not a " << ext << " file (wrong extension)\n";
         return std::nullopt;
@@ -105,7 +110,7 @@ std::optional<std::string> ReadInput(const fs::path& path, std::string_view ext,
         case ReadStatus::Ok:
             break;
     }
-    if (bytes.empty()) {
+    if (bytes.empty() && !allowEmpty) {
         io.err << ShowPath(path) << ": the file is empty\n";
         return std::nullopt;
     }
@@ -181,7 +186,8 @@ int Check(const std::vector<std::string>& args, Io io) {
     if (!a.error.empty()) return Usage(io, "check", a.error);
     if (a.positional.size() != 1) return Usage(io, "check", "give one Act");
     const fs::path act = a.positional[0];
-    const auto bytes = ReadInput(act, ".ktp", io);
+    // An empty Act is refused by the program like one of a single line: a finding.
+    const auto bytes = ReadInput(act, ".ktp", io, true);
     if (!bytes) {
         // Say also what the program itself would answer.
         const ActRefusal refusal = ReadAct(act).refusal;
@@ -281,7 +287,7 @@ int KeysBuild(const std::vector<std::string>& args, Io io) {
     const KeySource src = ParseKeySource(*bytes, errors);
     if (errors.empty() && src.table.rows.empty()) errors.push_back({0, "the source holds no rows"});
     if (!errors.empty()) {
-        for (const auto& e : errors) Report(io.err, source, {e.line, 0, e.message});
+        for (const auto& e : errors) Report(io.err, source, {e.line, e.column, e.message});
         io.err << ShowPath(source) << ": " << errors.size() << " error"
                << (errors.size() == 1 ? "" : "s") << "; nothing was written\n";
         return kFindings;
