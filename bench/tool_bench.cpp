@@ -1,7 +1,8 @@
 // Speed of kotopa-tool: "check" of an Act whose one reading is very long, typeable as a
-// whole or with an untypable character in every eighth place, with the delivered key table.
-// The time should grow with the reading's length, no faster.
-//   build/bench/tool_bench --benchmark_filter=Check
+// whole or with an untypable character in every eighth place, with the delivered key table
+// (the time should grow with the reading's length, no faster), and "make" of an Act from
+// 100 KB of text: the written forms of the delivered Acts, over and over.
+//   build/bench/tool_bench
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
@@ -9,8 +10,10 @@
 
 #include "act.h"
 #include "actcheck.h"
+#include "actmake.h"
 #include "keytable.h"
 #include "sjis.h"
+#include "textfile.h"
 
 namespace {
 
@@ -78,8 +81,47 @@ void BM_CheckLongReadingBlocked(benchmark::State& state) {
     CheckLong(state, 8);
 }
 
+void BM_MakeAct100KB(benchmark::State& state) {
+    kotopa::KeyTable table;
+    table.LoadKeyFile(kRoot / "data" / "key" / "mykey.key");
+    std::string forms;
+    for (int n = 1; n <= 12; ++n) {
+        const std::string name = (n < 10 ? "Act0" : "Act") + std::to_string(n) + ".txt";
+        std::string bytes;
+        kotopa::ReadFileBytes(kRoot / "data-src" / "ktp" / name, bytes);
+        int line = 0;
+        bool written = true;
+        kotopa::ForEachLine(bytes, [&](std::string_view l) {
+            if (++line <= 5 || l.empty()) return;
+            if (written) {
+                for (const char c : l)
+                    if (c != ' ') forms += c;
+                forms += '\n';
+            }
+            written = !written;
+        });
+    }
+    std::string text;
+    while (!forms.empty() && text.size() < 100 * 1024) text += forms;
+    std::string error;
+    const auto mecab = kotopa::tool::OpenMecab(kotopa::tool::DefaultDictionary(), error);
+    if (!mecab || table.rows.empty()) {
+        state.SkipWithError(mecab ? "no delivered data" : error.c_str());
+        return;
+    }
+    std::size_t pairs = 0;
+    for (auto _ : state) {
+        const auto act = kotopa::tool::MakeAct(text, *mecab, table, {"bench", ""});
+        pairs = act.pairs.size();
+        if (!act.ok()) state.SkipWithError(act.refusal.c_str());
+    }
+    state.counters["bytes"] = static_cast<double>(text.size());
+    state.counters["pairs"] = static_cast<double>(pairs);
+}
+
 }  // namespace
 
+BENCHMARK(BM_MakeAct100KB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CheckLongReading)
     ->Arg(100000)
     ->Arg(400000)

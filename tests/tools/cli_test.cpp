@@ -5,22 +5,12 @@
 #include <sstream>
 
 #include "test_util.h"
+#include "tool_run.h"
 
 using namespace kotopa::tool;
 using testutil::Sj;
 
 namespace {
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-ToolRun Tool(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = RunTool(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 const char* kSource = "# test table\nあ a\nい i\nぬ nu\nね ne\nこ ko\n<sp> <sp>\n";
 const char* kAct =
