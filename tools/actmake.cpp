@@ -494,41 +494,36 @@ class Maker {
         p.base = m.base;
         const bool hasKanji = std::any_of(surface.begin(), surface.end(), IsKanji);
         const bool allKana = std::all_of(surface.begin(), surface.end(), IsKana);
+        // Without kanji or a reading given, a word is read as it is written: its kana as
+        // they are, signs, digits and letters typed as themselves where the key table has them.
+        const bool asWritten = !given && !hasKanji && !allKana;
         for (std::size_t i = begin; i < end; ++i) {
             const auto [c, column] = s.chars[i];
             if (c == U' ') continue;  // blanks part phrases; the Act has its own
             const std::optional<std::string>& sj = Sjis(c);
-            if (sj) {
-                p.written += *sj;
-                if (!given && !hasKanji && !allKana && !IsKana(c)) {
-                    // A sign, digit or letter is typed as itself where the key table has it.
-                    if (Typed(*sj)) {
-                        p.reading += c;
-                    } else {
-                        Report(column, Show(c) +
-                                           " is not typed with this key table: it is "
-                                           "shown in the written form only");
-                    }
-                } else if (!given && !hasKanji && !allKana) {
-                    p.reading += c;
-                }
-            } else if (IsKanji(c) || IsKana(c)) {
+            if (!sj && (IsKanji(c) || IsKana(c))) {
                 Refuse(column, Show(c) + " cannot be held in Shift_JIS");
-            } else {
+            } else if (!sj) {
                 Report(column, Show(c) + " cannot be held in Shift_JIS: it is left out");
+            } else if (asWritten && !IsKana(c) && !Typed(*sj)) {
+                p.written += *sj;
+                Report(column, Show(c) +
+                                   " is not typed with this key table: it is shown in the "
+                                   "written form only");
+            } else {
+                p.written += *sj;
+                if (asWritten) p.reading += c;
             }
         }
         if (given) {
             p.reading = given->reading;
         } else if (allKana) {
             p.reading = surface;
+        } else if (hasKanji && m.reading.empty()) {
+            const std::string word = Encode(surface);
+            Refuse(p.column, "\"" + word + "\": no reading is known; give it in the text as " +
+                                 word + "[よみ]");
         } else if (hasKanji) {
-            if (m.reading.empty()) {
-                Refuse(p.column, "\"" + Encode(surface) +
-                                     "\": no reading is known; give it in "
-                                     "the text as " +
-                                     Encode(surface) + "[よみ]");
-            }
             p.reading = Decode(m.reading);
         }
         p.reading = TypedReading(std::move(p.reading));
