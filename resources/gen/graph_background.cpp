@@ -1,8 +1,8 @@
 #include "graph_background.h"
 
 #include <array>
-#include <string>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "bmpfile.h"
@@ -16,7 +16,7 @@ constexpr int kW = kGraphWidth;
 constexpr int kH = kGraphHeight;
 
 class Canvas {
-public:
+  public:
     Canvas() : pixels_(static_cast<std::size_t>(kW * kH * 3)) {}
     void Set(int x, int y, Rgb c) {
         if (x < 0 || y < 0 || x >= kW || y >= kH) return;
@@ -27,7 +27,7 @@ public:
     }
     std::string Bmp() const { return EncodeBmp24(kW, kH, pixels_.data(), kW * 3); }
 
-private:
+  private:
     std::vector<uint8_t> pixels_;
 };
 
@@ -47,7 +47,9 @@ constexpr std::array<std::array<uint8_t, 5>, 10> kDigits = {{
 
 constexpr int kDigitAdvance = 4;  // 3 pixels and a gap
 
-int NumberWidth(int n) { return static_cast<int>(std::to_string(n).size()) * kDigitAdvance - 1; }
+int NumberWidth(int n) {
+    return static_cast<int>(std::to_string(n).size()) * kDigitAdvance - 1;
+}
 
 // A number with its top-left corner at (x, y).
 void Number(Canvas& c, int x, int y, int n, Rgb colour) {
@@ -55,7 +57,8 @@ void Number(Canvas& c, int x, int y, int n, Rgb colour) {
         const auto& glyph = kDigits[static_cast<std::size_t>(ch - '0')];
         for (int row = 0; row < 5; ++row) {
             for (int col = 0; col < 3; ++col) {
-                if (glyph[static_cast<std::size_t>(row)] & (4 >> col)) c.Set(x + col, y + row, colour);
+                if (glyph[static_cast<std::size_t>(row)] & (4 >> col))
+                    c.Set(x + col, y + row, colour);
             }
         }
         x += kDigitAdvance;
@@ -63,7 +66,9 @@ void Number(Canvas& c, int x, int y, int n, Rgb colour) {
 }
 
 // The x of play n (1 = the oldest of a full list, 150 the newest).
-constexpr int PlayX(int n) { return kGraphFirstX + kGraphStepX * (n - 1); }
+constexpr int PlayX(int n) {
+    return kGraphFirstX + kGraphStepX * (n - 1);
+}
 
 constexpr Rgb kTop{22, 26, 40};
 constexpr Rgb kBottom{12, 14, 24};
@@ -74,7 +79,9 @@ constexpr Rgb kBaseline{112, 120, 144};
 constexpr Rgb kScale{128, 136, 160};      // characters per minute and seconds
 constexpr Rgb kMissScale{104, 140, 210};  // mistypes, in the blue of their series
 
-uint8_t Mix(uint8_t a, uint8_t b, int num, int den) { return static_cast<uint8_t>(a + (b - a) * num / den); }
+uint8_t Mix(uint8_t a, uint8_t b, int num, int den) {
+    return static_cast<uint8_t>(a + (b - a) * num / den);
+}
 
 }  // namespace
 
@@ -94,7 +101,8 @@ std::string GraphBackgroundBmp() {
         const int x = PlayX(n == 0 ? 1 : n);
         const Rgb colour = n % 50 == 0 ? kGridMajor : kGrid;
         for (int y = 0; y < kGraphBaseline; y += 2) c.Set(x, y, colour);
-        for (int y = kGraphBaseline + 1; y <= kGraphBaseline + (n % 50 == 0 ? 3 : 2); ++y) c.Set(x, y, kBaseline);
+        for (int y = kGraphBaseline + 1; y <= kGraphBaseline + (n % 50 == 0 ? 3 : 2); ++y)
+            c.Set(x, y, kBaseline);
     }
     // Every 30 pixels a dotted row: 60 characters per minute or seconds, 15 mistypes; the
     // numbers just under each row, those of the mistypes at the right edge.

@@ -18,7 +18,9 @@ TEST(GraphBackground, ShippedFileIsAFreshBuildOfIt) {
            "make_resources (see resources/gen/make_resources.cpp)";
     ASSERT_GE(fresh.size(), 54u);
     EXPECT_EQ(fresh.substr(0, 2), "BM");
-    EXPECT_EQ(static_cast<unsigned char>(fresh[18]) | static_cast<unsigned char>(fresh[19]) << 8, 310);
-    EXPECT_EQ(static_cast<unsigned char>(fresh[22]) | static_cast<unsigned char>(fresh[23]) << 8, 190);
+    EXPECT_EQ(static_cast<unsigned char>(fresh[18]) | static_cast<unsigned char>(fresh[19]) << 8,
+              310);
+    EXPECT_EQ(static_cast<unsigned char>(fresh[22]) | static_cast<unsigned char>(fresh[23]) << 8,
+              190);
     EXPECT_EQ(fresh[28], 24);
 }
