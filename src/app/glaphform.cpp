@@ -106,7 +106,8 @@ bool TGlaphForm::LoadBackground(const BackgroundLookup& background) {
     QImage image;
     // Only a BMP will do, whatever else the file might be.
     if (!image.load(PathToQString(background.path), "BMP") || image.isNull()) return false;
-    BackBitmap_ = image.convertToFormat(QImage::Format_RGB888);
+    // Without alpha, 32 bits per pixel hold the same colours as 24 and paint faster.
+    BackBitmap_ = image.convertToFormat(QImage::Format_RGB32);
     return !BackBitmap_.isNull();
 }
 
@@ -139,10 +140,12 @@ void TGlaphForm::ShowChecks(const GraphChecks& c) {
 void TGlaphForm::DrawGraph() {
     if (GraphBitmap_.isNull()) return;  // no background, no graph
     const GraphChecks checks = Checks();
-    // Whatever the background leaves uncovered is black.
-    GraphBitmap_.fill(Qt::black);
+    // Painted in 32 bits per pixel, where the painter is fastest, then kept in 24; whatever
+    // a smaller background leaves uncovered is black.
+    QImage canvas(GraphBitmap_.size(), QImage::Format_RGB32);
+    canvas.fill(Qt::black);
     {
-        QPainter p(&GraphBitmap_);
+        QPainter p(&canvas);
         p.setRenderHint(QPainter::Antialiasing, false);
         p.drawImage(0, 0, BackBitmap_);
         for (const Polyline& line : GraphPolylines(Series_, checks)) {
@@ -158,6 +161,7 @@ void TGlaphForm::DrawGraph() {
         const NameBox box = GraphNameBox(checks);
         if (box.shown) DrawName(p, box);
     }
+    GraphBitmap_ = canvas.convertToFormat(QImage::Format_RGB888);
     ui_->Image->SetPicture(GraphBitmap_);
 }
 
