@@ -6,6 +6,7 @@
 #include <optional>
 #include <system_error>
 
+#include "keytable.h"
 #include "sjis.h"
 
 namespace kotopa {
@@ -14,13 +15,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool IsBlank(char c) {
-    return c != '\0' && static_cast<unsigned char>(c) <= ' ';
-}
-
 // Fields 1 to 3 of a record line, each a value or -1.
 RecordPoint PointFromLine(std::string_view line) {
-    const std::vector<std::string> fields = SplitRecordFields(line);
+    const std::vector<std::string> fields = SplitStoredValue(line);
     auto field = [&](std::size_t i) {
         return i < fields.size() ? RecordFieldValue(fields[i]) : -1;
     };
@@ -49,48 +46,6 @@ int32_t SeriesValue(const RecordPoint& p, SeriesKind kind) {
 constexpr int64_t kHeightLimit = int64_t{1} << 20;
 
 }  // namespace
-
-std::vector<std::string> SplitRecordFields(std::string_view line) {
-    std::vector<std::string> fields;
-    // The text ends at a NUL byte, as a C string would.
-    line = line.substr(0, line.find('\0'));
-    std::size_t i = 0;
-    const std::size_t n = line.size();
-    auto skipBlanks = [&] {
-        while (i < n && IsBlank(line[i])) ++i;
-    };
-    skipBlanks();
-    while (i < n) {
-        std::string field;
-        if (line[i] == '"') {
-            ++i;
-            while (i < n) {
-                if (line[i] == '"') {
-                    if (i + 1 < n && line[i + 1] == '"') {
-                        field += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                field += line[i++];
-            }
-        } else {
-            const std::size_t start = i;
-            while (i < n && !IsBlank(line[i]) && line[i] != ',') ++i;
-            field.assign(line.substr(start, i - start));
-        }
-        fields.push_back(std::move(field));
-        skipBlanks();
-        if (i < n && line[i] == ',') {
-            if (i + 1 == n) fields.emplace_back();  // a comma at the end leaves an empty field
-            ++i;
-            skipBlanks();
-        }
-    }
-    return fields;
-}
 
 int32_t RecordFieldValue(std::string_view field) {
     std::string_view digits = field;

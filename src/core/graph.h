@@ -33,17 +33,13 @@ struct GraphSeries {
     RecordSeries FileSeries;
 };
 
-// The fields of a record line: split at blanks (any byte from 1 to 32) and commas. A field
-// may be enclosed in double quotes and then holds blanks and commas; a doubled quote in it
-// stands for one. Two commas in a row enclose an empty field.
-std::vector<std::string> SplitRecordFields(std::string_view line);
-
 // A field as a decimal 32-bit integer with an optional sign; -1 for anything else.
 int32_t RecordFieldValue(std::string_view field);
 
-// The series of one list: line i gives entry i (field 1 the seconds, 2 the characters per
-// minute, 3 the mistypes; a missing field is no data). A list edited by hand to more than
-// 150 lines shows its newest 150.
+// The series of one list: line i gives entry i. Its fields are split as a key file's stored
+// values are (SplitStoredValue: at blanks and commas, quoted fields whole); field 1 is the
+// seconds, 2 the characters per minute, 3 the mistypes, and a missing field is no data. A list
+// edited by hand to more than 150 lines shows its newest 150.
 RecordSeries SeriesFromRecords(const std::vector<std::string>& lines);
 
 GraphSeries LoadSeries(const std::vector<std::string>& totalRecords,

@@ -77,9 +77,7 @@ struct GraphRig {
 
     template <typename W = QWidget>
     W* Get(const char* name) const {
-        W* w = form->findChild<W*>(QString::fromLatin1(name));
-        if (!w) throw std::runtime_error(std::string("no control ") + name);
-        return w;
+        return Child<W>(*form, name);
     }
     void Click(const char* box) {
         QTest::mouseClick(Get<QCheckBox>(box), Qt::LeftButton, {}, QPoint(6, 8));

@@ -81,6 +81,14 @@ wait_window() {
     echo "$id"
 }
 
+# Waits a while for the windows of process $2 whose name matches $1 to go.
+wait_gone() {
+    for _ in $(seq 50); do
+        [ -z "$(xdotool search --all --onlyvisible --pid "$2" --name "$1" 2>/dev/null || true)" ] && return
+        sleep 0.1
+    done
+}
+
 # Waits until the process ends and fails unless it ended with status 0.
 expect_exit_ok() {
     local pid=$1 what=$2 i rc=0
@@ -371,10 +379,7 @@ case_graph() {
     dialog=$(finish_act01 "$app")
     focus "$dialog"
     xdotool key c
-    for _ in $(seq 50); do
-        [ -z "$(xdotool search --all --onlyvisible --pid "$app" --name '^入力が終了しました$' 2>/dev/null || true)" ] && break
-        sleep 0.1
-    done
+    wait_gone '^入力が終了しました$' "$app"
     seconds=$(tr -d '\r' <"$prog/save/record.lst" | cut -d' ' -f1)
 
     # The graph button (bt_Glaph, 25 x 25 at 464, 181 of the main window).
@@ -426,10 +431,7 @@ case_graph() {
     [ -z "$(find "$HOME" -name '*.tmp*')" ] || fail "a temporary file was left behind"
 
     close_window "$graph"
-    for _ in $(seq 50); do
-        [ -z "$(xdotool search --all --onlyvisible --pid "$app" --name '^グラフ$' 2>/dev/null || true)" ] && break
-        sleep 0.1
-    done
+    wait_gone '^グラフ$' "$app"
     [ "$(xdotool getwindowname "$wid")" = "KotoPA  [ Act01 ]" ] || fail "not back in the main window"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
