@@ -50,7 +50,6 @@ TGlaphForm::TGlaphForm(fs::path baseDir, fs::path actPath,
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);  // before the fonts
     ui_->setupUi(this);
-    setFixedSize(438, 238);
     ApplyPixelFonts(this);
 
     // A click on a box, by the mouse or the keyboard, redraws; ticks set from code do not,
