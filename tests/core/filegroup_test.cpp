@@ -34,32 +34,6 @@ std::string Journal(const std::vector<std::pair<std::string, std::string>>& entr
 
 }  // namespace
 
-TEST(FileGroup, AllFilesAreReplacedAndNothingIsLeftBeside) {
-    TempDir dir;
-    WriteBytes(dir / "a.lst", "old a");
-    ASSERT_TRUE(
-        WriteFileGroup(dir / "g.journal", {{dir / "a.lst", "new a"}, {dir / "b.ini", "new b"}}).ok);
-    EXPECT_EQ(ReadBytes(dir / "a.lst"), "new a");
-    EXPECT_EQ(ReadBytes(dir / "b.ini"), "new b");
-    EXPECT_EQ(Entries(dir.path()), (Names{"a.lst", "b.ini"}));
-}
-
-TEST(FileGroup, AGroupThatCannotBeStagedChangesNothing) {
-    TempDir dir;
-    WriteBytes(dir / "a.lst", "old a");
-    fs::create_directory(dir / "sub");
-    fs::create_directory(dir / "b.ini");  // a folder where a file should go
-    for (const fs::path& bad : {dir / "b.ini", dir / "sub" / "c.ini", dir / "missing" / "c.ini"}) {
-        SCOPED_TRACE(bad);
-        const FileGroupOutcome o =
-            WriteFileGroup(dir / "g.journal", {{dir / "a.lst", "new a"}, {bad, "new"}});
-        EXPECT_FALSE(o.ok || o.committed);
-        EXPECT_EQ(o.failedPath, bad);
-        EXPECT_EQ(ReadBytes(dir / "a.lst"), "old a");
-        EXPECT_EQ(Entries(dir.path()), (Names{"a.lst", "b.ini", "sub"}));
-    }
-}
-
 // The state a crash leaves after the commit: one file already renamed, one still staged.
 TEST(FileGroup, ACommittedGroupIsFinishedAndFinishingAgainDoesNothing) {
     TempDir dir;
