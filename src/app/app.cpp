@@ -32,10 +32,11 @@ int RunKotopa(QApplication& app) {
     platform::SystemClock clock;
     platform::DesktopShell shell;
     platform::SystemRandom random;
-    platform::QtSoundDevice sound;
+    const std::filesystem::path folder = PathFromQString(QCoreApplication::applicationDirPath());
+    platform::QtSoundDevice sound(folder / platform::kSoundModuleName);
     const platform::Services services{clock, dialogs, shell, random, sound};
 
-    TMainForm form(PathFromQString(QCoreApplication::applicationDirPath()), services);
+    TMainForm form(folder, services);
     form.show();
     // Shutdown or logout closes the windows as the user would, so the settings are stored.
     const platform::TerminationWatcher watcher([] { QApplication::closeAllWindows(); });

@@ -67,6 +67,9 @@ TMainForm::TMainForm(fs::path baseDir, platform::Services services, QWidget* par
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     ui_->setupUi(this);
+    // The layout's size is the one with both panels open; it says the collapsed one too.
+    OpenSize_ = size();
+    CollapsedSize_ = property("collapsedSize").toSize();
     SetupControls();
     ConnectHandlers();
     PathText_.toSjis = [](const fs::path& p) { return PathToSjis(p); };
@@ -81,15 +84,12 @@ TMainForm::~TMainForm() { FormDestroy(); }
 
 void TMainForm::SetupControls() {
     ApplyPixelFonts(this);
-    for (QListWidget* list : {ui_->lst_3, ui_->lst_2, ui_->lst_1}) {
-        list->setItemDelegate(new FixedRowDelegate(16, list));
-    }
-    ui_->Memo->document()->setDocumentMargin(1);
-    ui_->me_About->document()->setDocumentMargin(2);
+    ApplyLayoutProperties(this);
+    UseClassicGroupBoxes(this);
+    ui_->ListView->setModel(&KeyModel_);
     QHeaderView* header = ui_->ListView->header();
     header->setSectionsClickable(false);
     header->setSectionsMovable(false);
-    for (int i = 0; i < header->count(); ++i) header->resizeSection(i, 48);
     header->setSectionResizeMode(4, QHeaderView::Stretch);  // "候補 4" fills the width
     ui_->bt_Glaph->setEnabled(false);  // the graph window is not part of this program yet
     // A millisecond timer. It does not tick in vain: after each tick it sleeps until the
@@ -141,12 +141,12 @@ void TMainForm::Warn(const fs::path& path, const QString& message) {
 
 void TMainForm::FormCreate() {
     // The key table, with the busy cursor while the file is read.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    KeyTable_.LoadKeyFile(BaseDir_ / "key" / "mykey.key");
-    ShowKeyTable();
-    QGuiApplication::restoreOverrideCursor();
+    {
+        const BusyCursor busy;
+        KeyModel_.Reset([this] { KeyTable_.LoadKeyFile(BaseDir_ / "key" / "mykey.key"); });
+    }
 
-    SetClientSize(kCollapsedWidth, kCollapsedHeight);
+    SetClientSize(CollapsedSize_.width(), CollapsedSize_.height());
     PanelSlide_ = 0;
 
     const fs::path save = BaseDir_ / "save";
@@ -189,6 +189,15 @@ void TMainForm::FormDestroy() {
 void TMainForm::closeEvent(QCloseEvent* event) {
     FormDestroy();
     event->accept();
+}
+
+void TMainForm::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // The sound output opens once the window has been drawn: it takes longer than all the
+    // rest of the start-up, and the first mistype is at least a countdown away.
+    if (SoundOpening_) return;
+    SoundOpening_ = true;
+    QTimer::singleShot(0, this, [this] { Sounds_.Open(); });
 }
 
 void TMainForm::ApplySettings(const Settings& s) {
@@ -273,23 +282,6 @@ void TMainForm::ShowPlayInfo() {
     SetTextIfChanged(ui_->lb_Kaisu, Ascii(info.lb_Kaisu));
     SetTextIfChanged(ui_->lb_TopNyu, Ascii(info.lb_TopNyu));
     SetTextIfChanged(ui_->lb_TopTime, Ascii(info.lb_TopTime));
-}
-
-void TMainForm::ShowKeyTable() {
-    QTreeWidget* view = ui_->ListView;
-    view->setUpdatesEnabled(false);
-    view->clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(KeyTable_.rows.size()));
-    for (const KeyRow& row : KeyTable_.rows) {
-        QStringList columns{FromSjis(row.item)};
-        for (std::size_t i = 0; i < row.candidates.size() && i < 5; ++i) {
-            columns << FromSjis(row.candidates[i]);
-        }
-        items.append(new QTreeWidgetItem(columns));
-    }
-    view->addTopLevelItems(items);
-    view->setUpdatesEnabled(true);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -388,7 +380,7 @@ void TMainForm::SetPlayControls(bool playing) {
 void TMainForm::bt_startClick() {
     if (PanelSlide_ > 0) return;
     // The key table cannot be edited during a play: an open key panel closes first.
-    if (height() >= kKeyPanelHeight) bt_ViewOpenClick();
+    if (KeyPanelOpen()) bt_ViewOpenClick();
     StartPlay();
 }
 
@@ -510,14 +502,14 @@ void TMainForm::bt_HelpClick() { services_.shell.Open(BaseDir_ / "kotopa.chm"); 
 
 void TMainForm::bt_ViewOpenClick() {
     if (PanelSlide_ > 0) return;
-    if (height() >= kKeyPanelHeight) {
+    if (KeyPanelOpen()) {
         PanelSlide_ = 2;
         for (int i = 0; i < kKeySlideSteps; ++i) {
             move(x(), y() + 1);
             SetClientSize(width(), height() - kKeySlideStep);
             QCoreApplication::processEvents();
         }
-        SetClientSize(width(), kCollapsedHeight);
+        SetClientSize(width(), CollapsedSize_.height());
     } else {
         PanelSlide_ = 1;
         for (int i = 0; i < kKeySlideSteps; ++i) {
@@ -525,27 +517,27 @@ void TMainForm::bt_ViewOpenClick() {
             SetClientSize(width(), height() + kKeySlideStep);
             QCoreApplication::processEvents();
         }
-        SetClientSize(width(), kKeyPanelHeight);
+        SetClientSize(width(), OpenSize_.height());
     }
     PanelSlide_ = 0;
 }
 
 void TMainForm::bt_OptClick() {
     if (PanelSlide_ > 0) return;
-    if (width() >= kOptionPanelWidth) {
+    if (OptionPanelOpen()) {
         PanelSlide_ = 4;
         for (int i = 0; i < kOptionSlideSteps; ++i) {
             SetClientSize(width() - kOptionSlideStep, height());
             QCoreApplication::processEvents();
         }
-        SetClientSize(kCollapsedWidth, height());
+        SetClientSize(CollapsedSize_.width(), height());
     } else {
         PanelSlide_ = 3;
         for (int i = 0; i < kOptionSlideSteps; ++i) {
             SetClientSize(width() + kOptionSlideStep, height());
             QCoreApplication::processEvents();
         }
-        SetClientSize(kOptionPanelWidth, height());
+        SetClientSize(OpenSize_.width(), height());
     }
     PanelSlide_ = 0;
 }

@@ -14,6 +14,7 @@
 
 #include "act.h"
 #include "keytable.h"
+#include "keytablemodel.h"
 #include "platform.h"
 #include "play.h"
 #include "results.h"
@@ -49,68 +50,65 @@ uint32_t NextTickDelay(const PlaySession& session, uint32_t now);
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
-    // Client sizes: collapsed, with the key panel open (height), with the option panel
-    // open (width).
-    static constexpr int kCollapsedWidth = 500;
-    static constexpr int kCollapsedHeight = 275;
-    static constexpr int kKeyPanelHeight = 410;
-    static constexpr int kOptionPanelWidth = 600;
-    // The slides: steps, pixels per step.
-    static constexpr int kKeySlideSteps = 46;
-    static constexpr int kKeySlideStep = 3;
-    static constexpr int kOptionSlideSteps = 26;
-    static constexpr int kOptionSlideStep = 4;
+  // The slides: steps, pixels per step. Their end sizes come from the layout.
+  static constexpr int kKeySlideSteps = 46;
+  static constexpr int kKeySlideStep = 3;
+  static constexpr int kOptionSlideSteps = 26;
+  static constexpr int kOptionSlideStep = 4;
 
-    // Builds the window and runs the start-up (FormCreate): baseDir is the program's folder,
-    // the one that holds key/, ktp/, save/ and system/.
-    TMainForm(std::filesystem::path baseDir, platform::Services services, QWidget* parent = nullptr);
-    ~TMainForm() override;
+  // Builds the window and runs the start-up (FormCreate): baseDir is the program's folder,
+  // the one that holds key/, ktp/, save/ and system/.
+  TMainForm(std::filesystem::path baseDir, platform::Services services, QWidget* parent = nullptr);
+  ~TMainForm() override;
 
-    // Handlers, public so that tests and measurements can run them as the event would.
-    void bt_startClick();
-    void bt_endClick();
-    void bt_FileOpenClick();
-    void bt_HelpClick();
-    void bt_ViewOpenClick();
-    void bt_OptClick();
-    void ed_NyuuryokuKeyPress(char& Key);
-    void TimerTimer();
-    void rd_EofClick();
-    void rd_MiliClick();
-    void rd_GyouClick();
-    void sp_TimeChange();
-    void sp_TimeExit();
+  // Handlers, public so that tests and measurements can run them as the event would.
+  void bt_startClick();
+  void bt_endClick();
+  void bt_FileOpenClick();
+  void bt_HelpClick();
+  void bt_ViewOpenClick();
+  void bt_OptClick();
+  void ed_NyuuryokuKeyPress(char& Key);
+  void TimerTimer();
+  void rd_EofClick();
+  void rd_MiliClick();
+  void rd_GyouClick();
+  void sp_TimeChange();
+  void sp_TimeExit();
 
-    // Reads the Act at path and shows it; the caller has set ActPath to it.
-    void LoadAct(const std::filesystem::path& path);
-    void ShowPlayInfo();
-    void PlayMissSound();
+  // Reads the Act at path and shows it; the caller has set ActPath to it.
+  void LoadAct(const std::filesystem::path& path);
+  void ShowPlayInfo();
+  void PlayMissSound();
 
-    const std::filesystem::path& BaseDir() const { return BaseDir_; }
-    const std::filesystem::path& ActPath() const { return ActPath_; }
-    int PanelSlide() const { return PanelSlide_; }
-    int GameState() const { return static_cast<int>(Session_.GameState()); }
-    const PlaySession& Session() const { return Session_; }
-    const RecordBook& Records() const { return Records_; }
-    const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords; }
-    const std::vector<std::string>& ActRecords() const { return Records_.ActRecords; }
-    const KeyTable& Keys() const { return KeyTable_; }
-    platform::WaveList& Sounds() { return Sounds_; }
-    QTimer& Timer() { return Timer_; }
-    // The options the next play runs with, as the option controls stand.
-    PlayOptions CurrentOptions() const;
+  const std::filesystem::path& BaseDir() const { return BaseDir_; }
+  const std::filesystem::path& ActPath() const { return ActPath_; }
+  int PanelSlide() const { return PanelSlide_; }
+  int GameState() const { return static_cast<int>(Session_.GameState()); }
+  const PlaySession& Session() const { return Session_; }
+  const RecordBook& Records() const { return Records_; }
+  const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords; }
+  const std::vector<std::string>& ActRecords() const { return Records_.ActRecords; }
+  const KeyTable& Keys() const { return KeyTable_; }
+  platform::WaveList& Sounds() { return Sounds_; }
+  QTimer& Timer() { return Timer_; }
+  // The options the next play runs with, as the option controls stand.
+  PlayOptions CurrentOptions() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void FormCreate();
     void FormDestroy();
     void SetupControls();
     void ConnectHandlers();
     void CentreOnScreen();
     void SetClientSize(int width, int height);
-    void ShowKeyTable();
+    // Whether a panel is open is decided by the client size alone.
+    bool KeyPanelOpen() const { return height() >= OpenSize_.height(); }
+    bool OptionPanelOpen() const { return width() >= OpenSize_.width(); }
     void ApplySettings(const Settings& settings);
     Settings ControlSettings() const;
     void AskResume(const std::string& lastSjis);
@@ -142,13 +140,17 @@ private:
     std::filesystem::path BaseDir_;
     std::filesystem::path ActPath_;
     int PanelSlide_ = 0;
+    QSize OpenSize_;       // both panels open: the size of the layout
+    QSize CollapsedSize_;  // both panels hidden, as at start-up
     KeyTable KeyTable_;
+    KeyTableModel KeyModel_{KeyTable_, nullptr};
     PlaySession Session_;
     RecordBook Records_;
     PathText PathText_;
     std::size_t MemoShown_ = 0;   // memo lines of the session already in the Memo control
     bool ApplyingSettings_ = false;
     bool Destroyed_ = false;
+    bool SoundOpening_ = false;
 };
 
 // Shift_JIS bytes of a text written in the source.

@@ -88,6 +88,24 @@ void InstallJapaneseTranslation(QCoreApplication& app);
 // widget the font of its parent.
 void ApplyPixelFonts(QWidget* root);
 
+// Draws every group box under root as the classic ones: a thin frame with rounded corners
+// and the title set into its top edge at the left, in the title's normal weight.
+void UseClassicGroupBoxes(QWidget* root);
+
+// The busy cursor for as long as the object lives, put back however the scope is left.
+class BusyCursor {
+  public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// What a .ui file cannot set directly and says in properties of its own: "rowHeight" on a
+// list gives its rows that fixed height, "documentMargin" on a text box the margin of its
+// document, for root and every widget under it.
+void ApplyLayoutProperties(QWidget* root);
+
 // Sets a label's or box's text only when it differs, so that a frequent refresh costs
 // nothing when nothing changed.
 template <typename W>

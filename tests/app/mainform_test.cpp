@@ -14,7 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "app_test_support.h"
 #include "sjistext.h"
@@ -72,13 +72,16 @@ TEST(MainFormStart, CleanFolderLoadsAct01WithDefaults) {
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
 
     // The key table in the list view: item and up to five candidates per row.
-    auto* view = rig.Get<QTreeWidget>("ListView");
+    const QAbstractItemModel* view = rig.Get<QTreeView>("ListView")->model();
+    auto cell = [&](int row, int column) {
+        return view->index(row, column).data().toString().toStdString();
+    };
     EXPECT_EQ(view->columnCount(), 6);
-    EXPECT_EQ(view->headerItem()->text(5).toStdString(), "候補 5");
-    ASSERT_EQ(view->topLevelItemCount(), 6);
-    EXPECT_EQ(view->topLevelItem(2)->text(0).toStdString(), "う");
-    EXPECT_EQ(view->topLevelItem(2)->text(3).toStdString(), "whu");
-    EXPECT_EQ(view->topLevelItem(5)->text(0).toStdString(), " ");  // the space sign row, decoded
+    EXPECT_EQ(view->headerData(5, Qt::Horizontal).toString().toStdString(), "候補 5");
+    ASSERT_EQ(view->rowCount(), 6);
+    EXPECT_EQ(cell(2, 0), "う");
+    EXPECT_EQ(cell(2, 3), "whu");
+    EXPECT_EQ(cell(5, 0), " ");  // the space sign row, decoded
 }
 
 TEST(MainFormStart, JapaneseTextIsDrawnWithTheGothicFaces) {
@@ -474,6 +477,20 @@ TEST(MainFormSound, MistypeSoundIsTheBuiltInWaveUnlessMissWavReplacesIt) {
                                                    (rig.base / "system" / "miss.wav").string())));
         EXPECT_EQ(rig.sound.voices[1]->starts, 1);
     }
+}
+
+TEST(MainFormSound, TheOutputOpensOnceTheWindowIsDrawn) {
+    Rig rig;
+    rig.sound.OpenOnRequest();
+    rig.Start();
+    EXPECT_EQ(rig.sound.opens, 0) << "not during the start-up";
+    EXPECT_TRUE(rig.sound.voices.empty());
+    rig.form->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.sound.opens > 0; }));
+    ASSERT_EQ(rig.sound.voices.size(), 1u) << "the mistype sound is ready before the first mistype";
+    rig.form->PlayMissSound();
+    EXPECT_EQ(rig.sound.Starts(), 1);
+    EXPECT_EQ(rig.sound.opens, 1);
 }
 
 TEST(MainFormSound, AMissWavThatIsNotAWaveIsReportedOnceAndTheRunIsSilent) {
