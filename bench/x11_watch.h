@@ -12,7 +12,7 @@ namespace xwatch {
 
 // An Xvfb started on a free display number, ended with the object.
 class PrivateServer {
-  public:
+public:
     PrivateServer();
     ~PrivateServer();
     PrivateServer(const PrivateServer&) = delete;
@@ -20,14 +20,14 @@ class PrivateServer {
     // ":n", or empty when the server could not be started.
     const std::string& Display() const { return display_; }
 
-  private:
+private:
     pid_t pid_ = 0;
     std::string display_;
 };
 
 // Watches the root window of a display for windows being mapped.
 class MapWatcher {
-  public:
+public:
     explicit MapWatcher(const std::string& display);
     ~MapWatcher();
     MapWatcher(const MapWatcher&) = delete;
@@ -37,7 +37,7 @@ class MapWatcher {
     // or -1 when none was within timeoutMs.
     int64_t WaitForMap(pid_t pid, int timeoutMs);
 
-  private:
+private:
     void* dpy_ = nullptr;
 };
 

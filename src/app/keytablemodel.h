@@ -11,7 +11,7 @@ namespace kotopa {
 
 class KeyTableModel final : public QAbstractTableModel {
     Q_OBJECT
-  public:
+public:
     // The item and "候補 1" to "候補 5".
     static constexpr int kColumns = 6;
 
@@ -34,7 +34,7 @@ class KeyTableModel final : public QAbstractTableModel {
     // One row's candidates changed.
     void RowChanged(std::size_t row);
 
-  private:
+private:
     const KeyTable* table_;
 };
 

@@ -50,56 +50,56 @@ uint32_t NextTickDelay(const PlaySession& session, uint32_t now);
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
-  // The slides: steps, pixels per step. Their end sizes come from the layout.
-  static constexpr int kKeySlideSteps = 46;
-  static constexpr int kKeySlideStep = 3;
-  static constexpr int kOptionSlideSteps = 26;
-  static constexpr int kOptionSlideStep = 4;
+    // The slides: steps, pixels per step. Their end sizes come from the layout.
+    static constexpr int kKeySlideSteps = 46;
+    static constexpr int kKeySlideStep = 3;
+    static constexpr int kOptionSlideSteps = 26;
+    static constexpr int kOptionSlideStep = 4;
 
-  // Builds the window and runs the start-up (FormCreate): baseDir is the program's folder,
-  // the one that holds key/, ktp/, save/ and system/.
-  TMainForm(std::filesystem::path baseDir, platform::Services services, QWidget* parent = nullptr);
-  ~TMainForm() override;
+    // Builds the window and runs the start-up (FormCreate): baseDir is the program's folder,
+    // the one that holds key/, ktp/, save/ and system/.
+    TMainForm(std::filesystem::path baseDir, platform::Services services, QWidget* parent = nullptr);
+    ~TMainForm() override;
 
-  // Handlers, public so that tests and measurements can run them as the event would.
-  void bt_startClick();
-  void bt_endClick();
-  void bt_FileOpenClick();
-  void bt_HelpClick();
-  void bt_ViewOpenClick();
-  void bt_OptClick();
-  void ed_NyuuryokuKeyPress(char& Key);
-  void TimerTimer();
-  void rd_EofClick();
-  void rd_MiliClick();
-  void rd_GyouClick();
-  void sp_TimeChange();
-  void sp_TimeExit();
+    // Handlers, public so that tests and measurements can run them as the event would.
+    void bt_startClick();
+    void bt_endClick();
+    void bt_FileOpenClick();
+    void bt_HelpClick();
+    void bt_ViewOpenClick();
+    void bt_OptClick();
+    void ed_NyuuryokuKeyPress(char& Key);
+    void TimerTimer();
+    void rd_EofClick();
+    void rd_MiliClick();
+    void rd_GyouClick();
+    void sp_TimeChange();
+    void sp_TimeExit();
 
-  // Reads the Act at path and shows it; the caller has set ActPath to it.
-  void LoadAct(const std::filesystem::path& path);
-  void ShowPlayInfo();
-  void PlayMissSound();
+    // Reads the Act at path and shows it; the caller has set ActPath to it.
+    void LoadAct(const std::filesystem::path& path);
+    void ShowPlayInfo();
+    void PlayMissSound();
 
-  const std::filesystem::path& BaseDir() const { return BaseDir_; }
-  const std::filesystem::path& ActPath() const { return ActPath_; }
-  int PanelSlide() const { return PanelSlide_; }
-  int GameState() const { return static_cast<int>(Session_.GameState()); }
-  const PlaySession& Session() const { return Session_; }
-  const RecordBook& Records() const { return Records_; }
-  const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords; }
-  const std::vector<std::string>& ActRecords() const { return Records_.ActRecords; }
-  const KeyTable& Keys() const { return KeyTable_; }
-  platform::WaveList& Sounds() { return Sounds_; }
-  QTimer& Timer() { return Timer_; }
-  // The options the next play runs with, as the option controls stand.
-  PlayOptions CurrentOptions() const;
+    const std::filesystem::path& BaseDir() const { return BaseDir_; }
+    const std::filesystem::path& ActPath() const { return ActPath_; }
+    int PanelSlide() const { return PanelSlide_; }
+    int GameState() const { return static_cast<int>(Session_.GameState()); }
+    const PlaySession& Session() const { return Session_; }
+    const RecordBook& Records() const { return Records_; }
+    const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords; }
+    const std::vector<std::string>& ActRecords() const { return Records_.ActRecords; }
+    const KeyTable& Keys() const { return KeyTable_; }
+    platform::WaveList& Sounds() { return Sounds_; }
+    QTimer& Timer() { return Timer_; }
+    // The options the next play runs with, as the option controls stand.
+    PlayOptions CurrentOptions() const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
-  private:
+private:
     void FormCreate();
     void FormDestroy();
     void SetupControls();

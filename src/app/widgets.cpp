@@ -153,7 +153,7 @@ void ApplyLayoutProperties(QWidget* root) {
 namespace {
 
 class ClassicGroupBoxStyle final : public QProxyStyle {
-  public:
+public:
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
                          const QWidget* widget) const override {
         const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
@@ -195,7 +195,7 @@ class ClassicGroupBoxStyle final : public QProxyStyle {
                               option->state & State_Enabled, box->text, QPalette::WindowText);
     }
 
-  private:
+private:
     static constexpr int kTitleLeft = 6;
     static constexpr int kTitlePadding = 2;
 };

@@ -94,7 +94,7 @@ void UseClassicGroupBoxes(QWidget* root);
 
 // The busy cursor for as long as the object lives, put back however the scope is left.
 class BusyCursor {
-  public:
+public:
     BusyCursor();
     ~BusyCursor();
     BusyCursor(const BusyCursor&) = delete;

@@ -85,13 +85,13 @@ private:
 
 class FakeSoundDevice final : public SoundDevice {
 public:
-  // open: there is a sound output.
-  explicit FakeSoundDevice(bool open = true) : open_(open) {}
-  bool IsOpen() const override { return open_ && (!onRequest_ || opens > 0); }
-  bool Open() override {
-      ++opens;
-      return IsOpen();
-  }
+    // open: there is a sound output.
+    explicit FakeSoundDevice(bool open = true) : open_(open) {}
+    bool IsOpen() const override { return open_ && (!onRequest_ || opens > 0); }
+    bool Open() override {
+        ++opens;
+        return IsOpen();
+    }
     std::unique_ptr<Voice> CreateVoice(const QUrl& wave) override;
     // From now on closed until Open(), like the program's own device.
     void OpenOnRequest() { onRequest_ = true; }

@@ -50,17 +50,17 @@ private:
 // audio output is missing, the device is closed and no voice is made.
 class QtSoundDevice final : public SoundDevice {
 public:
-  // module: the module's path without its suffix (QLibrary adds .so or .dll).
-  explicit QtSoundDevice(std::filesystem::path module);
-  ~QtSoundDevice() override;
-  bool IsOpen() const override { return device_ && device_->IsOpen(); }
-  bool Open() override;
-  std::unique_ptr<Voice> CreateVoice(const QUrl& wave) override;
+    // module: the module's path without its suffix (QLibrary adds .so or .dll).
+    explicit QtSoundDevice(std::filesystem::path module);
+    ~QtSoundDevice() override;
+    bool IsOpen() const override { return device_ && device_->IsOpen(); }
+    bool Open() override;
+    std::unique_ptr<Voice> CreateVoice(const QUrl& wave) override;
 
 private:
-  std::filesystem::path module_;
-  bool tried_ = false;
-  std::unique_ptr<SoundDevice> device_;
+    std::filesystem::path module_;
+    bool tried_ = false;
+    std::unique_ptr<SoundDevice> device_;
 };
 
 // The module's one entry: a function without arguments that returns a new SoundDevice.

@@ -11,7 +11,7 @@ namespace kotopa::platform {
 namespace {
 
 class EffectVoice final : public Voice {
-  public:
+public:
     explicit EffectVoice(const QUrl& wave) {
         effect_.setSource(wave);
         effect_.setLoopCount(1);
@@ -25,20 +25,20 @@ class EffectVoice final : public Voice {
         effect_.play();
     }
 
-  private:
+private:
     QSoundEffect effect_;
     bool started_ = false;
 };
 
 // Whether an output exists is asked once, when the device is made.
 class MultimediaDevice final : public SoundDevice {
-  public:
+public:
     bool IsOpen() const override { return open_; }
     std::unique_ptr<Voice> CreateVoice(const QUrl& wave) override {
         return std::make_unique<EffectVoice>(wave);
     }
 
-  private:
+private:
     bool open_ = !QMediaDevices::audioOutputs().isEmpty();
 };
 
