@@ -7,7 +7,8 @@
 //     millisecond timer running, as a share of one core (and, to compare, that of an empty
 //     Qt timer ticking every millisecond);
 //   - the staged program started until its main window is mapped, and its anonymous
-//     memory, against a bare Qt window with one Japanese label, on a private Xvfb.
+//     memory, against a bare Qt window with one Japanese label, on a private Xvfb;
+//   - the graph window's full redraw of all six series of two full record lists.
 // The key table and Act are the delivered data/key/mykey.key and data/ktp/Act01.ktp when
 // the source tree has them, otherwise a generated table of some 250 rows and a 40-line Act.
 //   build/bench/app_bench
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -38,6 +40,7 @@
 #include "app.h"
 #include "dataform.h"
 #include "fakes.h"
+#include "glaphform.h"
 #include "mainform.h"
 #include "qtplatform.h"
 #include "sjis.h"
@@ -413,6 +416,43 @@ void BM_StartUpAgainstBareWindow(benchmark::State& state) {
     fs::remove_all(base, ec);
 }
 BENCHMARK(BM_StartUpAgainstBareWindow)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// The graph window's redraw as every check box click runs it: the delivered background, all
+// six series of two record lists of 150 plays each, and the Act's name, into the bitmap
+// that the picture control then shows.
+void BM_GraphRedrawSixSeries(benchmark::State& state) {
+    const fs::path background = fs::path(KOTOPA_SOURCE_DIR) / "data" / "system" / "Glaph.bmp";
+    if (!fs::exists(background)) {
+        state.SkipWithError("no data/system/Glaph.bmp");
+        return;
+    }
+    const fs::path base =
+        fs::temp_directory_path() / ("kotopa-bench-graph-" + std::to_string(getpid()));
+    fs::create_directories(base / "system");
+    fs::copy_file(background, base / "system" / "Glaph.bmp", fs::copy_options::overwrite_existing);
+    std::mt19937 rng(11);
+    std::vector<std::string> plays;
+    for (int i = 0; i < 150; ++i) {
+        plays.push_back(std::to_string(30 + rng() % 300) + " " + std::to_string(rng() % 400) + " " +
+                        std::to_string(rng() % 40));
+    }
+    kotopa::platform::FakeClock clock;
+    kotopa::platform::FakeDialogs dialogs;
+    kotopa::platform::FakeShell shell;
+    kotopa::platform::FakeRandom random;
+    kotopa::platform::FakeSoundDevice sound;
+    {
+        kotopa::TGlaphForm form(base, base / "ktp" / "Act01.ktp", plays, plays,
+                                kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        for (QCheckBox* box : form.findChildren<QCheckBox*>()) {
+            if (box->objectName() != QStringLiteral("CheckKakudai")) box->setChecked(true);
+        }
+        for (auto _ : state) form.DrawGraph();
+    }
+    std::error_code ec;
+    fs::remove_all(base, ec);
+}
+BENCHMARK(BM_GraphRedrawSixSeries)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
