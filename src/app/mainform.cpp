@@ -1,13 +1,13 @@
 #include "mainform.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <algorithm>
+#include <utility>
 
 #include "dataform.h"
 #include "glaphform.h"
@@ -100,6 +100,8 @@ void TMainForm::SetupControls() {
     Timer_.setSingleShot(true);
     Timer_.setInterval(1);
     Timer_.setTimerType(Qt::PreciseTimer);
+    // The slides step from a timer, so that nothing else is handled in the middle of a step.
+    SlideTimer_.setInterval(kSlideStepMs);
     setFocusProxy(ui_->ed_Nyuuryoku);
 }
 
@@ -112,6 +114,7 @@ void TMainForm::ConnectHandlers() {
     connect(ui_->bt_ViewOpen, &QToolButton::clicked, this, [this] { bt_ViewOpenClick(); });
     connect(ui_->bt_Opt, &QToolButton::clicked, this, [this] { bt_OptClick(); });
     connect(&Timer_, &QTimer::timeout, this, [this] { TimerTimer(); });
+    connect(&SlideTimer_, &QTimer::timeout, this, [this] { SlideStep(); });
     ui_->ed_Nyuuryoku->onKeyPress = [this](char& key) { ed_NyuuryokuKeyPress(key); };
     // Selecting a button, by a click or the keyboard, runs its handler.
     connect(ui_->rd_Eof, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_EofClick(); });
@@ -181,6 +184,7 @@ void TMainForm::FormDestroy() {
     if (Destroyed_) return;
     Destroyed_ = true;
     Timer_.stop();  // a play still running is not recorded
+    SlideTimer_.stop();
     const fs::path ini = BaseDir_ / "save" / "kotopa.ini";
     if (!SaveShutdownSettings(ini, ControlSettings())) {
         services_.dialogs.Warning(CannotWriteMessage(PathToSjis(ini)));
@@ -375,15 +379,28 @@ void TMainForm::SetPlayControls(bool playing) {
     ui_->GroupBox_Opt1->setEnabled(!playing);
     ui_->GroupBox_Opt2->setEnabled(!playing);
     ui_->CheckSave->setEnabled(!playing);
+    ui_->ListView->setEnabled(!playing);
+    ui_->GroupBox_Key->setEnabled(!playing);
     ui_->bt_end->setEnabled(playing);
     if (playing) ui_->bt_start->setEnabled(false);
 }
 
 void TMainForm::bt_startClick() {
     if (PanelSlide_ > 0) return;
-    // The key table cannot be edited during a play: an open key panel closes first.
-    if (KeyPanelOpen()) bt_ViewOpenClick();
-    StartPlay();
+    if (!KeyPanelOpen()) {
+        StartPlay();
+        return;
+    }
+    // The key table cannot be edited during a play: an open key panel closes first and the
+    // play starts once it is shut. Meanwhile the controls are locked as for the play.
+    SetPlayControls(true);
+    ui_->bt_end->setEnabled(false);
+    SlideKeyPanel([this] {
+        StartPlay();
+        if (Session_.Running()) return;
+        SetPlayControls(false);
+        ui_->bt_start->setEnabled(Session_.StartEnabled());
+    });
 }
 
 void TMainForm::StartPlay() {
@@ -509,45 +526,52 @@ void TMainForm::bt_GlaphClick() {
 // The sliding panels
 
 void TMainForm::bt_ViewOpenClick() {
-    if (PanelSlide_ > 0) return;
-    if (KeyPanelOpen()) {
-        PanelSlide_ = 2;
-        for (int i = 0; i < kKeySlideSteps; ++i) {
-            move(x(), y() + 1);
-            SetClientSize(width(), height() - kKeySlideStep);
-            QCoreApplication::processEvents();
-        }
-        SetClientSize(width(), CollapsedSize_.height());
-    } else {
-        PanelSlide_ = 1;
-        for (int i = 0; i < kKeySlideSteps; ++i) {
-            move(x(), y() - 1);
-            SetClientSize(width(), height() + kKeySlideStep);
-            QCoreApplication::processEvents();
-        }
-        SetClientSize(width(), OpenSize_.height());
-    }
-    PanelSlide_ = 0;
+    SlideKeyPanel({});
 }
 
 void TMainForm::bt_OptClick() {
     if (PanelSlide_ > 0) return;
     if (OptionPanelOpen()) {
-        PanelSlide_ = 4;
-        for (int i = 0; i < kOptionSlideSteps; ++i) {
-            SetClientSize(width() - kOptionSlideStep, height());
-            QCoreApplication::processEvents();
-        }
-        SetClientSize(CollapsedSize_.width(), height());
+        StartSlide(4, kOptionSlideSteps, QSize(-kOptionSlideStep, 0), 0,
+                   QSize(CollapsedSize_.width(), height()), {});
     } else {
-        PanelSlide_ = 3;
-        for (int i = 0; i < kOptionSlideSteps; ++i) {
-            SetClientSize(width() + kOptionSlideStep, height());
-            QCoreApplication::processEvents();
-        }
-        SetClientSize(OpenSize_.width(), height());
+        StartSlide(3, kOptionSlideSteps, QSize(kOptionSlideStep, 0), 0,
+                   QSize(OpenSize_.width(), height()), {});
     }
+}
+
+void TMainForm::SlideKeyPanel(std::function<void()> then) {
+    if (PanelSlide_ > 0) return;
+    // The window grows mostly downward: its top edge moves one pixel per step.
+    if (KeyPanelOpen()) {
+        StartSlide(2, kKeySlideSteps, QSize(0, -kKeySlideStep), 1,
+                   QSize(width(), CollapsedSize_.height()), std::move(then));
+    } else {
+        StartSlide(1, kKeySlideSteps, QSize(0, kKeySlideStep), -1,
+                   QSize(width(), OpenSize_.height()), std::move(then));
+    }
+}
+
+void TMainForm::StartSlide(int kind, int steps, QSize grow, int moveDown, QSize end,
+                           std::function<void()> then) {
+    PanelSlide_ = kind;
+    Slide_ = Slide{steps, grow, moveDown, end, std::move(then)};
+    SlideTimer_.start();
+}
+
+// One step per tick: each step changes the size relative to the current one, and the
+// tick after the last step sets the exact end size (the steps overshoot it).
+void TMainForm::SlideStep() {
+    if (Slide_.stepsLeft > 0) {
+        --Slide_.stepsLeft;
+        if (Slide_.moveDown != 0) move(x(), y() + Slide_.moveDown);
+        SetClientSize(width() + Slide_.grow.width(), height() + Slide_.grow.height());
+        return;
+    }
+    SlideTimer_.stop();
+    SetClientSize(Slide_.end.width(), Slide_.end.height());
     PanelSlide_ = 0;
+    if (auto then = std::exchange(Slide_.then, {})) then();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,11 +51,13 @@ uint32_t NextTickDelay(const PlaySession& session, uint32_t now);
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
-    // The slides: steps, pixels per step. Their end sizes come from the layout.
+    // The slides: steps, pixels per step, milliseconds between steps. Their end sizes come
+    // from the layout.
     static constexpr int kKeySlideSteps = 46;
     static constexpr int kKeySlideStep = 3;
     static constexpr int kOptionSlideSteps = 26;
     static constexpr int kOptionSlideStep = 4;
+    static constexpr int kSlideStepMs = 5;
 
     // Builds the window and runs the start-up (FormCreate): baseDir is the program's folder,
     // the one that holds key/, ktp/, save/ and system/.
@@ -107,6 +110,12 @@ private:
     void ConnectHandlers();
     void CentreOnScreen();
     void SetClientSize(int width, int height);
+    // Opens or shuts the key panel; then runs when it has finished.
+    void SlideKeyPanel(std::function<void()> then);
+    // kind: the value of PanelSlide while it runs.
+    void StartSlide(int kind, int steps, QSize grow, int moveDown, QSize end,
+                    std::function<void()> then);
+    void SlideStep();
     // Whether a panel is open is decided by the client size alone.
     bool KeyPanelOpen() const { return height() >= OpenSize_.height(); }
     bool OptionPanelOpen() const { return width() >= OpenSize_.width(); }
@@ -137,6 +146,16 @@ private:
     platform::WaveList Sounds_;
     PlatformRandomSource Random_;
     QTimer Timer_;
+    QTimer SlideTimer_;
+    // The slide that SlideTimer_ steps.
+    struct Slide {
+        int stepsLeft = 0;
+        QSize grow;        // added to the client size at every step
+        int moveDown = 0;  // added to the top edge at every step
+        QSize end;         // the exact size after the last step
+        std::function<void()> then;
+    };
+    Slide Slide_;
 
     std::filesystem::path BaseDir_;
     std::filesystem::path ActPath_;

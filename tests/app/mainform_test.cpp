@@ -370,7 +370,7 @@ TEST(MainFormSlide, KeyPanelOpensUpwardInStepsAndClosesBack) {
     TMainForm& form = rig.StartShown();
     const QPoint start = form.pos();
     SlideRecorder rec(&form);
-    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    rig.Slide("bt_ViewOpen");
     EXPECT_EQ(form.size(), QSize(500, 410));
     EXPECT_EQ(form.pos(), start - QPoint(0, 46));
     EXPECT_EQ(form.PanelSlide(), 0);
@@ -380,7 +380,7 @@ TEST(MainFormSlide, KeyPanelOpensUpwardInStepsAndClosesBack) {
     EXPECT_EQ(rec.sizes[46], QSize(500, 410));
     EXPECT_EQ(rec.tops.size(), 46u);
 
-    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    rig.Slide("bt_ViewOpen");
     EXPECT_EQ(form.size(), QSize(500, 275));
     EXPECT_EQ(form.pos(), start);
 }
@@ -390,19 +390,41 @@ TEST(MainFormSlide, OptionPanelWidensToTheRightAndBothCanBeOpen) {
     TMainForm& form = rig.StartShown();
     const QPoint start = form.pos();
     SlideRecorder rec(&form);
-    rig.Get<QToolButton>("bt_Opt")->click();
+    rig.Slide("bt_Opt");
     EXPECT_EQ(form.size(), QSize(600, 275));
     EXPECT_EQ(form.pos(), start);
     ASSERT_EQ(rec.sizes.size(), 27u);  // 26 steps of 4, then the exact width
     EXPECT_EQ(rec.sizes[25], QSize(604, 275));
     EXPECT_TRUE(rec.tops.empty());
 
-    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    rig.Slide("bt_ViewOpen");
     EXPECT_EQ(form.size(), QSize(600, 410));
     EXPECT_TRUE(rig.Get<QWidget>("me_About")->geometry().intersects(form.rect()));
-    rig.Get<QToolButton>("bt_Opt")->click();
+    rig.Slide("bt_Opt");
     EXPECT_EQ(form.size(), QSize(500, 410));
     EXPECT_FALSE(rig.Get<QWidget>("me_About")->geometry().intersects(form.rect()));
+}
+
+TEST(MainFormSlide, SlidesRunFromTheEventLoopAfterTheClickHasReturned) {
+    Rig rig;
+    TMainForm& form = rig.StartShown();
+    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    EXPECT_EQ(form.PanelSlide(), 1);
+    EXPECT_EQ(form.size(), QSize(500, 275)) << "no step inside the click";
+    rig.WaitForSlide();
+    EXPECT_EQ(form.size(), QSize(500, 410));
+
+    // A start with the key panel open: the panel shuts first, and until the play begins
+    // nothing that a play locks can be used, the key panel included.
+    rig.Get<QPushButton>("bt_start")->click();
+    EXPECT_EQ(form.GameState(), 0);
+    for (const char* locked :
+         {"bt_start", "bt_FileOpen", "bt_ViewOpen", "ListView", "GroupBox_Key"}) {
+        EXPECT_FALSE(Enabled(rig, locked)) << locked;
+    }
+    rig.WaitForSlide();
+    EXPECT_EQ(form.GameState(), 100);
+    EXPECT_EQ(form.size(), QSize(500, 275));
 }
 
 TEST(MainFormSlide, ClicksDuringASlideAreDropped) {
@@ -417,7 +439,7 @@ TEST(MainFormSlide, ClicksDuringASlideAreDropped) {
         rig.Get<QToolButton>("bt_ViewOpen")->click();
         form.bt_startClick();
     });
-    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    rig.Slide("bt_ViewOpen");
     EXPECT_EQ(seen, 1);
     EXPECT_EQ(form.size(), QSize(500, 410));
     EXPECT_EQ(form.PanelSlide(), 0);
