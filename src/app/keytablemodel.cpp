@@ -36,4 +36,9 @@ void KeyTableModel::RowChanged(std::size_t row) {
     emit dataChanged(index(r, 0), index(r, kColumns - 1), {Qt::DisplayRole});
 }
 
+void KeyTableModel::RowsChanged() {
+    if (table_->rows.empty()) return;
+    emit dataChanged(index(0, 0), index(rowCount() - 1, kColumns - 1), {Qt::DisplayRole});
+}
+
 }  // namespace kotopa

@@ -33,6 +33,8 @@ public:
     }
     // One row's candidates changed.
     void RowChanged(std::size_t row);
+    // Candidates of any row may have changed; no row came or went.
+    void RowsChanged();
 
 private:
     const KeyTable* table_;

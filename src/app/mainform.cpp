@@ -115,6 +115,16 @@ void TMainForm::ConnectHandlers() {
     connect(ui_->bt_Opt, &QToolButton::clicked, this, [this] { bt_OptClick(); });
     connect(&Timer_, &QTimer::timeout, this, [this] { TimerTimer(); });
     connect(&SlideTimer_, &QTimer::timeout, this, [this] { SlideStep(); });
+    connect(ui_->ListView, &QAbstractItemView::doubleClicked, this, [this] { ListViewDblClick(); });
+    ui_->ListView->onEnter = [this] { ListViewDblClick(); };
+    for (int n = 0; n < kKouhoEdits; ++n) {
+        KouhoEdits()[static_cast<std::size_t>(n)]->onKeyPress = [this, n](char& key) {
+            ed_kouhoKeyPress(n, key);
+        };
+    }
+    connect(ui_->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(ui_->bt_KeyLoad, &QPushButton::clicked, this, [this] { bt_KeyLoadClick(); });
+    connect(ui_->bt_KeySave, &QPushButton::clicked, this, [this] { bt_KeySaveClick(); });
     ui_->ed_Nyuuryoku->onKeyPress = [this](char& key) { ed_NyuuryokuKeyPress(key); };
     // Selecting a button, by a click or the keyboard, runs its handler.
     connect(ui_->rd_Eof, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_EofClick(); });
@@ -520,6 +530,109 @@ void TMainForm::bt_HelpClick() { services_.shell.Open(BaseDir_ / "kotopa.chm"); 
 void TMainForm::bt_GlaphClick() {
     TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords, Records_.ActRecords, services_, this);
     form.exec();
+}
+
+// ---------------------------------------------------------------------------------------
+// The key panel. It is shut and locked during a play, so the table the play judges with
+// does not change under it; the guards below hold that also for a caller that skips them.
+
+std::array<KouhoEdit*, kKouhoEdits> TMainForm::KouhoEdits() const {
+    return {ui_->ed_kouho1, ui_->ed_kouho2, ui_->ed_kouho3, ui_->ed_kouho4, ui_->ed_kouho5};
+}
+
+void TMainForm::ListViewDblClick() {
+    const QModelIndexList selected = ui_->ListView->selectionModel()->selectedRows();
+    if (selected.isEmpty() || Session_.Running()) return;
+    ShowKeyRow(static_cast<std::size_t>(selected.front().row()));
+}
+
+void TMainForm::ShowKeyRow(std::size_t row) {
+    const KeyRowView view = ViewKeyRow(KeyTable_, row);
+    ui_->ed_koumoku->setText(FromSjis(view.item));
+    ui_->ed_KoumokuNo->setText(Ascii(view.number));
+    const auto edits = KouhoEdits();
+    for (std::size_t n = 0; n < edits.size(); ++n) edits[n]->setText(FromSjis(view.kouho[n]));
+    if (view.focus) edits[static_cast<std::size_t>(*view.focus)]->setFocus();
+}
+
+void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
+    if (!FilterKouhoKey(Key)) {
+        Key = 0;
+        return;
+    }
+    const auto edits = KouhoEdits();
+    std::array<bool, kKouhoEdits> empty{};
+    for (std::size_t n = 0; n < edits.size(); ++n) empty[n] = edits[n]->text().isEmpty();
+    const int target = KouhoTarget(edit, empty);
+    if (target == edit) return;
+    KouhoEdit* first = edits[static_cast<std::size_t>(target)];
+    first->setText(QString(QChar::fromLatin1(Key)));
+    first->setFocus();
+    Key = 0;
+}
+
+void TMainForm::Button1Click() {
+    if (Session_.Running()) return;
+    const std::string number = Sj(ui_->ed_KoumokuNo->text());
+    KouhoTexts kouho;
+    const auto edits = KouhoEdits();
+    for (std::size_t n = 0; n < edits.size(); ++n) kouho[n] = Sj(edits[n]->text());
+    const SetRowRefusal refusal = CheckSetRow(KeyTable_, number, kouho[0]);
+    if (refusal != SetRowRefusal::None) {
+        services_.dialogs.Information(SetRowRefusalMessage(refusal));
+        return;
+    }
+    const std::size_t row = *ChosenRow(KeyTable_, number);
+    if (!services_.dialogs.Confirm(SetRowQuestion(KeyTable_.rows[row].item))) return;
+    SetRowCandidates(KeyTable_.rows[row], kouho);
+    KeyModel_.RowChanged(row);
+    ShowKeyRow(row);
+    bt_KeySaveClick();
+}
+
+void TMainForm::bt_KeySaveClick() {
+    if (Session_.Running()) return;
+    if (services_.dialogs.Confirm(StoreQuestion())) StoreKeyTable();
+}
+
+void TMainForm::StoreKeyTable() {
+    const fs::path path = BaseDir_ / "key" / "mykey.key";
+    bool stored = false;
+    {
+        const BusyCursor busy;
+        stored = KeyTable_.StoreKeyTable(path);
+    }
+    // A store rewrites the sign rows' first candidates; the rows stay where they are.
+    KeyModel_.RowsChanged();
+    if (!stored) services_.dialogs.Warning(CannotWriteMessage(PathToSjis(path)));
+}
+
+void TMainForm::bt_KeyLoadClick() {
+    if (Session_.Running()) return;
+    const auto chosen =
+        services_.dialogs.OpenFile(BaseDir_ / "key", QStringLiteral("キー定義ファイル (*.key)"));
+    if (!chosen) return;
+    const std::string shown = PathToSjis(*chosen);
+    if (!HasKeyExtension(*chosen)) {
+        services_.dialogs.Warning(BadKeyExtensionText(shown));
+        return;
+    }
+    if (!services_.dialogs.Confirm(LoadQuestion(shown))) return;
+    KeyTable loaded;
+    KeyFileProblem problem = KeyFileProblem::None;
+    {
+        const BusyCursor busy;
+        problem = loaded.LoadChosenKeyFile(*chosen);
+        if (problem == KeyFileProblem::None) {
+            KeyModel_.Reset([&] { KeyTable_.rows = std::move(loaded.rows); });
+        }
+    }
+    if (problem != KeyFileProblem::None) {
+        services_.dialogs.Warning(KeyFileRefusalText(shown, problem));
+        return;
+    }
+    ui_->ed_KoumokuNo->clear();  // no row is chosen in the new table
+    if (services_.dialogs.Confirm(LoadedQuestion())) StoreKeyTable();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "act.h"
+#include "keypanel.h"
 #include "keytable.h"
 #include "keytablemodel.h"
 #include "platform.h"
@@ -21,6 +23,7 @@
 #include "results.h"
 #include "settings.h"
 #include "wavelist.h"
+#include "widgets.h"
 
 class QListWidget;
 class QRadioButton;
@@ -80,6 +83,15 @@ public:
     void sp_TimeChange();
     void sp_TimeExit();
 
+    // The key panel's handlers.
+    void ListViewDblClick();                     // also Enter in the list view
+    void ed_kouhoKeyPress(int edit, char& Key);  // edit: 0 for ed_kouho1 to 4 for ed_kouho5
+    void Button1Click();
+    void bt_KeyLoadClick();
+    void bt_KeySaveClick();
+    // Fills the panel from the row at index row and moves the focus by the panel's rule.
+    void ShowKeyRow(std::size_t row);
+
     // Reads the Act at path and shows it; the caller has set ActPath to it.
     void LoadAct(const std::filesystem::path& path);
     void ShowPlayInfo();
@@ -131,6 +143,9 @@ private:
     std::optional<EndCondition> SelectedEnd() const;
     std::optional<ProblemOrder> SelectedOrder() const;
     void Warn(const std::filesystem::path& path, const QString& message);
+    std::array<KouhoEdit*, kKouhoEdits> KouhoEdits() const;
+    // Stores the table as key/mykey.key, with the message when that fails.
+    void StoreKeyTable();
 
     // Rendering of the session's state.
     void ShowTexts();

@@ -19,12 +19,32 @@
 
 namespace kotopa {
 
-TypingBox::TypingBox(QWidget* parent) : QLineEdit(parent) {
+KeyboardOnlyEdit::KeyboardOnlyEdit(QWidget* parent) : QLineEdit(parent) {
     setAttribute(Qt::WA_InputMethodEnabled, false);
-    setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
     setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(false);
     setDragEnabled(false);
+}
+
+void KeyboardOnlyEdit::inputMethodEvent(QInputMethodEvent* event) {
+    event->ignore();
+}
+
+QVariant KeyboardOnlyEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImEnabled) return false;
+    return QLineEdit::inputMethodQuery(query);
+}
+
+void KeyboardOnlyEdit::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {  // the X11 selection paste
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+TypingBox::TypingBox(QWidget* parent) : KeyboardOnlyEdit(parent) {
+    setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
 }
 
 std::string TypingBox::KeyBytes(const QKeyEvent& event) {
@@ -60,19 +80,33 @@ void TypingBox::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void TypingBox::inputMethodEvent(QInputMethodEvent* event) { event->ignore(); }
-
-QVariant TypingBox::inputMethodQuery(Qt::InputMethodQuery query) const {
-    if (query == Qt::ImEnabled) return false;
-    return QLineEdit::inputMethodQuery(query);
-}
-
-void TypingBox::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::MiddleButton) {  // the X11 selection paste
+void KouhoEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Paste)) {  // Shift+Insert has no character of its own
         event->accept();
         return;
     }
-    QLineEdit::mouseReleaseEvent(event);
+    const std::string bytes = TypingBox::KeyBytes(*event);
+    if (bytes.empty()) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    char key = bytes[0];
+    if (onKeyPress) onKeyPress(key);
+    if (key == 0) return;
+    const int limit =
+        property("typingLimit").isValid() ? property("typingLimit").toInt() : maxLength();
+    if (text().size() - selectedText().size() >= limit) return;
+    insert(QString(QChar::fromLatin1(key)));
+}
+
+void ReportView::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && onEnter) {
+        event->accept();
+        onEnter();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 SpinEdit::SpinEdit(QWidget* parent) : QSpinBox(parent) {
