@@ -76,7 +76,7 @@ int RunKotopa(QApplication& app) {
     platform::SystemClock clock;
     platform::DesktopShell shell;
     platform::SystemRandom random;
-    platform::QtSoundDevice sound;
+    platform::QtSoundDevice sound(baseDir / platform::kSoundModuleName);
     const platform::Services services{clock, dialogs, shell, random, sound};
 
     TMainForm form(baseDir, services);

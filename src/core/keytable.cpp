@@ -5,6 +5,7 @@
 
 #include "inifile.h"
 #include "sjis.h"
+#include "textfile.h"
 
 namespace kotopa {
 
@@ -154,10 +155,11 @@ KeyFileProblem KeyTable::LoadKeyFile(const std::filesystem::path& path) {
     std::string bytes;
     const ReadStatus status = ReadFileBytes(path, bytes);
     if (status != ReadStatus::Ok) bytes.clear();
-    LoadKeyBytes(bytes);
+    const std::size_t held = LoadKeyBytes(bytes);
     if (status == ReadStatus::Missing) return KeyFileProblem::Missing;
     if (status == ReadStatus::Unreadable) return KeyFileProblem::Unreadable;
     if (!LooksLikeShiftJis(bytes)) return KeyFileProblem::NotShiftJis;
+    if (held == 0) return KeyFileProblem::NoRows;
     for (const auto& row : rows) {
         for (const auto& c : row.candidates) {
             if (!c.empty()) return KeyFileProblem::None;
@@ -187,6 +189,7 @@ std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
                 "\x82\xC5\x82\xCD"
                 "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";
             break;
+        case KeyFileProblem::NoRows:
         case KeyFileProblem::NoKeys:  // キーファイルにキーの定義がありません。
             cause =
                 "\x83\x4C\x81\x5B\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC9\x83\x4C\x81\x5B\x82\xCC"
@@ -206,12 +209,28 @@ std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
     return text;
 }
 
-void KeyTable::LoadKeyBytes(std::string_view bytes) {
+KeyFileProblem KeyTable::LoadChosenKeyFile(const std::filesystem::path& path) {
+    std::string bytes;
+    switch (ReadFileBytes(path, bytes)) {
+        case ReadStatus::Missing:
+            return KeyFileProblem::Missing;
+        case ReadStatus::Unreadable:
+            return KeyFileProblem::Unreadable;
+        case ReadStatus::Ok:
+            break;
+    }
+    KeyTable chosen;
+    if (chosen.LoadKeyBytes(bytes) == 0) return KeyFileProblem::NoRows;
+    rows = std::move(chosen.rows);
+    return KeyFileProblem::None;
+}
+
+std::size_t KeyTable::LoadKeyBytes(std::string_view bytes) {
     rows.clear();
     IniFile ini;
     ini.LoadBytes(bytes);
     int32_t count = ini.ReadInteger(kSection, kCountKey, 0);
-    if (count <= 0) return;
+    if (count <= 0) return 0;
     if (count > kMaxRows) count = kMaxRows;
 
     // One pass over the section; the first key of a number wins, as a lookup by name would.
@@ -226,6 +245,7 @@ void KeyTable::LoadKeyBytes(std::string_view bytes) {
     });
 
     rows.reserve(stored.size());
+    std::size_t held = 0;
     for (const auto& value : stored) {
         KeyRow row;
         std::vector<std::string> fields;
@@ -234,6 +254,7 @@ void KeyTable::LoadKeyBytes(std::string_view bytes) {
             // A missing key, or a value with no field at all: a row that types nothing.
             row.item = std::string(keymark::kMissingRow);
         } else {
+            ++held;
             row.item = std::move(fields.front());
             for (std::size_t f = 1; f < fields.size(); ++f) {
                 // An empty candidate (two commas in a row) could never be typed; drop it.
@@ -243,6 +264,7 @@ void KeyTable::LoadKeyBytes(std::string_view bytes) {
         rows.push_back(std::move(row));
     }
     DecodeSignRows();
+    return held;
 }
 
 bool KeyTable::SaveKeyFile(const std::filesystem::path& path) const {
@@ -285,10 +307,12 @@ void KeyTable::DecodeSignRows() {
 }
 
 bool KeyTable::StoreKeyTable(const std::filesystem::path& path) {
-    EncodeSignRows();
-    const bool ok = SaveKeyFile(path);
-    DecodeSignRows();
-    return ok;
+    KeyTable stored = *this;
+    stored.EncodeSignRows();
+    if (!stored.SaveKeyFile(path)) return false;
+    stored.DecodeSignRows();
+    rows = std::move(stored.rows);
+    return true;
 }
 
 void KeyTable::AppendCandidates(std::string_view key, std::vector<std::string>& list) const {

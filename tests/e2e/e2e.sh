@@ -443,6 +443,70 @@ case_graph() {
     expect_exit_ok "$app" "the program"
 }
 
+# The key panel: the row of し set to "si" alone and stored as key/mykey.key. After a
+# restart, Act01 typed in everyday romaji completes with one mistype for each "shi" (the h),
+# since "si" types し.
+case_key_panel() {
+    local app wid question row line seconds cpm
+    row=$(iconv -f CP932 -t UTF-8 "$prog/key/mykey.key" | tr -d '\r' | grep -m1 '^[0-9]*="し si shi' | cut -d= -f1)
+    [ -n "$row" ] || fail "the delivered key table has no row し si shi"
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    # bt_ViewOpen (25 x 25 at 464, 240) slides the key panel open.
+    xdotool mousemove --window "$wid" 476 252 click 1
+    sleep 0.8
+    [ "$(window_size "$wid")" = 500x410 ] || fail "the key panel did not open: $(window_size "$wid")"
+    # The first row of the list view, then down to the row of し and Enter.
+    xdotool mousemove --window "$wid" 30 306 click 1
+    sleep 0.2
+    xdotool key Home
+    xdotool key --repeat "$row" --delay 20 Down
+    xdotool key Return
+    sleep 0.3
+    # ed_kouho2 and ed_kouho3 (45 x 21 at 58, 42 and 108, 42 in GroupBox_Key at 328, 280)
+    # emptied; then "設定" (at 108, 67) with Yes to both questions.
+    local x
+    for x in 408 458; do
+        xdotool mousemove --window "$wid" "$x" 332 click 1
+        xdotool key End shift+Home Delete
+    done
+    sleep 0.2
+    xdotool mousemove --window "$wid" 458 358 click 1
+    question=$(wait_window '^確認$' "$app")
+    focus "$question"
+    xdotool key Return
+    sleep 0.5
+    question=$(wait_window '^確認$' "$app")
+    focus "$question"
+    xdotool key Return
+    sleep 0.5
+    shot "$wid" main-key-panel
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    # The stored table is the delivered one with that row changed, byte for byte.
+    iconv -f CP932 -t UTF-8 "$KOTOPA_STAGE/key/mykey.key" |
+        sed "s/^$row=\"し si shi ci\"\r\$/$row=\"し si\"\r/" | iconv -f UTF-8 -t CP932 >"$work/expected.key"
+    expect_file "$prog/key/mykey.key" "$work/expected.key"
+
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    type_act01 "$wid"
+    finish_act01 "$app" >/dev/null
+    focus "$(wait_window '^入力が終了しました$' "$app")"
+    xdotool key c
+    wait_gone '^入力が終了しました$' "$app"
+    close_window "$wid"
+    expect_exit_ok "$app" "the second run"
+    line=$(tr -d '\r' <"$prog/save/record.lst")
+    [[ "$line" =~ ^([0-9]+)\ ([0-9]+)\ ([0-9]+)$ ]] || fail "record.lst holds '$line'"
+    seconds=${BASH_REMATCH[1]}
+    cpm=${BASH_REMATCH[2]}
+    [ "${BASH_REMATCH[3]}" = "$(printf '%s\n' "${act01_keys[@]}" | grep -o shi | wc -l)" ] ||
+        fail "mistypes: ${BASH_REMATCH[3]}"
+    [ "$cpm" = "$(rate $act01_charcount "$seconds")" ] || fail "characters per minute $cpm"
+}
+
 # What a crash or a power cut left in the program folder: a recording cut short after its
 # commit (the journal and two of its files still waiting beside their targets) and the
 # temporary files of interrupted writes. The start finishes the recording and clears the
