@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "act.h"        // HasExtension
 #include "sjiscodec.h"  // SjisToUtf8, FirstInvalidUtf8
+#include "textfile.h"   // HasExtension
 
 namespace kotopa::tool {
 

@@ -1,7 +1,6 @@
 #include "act.h"
 
 #include <limits>
-#include <type_traits>
 #include <utility>
 
 #include "sjis.h"
@@ -36,32 +35,6 @@ ActRefusal ActScript::Parse(std::string text) {
     if (!written) return ActRefusal::OddLines;
     if (kanji_.size() < 5) return ActRefusal::TooFewPairs;
     return ActRefusal::None;
-}
-
-namespace {
-
-// The file name in the system's own characters (UTF-16 on Windows), never narrowed.
-fs::path::string_type FileName(const fs::path& path) {
-    return path.filename().native();
-}
-
-// The extension runs from the last point of the file name; a name without one has none.
-std::size_t ExtensionStart(const fs::path::string_type& name) {
-    const std::size_t dot = name.rfind(fs::path::value_type('.'));
-    return dot == fs::path::string_type::npos ? name.size() : dot;
-}
-
-}  // namespace
-
-bool HasExtension(const fs::path& path, std::string_view ext) {
-    const fs::path::string_type name = FileName(path);
-    const std::size_t dot = ExtensionStart(name);
-    if (name.size() - dot != ext.size()) return false;
-    for (std::size_t i = 0; i < ext.size(); ++i) {
-        const auto c = static_cast<std::make_unsigned_t<fs::path::value_type>>(name[dot + i]);
-        if (c >= 0x80 || FoldAscii(static_cast<char>(c)) != FoldAscii(ext[i])) return false;
-    }
-    return true;
 }
 
 bool HasActExtension(const fs::path& path) {
@@ -125,8 +98,7 @@ std::string RefusalText(std::string_view sjisPath, ActRefusal refusal) {
 }
 
 fs::path ActName(const fs::path& actPath) {
-    const fs::path::string_type name = FileName(actPath);
-    return fs::path(name.substr(0, ExtensionStart(name)));
+    return FileStem(actPath);
 }
 
 fs::path ActListPath(const fs::path& baseDir, const fs::path& actPath) {

@@ -67,10 +67,8 @@ std::string_view RefusalMessage(ActRefusal refusal);
 // The full text of the refusal dialog: path, LF CR, message.
 std::string RefusalText(std::string_view sjisPath, ActRefusal refusal);
 
-// True when the extension (from the last point of the file name, so ".ktp" alone has one)
-// is ext, compared without regard to ASCII case.
-bool HasExtension(const std::filesystem::path& path, std::string_view ext);
-bool HasActExtension(const std::filesystem::path& path);  // .ktp
+// True when the extension (from the last point of the file name) is .ktp in any case.
+bool HasActExtension(const std::filesystem::path& path);
 
 // The file name without folder and without its last extension: Act07 for ...\ktp\Act07.ktp.
 // A path, so that a Japanese name stays whole on every system; it becomes Shift_JIS only

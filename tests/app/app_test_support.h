@@ -2,8 +2,10 @@
 // fakes, and the main window built over them, for the window tests.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QTest>
 #include <QWidget>
 #include <filesystem>
 #include <initializer_list>
@@ -42,6 +44,14 @@ inline std::vector<std::pair<std::string, std::string>> SixLines() {
 inline std::string KeyFile() {
     return Sj("[MOZI]\r\nKAZU=6\r\n0=\"あ a\"\r\n1=\"い i yi\"\r\n2=\"う u wu whu\"\r\n3=\"え e\"\r\n"
               "4=\"お o\"\r\n5=\"○ ○\"\r\n");
+}
+
+// The control of that name under root, or an exception naming it.
+template <typename W = QWidget>
+W* Child(const QObject& root, const char* name) {
+    W* w = root.findChild<W*>(QString::fromLatin1(name));
+    if (!w) throw std::runtime_error(std::string("no control ") + name);
+    return w;
 }
 
 class Rig {
@@ -86,11 +96,20 @@ public:
         return *form;
     }
 
+    // Clicks a slide button (bt_ViewOpen, bt_Opt) and waits until the slide has ended.
+    void Slide(const char* button) {
+        Get<QAbstractButton>(button)->click();
+        WaitForSlide();
+    }
+    void WaitForSlide() {
+        if (!QTest::qWaitFor([this] { return form->PanelSlide() == 0; }, 5000)) {
+            throw std::runtime_error("a slide did not end");
+        }
+    }
+
     template <typename W = QWidget>
     W* Get(const char* name) const {
-        W* w = form->findChild<W*>(QString::fromLatin1(name));
-        if (!w) throw std::runtime_error(std::string("no control ") + name);
-        return w;
+        return Child<W>(*form, name);
     }
     std::string Text(const char* label) const { return Get<QLabel>(label)->text().toStdString(); }
 };

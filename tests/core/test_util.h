@@ -55,6 +55,16 @@ inline void WriteBytes(const std::filesystem::path& p, std::string_view bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+// Whether the file system of folder ignores the case of names, as Windows' does: names that
+// differ only in case are one file there, kept under the name it was made with.
+inline bool IgnoresCase(const std::filesystem::path& folder) {
+    WriteBytes(folder / "case-probe", "");
+    std::error_code ec;
+    const bool ignores = std::filesystem::exists(folder / "CASE-PROBE", ec);
+    std::filesystem::remove(folder / "case-probe", ec);
+    return ignores;
+}
+
 inline std::string ReadBytes(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -59,11 +59,14 @@ install_program() {
         fail "the staged program lacks key/mykey.key, ktp/Act01.ktp or ktp/Act02.ktp"
 }
 
-# Starts a copy of the program; its pid goes to the variable named by $1.
+# Starts a copy of the program; its pid goes to the variable named by $1. Further arguments
+# are VAR=value settings of its environment.
 start_program() {
-    "$prog/kotopa" >>"$work/app.log" 2>&1 8>&- &
+    local var=$1
+    shift
+    env "$@" "$prog/kotopa" >>"$work/app.log" 2>&1 8>&- &
     app_pids+=($!)
-    printf -v "$1" '%s' "$!"
+    printf -v "$var" '%s' "$!"
 }
 
 # The id of the first visible window whose name matches the pattern (and pid, if given).
@@ -79,6 +82,14 @@ wait_window() {
     done
     [ -n "$id" ] || fail "no window named '$pattern'"
     echo "$id"
+}
+
+# Waits a while for the windows of process $2 whose name matches $1 to go.
+wait_gone() {
+    for _ in $(seq 50); do
+        [ -z "$(xdotool search --all --onlyvisible --pid "$2" --name "$1" 2>/dev/null || true)" ] && return
+        sleep 0.1
+    done
 }
 
 # Waits until the process ends and fails unless it ended with status 0.
@@ -268,12 +279,15 @@ case_terminate() {
     [ ! -f "$prog/save/record.lst" ] || fail "an unfinished play was recorded"
 }
 
-# A second copy shows "二重起動はできません." and ends; the first goes on undisturbed.
+# A second copy shows "二重起動はできません." and ends; the first goes on undisturbed. The
+# guard holds for the whole machine: a runtime and temporary folder of its own do not let the
+# second copy in.
 case_second_copy() {
     local first second wid dialog
     start_program first
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$first")
-    start_program second
+    mkdir -m 700 "$work/other"
+    start_program second XDG_RUNTIME_DIR="$work/other" TMPDIR="$work/other"
     dialog=$(wait_window '' "$second")
     sleep 0.3
     shot "$dialog" refusal
@@ -358,6 +372,180 @@ case_next_act() {
     wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
     close_window "$wid"
     expect_exit_ok "$app" "the second run"
+}
+
+# Little-endian number of $3 bytes at offset $2 of file $1.
+le_bytes() {
+    od -An -tu1 -j "$2" -N "$3" "$1" | awk '{ for (i = NF; i >= 1; i--) v = v * 256 + $i } END { print v }'
+}
+
+# The three bytes (blue green red, in hex) of pixel x, y of a 310 x 190 24-bit BMP file.
+bmp_pixel() {
+    od -An -tx1 -j $((54 + (189 - $3) * 932 + $2 * 3)) -N 3 "$1" | tr -d ' \n'
+}
+
+# After a play of Act01, the graph window from the main window's graph button: zoom, a drag,
+# the export under the proposed name (the save dialog opens in the home folder), close.
+case_graph() {
+    local app wid dialog graph save before after file seconds
+    export HOME="$work/home"
+    mkdir -p "$HOME"
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    type_act01 "$wid"
+    dialog=$(finish_act01 "$app")
+    focus "$dialog"
+    xdotool key c
+    wait_gone '^入力が終了しました$' "$app"
+    seconds=$(tr -d '\r' <"$prog/save/record.lst" | cut -d' ' -f1)
+
+    # The graph button (bt_Glaph, 25 x 25 at 464, 181 of the main window).
+    focus "$wid"
+    xdotool mousemove --window "$wid" 476 193 click 1
+    graph=$(wait_window '^グラフ$' "$app")
+    sleep 0.5
+    shot "$graph" graph
+    # "拡大" (at 176, 212), then a drag on the picture 40 to the left and 20 up.
+    xdotool mousemove --window "$graph" 186 220 click 1
+    sleep 0.3
+    xdotool mousemove --window "$graph" 200 120 mousedown 1
+    sleep 0.2
+    xdotool mousemove --window "$graph" 180 110
+    sleep 0.1
+    xdotool mousemove --window "$graph" 160 100
+    sleep 0.2
+    xdotool mouseup 1
+    sleep 0.3
+    shot "$graph" graph-zoomed-dragged
+
+    # "BMP出力" (at 10, 205): the save dialog proposes mmddhhnn.bmp; Enter takes it.
+    before=$(date +%m%d%H%M)
+    xdotool mousemove --window "$graph" 54 217 click 1
+    save=$(wait_window '^グラフの保存$' "$app")
+    after=$(date +%m%d%H%M)
+    sleep 0.5
+    shot "$save" save-dialog
+    focus "$save"
+    xdotool key Return
+    for _ in $(seq 50); do
+        file=$(find "$HOME" -maxdepth 1 -name '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9].bmp' | head -n1)
+        [ -n "$file" ] && break
+        sleep 0.1
+    done
+    [ -n "$file" ] || fail "no exported picture in the home folder"
+    case "$(basename "$file" .bmp)" in "$before" | "$after") ;; *) fail "exported as $(basename "$file")" ;; esac
+
+    # A 310 x 190 BMP of 24 bits, rows padded to 932 bytes; below the baseline the delivered
+    # background as it is; the play's time in bright green at x = 10.
+    [ "$(stat -c %s "$file")" = 177134 ] || fail "the picture has $(stat -c %s "$file") bytes"
+    [ "$(head -c 2 "$file")" = BM ] || fail "not a BMP"
+    [ "$(le_bytes "$file" 18 4)x$(le_bytes "$file" 22 4)x$(le_bytes "$file" 28 2)" = 310x190x24 ] ||
+        fail "not 310 x 190 x 24"
+    cmp -s <(head -c $((54 + 9 * 932)) "$file" | tail -c +55) \
+        <(head -c $((54 + 9 * 932)) "$prog/system/Glaph.bmp" | tail -c +55) ||
+        fail "the rows under the baseline are not the background"
+    [ "$(bmp_pixel "$file" 10 $((180 - seconds / 2)))" = 00ff00 ] || fail "no green point for $seconds s"
+    [ -z "$(find "$HOME" -name '*.tmp*')" ] || fail "a temporary file was left behind"
+
+    close_window "$graph"
+    wait_gone '^グラフ$' "$app"
+    [ "$(xdotool getwindowname "$wid")" = "KotoPA  [ Act01 ]" ] || fail "not back in the main window"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+}
+
+# The key panel: the row of し set to "si" alone and stored as key/mykey.key. After a
+# restart, Act01 typed in everyday romaji completes with one mistype for each "shi" (the h),
+# since "si" types し.
+case_key_panel() {
+    local app wid question row line seconds cpm
+    row=$(iconv -f CP932 -t UTF-8 "$prog/key/mykey.key" | tr -d '\r' | grep -m1 '^[0-9]*="し si shi' | cut -d= -f1)
+    [ -n "$row" ] || fail "the delivered key table has no row し si shi"
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    # bt_ViewOpen (25 x 25 at 464, 240) slides the key panel open.
+    xdotool mousemove --window "$wid" 476 252 click 1
+    sleep 0.8
+    [ "$(window_size "$wid")" = 500x410 ] || fail "the key panel did not open: $(window_size "$wid")"
+    # The first row of the list view, then down to the row of し and Enter.
+    xdotool mousemove --window "$wid" 30 306 click 1
+    sleep 0.2
+    xdotool key Home
+    xdotool key --repeat "$row" --delay 20 Down
+    xdotool key Return
+    sleep 0.3
+    # ed_kouho2 and ed_kouho3 (45 x 21 at 58, 42 and 108, 42 in GroupBox_Key at 328, 280)
+    # emptied; then "設定" (at 108, 67) with Yes to both questions.
+    local x
+    for x in 408 458; do
+        xdotool mousemove --window "$wid" "$x" 332 click 1
+        xdotool key End shift+Home Delete
+    done
+    sleep 0.2
+    xdotool mousemove --window "$wid" 458 358 click 1
+    question=$(wait_window '^確認$' "$app")
+    focus "$question"
+    xdotool key Return
+    sleep 0.5
+    question=$(wait_window '^確認$' "$app")
+    focus "$question"
+    xdotool key Return
+    sleep 0.5
+    shot "$wid" main-key-panel
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    # The stored table is the delivered one with that row changed, byte for byte.
+    iconv -f CP932 -t UTF-8 "$KOTOPA_STAGE/key/mykey.key" |
+        sed "s/^$row=\"し si shi ci\"\r\$/$row=\"し si\"\r/" | iconv -f UTF-8 -t CP932 >"$work/expected.key"
+    expect_file "$prog/key/mykey.key" "$work/expected.key"
+
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    type_act01 "$wid"
+    finish_act01 "$app" >/dev/null
+    focus "$(wait_window '^入力が終了しました$' "$app")"
+    xdotool key c
+    wait_gone '^入力が終了しました$' "$app"
+    close_window "$wid"
+    expect_exit_ok "$app" "the second run"
+    line=$(tr -d '\r' <"$prog/save/record.lst")
+    [[ "$line" =~ ^([0-9]+)\ ([0-9]+)\ ([0-9]+)$ ]] || fail "record.lst holds '$line'"
+    seconds=${BASH_REMATCH[1]}
+    cpm=${BASH_REMATCH[2]}
+    [ "${BASH_REMATCH[3]}" = "$(printf '%s\n' "${act01_keys[@]}" | grep -o shi | wc -l)" ] ||
+        fail "mistypes: ${BASH_REMATCH[3]}"
+    [ "$cpm" = "$(rate $act01_charcount "$seconds")" ] || fail "characters per minute $cpm"
+}
+
+# What a crash or a power cut left in the program folder: a recording cut short after its
+# commit (the journal and two of its files still waiting beside their targets) and the
+# temporary files of interrupted writes. The start finishes the recording and clears the
+# rest; the play count that the finished recording stored outlives the run.
+case_left_behind() {
+    local app wid
+    mkdir -p "$prog/save"
+    printf '1 2 3\r\n' >"$prog/save/record.lst"
+    printf '1 2 3\r\n4 5 6\r\n' >"$prog/save/record.lst.tmp881-0"
+    printf '4 5 6\r\n' >"$prog/save/Act01.lst.tmp881-1"
+    printf '[TOP]\r\nKEY=7\r\nMOZI=8\r\n[PLAY]\r\nCOUNT=9\r\n' >"$prog/save/kotopa.ini.tmp881-2"
+    printf 'KotoPA file group 1\nrecord.lst\0record.lst.tmp881-0\0Act01.lst\0Act01.lst.tmp881-1\0kotopa.ini\0kotopa.ini.tmp881-2\0' \
+        >"$prog/save/recording.journal"
+    head -c 100000 /dev/zero >"$prog/save/playlog.log.tmp77-3"
+    printf 'x' >"$prog/key/mykey.key.tmp78-0"
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    printf '1 2 3\r\n4 5 6\r\n' >"$work/expected.lst"
+    expect_file "$prog/save/record.lst" "$work/expected.lst"
+    printf '4 5 6\r\n' >"$work/expected.lst"
+    expect_file "$prog/save/Act01.lst" "$work/expected.lst"
+    local left
+    left="$(ls "$prog/save" | tr '\n' ' ')/ $(ls "$prog/key" | tr '\n' ' ')"
+    [ "$left" = "Act01.lst kotopa.ini kotopa.lock record.lst / mykey.key " ] ||
+        fail "left in save/ and key/: $left"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    grep -q "^COUNT=9" "$prog/save/kotopa.ini" || fail "the finished recording's play count is gone"
 }
 
 # Sourced by the Windows cases (tests/windows/e2e-wine.sh), which use the helpers above.

@@ -5,26 +5,16 @@
 #include <sstream>
 
 #include "test_util.h"
+#include "tool_run.h"
 
 using namespace kotopa::tool;
 using testutil::Sj;
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
 // Arguments are UTF-8, as the program's entry makes them on every system.
 std::string Arg(const std::filesystem::path& p) {
     return kotopa::PathToUtf8(p);
-}
-
-ToolRun Tool(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = RunTool(args, out, err);
-    return {status, out.str(), err.str()};
 }
 
 const char* kSource = "# test table\nあ a\nい i\nぬ nu\nね ne\nこ ko\n<sp> <sp>\n";
@@ -57,7 +47,6 @@ TEST(Cli, BadInputFilesAreUnusableWithAClearMessage) {
     const Case cases[] = {
         {{"check", missing}, "no such file\nthe program refuses it: ファイルが存在しません。"},
         {{"check", Arg(dir / "act.txt")}, "wrong extension"},
-        {{"check", Arg(dir / "empty.ktp")}, "the file is empty"},
         {{"export", Arg(dir / "empty.ktp"), "-o", Arg(dir / "x.txt")}, "the file is empty"},
         {{"import", Arg(dir / "act.txt"), "-o", Arg(dir / "x.txt")}, "wrong extension"},
         {{"keys", "dump", missing}, "wrong extension"},
@@ -152,4 +141,29 @@ TEST(Cli, TryPrintsTheCountersAndTheFirstMistype) {
     EXPECT_EQ(Tool({"try", "--keys", key, "ゔ", "vu"}).status, 2);
     EXPECT_EQ(Tool({"try", "--keys", key, "--", "ー", "-a"}).status, 1);  // keys may begin with -
     EXPECT_EQ(Tool({"try", "--keys", key, "ー", "-a"}).status, 2);
+}
+
+// The program refuses an empty Act, an Act of one line and one of binary bytes alike: check
+// answers all three with the same status, and names the refusal.
+TEST(Cli, CheckGivesOneStatusForWhatTheProgramRefuses) {
+    testutil::TempDir dir;
+    using namespace std::string_literals;
+    const std::pair<const char*, std::string> acts[] = {
+        {"empty.ktp", ""}, {"one.ktp", "one line\r\n"}, {"binary.ktp", "\x7F\xFF\x00\x01\xFE"s}};
+    for (const auto& [name, bytes] : acts) {
+        testutil::WriteBytes(dir / name, bytes);
+        const ToolRun r = Tool({"check", Arg(dir / name)});
+        EXPECT_EQ(r.status, 1) << name << "\n" << r.out << r.err;
+        EXPECT_NE(r.out.find("the program refuses this Act: "), std::string::npos) << name;
+    }
+}
+
+TEST(Cli, KeysBuildReportsANulWithItsPlaceAndWritesNothing) {
+    testutil::TempDir dir;
+    using namespace std::string_literals;
+    testutil::WriteBytes(dir / "keys.txt", "あ a\nい i\0 x\nう u\n"s);
+    const ToolRun r = Tool({"keys", "build", Arg(dir / "keys.txt"), "-o", Arg(dir / "k.key")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("keys.txt:2:4: a NUL character"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "k.key"));
 }
