@@ -1,9 +1,12 @@
 #include "app.h"
 
+#include <QStandardPaths>
+
 #include "mainform.h"
 #include "qtplatform.h"
 #include "sjistext.h"
 #include "termination.h"
+#include "textfile.h"
 #include "widgets.h"
 
 // The resource initialiser lives in the global namespace.
@@ -17,6 +20,23 @@ bool MayRun(const platform::InstanceGuard& guard, platform::Dialogs& dialogs) {
     if (guard.state() != platform::InstanceGuard::State::Taken) return true;
     dialogs.Information(Sj(QStringLiteral("二重起動はできません.")));
     return false;
+}
+
+std::filesystem::path UserDataFolder() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty()) return {};
+    return PathFromQString(data) / "kotopa";
+}
+
+std::string FolderWarning(const BaseDirChoice& choice) {
+    if (choice.failed.empty()) return {};
+    const std::filesystem::path& first = choice.failed.front();
+    if (!choice.perUser) {
+        return PathToSjis(first) + "\n\r" +
+               Sj(QStringLiteral("フォルダを作成できません。設定と記録は保存されません。"));
+    }
+    return CannotWriteMessage(PathToSjis(first)) + "\n\r" +
+           Sj(QStringLiteral("付属のファイルをコピーできませんでした。"));
 }
 
 int RunKotopa(QApplication& app) {
@@ -35,7 +55,14 @@ int RunKotopa(QApplication& app) {
     platform::QtSoundDevice sound;
     const platform::Services services{clock, dialogs, shell, random, sound};
 
-    TMainForm form(PathFromQString(QCoreApplication::applicationDirPath()), services);
+    // The portable layout beside the executable, or the user's own folder when it is read-only.
+    const std::filesystem::path programDir =
+        PathFromQString(QCoreApplication::applicationDirPath());
+    const BaseDirChoice folders = ChooseBaseDir(programDir, UserDataFolder());
+    const std::string warning = FolderWarning(folders);
+    if (!warning.empty()) dialogs.Warning(warning);
+
+    TMainForm form(ProgramFolders(folders.baseDir, programDir), services);
     form.show();
     // Shutdown or logout closes the windows as the user would, so the settings are stored.
     const platform::TerminationWatcher watcher([] { QApplication::closeAllWindows(); });

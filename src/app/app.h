@@ -2,9 +2,11 @@
 #pragma once
 
 #include <QApplication>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "basedir.h"
 #include "instanceguard.h"
 #include "platform.h"
 
@@ -20,6 +22,14 @@ void InitResources();
 // "二重起動はできません." is shown and the answer is false. A guard that cannot be set up
 // lets the program run.
 bool MayRun(const platform::InstanceGuard& guard, platform::Dialogs& dialogs);
+
+// The user's own folder for an installed copy: "kotopa" in the desktop's data folder
+// (~/.local/share/kotopa, or $XDG_DATA_HOME/kotopa); empty when there is none.
+std::filesystem::path UserDataFolder();
+
+// The warning for the first thing the start-up could not create or copy (the path, LF CR,
+// what it means), or an empty text when all went well.
+std::string FolderWarning(const BaseDirChoice& choice);
 
 // Everything after QApplication: guard, fonts, main window, message loop. The exit code.
 int RunKotopa(QApplication& app);

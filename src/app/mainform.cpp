@@ -56,13 +56,14 @@ uint32_t NextTickDelay(const PlaySession& session, uint32_t now) {
     return 0;
 }
 
-TMainForm::TMainForm(fs::path baseDir, platform::Services services, QWidget* parent)
+TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidget* parent)
     : QWidget(parent),
       ui_(std::make_unique<Ui::TMainForm>()),
       services_(services),
       Sounds_(services.sound),
       Random_(services.random),
-      BaseDir_(std::move(baseDir)),
+      BaseDir_(std::move(folders.base)),
+      ProgramDir_(std::move(folders.program)),
       Session_(KeyTable_, Random_) {
     // The flags first: setting them re-resolves the fonts of every child.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
