@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "dataform.h"
+#include "desktopfiles.h"
 #include "glaphform.h"
 #include "sjistext.h"
 #include "textfile.h"
@@ -506,7 +507,7 @@ void TMainForm::bt_FileOpenClick() {
     LoadAct(ActPath_);
 }
 
-void TMainForm::bt_HelpClick() { services_.shell.Open(BaseDir_ / "kotopa.chm"); }
+void TMainForm::bt_HelpClick() { OpenHelp(ProgramDir_, services_); }
 
 // A new graph window for every showing, so that it draws the lists as they are now.
 void TMainForm::bt_GlaphClick() {
