@@ -16,6 +16,14 @@ namespace kotopa {
 
 void InitResources() { InitKotopaResources(); }
 
+QIcon AppIcon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/kotopa-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
 bool MayRun(const platform::InstanceGuard& guard, platform::Dialogs& dialogs) {
     if (guard.state() != platform::InstanceGuard::State::Taken) return true;
     dialogs.Information(Sj(QStringLiteral("二重起動はできません.")));
@@ -41,6 +49,9 @@ std::string FolderWarning(const BaseDirChoice& choice) {
 
 int RunKotopa(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("KotoPA"));
+    // The desktop entry and the icon a desktop shows for the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kotopa"));
+    QApplication::setWindowIcon(AppIcon());
     InitResources();
     InstallFontSubstitutes();
     InstallJapaneseTranslation(app);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -17,6 +18,9 @@ inline constexpr std::string_view kInstanceName = "duzidezerkotopa";
 
 // Registers the pictures and the built-in sound compiled into the program.
 void InitResources();
+
+// The program's icon in every size the resources hold.
+QIcon AppIcon();
 
 // True when this copy may run. When another copy holds the guard, the information dialog
 // "二重起動はできません." is shown and the answer is false. A guard that cannot be set up

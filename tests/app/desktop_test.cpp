@@ -259,3 +259,16 @@ TEST(PlayLogViewer, ResultDialogAndGraphWindowOpenItOnTheirLog) {
     EXPECT_EQ(seen.note.toStdString(), log.string());
     EXPECT_TRUE(rig.shell.opened.empty());
 }
+
+TEST(AppIcon, HoldsEverySizeOfTheIconTheme) {
+    const QIcon icon = kotopa::AppIcon();
+    QList<QSize> sizes;
+    for (const int n : {16, 22, 24, 32, 48, 64, 128, 256}) sizes << QSize(n, n);
+    EXPECT_EQ(icon.availableSizes(), sizes);
+    for (const QSize& size : sizes) {
+        const QImage image = icon.pixmap(size).toImage();
+        EXPECT_EQ(image.size(), size);
+        EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "rounded corners";
+        EXPECT_EQ(qAlpha(image.pixel(size.width() / 2, size.height() / 2)), 255);
+    }
+}
