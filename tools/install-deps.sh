@@ -8,6 +8,7 @@ kotopa_packages=(
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils libx11-dev
   mecab mecab-ipadic-utf8
+  dpkg-dev lintian desktop-file-utils
 )
 
 kotopa_install_deps() {

@@ -15,12 +15,14 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/kotopa-e2e.XXXXXX")
 prog="$work/kotopa"
 xvfb_pid=""
 app_pids=()
+launch=()  # what start_program runs, when not the program in $prog
 
 cleanup() {
     local pid
     for pid in "${app_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null || true
+    chmod -R u+w "$work" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -61,7 +63,9 @@ install_program() {
 
 # Starts a copy of the program; its pid goes to the variable named by $1.
 start_program() {
-    "$prog/kotopa" >>"$work/app.log" 2>&1 8>&- &
+    local command=("$prog/kotopa")
+    [ ${#launch[@]} -eq 0 ] || command=("${launch[@]}")
+    "${command[@]}" >>"$work/app.log" 2>&1 8>&- &
     app_pids+=($!)
     printf -v "$1" '%s' "$!"
 }
@@ -367,10 +371,32 @@ bmp_pixel() {
     od -An -tx1 -j $((54 + (189 - $3) * 932 + $2 * 3)) -N 3 "$1" | tr -d ' \n'
 }
 
+# The graph window's "BMP出力" (at 10, 205) of program $1's graph window $2: the save dialog
+# proposes mmddhhnn.bmp in the home folder and Enter takes it. The file written.
+export_graph() {
+    local app=$1 graph=$2 before after save file=""
+    before=$(date +%m%d%H%M)
+    xdotool mousemove --window "$graph" 54 217 click 1
+    save=$(wait_window '^グラフの保存$' "$app")
+    after=$(date +%m%d%H%M)
+    sleep 0.5
+    shot "$save" save-dialog
+    focus "$save"
+    xdotool key Return
+    for _ in $(seq 50); do
+        file=$(find "$HOME" -maxdepth 1 -name '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9].bmp' | head -n1)
+        [ -n "$file" ] && break
+        sleep 0.1
+    done
+    [ -n "$file" ] || fail "no exported picture in the home folder"
+    case "$(basename "$file" .bmp)" in "$before" | "$after") ;; *) fail "exported as $(basename "$file")" ;; esac
+    echo "$file"
+}
+
 # After a play of Act01, the graph window from the main window's graph button: zoom, a drag,
 # the export under the proposed name (the save dialog opens in the home folder), close.
 case_graph() {
-    local app wid dialog graph save before after file seconds
+    local app wid dialog graph file seconds
     export HOME="$work/home"
     mkdir -p "$HOME"
     start_program app
@@ -401,22 +427,7 @@ case_graph() {
     sleep 0.3
     shot "$graph" graph-zoomed-dragged
 
-    # "BMP出力" (at 10, 205): the save dialog proposes mmddhhnn.bmp; Enter takes it.
-    before=$(date +%m%d%H%M)
-    xdotool mousemove --window "$graph" 54 217 click 1
-    save=$(wait_window '^グラフの保存$' "$app")
-    after=$(date +%m%d%H%M)
-    sleep 0.5
-    shot "$save" save-dialog
-    focus "$save"
-    xdotool key Return
-    for _ in $(seq 50); do
-        file=$(find "$HOME" -maxdepth 1 -name '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9].bmp' | head -n1)
-        [ -n "$file" ] && break
-        sleep 0.1
-    done
-    [ -n "$file" ] || fail "no exported picture in the home folder"
-    case "$(basename "$file" .bmp)" in "$before" | "$after") ;; *) fail "exported as $(basename "$file")" ;; esac
+    file=$(export_graph "$app" "$graph")
 
     # A 310 x 190 BMP of 24 bits, rows padded to 932 bytes; below the baseline the delivered
     # background as it is; the play's time in bright green at x = 10.
@@ -435,6 +446,90 @@ case_graph() {
     [ "$(xdotool getwindowname "$wid")" = "KotoPA  [ Act01 ]" ] || fail "not back in the main window"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
+}
+
+# The Debian package (built by tests/package/package_test.sh into KOTOPA_DEB_DIR) unpacked
+# into a root of its own, its program folder made read-only, started by its command with a
+# fresh home by an ordinary user (nobody, when the test runs as root, for whom no folder is
+# read-only): the first start fills ~/.local/share/kotopa from the installed folder, the play
+# is recorded there and nothing is written beside the program; the next start asks to resume
+# the Act played last and the graph draws the recorded play.
+case_package() {
+    : "${KOTOPA_DEB_DIR:?}"
+    local deb root data app wid dialog question graph file seconds f
+    deb=$(find "$KOTOPA_DEB_DIR" -maxdepth 1 -name 'kotopa_*.deb' | head -n1)
+    [ -n "$deb" ] || fail "no package in $KOTOPA_DEB_DIR"
+    root="$work/root"
+    dpkg-deb -x "$deb" "$root"
+    prog="$root/usr/lib/kotopa"
+    chmod -R a-w "$prog"
+    check_act01_spellings
+
+    export HOME="$work/home"
+    unset XDG_DATA_HOME
+    mkdir -p "$HOME"
+    data="$HOME/.local/share/kotopa"
+    launch=("$root/usr/bin/kotopa")
+    if [ "$(id -u)" = 0 ]; then
+        chmod 755 "$work"
+        chown nobody "$HOME"
+        export XDG_RUNTIME_DIR="$work/run-nobody"
+        mkdir -m 700 "$XDG_RUNTIME_DIR"
+        chown nobody "$XDG_RUNTIME_DIR"
+        launch=(setpriv --reuid=nobody --regid="$(id -gn nobody)" --clear-groups -- "${launch[@]}")
+    fi
+
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    sleep 0.3
+    shot "$wid" installed-main
+    for f in $(cd "$prog" && find key ktp system -type f); do
+        cmp -s "$prog/$f" "$data/$f" || fail "$data/$f is not a copy of the installed $f"
+    done
+    [ -d "$data/save" ] || fail "no save/ in the user's folder"
+    if [ "$(id -u)" = 0 ]; then
+        [ "$(stat -c %U "$data/key/mykey.key")" = nobody ] || fail "the user's folder is not the user's"
+    else
+        [ -w "$data/key/mykey.key" ] || fail "the user's key table is read-only"
+    fi
+
+    type_act01 "$wid"
+    dialog=$(finish_act01 "$app")
+    focus "$dialog"
+    xdotool key n
+    wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+
+    [ ! -e "$prog/save" ] || fail "save/ beside the installed program"
+    [ -z "$(find "$prog" -name '.kotopa-write-test-*')" ] || fail "a probe file was left"
+    [ "$(tr -d '\r' <"$data/save/record.lst" | wc -l)" = 1 ] || fail "record.lst: $(cat "$data/save/record.lst")"
+    cmp -s "$data/save/record.lst" "$data/save/Act01.lst" || fail "Act01.lst differs from record.lst"
+    grep -q "^LAST=\"$data/ktp/Act02.ktp\"" "$data/save/kotopa.ini" || fail "LAST is not the user's Act02"
+    [ -s "$data/save/playlog.log" ] || fail "no play log"
+    seconds=$(tr -d '\r' <"$data/save/record.lst" | cut -d' ' -f1)
+
+    # The second start: the question names the user's Act02; No keeps Act01, whose graph
+    # shows the recorded play.
+    start_program app
+    question=$(wait_window '^確認$' "$app")
+    sleep 0.3
+    shot "$question" installed-resume-question
+    focus "$question"
+    xdotool key Escape  # No
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    xdotool mousemove --window "$wid" 476 193 click 1
+    graph=$(wait_window '^グラフ$' "$app")
+    sleep 0.5
+    shot "$graph" installed-graph
+    file=$(export_graph "$app" "$graph")
+    [ "$(bmp_pixel "$file" 10 $((180 - seconds / 2)))" = 00ff00 ] || fail "the graph lacks the play of $seconds s"
+    close_window "$graph"
+    wait_gone '^グラフ$' "$app"
+    close_window "$wid"
+    expect_exit_ok "$app" "the second run"
+    grep -q "^LAST=\"$data/ktp/Act01.ktp\"" "$data/save/kotopa.ini" || fail "LAST is not the user's Act01"
 }
 
 # One real program at a time on this machine: the cases of several build trees (or of a
