@@ -227,6 +227,23 @@ case_start_close() {
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
 }
 
+# At twice the scale, as on a high-density screen: the real window takes 1000 x 550 pixels
+# and starts and closes as at the usual scale (tests/app/hidpi_test.cpp checks that every
+# control and caption is whole there).
+case_hidpi() {
+    local app wid
+    export QT_SCALE_FACTOR=2
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    [ "$(window_size "$wid")" = 1000x550 ] || fail "window is $(window_size "$wid") at scale 2, not 1000x550"
+    sleep 0.3
+    shot "$wid" main
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    expected_first_ini >"$work/expected.ini"
+    expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
+}
+
 # Shutdown or logout (SIGTERM) during a play closes the program as a click on the close box
 # would: the settings are stored, the unfinished play is not recorded.
 case_terminate() {
