@@ -549,6 +549,91 @@ case_package() {
     grep -q "^LAST=\"$data/ktp/Act01.ktp\"" "$data/save/kotopa.ini" || fail "LAST is not the user's Act01"
 }
 
+# The README's pictures, taken from the real program (tools/screenshots.sh puts them in
+# docs/): the main window, a play in progress, the result dialog, the play log, the key panel
+# and the graph window. Before the start, save/ is given a history of 60 earlier plays (12 of
+# them of Act01), so that the graph shows some weeks of practice; the play itself is Act01
+# typed at an everyday pace.
+case_readme() {
+    local app wid dialog viewer graph i
+    picture() { "$KOTOPA_X11_HELPER" shot "$1" "$KOTOPA_ARTIFACTS/$2.png" || fail "no picture $2"; }
+    mkdir -p "$prog/save" "$KOTOPA_ARTIFACTS"
+    for i in $(seq 0 59); do
+        printf '%d %d %d\r\n' $((70 - i / 2 + i % 4 * 3)) $((150 + i * 2 + i * 7 % 5 * 3)) $((11 - i / 7 + i % 3))
+    done >"$prog/save/record.lst"
+    for i in $(seq 0 11); do
+        printf '%d %d %d\r\n' $((52 - i)) $((190 + i * 6 + i % 3 * 4)) $((7 - i / 2 + i % 2))
+    done >"$prog/save/Act01.lst"
+    printf '[TOP]\r\nKEY=440\r\nMOZI=290\r\n[PLAY]\r\nCOUNT=61\r\n' >"$prog/save/kotopa.ini"
+
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    sleep 0.5
+    picture "$wid" main-window
+
+    focus "$wid"
+    xdotool key Return
+    sleep 3.6
+    for i in "${!act01_keys[@]}"; do
+        if [ "$i" -eq 17 ]; then  # halfway through "ookii hako"
+            xdotool type --delay 170 "${act01_keys[$i]:0:5}"
+            sleep 0.4
+            picture "$wid" play
+            xdotool type --delay 170 "${act01_keys[$i]:5}"
+        else
+            xdotool type --delay 170 "${act01_keys[$i]}"
+        fi
+        sleep 0.4
+        xdotool key Return
+    done
+    dialog=$(wait_window '^入力が終了しました$' "$app")
+    sleep 0.5
+    picture "$dialog" result
+
+    # The play-log button (at 290, 112 of the result dialog).
+    xdotool mousemove --window "$dialog" 301 123 click 1
+    viewer=$(wait_window '^プレイログ$' "$app")
+    sleep 0.5
+    picture "$viewer" play-log
+    focus "$viewer"
+    xdotool key Escape
+    wait_gone '^プレイログ$' "$app"
+    focus "$dialog"
+    xdotool key c
+    wait_gone '^入力が終了しました$' "$app"
+
+    # The key panel (its button at 464, 240) slides open below.
+    focus "$wid"
+    xdotool mousemove --window "$wid" 476 252 click 1
+    for _ in $(seq 50); do
+        [ "$(window_size "$wid")" = 500x410 ] && break
+        sleep 0.1
+    done
+    [ "$(window_size "$wid")" = 500x410 ] || fail "the key panel did not open: $(window_size "$wid")"
+    sleep 0.5
+    picture "$wid" key-panel
+    xdotool mousemove --window "$wid" 476 252 click 1
+    for _ in $(seq 50); do
+        [ "$(window_size "$wid")" = 500x275 ] && break
+        sleep 0.1
+    done
+
+    # The graph (its button at 464, 181), with the total report switched on by two
+    # double-clicks on its frame (off, then on with every series).
+    xdotool mousemove --window "$wid" 476 193 click 1
+    graph=$(wait_window '^グラフ$' "$app")
+    sleep 0.3
+    xdotool mousemove --window "$graph" 334 101 click --repeat 2 --delay 80 1
+    sleep 0.5
+    xdotool mousemove --window "$graph" 334 101 click --repeat 2 --delay 80 1
+    sleep 0.5
+    picture "$graph" graph
+    close_window "$graph"
+    wait_gone '^グラフ$' "$app"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+}
+
 # One real program at a time on this machine: the cases of several build trees (or of a
 # parallel ctest) wait for each other here, since the program refuses a second copy.
 exec 8>"${TMPDIR:-/tmp}/kotopa-e2e.lock"
