@@ -115,6 +115,15 @@ TEST(HelpButton, EachDesktopOpensItsOwnHelpFileAndSaysWhenItCannot) {
 
 namespace {
 
+struct Fakes {
+    kotopa::platform::FakeShell shell;
+    kotopa::platform::FakeClock clock;
+    kotopa::platform::FakeDialogs dialogs;
+    kotopa::platform::FakeRandom random;
+    kotopa::platform::FakeSoundDevice sound;
+    kotopa::platform::Services services() { return {clock, dialogs, shell, random, sound}; }
+};
+
 struct ViewerSeen {
     bool shown = false;
     QString title, text, note;
@@ -178,17 +187,12 @@ TEST(PlayLogViewer, ShowsAKnownLogDecodedWithTheNewestBlockInView) {
     }
     WriteBytes(log, Sj(utf8));
 
-    kotopa::platform::FakeShell shell;  // not the Windows shell
-    kotopa::platform::FakeClock clock;
-    kotopa::platform::FakeDialogs dialogs;
-    kotopa::platform::FakeRandom random;
-    kotopa::platform::FakeSoundDevice sound;
-    const ViewerSeen seen = WatchViewer([&] {
-        kotopa::OpenPlayLog(log, {clock, dialogs, shell, random, sound}, nullptr);
-    });
+    Fakes fakes;  // the shell of a desktop other than Windows
+    const ViewerSeen seen =
+        WatchViewer([&] { kotopa::OpenPlayLog(log, fakes.services(), nullptr); });
 
     ASSERT_TRUE(seen.shown);
-    EXPECT_TRUE(shell.opened.empty());
+    EXPECT_TRUE(fakes.shell.opened.empty());
     EXPECT_EQ(seen.text.toStdString(), expected) << "code page 932: ① and ～ included";
     EXPECT_EQ(seen.note.toStdString(), log.string());
     EXPECT_EQ(seen.title.toStdString(), "プレイログ");
@@ -217,12 +221,8 @@ TEST(PlayLogViewer, TheTextIsTheLinesOfTheFileDecoded) {
 
 TEST(PlayLogViewer, AMissingLogSaysNoPlayIsRecordedYetAndAFolderIsUnreadable) {
     testutil::TempDir dir;
-    kotopa::platform::FakeShell shell;
-    kotopa::platform::FakeClock clock;
-    kotopa::platform::FakeDialogs dialogs;
-    kotopa::platform::FakeRandom random;
-    kotopa::platform::FakeSoundDevice sound;
-    const kotopa::platform::Services services{clock, dialogs, shell, random, sound};
+    Fakes fakes;
+    const kotopa::platform::Services services = fakes.services();
 
     for (const fs::path& log : {dir / "missing.log", dir / "empty.log"}) {
         SCOPED_TRACE(log.filename());
@@ -237,7 +237,7 @@ TEST(PlayLogViewer, AMissingLogSaysNoPlayIsRecordedYetAndAFolderIsUnreadable) {
     const ViewerSeen seen =
         WatchViewer([&] { kotopa::OpenPlayLog(dir / "folder.log", services, nullptr); });
     EXPECT_EQ(seen.note.toStdString(), (dir / "folder.log").string() + " を読み込めません。");
-    EXPECT_TRUE(dialogs.asked.empty());
+    EXPECT_TRUE(fakes.dialogs.asked.empty());
 }
 
 TEST(PlayLogViewer, ResultDialogAndGraphWindowOpenItOnTheirLog) {

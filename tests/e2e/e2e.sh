@@ -195,6 +195,19 @@ type_act01() {
     done
 }
 
+# Act01 typed through in window $2 of program $1, the next Act taken from the result dialog
+# and the program closed on Act02.
+play_on_to_act02() {
+    local app=$1 wid=$2 dialog
+    type_act01 "$wid"
+    dialog=$(finish_act01 "$app")
+    focus "$dialog"
+    xdotool key n
+    wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+}
+
 # The result dialog after the last Enter: its window id.
 finish_act01() {
     xdotool key Return
@@ -355,16 +368,10 @@ case_play_act01() {
 
 # Act01 played through leads on to Act02; the next start offers to resume it.
 case_next_act() {
-    local app wid dialog question
+    local app wid question
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
-    type_act01 "$wid"
-    dialog=$(finish_act01 "$app")
-    focus "$dialog"
-    xdotool key n
-    wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
-    close_window "$wid"
-    expect_exit_ok "$app" "the program"
+    play_on_to_act02 "$app" "$wid"
     grep -q "LAST=\"$prog/ktp/Act02.ktp\"" "$prog/save/kotopa.ini" || fail "LAST is not Act02"
 
     start_program app
@@ -473,7 +480,7 @@ case_graph() {
 # the Act played last and the graph draws the recorded play.
 case_package() {
     : "${KOTOPA_DEB_DIR:?}"
-    local deb root data app wid dialog question graph file seconds f
+    local deb root data app wid question graph file seconds f
     deb=$(find "$KOTOPA_DEB_DIR" -maxdepth 1 -name 'kotopa_*.deb' | head -n1)
     [ -n "$deb" ] || fail "no package in $KOTOPA_DEB_DIR"
     root="$work/root"
@@ -510,13 +517,7 @@ case_package() {
         [ -w "$data/key/mykey.key" ] || fail "the user's key table is read-only"
     fi
 
-    type_act01 "$wid"
-    dialog=$(finish_act01 "$app")
-    focus "$dialog"
-    xdotool key n
-    wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
-    close_window "$wid"
-    expect_exit_ok "$app" "the program"
+    play_on_to_act02 "$app" "$wid"
 
     [ ! -e "$prog/save" ] || fail "save/ beside the installed program"
     [ -z "$(find "$prog" -name '.kotopa-write-test-*')" ] || fail "a probe file was left"
