@@ -49,19 +49,6 @@ TEST(UserFolder, WhatCouldNotBePreparedIsNamed) {
               "付属のファイルをコピーできませんでした。");
 }
 
-TEST(UserFolder, TheMainWindowWorksInTheUsersFolder) {
-    Rig rig;
-    const fs::path program = rig.dir / "usr-lib-kotopa";
-    fs::create_directories(program);
-    rig.form = std::make_unique<kotopa::TMainForm>(kotopa::ProgramFolders(rig.base, program),
-                                                   rig.services());
-    EXPECT_EQ(rig.form->BaseDir(), rig.base);
-    EXPECT_EQ(rig.form->ProgramDir(), program);
-    EXPECT_EQ(rig.form->ActPath(), rig.base / "ktp" / "Act01.ktp");
-    EXPECT_TRUE(fs::is_directory(rig.base / "save"));
-    EXPECT_FALSE(fs::exists(program / "save"));
-}
-
 // ---------------------------------------------------------------------------------------
 // The help
 
@@ -201,22 +188,6 @@ TEST(PlayLogViewer, ShowsAKnownLogDecodedWithTheNewestBlockInView) {
     EXPECT_EQ(seen.scroll, seen.scrollMax) << "the newest block at the bottom";
     EXPECT_EQ(seen.hscroll, 0);
     EXPECT_TRUE(seen.closedByEsc);
-}
-
-TEST(PlayLogViewer, TheTextIsTheLinesOfTheFileDecoded) {
-    struct Case {
-        std::string bytes;
-        std::string text;
-    };
-    const Case cases[] = {
-        {Sj("■一\r\n■二\r\n\r\n"), "■一\n■二\n"},
-        {Sj("一\n二\r三"), "一\n二\n三"},
-        {Sj("前") + std::string("\0", 1) + Sj("後"), "前"},  // NUL ends the text
-        {"", ""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(kotopa::PlayLogText(c.bytes).toStdString(), c.text);
-    }
 }
 
 TEST(PlayLogViewer, AMissingLogSaysNoPlayIsRecordedYetAndAFolderIsUnreadable) {

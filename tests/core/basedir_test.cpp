@@ -163,52 +163,37 @@ TEST(BaseDir, WhatCannotBeCopiedIsNamedAndTheRestIsCopied) {
 }
 
 TEST(BaseDir, ChoiceFollowsTheProgramFolderAndFallsBackWhenNoUserFolderCanBeMade) {
-    const auto writableIf = [](bool programWritable) {
-        return [programWritable](const fs::path& p) {
-            return p.filename() == "program" ? programWritable : CanCreateFilesIn(p);
-        };
+    enum class Base { Program, User };
+    struct Case {
+        const char* what;
+        bool programWritable;
+        const char* user;  // relative to the temporary folder; "" for none
+        Base base;
+        bool failed;
     };
-    {
-        SCOPED_TRACE("portable");
+    const Case cases[] = {
+        {"portable: the home folder is left alone", true, "home/.local/share/kotopa", Base::Program,
+         false},
+        {"installed", false, "home/.local/share/kotopa", Base::User, false},
+        {"no home folder", false, "", Base::Program, false},
+        {"the user's folder cannot be made", false, "file/kotopa", Base::Program, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         TempDir dir;
         const fs::path program = MakeProgram(dir);
         fs::remove_all(program / "save");
-        const BaseDirChoice c = ChooseBaseDir(program, dir / "user", writableIf(true));
-        EXPECT_EQ(c.baseDir, program);
-        EXPECT_FALSE(c.perUser);
-        EXPECT_FALSE(fs::exists(dir / "user")) << "a portable copy leaves the home folder alone";
-    }
-    {
-        SCOPED_TRACE("installed");
-        TempDir dir;
-        const fs::path program = MakeProgram(dir);
-        fs::remove_all(program / "save");
-        const fs::path user = dir / "home" / ".local" / "share" / "kotopa";
-        const BaseDirChoice c = ChooseBaseDir(program, user, writableIf(false));
-        EXPECT_EQ(c.baseDir, user);
-        EXPECT_TRUE(c.perUser);
-        EXPECT_TRUE(c.failed.empty());
-        EXPECT_EQ(FilesUnder(user), kSeeded);
-    }
-    {
-        SCOPED_TRACE("no home folder");
-        TempDir dir;
-        const fs::path program = MakeProgram(dir);
-        fs::remove_all(program / "save");
-        const BaseDirChoice c = ChooseBaseDir(program, fs::path(), writableIf(false));
-        EXPECT_EQ(c.baseDir, program);
-        EXPECT_TRUE(c.failed.empty());
-    }
-    {
-        SCOPED_TRACE("the user's folder cannot be made");
-        TempDir dir;
-        const fs::path program = MakeProgram(dir);
-        fs::remove_all(program / "save");
-        WriteBytes(dir / "home", "not a folder");
-        const fs::path user = dir / "home" / "kotopa";
-        const BaseDirChoice c = ChooseBaseDir(program, user, writableIf(false));
-        EXPECT_EQ(c.baseDir, program);
-        EXPECT_FALSE(c.perUser);
-        EXPECT_EQ(c.failed, std::vector<fs::path>{user});
+        WriteBytes(dir / "file", "not a folder");
+        const fs::path user = *c.user ? dir / c.user : fs::path();
+        const BaseDirChoice choice = ChooseBaseDir(program, user, [&](const fs::path& p) {
+            return p == program ? c.programWritable : CanCreateFilesIn(p);
+        });
+        EXPECT_EQ(choice.baseDir, c.base == Base::User ? user : program);
+        EXPECT_EQ(choice.perUser, c.base == Base::User);
+        EXPECT_EQ(choice.failed, c.failed ? std::vector<fs::path>{user} : std::vector<fs::path>{});
+        EXPECT_EQ(fs::exists(dir / "home"), c.base == Base::User);
+        if (c.base == Base::User) {
+            EXPECT_EQ(FilesUnder(user), kSeeded);
+        }
     }
 }

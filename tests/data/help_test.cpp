@@ -61,12 +61,3 @@ TEST(HelpPages, EveryPageIsCompiledListedAndLinkedToExistingPages) {
     }
     EXPECT_EQ(reached, pages) << "pages the start page does not lead to";
 }
-
-TEST(HelpPages, PagesAreUtf8HtmlWithATitle) {
-    for (const std::string& page : Pages()) {
-        SCOPED_TRACE(page);
-        const std::string text = testutil::ReadBytes(kHelp / page);
-        EXPECT_NE(text.find("<meta charset=\"utf-8\">"), std::string::npos);
-        EXPECT_TRUE(std::regex_search(text, std::regex("<title>[^<]+</title>")));
-    }
-}
