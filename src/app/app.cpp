@@ -63,17 +63,16 @@ int RunKotopa(QApplication& app) {
     platform::SystemClock clock;
     platform::DesktopShell shell;
     platform::SystemRandom random;
-    platform::QtSoundDevice sound;
+    const std::filesystem::path folder = PathFromQString(QCoreApplication::applicationDirPath());
+    platform::QtSoundDevice sound(folder / platform::kSoundModuleName);
     const platform::Services services{clock, dialogs, shell, random, sound};
 
     // The portable layout beside the executable, or the user's own folder when it is read-only.
-    const std::filesystem::path programDir =
-        PathFromQString(QCoreApplication::applicationDirPath());
-    const BaseDirChoice folders = ChooseBaseDir(programDir, UserDataFolder());
+    const BaseDirChoice folders = ChooseBaseDir(folder, UserDataFolder());
     const std::string warning = FolderWarning(folders);
     if (!warning.empty()) dialogs.Warning(warning);
 
-    TMainForm form(ProgramFolders(folders.baseDir, programDir), services);
+    TMainForm form(ProgramFolders(folders.baseDir, folder), services);
     form.show();
     // Shutdown or logout closes the windows as the user would, so the settings are stored.
     const platform::TerminationWatcher watcher([] { QApplication::closeAllWindows(); });

@@ -18,9 +18,8 @@ TDataForm::TDataForm(const PlayResult& result, std::filesystem::path playLog,
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);  // before the fonts
     ui_->setupUi(this);
-    setFixedSize(320, 200);
     ApplyPixelFonts(this);
-    ui_->Memo->document()->setDocumentMargin(2);
+    ApplyLayoutProperties(this);
 
     services_.dialogs.Beep(platform::BeepKind::Asterisk);
     QString text;

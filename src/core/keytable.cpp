@@ -5,6 +5,7 @@
 
 #include "inifile.h"
 #include "sjis.h"
+#include "textfile.h"
 
 namespace kotopa {
 
@@ -117,12 +118,28 @@ void KeyTable::LoadKeyFile(const std::filesystem::path& path) {
     LoadKeyBytes(bytes);
 }
 
-void KeyTable::LoadKeyBytes(std::string_view bytes) {
+KeyFileProblem KeyTable::LoadChosenKeyFile(const std::filesystem::path& path) {
+    std::string bytes;
+    switch (ReadFileBytes(path, bytes)) {
+        case ReadStatus::Missing:
+            return KeyFileProblem::Missing;
+        case ReadStatus::Unreadable:
+            return KeyFileProblem::Unreadable;
+        case ReadStatus::Ok:
+            break;
+    }
+    KeyTable chosen;
+    if (chosen.LoadKeyBytes(bytes) == 0) return KeyFileProblem::NoRows;
+    rows = std::move(chosen.rows);
+    return KeyFileProblem::None;
+}
+
+std::size_t KeyTable::LoadKeyBytes(std::string_view bytes) {
     rows.clear();
     IniFile ini;
     ini.LoadBytes(bytes);
     int32_t count = ini.ReadInteger(kSection, kCountKey, 0);
-    if (count <= 0) return;
+    if (count <= 0) return 0;
     if (count > kMaxRows) count = kMaxRows;
 
     // One pass over the section; the first key of a number wins, as a lookup by name would.
@@ -137,6 +154,7 @@ void KeyTable::LoadKeyBytes(std::string_view bytes) {
     });
 
     rows.reserve(stored.size());
+    std::size_t held = 0;
     for (const auto& value : stored) {
         KeyRow row;
         std::vector<std::string> fields;
@@ -145,6 +163,7 @@ void KeyTable::LoadKeyBytes(std::string_view bytes) {
             // A missing key, or a value with no field at all: a row that types nothing.
             row.item = std::string(keymark::kMissingRow);
         } else {
+            ++held;
             row.item = std::move(fields.front());
             for (std::size_t f = 1; f < fields.size(); ++f) {
                 // An empty candidate (two commas in a row) could never be typed; drop it.
@@ -154,6 +173,7 @@ void KeyTable::LoadKeyBytes(std::string_view bytes) {
         rows.push_back(std::move(row));
     }
     DecodeSignRows();
+    return held;
 }
 
 bool KeyTable::SaveKeyFile(const std::filesystem::path& path) const {
@@ -196,10 +216,12 @@ void KeyTable::DecodeSignRows() {
 }
 
 bool KeyTable::StoreKeyTable(const std::filesystem::path& path) {
-    EncodeSignRows();
-    const bool ok = SaveKeyFile(path);
-    DecodeSignRows();
-    return ok;
+    KeyTable stored = *this;
+    stored.EncodeSignRows();
+    if (!stored.SaveKeyFile(path)) return false;
+    stored.DecodeSignRows();
+    rows = std::move(stored.rows);
+    return true;
 }
 
 void KeyTable::AppendCandidates(std::string_view key, std::vector<std::string>& list) const {

@@ -33,6 +33,9 @@ std::vector<std::string> SplitStoredValue(std::string_view value);
 // The stored value of a row: a double quote, the item, " candidate" for each, a double quote.
 std::string BuildStoredValue(const KeyRow& row);
 
+// Why a chosen key file was refused.
+enum class KeyFileProblem { None, Missing, Unreadable, NoRows };
+
 class KeyTable {
 public:
     std::vector<KeyRow> rows;
@@ -40,8 +43,15 @@ public:
     // Replaces every row by those of the key file at path and decodes the sign rows.
     // A missing or unreadable file, or a KAZU of 0 or less, gives an empty table.
     void LoadKeyFile(const std::filesystem::path& path);
-    // The same from the bytes of a key file.
-    void LoadKeyBytes(std::string_view bytes);
+    // The same from the bytes of a key file. The number of rows that the file holds: rows
+    // whose key is missing or empty (they stand in as "☆" rows) are not counted.
+    std::size_t LoadKeyBytes(std::string_view bytes);
+
+    // A key file that the user chose to replace the table: the rows of the file at path
+    // replace the table as LoadKeyFile does, unless the file is missing, cannot be read or
+    // holds no row. Then the table stays as it was and the problem is returned: a missing
+    // file loaded as an empty table and stored would leave no key that can be typed.
+    KeyFileProblem LoadChosenKeyFile(const std::filesystem::path& path);
 
     // Writes KAZU and every row as it stands (marks included) into the key file at path,
     // keeping the file's other lines. Written whole or not at all; false when it could not be.
@@ -51,8 +61,9 @@ public:
     void DecodeSignRows();
 
     // EncodeSignRows, SaveKeyFile, DecodeSignRows: the only way a key file is written.
-    // The table is decoded again whatever happened. False when the file could not be written;
-    // the message for the user is CannotWriteMessage (textfile.h) of the path.
+    // False when the file could not be written; the message for the user is
+    // CannotWriteMessage (textfile.h) of the path, and the table stays exactly as it was
+    // (a round through the marks would put back the fixed first key of a sign row).
     bool StoreKeyTable(const std::filesystem::path& path);
 
     // Append the candidates of every row whose item equals the head of reading: its first

@@ -12,6 +12,8 @@
 #include <unistd.h>
 #endif
 
+#include "sjis.h"
+
 namespace kotopa {
 
 namespace fs = std::filesystem;
@@ -158,6 +160,16 @@ bool WriteStringList(const fs::path& path, const std::vector<std::string>& lines
 std::string CannotWriteMessage(std::string_view sjisPath) {
     // " に書き込めません"
     return std::string(sjisPath) + " \x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1";
+}
+
+std::string FileExtension(const std::filesystem::path& path) {
+    const std::string name = path.filename().string();
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+bool HasExtension(const std::filesystem::path& path, std::string_view ext) {
+    return FoldedEqual(FileExtension(path), ext);
 }
 
 }  // namespace kotopa

@@ -50,6 +50,11 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 // Writes the list whole, CR LF after every line, atomically.
 bool WriteStringList(const std::filesystem::path& path, const std::vector<std::string>& lines);
 
+// The file name's extension: from its last point on (".key"); a name without one has none.
+std::string FileExtension(const std::filesystem::path& path);
+// True when the extension is ext with the letters a to z in either case.
+bool HasExtension(const std::filesystem::path& path, std::string_view ext);
+
 // The message shown when a file cannot be written: the path (Shift_JIS) followed by
 // " に書き込めません".
 std::string CannotWriteMessage(std::string_view sjisPath);

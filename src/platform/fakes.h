@@ -100,9 +100,17 @@ private:
 
 class FakeSoundDevice final : public SoundDevice {
 public:
+    // open: there is a sound output.
     explicit FakeSoundDevice(bool open = true) : open_(open) {}
-    bool IsOpen() const override { return open_; }
+    bool IsOpen() const override { return open_ && (!onRequest_ || opens > 0); }
+    bool Open() override {
+        ++opens;
+        return IsOpen();
+    }
     std::unique_ptr<Voice> CreateVoice(const QUrl& wave) override;
+    // From now on closed until Open(), like the program's own device.
+    void OpenOnRequest() { onRequest_ = true; }
+    int opens = 0;
 
     struct VoiceState {
         QUrl wave;
@@ -116,6 +124,7 @@ public:
 
 private:
     bool open_;
+    bool onRequest_ = false;
 };
 
 }  // namespace kotopa::platform

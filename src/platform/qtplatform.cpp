@@ -1,12 +1,10 @@
 #include "qtplatform.h"
 
 #include <QApplication>
-#include <QAudioDevice>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QMediaDevices>
+#include <QLibrary>
 #include <QMessageBox>
-#include <QSoundEffect>
 #include <chrono>
 
 #include "sjistext.h"
@@ -121,35 +119,23 @@ uint32_t SystemRandom::Below(uint32_t n) {
     return std::uniform_int_distribution<uint32_t>(0, n - 1)(engine_);
 }
 
-namespace {
+QtSoundDevice::QtSoundDevice(std::filesystem::path module) : module_(std::move(module)) {}
 
-class QtVoice final : public Voice {
-public:
-    explicit QtVoice(const QUrl& wave) {
-        effect_.setSource(wave);
-        effect_.setLoopCount(1);
-    }
-    bool IsPlaying() const override {
-        return effect_.isPlaying() ||
-               (started_ && effect_.status() == QSoundEffect::Loading);
-    }
-    void Restart() override {
-        started_ = true;
-        effect_.stop();
-        effect_.play();
-    }
+QtSoundDevice::~QtSoundDevice() = default;
 
-private:
-    QSoundEffect effect_;
-    bool started_ = false;
-};
-
-}  // namespace
-
-QtSoundDevice::QtSoundDevice() : open_(!QMediaDevices::audioOutputs().isEmpty()) {}
+bool QtSoundDevice::Open() {
+    if (tried_) return IsOpen();
+    tried_ = true;
+    // The module stays loaded for the rest of the run: its code runs every voice.
+    QLibrary library(PathToQString(module_));
+    using Create = SoundDevice* (*)();
+    const auto create = reinterpret_cast<Create>(library.resolve(kSoundModuleEntry));
+    if (create) device_.reset(create());
+    return IsOpen();
+}
 
 std::unique_ptr<Voice> QtSoundDevice::CreateVoice(const QUrl& wave) {
-    return std::make_unique<QtVoice>(wave);
+    return device_ ? device_->CreateVoice(wave) : nullptr;
 }
 
 }  // namespace kotopa::platform

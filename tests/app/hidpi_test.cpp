@@ -179,10 +179,9 @@ TEST(HighDensity, MainWindowWithBothPanelsOpenIsWhole) {
     EXPECT_EQ(form.devicePixelRatio(), 2.0);
     ExpectDrawnAtTwiceItsSize(form, "main");
 
-    form.bt_OptClick();
-    form.bt_ViewOpenClick();
-    ASSERT_EQ(form.size(),
-              QSize(kotopa::TMainForm::kOptionPanelWidth, kotopa::TMainForm::kKeyPanelHeight));
+    rig.Slide("bt_Opt");
+    rig.Slide("bt_ViewOpen");
+    ASSERT_EQ(form.size(), QSize(600, 410)) << "both panels open";
     ExpectDrawnAtTwiceItsSize(form, "main-panels");
     const auto cut = CutOff(&form);
     EXPECT_TRUE(cut.empty()) << Lines(cut);

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QLibrary>
+#include <filesystem>
 
 #include "app.h"
 #include "fakes.h"
@@ -59,6 +61,46 @@ TEST(WaveList, ReplacingRemovingAndSilence) {
     silent.Add("Miss", QUrl("qrc:/sounds/miss.wav"));
     silent.Play("miss");
     EXPECT_TRUE(none.voices.empty());
+}
+
+TEST(WaveList, ADeviceThatOpensLatePreparesTheWavesThenOrAtTheFirstPlay) {
+    FakeSoundDevice device;
+    device.OpenOnRequest();
+    WaveList list(device);
+    list.Add("Miss", QUrl("qrc:/sounds/miss.wav"));
+    EXPECT_EQ(list.VoiceCount("miss"), 0u) << "nothing is made before the output opens";
+    list.Open();
+    list.Open();
+    EXPECT_EQ(device.opens, 1);
+    EXPECT_EQ(list.VoiceCount("miss"), 1u);
+    list.Add("other", QUrl("qrc:/sounds/miss.wav"));  // after the opening: prepared at once
+    EXPECT_EQ(list.VoiceCount("other"), 1u);
+
+    FakeSoundDevice late;
+    late.OpenOnRequest();
+    WaveList unopened(late);
+    unopened.Add("Miss", QUrl("qrc:/sounds/miss.wav"));
+    unopened.Play("miss");  // never opened: the play opens it and still sounds
+    EXPECT_EQ(late.opens, 1);
+    EXPECT_EQ(late.Starts(), 1);
+}
+
+TEST(SoundModule, TheStagedModuleLoadsAndGivesADevice) {
+    const std::filesystem::path module =
+        std::filesystem::path(KOTOPA_STAGE_DIR) / kotopa::platform::kSoundModuleName;
+    QLibrary library(QString::fromStdString(module.string()));
+    ASSERT_TRUE(library.load()) << library.errorString().toStdString();
+    EXPECT_NE(library.resolve(kotopa::platform::kSoundModuleEntry), nullptr);
+    kotopa::platform::QtSoundDevice device(module);
+    EXPECT_FALSE(device.IsOpen()) << "nothing is loaded before Open";
+    // Whether it opens depends on an audio output on this machine; voices come only then.
+    if (device.Open()) {
+        EXPECT_NE(device.CreateVoice(QUrl("qrc:/sounds/miss.wav")), nullptr);
+    }
+
+    kotopa::platform::QtSoundDevice missing(module.parent_path() / "no_such_module");
+    EXPECT_FALSE(missing.Open());
+    EXPECT_EQ(missing.CreateVoice(QUrl("qrc:/sounds/miss.wav")), nullptr);
 }
 
 TEST(BuiltInWave, IsAShortPcmWaveOfTheRequiredShape) {

@@ -145,6 +145,54 @@ TEST(KeyTable, AFailedStoreLeavesTheOldFileWholeAndTheTableDecoded) {
     EXPECT_EQ(ReadBytes(path), "[MOZI]\r\nKAZU=1\r\n0=\"x x\"\r\n");
 }
 
+TEST(KeyTable, AFailedStoreLeavesTheTableExactlyAsItWas) {
+    TempDir dir;
+    KeyTable t;
+    t.rows = {Row("、", {"ten", ","}), KeyRow{"\"", {}}};  // sign rows without their fixed keys
+    const KeyTable before = t;
+    EXPECT_FALSE(t.StoreKeyTable(dir / "key" / "mykey.key"));
+    EXPECT_EQ(t.rows, before.rows);
+    // A store that succeeds gives the sign rows their fixed keys back, as a load would.
+    ASSERT_TRUE(t.StoreKeyTable(dir / "mykey.key"));
+    EXPECT_EQ(t.rows[0], Row("、", {",", ","}));
+    EXPECT_EQ(t.rows[1], (KeyRow{"\"", {"\""}}));
+}
+
+TEST(KeyTable, AChosenKeyFileReplacesTheTableOnlyWhenItHoldsRows) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        std::string content;  // empty: no file; "/": a folder in its place
+        KeyFileProblem problem;
+    };
+    const Case cases[] = {
+        {"missing.key", "", KeyFileProblem::Missing},
+        {"folder.key", "/", KeyFileProblem::Unreadable},
+        {"empty.key", "\r\n", KeyFileProblem::NoRows},
+        {"zero.key", "[MOZI]\r\nKAZU=0\r\n0=\"a a\"\r\n", KeyFileProblem::NoRows},
+        {"other.key", "[OTHER]\r\nKAZU=2\r\n0=\"a a\"\r\n", KeyFileProblem::NoRows},
+        {"norows.key", "[MOZI]\r\nKAZU=3\r\n7=\"a a\"\r\n1=\"  \"\r\n", KeyFileProblem::NoRows},
+        {"one.key", Sj("[MOZI]\r\nKAZU=2\r\n1=\"▼ ▼\"\r\n"), KeyFileProblem::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = dir / c.name;
+        if (c.content == "/") {
+            std::filesystem::create_directory(path);
+        } else if (!c.content.empty()) {
+            WriteBytes(path, c.content);
+        }
+        KeyTable t;
+        t.rows = {Row("あ", {"a"})};
+        EXPECT_EQ(t.LoadChosenKeyFile(path), c.problem);
+        if (c.problem == KeyFileProblem::None) {
+            EXPECT_EQ(t.rows, (std::vector<KeyRow>{Row("☆", {}), Row("、", {","})}));
+        } else {
+            EXPECT_EQ(t.rows, (std::vector<KeyRow>{Row("あ", {"a"})}));
+        }
+    }
+}
+
 TEST(KeyTable, LookUpsTakeWholeCharacterHeadsInRowOrder) {
     KeyTable t;
     t.rows = {Row("き", {"ki"}), Row("きゃ", {"kya", "kixya"}), Row("ね", {"ne"}), Row("ね", {",", "nE"}),

@@ -556,7 +556,7 @@ case_package() {
 # them of Act01), so that the graph shows some weeks of practice; the play itself is Act01
 # typed at an everyday pace.
 case_readme() {
-    local app wid dialog viewer graph i
+    local app wid dialog viewer graph i row
     picture() { "$KOTOPA_X11_HELPER" shot "$1" "$KOTOPA_ARTIFACTS/$2.png" || fail "no picture $2"; }
     mkdir -p "$prog/save" "$KOTOPA_ARTIFACTS"
     for i in $(seq 0 59); do
@@ -576,11 +576,11 @@ case_readme() {
     xdotool key Return
     sleep 3.6
     for i in "${!act01_keys[@]}"; do
-        if [ "$i" -eq 17 ]; then  # halfway through "ookii hako"
-            xdotool type --delay 170 "${act01_keys[$i]:0:5}"
+        if [ "$i" -eq 17 ]; then  # "ookii h" of "ookii hako"
+            xdotool type --delay 170 "${act01_keys[$i]:0:7}"
             sleep 0.4
             picture "$wid" play
-            xdotool type --delay 170 "${act01_keys[$i]:5}"
+            xdotool type --delay 170 "${act01_keys[$i]:7}"
         else
             xdotool type --delay 170 "${act01_keys[$i]}"
         fi
@@ -611,6 +611,13 @@ case_readme() {
         sleep 0.1
     done
     [ "$(window_size "$wid")" = 500x410 ] || fail "the key panel did not open: $(window_size "$wid")"
+    # The row of し opened for editing: the first row of the list view, then down to it.
+    row=$(iconv -f CP932 -t UTF-8 "$prog/key/mykey.key" | tr -d '\r' | grep -m1 '^[0-9]*="し ' | cut -d= -f1)
+    xdotool mousemove --window "$wid" 30 306 click 1
+    sleep 0.2
+    xdotool key Home
+    xdotool key --repeat "${row:-0}" --delay 20 Down
+    xdotool key Return
     sleep 0.5
     picture "$wid" key-panel
     xdotool mousemove --window "$wid" 476 252 click 1
@@ -633,6 +640,70 @@ case_readme() {
     wait_gone '^グラフ$' "$app"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
+}
+
+# The key panel: the row of し set to "si" alone and stored as key/mykey.key. After a
+# restart, Act01 typed in everyday romaji completes with one mistype for each "shi" (the h),
+# since "si" types し.
+case_key_panel() {
+    local app wid question row line seconds cpm
+    row=$(iconv -f CP932 -t UTF-8 "$prog/key/mykey.key" | tr -d '\r' | grep -m1 '^[0-9]*="し si shi' | cut -d= -f1)
+    [ -n "$row" ] || fail "the delivered key table has no row し si shi"
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    # bt_ViewOpen (25 x 25 at 464, 240) slides the key panel open.
+    xdotool mousemove --window "$wid" 476 252 click 1
+    sleep 0.8
+    [ "$(window_size "$wid")" = 500x410 ] || fail "the key panel did not open: $(window_size "$wid")"
+    # The first row of the list view, then down to the row of し and Enter.
+    xdotool mousemove --window "$wid" 30 306 click 1
+    sleep 0.2
+    xdotool key Home
+    xdotool key --repeat "$row" --delay 20 Down
+    xdotool key Return
+    sleep 0.3
+    # ed_kouho2 and ed_kouho3 (45 x 21 at 58, 42 and 108, 42 in GroupBox_Key at 328, 280)
+    # emptied; then "設定" (at 108, 67) with Yes to both questions.
+    local x
+    for x in 408 458; do
+        xdotool mousemove --window "$wid" "$x" 332 click 1
+        xdotool key End shift+Home Delete
+    done
+    sleep 0.2
+    xdotool mousemove --window "$wid" 458 358 click 1
+    question=$(wait_window '^確認$' "$app")
+    focus "$question"
+    xdotool key Return
+    sleep 0.5
+    question=$(wait_window '^確認$' "$app")
+    focus "$question"
+    xdotool key Return
+    sleep 0.5
+    shot "$wid" main-key-panel
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    # The stored table is the delivered one with that row changed, byte for byte.
+    iconv -f CP932 -t UTF-8 "$KOTOPA_STAGE/key/mykey.key" |
+        sed "s/^$row=\"し si shi ci\"\r\$/$row=\"し si\"\r/" | iconv -f UTF-8 -t CP932 >"$work/expected.key"
+    expect_file "$prog/key/mykey.key" "$work/expected.key"
+
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    type_act01 "$wid"
+    finish_act01 "$app" >/dev/null
+    focus "$(wait_window '^入力が終了しました$' "$app")"
+    xdotool key c
+    wait_gone '^入力が終了しました$' "$app"
+    close_window "$wid"
+    expect_exit_ok "$app" "the second run"
+    line=$(tr -d '\r' <"$prog/save/record.lst")
+    [[ "$line" =~ ^([0-9]+)\ ([0-9]+)\ ([0-9]+)$ ]] || fail "record.lst holds '$line'"
+    seconds=${BASH_REMATCH[1]}
+    cpm=${BASH_REMATCH[2]}
+    [ "${BASH_REMATCH[3]}" = "$(printf '%s\n' "${act01_keys[@]}" | grep -o shi | wc -l)" ] ||
+        fail "mistypes: ${BASH_REMATCH[3]}"
+    [ "$cpm" = "$(rate $act01_charcount "$seconds")" ] || fail "characters per minute $cpm"
 }
 
 # One real program at a time on this machine: the cases of several build trees (or of a

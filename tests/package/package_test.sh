@@ -30,6 +30,7 @@ expected_files() {
     echo ./usr/bin/kotopa
     echo ./usr/bin/kotopa-tool
     echo ./usr/lib/kotopa/kotopa
+    echo ./usr/lib/kotopa/kotopa_sound.so
     echo ./usr/lib/kotopa/kotopa.chm
     for f in "$KOTOPA_SOURCE"/data/key/* "$KOTOPA_SOURCE"/data/ktp/* "$KOTOPA_SOURCE"/data/system/*; do
         echo "./usr/lib/kotopa/${f#"$KOTOPA_SOURCE"/data/}"
