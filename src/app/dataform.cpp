@@ -31,6 +31,12 @@ TDataForm::TDataForm(const PlayResult& result, std::filesystem::path playLog,
     ui_->lb_mes->setText(FromSjis(result.lb_mes));
     ui_->bt_Tugi->setEnabled(result.bt_TugiEnabled);
 
+    // Qt makes an auto-default push button of a dialog its default button, which Enter
+    // would press; only n, r, c, Esc and the accelerators answer this dialog.
+    for (QPushButton* b : {ui_->bt_Tugi, ui_->bt_Replay, ui_->bt_Cansel}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
     connect(ui_->bt_Tugi, &QPushButton::clicked, this, [this] { bt_TugiClick(); });
     connect(ui_->bt_Replay, &QPushButton::clicked, this, [this] { bt_ReplayClick(); });
     connect(ui_->bt_Cansel, &QPushButton::clicked, this, [this] { bt_CanselClick(); });
@@ -76,6 +82,9 @@ bool TDataForm::FormKeyPress(char key) {
 }
 
 bool TDataForm::PreviewKey(QKeyEvent* event) {
+    // The dialog opens inside the Enter that ends the last line, so a doubled or held Enter
+    // arrives here at once. It answers nothing: no default button, not even a focused one.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return true;
     // Alt and Ctrl combinations are the buttons' accelerators, not typed characters.
     if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) return false;
     char key = 0;

@@ -157,9 +157,15 @@ void TMainForm::Warn(const fs::path& path, const QString& message) {
 
 void TMainForm::FormCreate() {
     // The key table, with the busy cursor while the file is read.
+    const fs::path keyFile = BaseDir_ / "key" / "mykey.key";
+    KeyFileProblem keyProblem = KeyFileProblem::None;
     {
         const BusyCursor busy;
-        KeyModel_.Reset([this] { KeyTable_.LoadKeyFile(BaseDir_ / "key" / "mykey.key"); });
+        KeyModel_.Reset([&] { keyProblem = KeyTable_.LoadKeyFile(keyFile); });
+    }
+    // Without a usable table every key would be a mistype: say why, once, and play on.
+    if (keyProblem != KeyFileProblem::None) {
+        services_.dialogs.Warning(KeyFileWarning(PathToSjis(keyFile), keyProblem));
     }
 
     SetClientSize(CollapsedSize_.width(), CollapsedSize_.height());

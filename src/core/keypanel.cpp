@@ -165,6 +165,8 @@ std::string KeyFileRefusalText(std::string_view sjisPath, KeyFileProblem problem
             s += "\x83\x4C\x81\x5B\x82\xCC\x92\xE8\x8B\x60\x82\xAA 1 \x82\xC2\x82\xE0"
                  "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";
             break;
+        case KeyFileProblem::NotShiftJis:  // only the start-up's warnings (KeyFileWarning)
+        case KeyFileProblem::NoKeys:
         case KeyFileProblem::None:
             break;
     }

@@ -33,16 +33,30 @@ std::vector<std::string> SplitStoredValue(std::string_view value);
 // The stored value of a row: a double quote, the item, " candidate" for each, a double quote.
 std::string BuildStoredValue(const KeyRow& row);
 
-// Why a chosen key file was refused.
-enum class KeyFileProblem { None, Missing, Unreadable, NoRows };
+// Why a key file leaves no key that can be judged, so that every key would be a mistype, or
+// why one the user chose is refused (LoadChosenKeyFile: Missing, Unreadable or NoRows).
+enum class KeyFileProblem {
+    None,
+    Missing,      // no file at the path
+    Unreadable,   // it exists but cannot be read
+    NoRows,       // it holds no row: KAZU missing or 0, or none of its row keys
+    NotShiftJis,  // UTF-8, UTF-16 or bytes that no Shift_JIS text holds
+    NoKeys,       // rows, but none with a candidate
+};
+
+// The warning for a problem (Shift_JIS): the path, LF CR, the cause, LF CR, and that no key
+// can be judged until a key file is loaded. Empty for None.
+std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem);
 
 class KeyTable {
 public:
     std::vector<KeyRow> rows;
 
     // Replaces every row by those of the key file at path and decodes the sign rows.
-    // A missing or unreadable file, or a KAZU of 0 or less, gives an empty table.
-    void LoadKeyFile(const std::filesystem::path& path);
+    // A missing or unreadable file, or a KAZU of 0 or less, gives an empty table. Says why
+    // the table can judge no key, if it cannot; a file that is not Shift_JIS is loaded all
+    // the same.
+    KeyFileProblem LoadKeyFile(const std::filesystem::path& path);
     // The same from the bytes of a key file. The number of rows that the file holds: rows
     // whose key is missing or empty (they stand in as "☆" rows) are not counted.
     std::size_t LoadKeyBytes(std::string_view bytes);

@@ -1,10 +1,13 @@
 #include "textfile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <system_error>
+
+#include "faultpoint.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -17,6 +20,21 @@
 namespace kotopa {
 
 namespace fs = std::filesystem;
+
+#ifdef KOTOPA_FAULT_INJECTION
+namespace faultpoint {
+namespace {
+std::atomic<Hook> g_hook{nullptr};
+}
+void SetHook(Hook hook) {
+    g_hook = hook;
+}
+bool Reached(const char* step) {
+    const Hook hook = g_hook;
+    return hook && hook(step);
+}
+}  // namespace faultpoint
+#endif
 
 ReadStatus ReadFileBytes(const fs::path& path, std::string& bytes) {
     bytes.clear();
@@ -50,7 +68,9 @@ ReadStatus ReadStringList(const fs::path& path, std::vector<std::string>& lines)
     lines.clear();
     std::string bytes;
     const ReadStatus st = ReadFileBytes(path, bytes);
-    if (st == ReadStatus::Ok) lines = SplitLines(bytes);
+    if (st == ReadStatus::Ok) {
+        ForEachLineKeepingNul(bytes, [&](std::string_view line) { lines.emplace_back(line); });
+    }
     return st;
 }
 
@@ -68,19 +88,47 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 namespace {
 
+constexpr std::string_view kTemporaryMark = ".tmp";
+
 fs::path TemporaryPathFor(const fs::path& path) {
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     fs::path tmp = path;
-    tmp += ".tmp" + std::to_string(static_cast<unsigned long long>(stamp) % 1000000007ULL) + "-" +
+    tmp += std::string(kTemporaryMark) +
+           std::to_string(static_cast<unsigned long long>(stamp) % 1000000007ULL) + "-" +
            std::to_string(counter++);
     return tmp;
+}
+
+// The length of the ".tmpDIGITS-DIGITS" that ends name, or 0 when it does not end so.
+template <typename Char>
+std::size_t TemporarySuffixLength(std::basic_string_view<Char> name) {
+    const auto isDigit = [](Char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = name.size();
+    const std::size_t counterEnd = i;
+    while (i > 0 && isDigit(name[i - 1])) --i;
+    if (i == counterEnd || i == 0 || name[i - 1] != '-') return 0;
+    const std::size_t stampEnd = --i;
+    while (i > 0 && isDigit(name[i - 1])) --i;
+    if (i == stampEnd || i < kTemporaryMark.size()) return 0;
+    for (std::size_t k = 0; k < kTemporaryMark.size(); ++k) {
+        if (name[i - kTemporaryMark.size() + k] != static_cast<Char>(kTemporaryMark[k])) return 0;
+    }
+    return name.size() - (i - kTemporaryMark.size());
+}
+
+std::size_t TemporarySuffixLength(const fs::path& name) {
+    return TemporarySuffixLength(std::basic_string_view<fs::path::value_type>(name.native()));
 }
 
 #ifndef _WIN32
 bool WriteAndSync(const fs::path& tmp, std::string_view bytes, const fs::path& target) {
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
+    if (KOTOPA_FAULT_POINT("stage.created")) {
+        ::close(fd);
+        return false;
+    }
     // The new file keeps the permissions of the one it replaces.
     struct stat old {};
     if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
@@ -109,6 +157,8 @@ bool TargetWritable(const fs::path& path) {
     return ::access(path.c_str(), W_OK) == 0;
 }
 
+}  // namespace
+
 void SyncFolder(const fs::path& folder) {
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -116,6 +166,8 @@ void SyncFolder(const fs::path& folder) {
         ::close(fd);
     }
 }
+
+namespace {
 #else
 bool WriteAndSync(const fs::path& tmp, std::string_view bytes, const fs::path&) {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
@@ -130,27 +182,72 @@ bool TargetWritable(const fs::path& path) {
     if (!fs::exists(st)) return true;
     return (st.permissions() & fs::perms::owner_write) != fs::perms::none;
 }
+}  // namespace
+
 void SyncFolder(const fs::path&) {}
+
+namespace {
 #endif
 
 }  // namespace
 
-bool WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+fs::path StageFile(const fs::path& path, std::string_view bytes) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) return false;
-    if (!TargetWritable(path)) return false;
+    if (fs::is_directory(path, ec)) return {};
+    if (!TargetWritable(path)) return {};
     const fs::path tmp = TemporaryPathFor(path);
-    if (!WriteAndSync(tmp, bytes, path)) {
+    if (!WriteAndSync(tmp, bytes, path) || KOTOPA_FAULT_POINT("stage.written")) {
         fs::remove(tmp, ec);
-        return false;
+        return {};
     }
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        return false;
-    }
+    return tmp;
+}
+
+bool CommitStagedFile(const fs::path& staged, const fs::path& path) {
+    if (KOTOPA_FAULT_POINT("commit.rename")) return false;
+    std::error_code ec;
+    fs::rename(staged, path, ec);
+    if (ec) return false;
+    KOTOPA_STOP_POINT("commit.renamed");
     SyncFolder(path.parent_path());
     return true;
+}
+
+bool WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+    const fs::path tmp = StageFile(path, bytes);
+    if (tmp.empty()) return false;
+    if (!CommitStagedFile(tmp, path)) {
+        std::error_code ec;
+        fs::remove(tmp, ec);
+        return false;
+    }
+    return true;
+}
+
+bool IsTemporaryFileName(const fs::path& name) {
+    const std::size_t suffix = TemporarySuffixLength(name);
+    return suffix > 0 && suffix < name.native().size();
+}
+
+bool IsTemporaryFileOf(const fs::path& staged, const fs::path& target) {
+    const std::size_t suffix = TemporarySuffixLength(staged);
+    const auto& s = staged.native();
+    const auto& t = target.native();
+    return suffix > 0 && !t.empty() && s.size() == t.size() + suffix &&
+           s.compare(0, t.size(), t) == 0;
+}
+
+std::vector<fs::path> RemoveStaleTemporaries(const fs::path& folder) {
+    std::vector<fs::path> left;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code kind;
+        if (!it->is_regular_file(kind) || !IsTemporaryFileName(it->path().filename())) continue;
+        std::error_code removed;
+        fs::remove(it->path(), removed);
+        if (removed) left.push_back(it->path());
+    }
+    return left;
 }
 
 bool WriteStringList(const fs::path& path, const std::vector<std::string>& lines) {

@@ -159,6 +159,20 @@ TEST(MainFormStart, AFolderThatCannotHoldSaveIsReportedAndThePlayGoesOn) {
     EXPECT_EQ(messages[0].text, PathSj(rig.base / "save" / "kotopa.ini") + Sj(" に書き込めません"));
 }
 
+TEST(MainFormStart, AKeyTableThatJudgesNoKeyIsWarnedOnceAndThePlayGoesOn) {
+    Rig rig;
+    fs::remove(rig.base / "key" / "mykey.key");
+    rig.Start();
+    const auto messages = rig.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, Kind::Warning);
+    EXPECT_EQ(messages[0].text, PathSj(rig.base / "key" / "mykey.key") + "\n\r" +
+                                    Sj("キーファイルがありません。") + "\n\r" +
+                                    Sj("キーファイルを読み込むまで、どのキーも判定できません。"));
+    EXPECT_TRUE(Enabled(rig, "bt_start"));
+    EXPECT_EQ(Caption(rig), "KotoPA  [ Act01 ]");
+}
+
 TEST(MainFormSettings, SavedOptionsAreAppliedWithTheirRules) {
     struct Case {
         const char* ini;

@@ -262,3 +262,38 @@ TEST(KeyTable, TheSinglePassLookUpEqualsTheThreeLookUps) {
         EXPECT_EQ(a1, b1);
     }
 }
+
+// A key file that leaves no key judgeable is told apart by its cause, so that the user can
+// be warned instead of meeting a mistype at every key.
+TEST(KeyTable, AKeyFileThatJudgesNoKeyIsDiagnosed) {
+    using namespace std::string_literals;
+    const std::string good = Sj("[MOZI]\r\nKAZU=2\r\n0=\"あ a\"\r\n1=\"、 ,\"\r\n");
+    const std::pair<std::string, KeyFileProblem> cases[] = {
+        {good, KeyFileProblem::None},
+        {"[MOZI]\r\nKAZU=1\r\n0=\"a a\"\r\n", KeyFileProblem::None},  // ASCII rows only
+        // UTF-8: あい as UTF-8 is also a valid run of Shift_JIS bytes.
+        {"[MOZI]\r\nKAZU=1\r\n0=\"\xE3\x81\x82\xE3\x81\x84 a\"\r\n", KeyFileProblem::NotShiftJis},
+        {"\xFF\xFE[\0M\0O\0Z\0I\0]\0"s, KeyFileProblem::NotShiftJis},  // UTF-16
+        {good + "\xFD\r\n", KeyFileProblem::NotShiftJis},  // a byte no Shift_JIS text holds
+        {"", KeyFileProblem::NoRows},
+        {"[MOZI]\r\nKAZU=0\r\n0=\"a a\"\r\n", KeyFileProblem::NoRows},
+        {Sj("[MOZI]\r\nKAZU=2\r\n0=\"あ\"\r\n"), KeyFileProblem::NoKeys},  // no candidates
+    };
+    for (const auto& [bytes, want] : cases) {
+        SCOPED_TRACE(bytes);
+        TempDir dir;
+        WriteBytes(dir / "mykey.key", bytes);
+        KeyTable t;
+        EXPECT_EQ(t.LoadKeyFile(dir / "mykey.key"), want);
+    }
+    TempDir dir;
+    KeyTable t;
+    EXPECT_EQ(t.LoadKeyFile(dir / "mykey.key"), KeyFileProblem::Missing);
+    std::filesystem::create_directory(dir / "mykey.key");
+    EXPECT_EQ(t.LoadKeyFile(dir / "mykey.key"), KeyFileProblem::Unreadable);
+
+    EXPECT_EQ(KeyFileWarning("/k/key/mykey.key", KeyFileProblem::NotShiftJis),
+              "/k/key/mykey.key\n\r" + Sj("キーファイルが Shift_JIS ではありません。") + "\n\r" +
+                  Sj("キーファイルを読み込むまで、どのキーも判定できません。"));
+    EXPECT_EQ(KeyFileWarning("/k/key/mykey.key", KeyFileProblem::None), "");
+}

@@ -30,6 +30,17 @@ TEST(TextFile, LineEndEdgeCases) {
     EXPECT_EQ(SplitLines("\0abc"s), Lines{});
 }
 
+TEST(TextFile, AStringListKeepsNulBytesInsideItsLines) {
+    // A list is written back whole, so a NUL byte must not end it as it ends an Act's text.
+    TempDir dir;
+    WriteBytes(dir / "r.lst", "a\0b\r\n\0\nc"s);
+    Lines lines;
+    ASSERT_EQ(ReadStringList(dir / "r.lst", lines), ReadStatus::Ok);
+    EXPECT_EQ(lines, (Lines{"a\0b"s, "\0"s, "c"}));
+    ASSERT_TRUE(WriteStringList(dir / "r.lst", lines));
+    EXPECT_EQ(ReadBytes(dir / "r.lst"), "a\0b\r\n\0\r\nc\r\n"s);
+}
+
 TEST(TextFile, WriteIsWholeWithCrLfAndReadsBack) {
     TempDir dir;
     const Lines lines{"95 212 7", "", Sj("読み")};
@@ -67,6 +78,36 @@ TEST(TextFile, FailedWriteLeavesTheOldFileWholeAndNoLitter) {
     std::size_t entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
     EXPECT_EQ(entries, 2u);  // keep.lst and taken.lst: no temporary file left behind
+}
+
+// A write cut short by a crash leaves its temporary file, as large as the file it replaces.
+// Only names the atomic write makes are taken for such files.
+TEST(TextFile, StaleTemporaryFilesAreRemovedAndNothingElse) {
+    TempDir dir;
+    const std::vector<std::string> stale{"record.lst.tmp123456-0", "playlog.log.tmp1000000006-42",
+                                         "a.tmp1-2.tmp3-4"};
+    const std::vector<std::string> kept{
+        "record.lst",        ".tmp1-2",           "record.lst.tmp",
+        "record.lst.tmp12",  "record.lst.tmp12-", "record.lst.tmp-3",
+        "record.lst.tmpa-3", "record.lst.TMP1-2", "record.lst.tmp1-2.bak",
+        "record.lst.tmp1_2", "notes.txt"};
+    for (const auto& name : stale) {
+        EXPECT_TRUE(IsTemporaryFileName(name)) << name;
+        WriteBytes(dir / name, "x");
+    }
+    for (const auto& name : kept) {
+        EXPECT_FALSE(IsTemporaryFileName(name)) << name;
+        WriteBytes(dir / name, "x");
+    }
+    std::filesystem::create_directory(dir / "folder.tmp1-1");  // not a file the write makes
+    EXPECT_TRUE(RemoveStaleTemporaries(dir.path()).empty());
+    for (const auto& name : stale) EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
+    for (const auto& name : kept) EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+    EXPECT_TRUE(std::filesystem::exists(dir / "folder.tmp1-1"));
+
+    EXPECT_TRUE(IsTemporaryFileOf("record.lst.tmp5-6", "record.lst"));
+    EXPECT_FALSE(IsTemporaryFileOf("record.lst.tmp5-6", "record.ls"));
+    EXPECT_FALSE(IsTemporaryFileOf("record.lst", "record.lst"));
 }
 
 TEST(TextFile, ReplacedFileKeepsItsPermissions) {

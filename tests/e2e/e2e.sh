@@ -61,13 +61,15 @@ install_program() {
         fail "the staged program lacks key/mykey.key, ktp/Act01.ktp or ktp/Act02.ktp"
 }
 
-# Starts a copy of the program; its pid goes to the variable named by $1.
+# Starts a copy of the program; its pid goes to the variable named by $1. Further arguments
+# are VAR=value settings of its environment.
 start_program() {
-    local command=("$prog/kotopa")
+    local var=$1 command=("$prog/kotopa")
+    shift
     [ ${#launch[@]} -eq 0 ] || command=("${launch[@]}")
-    "${command[@]}" >>"$work/app.log" 2>&1 8>&- &
+    env "$@" "${command[@]}" >>"$work/app.log" 2>&1 8>&- &
     app_pids+=($!)
-    printf -v "$1" '%s' "$!"
+    printf -v "$var" '%s' "$!"
 }
 
 # The id of the first visible window whose name matches the pattern (and pid, if given).
@@ -273,12 +275,15 @@ case_terminate() {
     [ ! -f "$prog/save/record.lst" ] || fail "an unfinished play was recorded"
 }
 
-# A second copy shows "二重起動はできません." and ends; the first goes on undisturbed.
+# A second copy shows "二重起動はできません." and ends; the first goes on undisturbed. The
+# guard holds for the whole machine: a runtime and temporary folder of its own do not let the
+# second copy in.
 case_second_copy() {
     local first second wid dialog
     start_program first
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$first")
-    start_program second
+    mkdir -m 700 "$work/other"
+    start_program second XDG_RUNTIME_DIR="$work/other" TMPDIR="$work/other"
     dialog=$(wait_window '' "$second")
     sleep 0.3
     shot "$dialog" refusal
@@ -704,6 +709,36 @@ case_key_panel() {
     [ "${BASH_REMATCH[3]}" = "$(printf '%s\n' "${act01_keys[@]}" | grep -o shi | wc -l)" ] ||
         fail "mistypes: ${BASH_REMATCH[3]}"
     [ "$cpm" = "$(rate $act01_charcount "$seconds")" ] || fail "characters per minute $cpm"
+}
+
+# What a crash or a power cut left in the program folder: a recording cut short after its
+# commit (the journal and two of its files still waiting beside their targets) and the
+# temporary files of interrupted writes. The start finishes the recording and clears the
+# rest; the play count that the finished recording stored outlives the run.
+case_left_behind() {
+    local app wid
+    mkdir -p "$prog/save"
+    printf '1 2 3\r\n' >"$prog/save/record.lst"
+    printf '1 2 3\r\n4 5 6\r\n' >"$prog/save/record.lst.tmp881-0"
+    printf '4 5 6\r\n' >"$prog/save/Act01.lst.tmp881-1"
+    printf '[TOP]\r\nKEY=7\r\nMOZI=8\r\n[PLAY]\r\nCOUNT=9\r\n' >"$prog/save/kotopa.ini.tmp881-2"
+    printf 'KotoPA file group 1\nrecord.lst\0record.lst.tmp881-0\0Act01.lst\0Act01.lst.tmp881-1\0kotopa.ini\0kotopa.ini.tmp881-2\0' \
+        >"$prog/save/recording.journal"
+    head -c 100000 /dev/zero >"$prog/save/playlog.log.tmp77-3"
+    printf 'x' >"$prog/key/mykey.key.tmp78-0"
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    printf '1 2 3\r\n4 5 6\r\n' >"$work/expected.lst"
+    expect_file "$prog/save/record.lst" "$work/expected.lst"
+    printf '4 5 6\r\n' >"$work/expected.lst"
+    expect_file "$prog/save/Act01.lst" "$work/expected.lst"
+    local left
+    left="$(ls "$prog/save" | tr '\n' ' ')/ $(ls "$prog/key" | tr '\n' ' ')"
+    [ "$left" = "Act01.lst kotopa.ini kotopa.lock record.lst / mykey.key " ] ||
+        fail "left in save/ and key/: $left"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    grep -q "^COUNT=9" "$prog/save/kotopa.ini" || fail "the finished recording's play count is gone"
 }
 
 # One real program at a time on this machine: the cases of several build trees (or of a
