@@ -1,5 +1,7 @@
 #include "app.h"
 
+#include <QStandardPaths>
+
 #include "mainform.h"
 #include "qtplatform.h"
 #include "results.h"
@@ -17,10 +19,35 @@ namespace fs = std::filesystem;
 
 void InitResources() { InitKotopaResources(); }
 
+QIcon AppIcon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/kotopa-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
 bool MayRun(platform::LockState state, platform::Dialogs& dialogs) {
     if (state != platform::LockState::Taken) return true;
     dialogs.Information(Sj(QStringLiteral("二重起動はできません.")));
     return false;
+}
+
+std::filesystem::path UserDataFolder() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty()) return {};
+    return PathFromQString(data) / "kotopa";
+}
+
+std::string FolderWarning(const BaseDirChoice& choice) {
+    if (choice.failed.empty()) return {};
+    const std::filesystem::path& first = choice.failed.front();
+    if (!choice.perUser) {
+        return PathToSjis(first) + "\n\r" +
+               Sj(QStringLiteral("フォルダを作成できません。設定と記録は保存されません。"));
+    }
+    return CannotWriteMessage(PathToSjis(first)) + "\n\r" +
+           Sj(QStringLiteral("付属のファイルをコピーできませんでした。"));
 }
 
 std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name, const fs::path& baseDir,
@@ -64,22 +91,30 @@ void TidyProgramFolder(const fs::path& baseDir, platform::Dialogs& dialogs) {
 
 int RunKotopa(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("KotoPA"));
+    // The desktop entry and the icon a desktop shows for the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kotopa"));
+    QApplication::setWindowIcon(AppIcon());
     InitResources();
     InstallFontSubstitutes();
     InstallJapaneseTranslation(app);
 
     platform::QtDialogs dialogs;
-    const fs::path baseDir = PathFromQString(QCoreApplication::applicationDirPath());
-    const std::unique_ptr<ProgramLocks> locks = ClaimProgram(kInstanceName, baseDir, dialogs);
+    // The portable layout beside the executable, or the user's own folder when it is read-only.
+    const fs::path programDir = PathFromQString(QCoreApplication::applicationDirPath());
+    const BaseDirChoice folders = ChooseBaseDir(programDir, UserDataFolder());
+    const std::unique_ptr<ProgramLocks> locks =
+        ClaimProgram(kInstanceName, folders.baseDir, dialogs);
     if (!locks) return 0;
+    const std::string warning = FolderWarning(folders);
+    if (!warning.empty()) dialogs.Warning(warning);
 
     platform::SystemClock clock;
     platform::DesktopShell shell;
     platform::SystemRandom random;
-    platform::QtSoundDevice sound(baseDir / platform::kSoundModuleName);
+    platform::QtSoundDevice sound(programDir / platform::kSoundModuleName);
     const platform::Services services{clock, dialogs, shell, random, sound};
 
-    TMainForm form(baseDir, services);
+    TMainForm form(ProgramFolders(folders.baseDir, programDir), services);
     form.show();
     // Shutdown or logout closes the windows as the user would, so the settings are stored.
     const platform::TerminationWatcher watcher([] { QApplication::closeAllWindows(); });

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "basedir.h"
 #include "instanceguard.h"
 #include "platform.h"
 
@@ -19,6 +21,9 @@ inline constexpr std::string_view kInstanceName = "duzidezerkotopa";
 
 // Registers the pictures and the built-in sound compiled into the program.
 void InitResources();
+
+// The program's icon in every size the resources hold.
+QIcon AppIcon();
 
 // True when this copy may run beside whatever holds a guard or lock in that state. When
 // another process holds it, the information dialog "二重起動はできません." is shown and the
@@ -45,6 +50,14 @@ std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name,
 // left in save/ and key/; those of a recording that could not be finished stay for its next
 // try. What cannot be done is told in a warning naming the file.
 void TidyProgramFolder(const std::filesystem::path& baseDir, platform::Dialogs& dialogs);
+
+// The user's own folder for an installed copy: "kotopa" in the desktop's data folder
+// (~/.local/share/kotopa, or $XDG_DATA_HOME/kotopa); empty when there is none.
+std::filesystem::path UserDataFolder();
+
+// The warning for the first thing the start-up could not create or copy (the path, LF CR,
+// what it means), or an empty text when all went well.
+std::string FolderWarning(const BaseDirChoice& choice);
 
 // Everything after QApplication: guard, fonts, main window, message loop. The exit code.
 int RunKotopa(QApplication& app);

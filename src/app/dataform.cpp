@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 
+#include "desktopfiles.h"
 #include "sjistext.h"
 #include "ui_dataform.h"
 #include "widgets.h"
@@ -67,7 +68,7 @@ void TDataForm::bt_CanselClick() {
     accept();
 }
 
-void TDataForm::SpeedButtonOpenClick() { services_.shell.Open(playLog_); }
+void TDataForm::SpeedButtonOpenClick() { OpenPlayLog(playLog_, services_, this); }
 
 bool TDataForm::FormKeyPress(char key) {
     const std::optional<ResultChoice> choice = ResultKeyChoice(key, ui_->bt_Tugi->isEnabled());

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "dataform.h"
+#include "desktopfiles.h"
 #include "glaphform.h"
 #include "sjistext.h"
 #include "textfile.h"
@@ -56,13 +57,14 @@ uint32_t NextTickDelay(const PlaySession& session, uint32_t now) {
     return 0;
 }
 
-TMainForm::TMainForm(fs::path baseDir, platform::Services services, QWidget* parent)
+TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidget* parent)
     : QWidget(parent),
       ui_(std::make_unique<Ui::TMainForm>()),
       services_(services),
       Sounds_(services.sound),
       Random_(services.random),
-      BaseDir_(std::move(baseDir)),
+      BaseDir_(std::move(folders.base)),
+      ProgramDir_(std::move(folders.program)),
       Session_(KeyTable_, Random_) {
     // The flags first: setting them re-resolves the fonts of every child.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -528,7 +530,7 @@ void TMainForm::bt_FileOpenClick() {
     LoadAct(ActPath_);
 }
 
-void TMainForm::bt_HelpClick() { services_.shell.Open(BaseDir_ / "kotopa.chm"); }
+void TMainForm::bt_HelpClick() { OpenHelp(ProgramDir_, services_); }
 
 // A new graph window for every showing, so that it draws the lists as they are now.
 void TMainForm::bt_GlaphClick() {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "act.h"
+#include "basedir.h"
 #include "keypanel.h"
 #include "keytable.h"
 #include "keytablemodel.h"
@@ -62,9 +63,9 @@ public:
     static constexpr int kOptionSlideStep = 4;
     static constexpr int kSlideStepMs = 5;
 
-    // Builds the window and runs the start-up (FormCreate): baseDir is the program's folder,
-    // the one that holds key/, ktp/, save/ and system/.
-    TMainForm(std::filesystem::path baseDir, platform::Services services, QWidget* parent = nullptr);
+    // Builds the window and runs the start-up (FormCreate) in folders.base, the folder that
+    // holds key/, ktp/, save/ and system/; the help lies in folders.program.
+    TMainForm(ProgramFolders folders, platform::Services services, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // Handlers, public so that tests and measurements can run them as the event would.
@@ -98,6 +99,7 @@ public:
     void PlayMissSound();
 
     const std::filesystem::path& BaseDir() const { return BaseDir_; }
+    const std::filesystem::path& ProgramDir() const { return ProgramDir_; }
     const std::filesystem::path& ActPath() const { return ActPath_; }
     int PanelSlide() const { return PanelSlide_; }
     int GameState() const { return static_cast<int>(Session_.GameState()); }
@@ -173,6 +175,7 @@ private:
     Slide Slide_;
 
     std::filesystem::path BaseDir_;
+    std::filesystem::path ProgramDir_;
     std::filesystem::path ActPath_;
     int PanelSlide_ = 0;
     QSize OpenSize_;       // both panels open: the size of the layout

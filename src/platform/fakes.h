@@ -72,10 +72,18 @@ private:
     void Record(Kind kind, std::string_view text, const char* buttons);
 };
 
+// Records every file it is to open; answers as the desktop named by windows would, and
+// fails to open when told to.
 class FakeShell final : public Shell {
 public:
     std::vector<std::filesystem::path> opened;
-    void Open(const std::filesystem::path& file) override { opened.push_back(file); }
+    bool windows = false;
+    bool opens = true;
+    bool Open(const std::filesystem::path& file) override {
+        opened.push_back(file);
+        return opens;
+    }
+    bool IsWindows() const override { return windows; }
 };
 
 // Answers from a script while it lasts, then counts up from 0 modulo n.

@@ -96,8 +96,16 @@ std::optional<std::filesystem::path> QtDialogs::SaveFile(const QString& title,
     return PathFromQString(file);
 }
 
-void DesktopShell::Open(const std::filesystem::path& file) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(file)));
+bool DesktopShell::Open(const std::filesystem::path& file) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(file)));
+}
+
+bool DesktopShell::IsWindows() const {
+#ifdef _WIN32
+    return true;
+#else
+    return false;
+#endif
 }
 
 void SystemRandom::SeedFromClock() {

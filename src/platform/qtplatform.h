@@ -35,7 +35,8 @@ public:
 // QDesktopServices::openUrl on a local file.
 class DesktopShell final : public Shell {
 public:
-    void Open(const std::filesystem::path& file) override;
+    bool Open(const std::filesystem::path& file) override;
+    bool IsWindows() const override;
 };
 
 class SystemRandom final : public Random {

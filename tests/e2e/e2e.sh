@@ -15,12 +15,14 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/kotopa-e2e.XXXXXX")
 prog="$work/kotopa"
 xvfb_pid=""
 app_pids=()
+launch=()  # what start_program runs, when not the program in $prog
 
 cleanup() {
     local pid
     for pid in "${app_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
     wait 2>/dev/null || true
+    chmod -R u+w "$work" 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -62,9 +64,10 @@ install_program() {
 # Starts a copy of the program; its pid goes to the variable named by $1. Further arguments
 # are VAR=value settings of its environment.
 start_program() {
-    local var=$1
+    local var=$1 command=("$prog/kotopa")
     shift
-    env "$@" "$prog/kotopa" >>"$work/app.log" 2>&1 8>&- &
+    [ ${#launch[@]} -eq 0 ] || command=("${launch[@]}")
+    env "$@" "${command[@]}" >>"$work/app.log" 2>&1 8>&- &
     app_pids+=($!)
     printf -v "$var" '%s' "$!"
 }
@@ -194,6 +197,19 @@ type_act01() {
     done
 }
 
+# Act01 typed through in window $2 of program $1, the next Act taken from the result dialog
+# and the program closed on Act02.
+play_on_to_act02() {
+    local app=$1 wid=$2 dialog
+    type_act01 "$wid"
+    dialog=$(finish_act01 "$app")
+    focus "$dialog"
+    xdotool key n
+    wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+}
+
 # The result dialog after the last Enter: its window id.
 finish_act01() {
     xdotool key Return
@@ -260,6 +276,23 @@ case_start_close() {
     [ "$(xdotool getwindowname "$wid")" = "KotoPA  [ Act01 ]" ] || fail "a question or another Act at the second start"
     close_window "$wid"
     expect_exit_ok "$app" "the second run"
+    expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
+}
+
+# At twice the scale, as on a high-density screen: the real window takes 1000 x 550 pixels
+# and starts and closes as at the usual scale (tests/app/hidpi_test.cpp checks that every
+# control and caption is whole there).
+case_hidpi() {
+    local app wid
+    export QT_SCALE_FACTOR=2
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    [ "$(window_size "$wid")" = 1000x550 ] || fail "window is $(window_size "$wid") at scale 2, not 1000x550"
+    sleep 0.3
+    shot "$wid" main
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    expected_first_ini >"$work/expected.ini"
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
 }
 
@@ -351,16 +384,10 @@ case_play_act01() {
 
 # Act01 played through leads on to Act02; the next start offers to resume it.
 case_next_act() {
-    local app wid dialog question
+    local app wid question
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
-    type_act01 "$wid"
-    dialog=$(finish_act01 "$app")
-    focus "$dialog"
-    xdotool key n
-    wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
-    close_window "$wid"
-    expect_exit_ok "$app" "the program"
+    play_on_to_act02 "$app" "$wid"
     grep -q "LAST=\"$prog/ktp/Act02.ktp\"" "$prog/save/kotopa.ini" || fail "LAST is not Act02"
 
     start_program app
@@ -384,10 +411,32 @@ bmp_pixel() {
     od -An -tx1 -j $((54 + (189 - $3) * 932 + $2 * 3)) -N 3 "$1" | tr -d ' \n'
 }
 
+# The graph window's "BMP出力" (at 10, 205) of program $1's graph window $2: the save dialog
+# proposes mmddhhnn.bmp in the home folder and Enter takes it. The file written.
+export_graph() {
+    local app=$1 graph=$2 before after save file=""
+    before=$(date +%m%d%H%M)
+    xdotool mousemove --window "$graph" 54 217 click 1
+    save=$(wait_window '^グラフの保存$' "$app")
+    after=$(date +%m%d%H%M)
+    sleep 0.5
+    shot "$save" save-dialog
+    focus "$save"
+    xdotool key Return
+    for _ in $(seq 50); do
+        file=$(find "$HOME" -maxdepth 1 -name '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9].bmp' | head -n1)
+        [ -n "$file" ] && break
+        sleep 0.1
+    done
+    [ -n "$file" ] || fail "no exported picture in the home folder"
+    case "$(basename "$file" .bmp)" in "$before" | "$after") ;; *) fail "exported as $(basename "$file")" ;; esac
+    echo "$file"
+}
+
 # After a play of Act01, the graph window from the main window's graph button: zoom, a drag,
 # the export under the proposed name (the save dialog opens in the home folder), close.
 case_graph() {
-    local app wid dialog graph save before after file seconds
+    local app wid dialog graph file seconds
     export HOME="$work/home"
     mkdir -p "$HOME"
     start_program app
@@ -418,22 +467,7 @@ case_graph() {
     sleep 0.3
     shot "$graph" graph-zoomed-dragged
 
-    # "BMP出力" (at 10, 205): the save dialog proposes mmddhhnn.bmp; Enter takes it.
-    before=$(date +%m%d%H%M)
-    xdotool mousemove --window "$graph" 54 217 click 1
-    save=$(wait_window '^グラフの保存$' "$app")
-    after=$(date +%m%d%H%M)
-    sleep 0.5
-    shot "$save" save-dialog
-    focus "$save"
-    xdotool key Return
-    for _ in $(seq 50); do
-        file=$(find "$HOME" -maxdepth 1 -name '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9].bmp' | head -n1)
-        [ -n "$file" ] && break
-        sleep 0.1
-    done
-    [ -n "$file" ] || fail "no exported picture in the home folder"
-    case "$(basename "$file" .bmp)" in "$before" | "$after") ;; *) fail "exported as $(basename "$file")" ;; esac
+    file=$(export_graph "$app" "$graph")
 
     # A 310 x 190 BMP of 24 bits, rows padded to 932 bytes; below the baseline the delivered
     # background as it is; the play's time in bright green at x = 10.
@@ -450,6 +484,176 @@ case_graph() {
     close_window "$graph"
     wait_gone '^グラフ$' "$app"
     [ "$(xdotool getwindowname "$wid")" = "KotoPA  [ Act01 ]" ] || fail "not back in the main window"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+}
+
+# The Debian package (built by tests/package/package_test.sh into KOTOPA_DEB_DIR) unpacked
+# into a root of its own, its program folder made read-only, started by its command with a
+# fresh home by an ordinary user (nobody, when the test runs as root, for whom no folder is
+# read-only): the first start fills ~/.local/share/kotopa from the installed folder, the play
+# is recorded there and nothing is written beside the program; the next start asks to resume
+# the Act played last and the graph draws the recorded play.
+case_package() {
+    : "${KOTOPA_DEB_DIR:?}"
+    local deb root data app wid question graph file seconds f
+    deb=$(find "$KOTOPA_DEB_DIR" -maxdepth 1 -name 'kotopa_*.deb' | head -n1)
+    [ -n "$deb" ] || fail "no package in $KOTOPA_DEB_DIR"
+    root="$work/root"
+    dpkg-deb -x "$deb" "$root"
+    prog="$root/usr/lib/kotopa"
+    chmod -R a-w "$prog"
+    check_act01_spellings
+
+    export HOME="$work/home"
+    unset XDG_DATA_HOME
+    mkdir -p "$HOME"
+    data="$HOME/.local/share/kotopa"
+    launch=("$root/usr/bin/kotopa")
+    if [ "$(id -u)" = 0 ]; then
+        chmod 755 "$work"
+        chown nobody "$HOME"
+        export XDG_RUNTIME_DIR="$work/run-nobody"
+        mkdir -m 700 "$XDG_RUNTIME_DIR"
+        chown nobody "$XDG_RUNTIME_DIR"
+        launch=(setpriv --reuid=nobody --regid="$(id -gn nobody)" --clear-groups -- "${launch[@]}")
+    fi
+
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    sleep 0.3
+    shot "$wid" installed-main
+    for f in $(cd "$prog" && find key ktp system -type f); do
+        cmp -s "$prog/$f" "$data/$f" || fail "$data/$f is not a copy of the installed $f"
+    done
+    [ -d "$data/save" ] || fail "no save/ in the user's folder"
+    if [ "$(id -u)" = 0 ]; then
+        [ "$(stat -c %U "$data/key/mykey.key")" = nobody ] || fail "the user's folder is not the user's"
+    else
+        [ -w "$data/key/mykey.key" ] || fail "the user's key table is read-only"
+    fi
+
+    play_on_to_act02 "$app" "$wid"
+
+    [ ! -e "$prog/save" ] || fail "save/ beside the installed program"
+    [ -z "$(find "$prog" -name '.kotopa-write-test-*')" ] || fail "a probe file was left"
+    [ "$(tr -d '\r' <"$data/save/record.lst" | wc -l)" = 1 ] || fail "record.lst: $(cat "$data/save/record.lst")"
+    cmp -s "$data/save/record.lst" "$data/save/Act01.lst" || fail "Act01.lst differs from record.lst"
+    grep -q "^LAST=\"$data/ktp/Act02.ktp\"" "$data/save/kotopa.ini" || fail "LAST is not the user's Act02"
+    [ -s "$data/save/playlog.log" ] || fail "no play log"
+    seconds=$(tr -d '\r' <"$data/save/record.lst" | cut -d' ' -f1)
+
+    # The second start: the question names the user's Act02; No keeps Act01, whose graph
+    # shows the recorded play.
+    start_program app
+    question=$(wait_window '^確認$' "$app")
+    sleep 0.3
+    shot "$question" installed-resume-question
+    focus "$question"
+    xdotool key Escape  # No
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    xdotool mousemove --window "$wid" 476 193 click 1
+    graph=$(wait_window '^グラフ$' "$app")
+    sleep 0.5
+    shot "$graph" installed-graph
+    file=$(export_graph "$app" "$graph")
+    [ "$(bmp_pixel "$file" 10 $((180 - seconds / 2)))" = 00ff00 ] || fail "the graph lacks the play of $seconds s"
+    close_window "$graph"
+    wait_gone '^グラフ$' "$app"
+    close_window "$wid"
+    expect_exit_ok "$app" "the second run"
+    grep -q "^LAST=\"$data/ktp/Act01.ktp\"" "$data/save/kotopa.ini" || fail "LAST is not the user's Act01"
+}
+
+# The README's pictures, taken from the real program (tools/screenshots.sh puts them in
+# docs/): the main window, a play in progress, the result dialog, the play log, the key panel
+# and the graph window. Before the start, save/ is given a history of 60 earlier plays (12 of
+# them of Act01), so that the graph shows some weeks of practice; the play itself is Act01
+# typed at an everyday pace.
+case_readme() {
+    local app wid dialog viewer graph i row
+    picture() { "$KOTOPA_X11_HELPER" shot "$1" "$KOTOPA_ARTIFACTS/$2.png" || fail "no picture $2"; }
+    mkdir -p "$prog/save" "$KOTOPA_ARTIFACTS"
+    for i in $(seq 0 59); do
+        printf '%d %d %d\r\n' $((70 - i / 2 + i % 4 * 3)) $((150 + i * 2 + i * 7 % 5 * 3)) $((11 - i / 7 + i % 3))
+    done >"$prog/save/record.lst"
+    for i in $(seq 0 11); do
+        printf '%d %d %d\r\n' $((52 - i)) $((190 + i * 6 + i % 3 * 4)) $((7 - i / 2 + i % 2))
+    done >"$prog/save/Act01.lst"
+    printf '[TOP]\r\nKEY=440\r\nMOZI=290\r\n[PLAY]\r\nCOUNT=61\r\n' >"$prog/save/kotopa.ini"
+
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    sleep 0.5
+    picture "$wid" main-window
+
+    focus "$wid"
+    xdotool key Return
+    sleep 3.6
+    for i in "${!act01_keys[@]}"; do
+        if [ "$i" -eq 17 ]; then  # "ookii h" of "ookii hako"
+            xdotool type --delay 170 "${act01_keys[$i]:0:7}"
+            sleep 0.4
+            picture "$wid" play
+            xdotool type --delay 170 "${act01_keys[$i]:7}"
+        else
+            xdotool type --delay 170 "${act01_keys[$i]}"
+        fi
+        sleep 0.4
+        xdotool key Return
+    done
+    dialog=$(wait_window '^入力が終了しました$' "$app")
+    sleep 0.5
+    picture "$dialog" result
+
+    # The play-log button (at 290, 112 of the result dialog).
+    xdotool mousemove --window "$dialog" 301 123 click 1
+    viewer=$(wait_window '^プレイログ$' "$app")
+    sleep 0.5
+    picture "$viewer" play-log
+    focus "$viewer"
+    xdotool key Escape
+    wait_gone '^プレイログ$' "$app"
+    focus "$dialog"
+    xdotool key c
+    wait_gone '^入力が終了しました$' "$app"
+
+    # The key panel (its button at 464, 240) slides open below.
+    focus "$wid"
+    xdotool mousemove --window "$wid" 476 252 click 1
+    for _ in $(seq 50); do
+        [ "$(window_size "$wid")" = 500x410 ] && break
+        sleep 0.1
+    done
+    [ "$(window_size "$wid")" = 500x410 ] || fail "the key panel did not open: $(window_size "$wid")"
+    # The row of し opened for editing: the first row of the list view, then down to it.
+    row=$(iconv -f CP932 -t UTF-8 "$prog/key/mykey.key" | tr -d '\r' | grep -m1 '^[0-9]*="し ' | cut -d= -f1)
+    xdotool mousemove --window "$wid" 30 306 click 1
+    sleep 0.2
+    xdotool key Home
+    xdotool key --repeat "${row:-0}" --delay 20 Down
+    xdotool key Return
+    sleep 0.5
+    picture "$wid" key-panel
+    xdotool mousemove --window "$wid" 476 252 click 1
+    for _ in $(seq 50); do
+        [ "$(window_size "$wid")" = 500x275 ] && break
+        sleep 0.1
+    done
+
+    # The graph (its button at 464, 181), with the total report switched on by two
+    # double-clicks on its frame (off, then on with every series).
+    xdotool mousemove --window "$wid" 476 193 click 1
+    graph=$(wait_window '^グラフ$' "$app")
+    sleep 0.3
+    xdotool mousemove --window "$graph" 334 101 click --repeat 2 --delay 80 1
+    sleep 0.5
+    xdotool mousemove --window "$graph" 334 101 click --repeat 2 --delay 80 1
+    sleep 0.5
+    picture "$graph" graph
+    close_window "$graph"
+    wait_gone '^グラフ$' "$app"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
 }
