@@ -79,14 +79,6 @@ bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& s) 
     });
 }
 
-bool SaveRecordKeys(const std::filesystem::path& path, const Bests& b) {
-    return UpdateIni(path, [&](IniFile& ini) {
-        ini.WriteInteger(kTop, "KEY", b.BestKeysPerMin);
-        ini.WriteInteger(kTop, "MOZI", b.BestCharsPerMin);
-        ini.WriteInteger(kPlay, "COUNT", b.PlayCount);
-    });
-}
-
 OptionLabels EndConditionClicked(EndCondition end, int32_t spinValue) {
     OptionLabels l;
     l.lb_Seigen = "00:00";
@@ -122,11 +114,6 @@ SpinTextLabels SpinTextChanged(std::string_view text, std::optional<EndCondition
         l.lb_Mondai = FormatLineOfTotal(0, v);
     }
     return l;
-}
-
-int32_t SpinValue(std::string_view text) {
-    int32_t v = 0;
-    return ParseInt32(text, v) ? v : PlayOptions::kMinValue;
 }
 
 int32_t ClampSpinValue(int64_t value) {

@@ -1,6 +1,7 @@
 // The settings file save/kotopa.ini (sections TOP, PLAY, FILE): its eleven keys with their
-// defaults, the two batches that write them (options at shutdown, bests after a recorded
-// play), and the rules of the option controls and their labels as plain functions.
+// defaults, the write of the options at shutdown (the bests are written with a recorded
+// play, in results.h), and the rules of the option controls and their labels as plain
+// functions.
 // Every write keeps the file's other lines and reaches the disk whole or not at all.
 #pragma once
 
@@ -55,9 +56,6 @@ SettingsLoad LoadSettings(const std::filesystem::path& path);
 // double quotes), in that order, as one write. False when the file was not written.
 bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& settings);
 
-// After a recorded play: TOP/KEY, TOP/MOZI and PLAY/COUNT as one write.
-bool SaveRecordKeys(const std::filesystem::path& path, const Bests& bests);
-
 // --- The option controls -------------------------------------------------------------
 
 // What the time-limit label, the problem label and the spin box show for an end condition.
@@ -84,8 +82,6 @@ struct SpinTextLabels {
 };
 SpinTextLabels SpinTextChanged(std::string_view text, std::optional<EndCondition> selected);
 
-// The spin box's value: its text as an integer, 5 when it is not one (not yet clamped).
-int32_t SpinValue(std::string_view text);
 // Setting the spin box's value stores the nearest number in 5 to 999.
 int32_t ClampSpinValue(int64_t value);
 

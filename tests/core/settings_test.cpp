@@ -114,14 +114,13 @@ TEST(Settings, ShutdownWritesEightKeysInOrderAndLastInQuotes) {
     EXPECT_FALSE(LoadSettings(path).settings.end.has_value());
 }
 
-TEST(Settings, EachWriterKeepsTheOtherWritersKeysAndForeignLines) {
+TEST(Settings, TheShutdownWriteKeepsTheBestsAndForeignLines) {
     TempDir dir;
     const auto path = dir / "kotopa.ini";
-    WriteBytes(path, "; my notes\r\n[TOP]\r\nKEY=300\r\nMOZI=200\r\n[EXTRA]\r\nX=1\r\n");
+    WriteBytes(path, "; my notes\r\n[TOP]\r\nKEY=310\r\nMOZI=205\r\n[EXTRA]\r\nX=1\r\n[PLAY]\r\nCOUNT=42\r\n");
     Settings s;
     s.last = "ktp/Act05.ktp";
     ASSERT_TRUE(SaveShutdownSettings(path, s));
-    ASSERT_TRUE(SaveRecordKeys(path, Bests{310, 205, 42}));
     const std::string bytes = ReadBytes(path);
     EXPECT_EQ(bytes.rfind("; my notes\r\n[TOP]\r\nKEY=310\r\nMOZI=205\r\n[EXTRA]\r\nX=1\r\n", 0),
               0u)
@@ -137,13 +136,12 @@ TEST(Settings, AFileThatCannotBeReadOrWrittenIsNotReplaced) {
     std::filesystem::create_directory(dir / "kotopa.ini");  // exists, but is no file
     EXPECT_EQ(LoadSettings(dir / "kotopa.ini").status, ReadStatus::Unreadable);
     EXPECT_FALSE(SaveShutdownSettings(dir / "kotopa.ini", Settings{}));
-    EXPECT_FALSE(SaveRecordKeys(dir / "kotopa.ini", Bests{}));
-    EXPECT_FALSE(SaveRecordKeys(dir / "no-such-folder" / "kotopa.ini", Bests{}));
+    EXPECT_FALSE(SaveShutdownSettings(dir / "no-such-folder" / "kotopa.ini", Settings{}));
 #ifndef _WIN32
     // Something that could be replaced but not read (a pipe) is kept.
     const auto pipe = dir / "pipe.ini";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_FALSE(SaveRecordKeys(pipe, Bests{}));
+    EXPECT_FALSE(SaveShutdownSettings(pipe, Settings{}));
     EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 #endif
 }
@@ -164,11 +162,7 @@ TEST(SettingsControls, EndConditionButtonsSetTheLabels) {
     EXPECT_EQ(EndConditionClicked(EndCondition::Seconds, 999).lb_Seigen, "16:39");
 }
 
-TEST(SettingsControls, SpinBoxTextValueAndExitCheck) {
-    EXPECT_EQ(SpinValue("120"), 120);
-    EXPECT_EQ(SpinValue("3"), 3);  // clamped only when it is set or the box is left
-    EXPECT_EQ(SpinValue("abc"), 5);
-    EXPECT_EQ(SpinValue(""), 5);
+TEST(SettingsControls, SpinBoxBoundsAndExitCheck) {
     EXPECT_EQ(ClampSpinValue(1000), 999);
     EXPECT_EQ(ClampSpinValue(-4), 5);
 
