@@ -8,6 +8,7 @@
 #include <unordered_map>
 
 #include "actcheck.h"
+#include "sjiscodec.h"
 #include "typing.h"
 
 namespace kotopa::tool {
@@ -44,39 +45,10 @@ bool IsKanji(char32_t c) {
            c == U'〆' || c == U'ヵ' || c == U'ヶ';
 }
 
-std::u32string Decode(std::string_view utf8) {  // valid UTF-8
-    std::u32string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        const int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
-        for (int k = 1; k < len; ++k)
-            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        out.push_back(c);
-        i += static_cast<std::size_t>(len);
-    }
-    return out;
-}
-
-std::string Encode(std::u32string_view text) {
-    std::string out;
-    for (const char32_t c : text) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        const int len = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
-        const unsigned lead = len == 2 ? 0xC0 : len == 3 ? 0xE0 : 0xF0;
-        out += static_cast<char>(lead | (c >> (6 * (len - 1))));
-        for (int k = len - 2; k >= 0; --k) out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
-    }
-    return out;
-}
-
 std::string Show(char32_t c) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-    return "\"" + Encode(std::u32string(1, c)) + "\" (" + code + ")";
+    return "\"" + Utf32ToUtf8(std::u32string(1, c)) + "\" (" + code + ")";
 }
 
 // Half-width katakana as full-width ones, from U+FF61; a sound mark after a kana that takes
@@ -363,10 +335,10 @@ class Maker {
         for (const auto& part : FitToBox(std::move(phrases))) {
             MadePair pair{s.line, {}, {}};
             for (const Phrase& ph : part) {
-                const std::optional<std::string> reading = Utf8ToSjis(Encode(ph.Reading()));
+                const std::optional<std::string> reading = Utf8ToSjis(Utf32ToUtf8(ph.Reading()));
                 if (!reading) {
                     Report(ph.pieces.front().column,
-                           "the reading \"" + Encode(ph.Reading()) +
+                           "the reading \"" + Utf32ToUtf8(ph.Reading()) +
                                "\" cannot be held in Shift_JIS; the sentence is left out");
                     return {};
                 }
@@ -401,7 +373,7 @@ class Maker {
     const std::optional<std::string>& Sjis(char32_t c) {
         auto it = sjis_.find(c);
         if (it == sjis_.end())
-            it = sjis_.emplace(c, Utf8ToSjis(Encode(std::u32string(1, c)))).first;
+            it = sjis_.emplace(c, Utf8ToSjis(Utf32ToUtf8(std::u32string(1, c)))).first;
         return it->second;
     }
     bool Typed(const std::string& sjis) {
@@ -419,7 +391,7 @@ class Maker {
         for (std::size_t i = 0; i < s.chars.size(); ++i) {
             byteOf.push_back(text.size());
             charAt[text.size()] = i;
-            text += Encode(std::u32string(1, s.chars[i].c));
+            text += Utf32ToUtf8(std::u32string(1, s.chars[i].c));
         }
         byteOf.push_back(text.size());
         charAt[text.size()] = s.chars.size();
@@ -520,11 +492,11 @@ class Maker {
         } else if (allKana) {
             p.reading = surface;
         } else if (hasKanji && m.reading.empty()) {
-            const std::string word = Encode(surface);
+            const std::string word = Utf32ToUtf8(surface);
             Refuse(p.column, "\"" + word + "\": no reading is known; give it in the text as " +
                                  word + "[よみ]");
         } else if (hasKanji) {
-            p.reading = Decode(m.reading);
+            p.reading = Utf8ToUtf32(m.reading);
         }
         p.reading = TypedReading(std::move(p.reading));
         if (p.written.empty()) return std::nullopt;
@@ -650,7 +622,7 @@ std::vector<Sentence> ReadSentences(std::string_view utf8, std::vector<Finding>&
     std::vector<Sentence> sentences;
     int number = 0;
     for (const std::string_view text : SplitLinesKeepingNul(utf8)) {
-        const Line line = ReadNotation(++number, Normalize(Decode(text)), findings);
+        const Line line = ReadNotation(++number, Normalize(Utf8ToUtf32(text)), findings);
         CutSentences(line, sentences);
     }
     return sentences;

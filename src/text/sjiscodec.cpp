@@ -317,6 +317,24 @@ void AppendUtf16(char32_t cp, std::u16string& out) {
     }
 }
 
+void AppendUtf8(char32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
 // UTF-8 as UTF-16, with the byte offset where each UTF-16 unit came from (and one past the
 // end). Stops at the first malformed sequence and returns its offset, else kNone.
 std::size_t Utf8ToUtf16Mapped(std::string_view utf8, std::u16string& out,
@@ -432,22 +450,29 @@ std::string Utf16ToUtf8(std::u16string_view text) {
         } else if (IsLoneSurrogate(text, i)) {
             cp = kReplacement;
         }
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
+        AppendUtf8(cp, out);
         i += size;
+    }
+    return out;
+}
+
+std::u32string Utf8ToUtf32(std::string_view utf8) {
+    std::u32string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const Utf8Char c = Utf8At(utf8, i);
+        out += c.size ? c.code : kReplacement;
+        i += c.size ? c.size : 1;
+    }
+    return out;
+}
+
+std::string Utf32ToUtf8(std::u32string_view text) {
+    std::string out;
+    out.reserve(text.size() * 3);
+    for (char32_t cp : text) {
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
+        AppendUtf8(cp, out);
     }
     return out;
 }

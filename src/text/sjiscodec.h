@@ -50,6 +50,9 @@ std::size_t FirstInvalidUtf8(std::string_view utf8);
 // UTF-8 and UTF-16 into each other; a malformed sequence or a lone surrogate becomes U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view text);
+// UTF-8 and code points into each other, with U+FFFD in the same places.
+std::u32string Utf8ToUtf32(std::string_view utf8);
+std::string Utf32ToUtf8(std::u32string_view text);
 
 // Native paths as text. A path becomes Shift_JIS only where it is shown in a window or stored
 // in a file; a stored one is turned back into a native path before it is opened. On Linux a

@@ -50,84 +50,11 @@ constexpr std::size_t kReadingBytes = 64;
 
 // ---- text helpers ----------------------------------------------------------------------
 
-// Code points of UTF-8 text, or nothing when the bytes are not valid UTF-8 (overlong forms,
-// surrogates and values above U+10FFFF included).
-std::optional<std::u32string> DecodeUtf8(std::string_view s) {
-    std::u32string out;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        int extra = 0;
-        char32_t c = 0;
-        char32_t min = 0;
-        if (b < 0x80) {
-            c = b;
-        } else if ((b & 0xE0) == 0xC0) {
-            extra = 1, c = b & 0x1F, min = 0x80;
-        } else if ((b & 0xF0) == 0xE0) {
-            extra = 2, c = b & 0x0F, min = 0x800;
-        } else if ((b & 0xF8) == 0xF0) {
-            extra = 3, c = b & 0x07, min = 0x10000;
-        } else {
-            return std::nullopt;
-        }
-        if (i + extra >= s.size()) return std::nullopt;
-        for (int k = 1; k <= extra; ++k) {
-            const auto t = static_cast<unsigned char>(s[i + k]);
-            if ((t & 0xC0) != 0x80) return std::nullopt;
-            c = (c << 6) | (t & 0x3F);
-        }
-        if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return std::nullopt;
-        out.push_back(c);
-        i += 1 + extra;
-    }
-    return out;
-}
+using kotopa::Utf32ToUtf8;
+using kotopa::Utf8ToUtf32;
 
-std::string EncodeUtf8(std::u32string_view s) {
-    std::string out;
-    for (const char32_t c : s) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::u32string U32(std::string_view utf8) { return DecodeUtf8(utf8).value_or(U"\uFFFD"); }
-
-// UTF-8 text in code page 932 (what kotopa-tool writes), or the code point index of the
-// first character it cannot hold.
-struct Cp932 {
-    std::string bytes;
-    std::optional<std::size_t> badChar;
-};
-
-Cp932 ToCp932(std::string_view utf8) {
-    Cp932 result;
-    kotopa::SjisEncoding e = kotopa::SjisFromUtf8(utf8);
-    if (!e.ok()) {
-        const std::size_t done = static_cast<std::size_t>(e.badIndex);
-        result.badChar = DecodeUtf8(utf8.substr(0, done)).value_or(U"").size();
-        e.bytes = kotopa::SjisFromUtf8Lossy(utf8.substr(0, done));
-    }
-    result.bytes = std::move(e.bytes);
-    return result;
-}
-
-std::size_t Cp932Length(std::string_view utf8) { return ToCp932(utf8).bytes.size(); }
+// Bytes of UTF-8 text in Shift_JIS, with "?" for what it cannot hold (reported on its own).
+std::size_t SjisLength(std::string_view utf8) { return kotopa::SjisFromUtf8Lossy(utf8).size(); }
 
 // The words of a line: the pieces between half-width spaces (empty pieces included, so that
 // a doubled, leading or trailing space shows as an empty word).
@@ -298,7 +225,7 @@ MecabRun RunMecab(const std::vector<std::string>& lines) {
             run.error = "unexpected MeCab output: " + std::string(line);
             return;
         }
-        current.push_back({U32(line.substr(0, tab)), U32(line.substr(tab + 1))});
+        current.push_back({Utf8ToUtf32(line.substr(0, tab)), Utf8ToUtf32(line.substr(tab + 1))});
     });
     if (run.error.empty() && run.lines.size() != lines.size())
         run.error = "MeCab answered " + std::to_string(run.lines.size()) + " lines for " +
@@ -306,7 +233,7 @@ MecabRun RunMecab(const std::vector<std::string>& lines) {
     for (std::size_t i = 0; run.error.empty() && i < lines.size(); ++i) {
         std::u32string surfaces;
         for (const auto& m : run.lines[i]) surfaces += m.surface;
-        if (surfaces != U32(lines[i]))
+        if (surfaces != Utf8ToUtf32(lines[i]))
             run.error = "MeCab's words do not make up the line " + lines[i];
     }
     return run;
@@ -409,20 +336,22 @@ TEST(ActSources, AreUtf8TextThatShiftJisHolds) {
         EXPECT_FALSE(act.bytes.starts_with("\xEF\xBB\xBF")) << act.name << ": byte-order mark";
         EXPECT_EQ(act.bytes.find('\0'), std::string::npos) << act.name << ": NUL byte";
         for (const auto& line : act.lines) {
-            const auto text = DecodeUtf8(line.text);
-            if (!text) {
+            if (kotopa::FirstInvalidUtf8(line.text) != std::string::npos) {
                 ADD_FAILURE() << act.Where(line.number) << ": not valid UTF-8";
                 continue;
             }
-            for (std::size_t col = 0; col < text->size(); ++col)
-                if ((*text)[col] < 0x20 || (*text)[col] == 0x7F)
+            const std::u32string text = Utf8ToUtf32(line.text);
+            for (std::size_t col = 0; col < text.size(); ++col)
+                if (text[col] < 0x20 || text[col] == 0x7F)
                     ADD_FAILURE() << act.Where(line.number) << ":" << col + 1
-                                  << ": control character " << static_cast<int>((*text)[col]);
-            const Cp932 sjis = ToCp932(line.text);
-            if (sjis.badChar)
-                ADD_FAILURE() << act.Where(line.number) << ":" << *sjis.badChar + 1 << ": "
-                              << EncodeUtf8(text->substr(*sjis.badChar, 1))
-                              << " has no Shift_JIS (CP932) form";
+                                  << ": control character " << static_cast<int>(text[col]);
+            const kotopa::SjisEncoding sjis = kotopa::SjisFromUtf8(line.text);
+            if (!sjis.ok()) {
+                const std::string_view before(line.text.data(), static_cast<std::size_t>(sjis.badIndex));
+                const std::size_t col = Utf8ToUtf32(before).size();
+                ADD_FAILURE() << act.Where(line.number) << ":" << col + 1 << ": "
+                              << Utf32ToUtf8(text.substr(col, 1)) << " has no Shift_JIS (CP932) form";
+            }
         }
     }
 }
@@ -431,18 +360,18 @@ TEST(ActSources, AreUtf8TextThatShiftJisHolds) {
 // the pairs that the sources' own reading here gives (which the other checks rely on).
 TEST(ActSources, LoadAsTheProgramReadsThem) {
     for (const auto& act : Acts()) {
-        const Cp932 sjis = ToCp932(act.bytes);
-        if (sjis.badChar) continue;  // reported with its place above
+        const kotopa::SjisEncoding sjis = kotopa::SjisFromUtf8(act.bytes);
+        if (!sjis.ok()) continue;  // reported with its place above
         ActScript script;
         ASSERT_EQ(script.Parse(sjis.bytes), ActRefusal::None) << act.name;
         for (std::size_t i = 0; i < 5; ++i)
-            EXPECT_EQ(script.header[i], ToCp932(act.lines[i].text).bytes)
+            EXPECT_EQ(script.header[i], kotopa::SjisFromUtf8Lossy(act.lines[i].text))
                 << act.name << " header line " << i + 1;
         ASSERT_EQ(script.PairCount(), act.pairs.size()) << act.name;
         for (std::size_t i = 0; i < act.pairs.size(); ++i) {
-            EXPECT_EQ(script.Kanji(i), ToCp932(act.pairs[i].written.text).bytes)
+            EXPECT_EQ(script.Kanji(i), kotopa::SjisFromUtf8Lossy(act.pairs[i].written.text))
                 << act.Where(act.pairs[i].written.number);
-            EXPECT_EQ(script.Yomi(i), ToCp932(act.pairs[i].reading.text).bytes)
+            EXPECT_EQ(script.Yomi(i), kotopa::SjisFromUtf8Lossy(act.pairs[i].reading.text))
                 << act.Where(act.pairs[i].reading.number);
         }
         EXPECT_GE(act.pairs.size(), kMinPairs) << act.name;
@@ -459,7 +388,7 @@ TEST(ActSources, HeaderNamesTheActAndFitsWhereItIsShown) {
             EXPECT_FALSE(act.lines[i].text.empty()) << act.Where(i + 1) << ": empty header line";
         for (int i = 0; i < 5; ++i) {
             const std::size_t limit = i < 3 ? kMemoHeaderBytes : kBoxHeaderBytes;
-            EXPECT_LE(Cp932Length(act.lines[i].text), limit)
+            EXPECT_LE(SjisLength(act.lines[i].text), limit)
                 << act.Where(i + 1) << ": \"" << act.lines[i].text << "\" is too wide";
         }
     }
@@ -493,13 +422,13 @@ TEST(ActSources, ReadingsHoldOnlyWhatIsTyped) {
     static const std::u32string_view signs = U"ー、。「」『』！？・ ";
     for (const auto& act : Acts()) {
         for (const auto& [written, reading] : act.pairs) {
-            const std::u32string text = U32(reading.text);
+            const std::u32string text = Utf8ToUtf32(reading.text);
             for (std::size_t col = 0; col < text.size(); ++col) {
                 const char32_t c = text[col];
                 if (IsHiragana(c) || IsKatakana(c) || signs.find(c) != std::u32string_view::npos)
                     continue;
                 ADD_FAILURE() << act.Where(reading.number) << ":" << col + 1 << ": "
-                              << EncodeUtf8(std::u32string(1, c)) << " in the reading \""
+                              << Utf32ToUtf8(std::u32string(1, c)) << " in the reading \""
                               << reading.text << "\"";
             }
         }
@@ -509,9 +438,9 @@ TEST(ActSources, ReadingsHoldOnlyWhatIsTyped) {
 TEST(ActSources, LinesFitTheirBoxes) {
     for (const auto& act : Acts()) {
         for (const auto& [written, reading] : act.pairs) {
-            EXPECT_LE(Cp932Length(written.text), kWrittenBytes)
+            EXPECT_LE(SjisLength(written.text), kWrittenBytes)
                 << act.Where(written.number) << ": \"" << written.text << "\" is too long";
-            EXPECT_LE(Cp932Length(reading.text), kReadingBytes)
+            EXPECT_LE(SjisLength(reading.text), kReadingBytes)
                 << act.Where(reading.number) << ": \"" << reading.text << "\" is too long";
         }
     }
@@ -541,11 +470,11 @@ TEST(MecabReadings, AgreeWithTheActsOrAreReviewed) {
     for (const auto& act : Acts()) {
         for (const auto& pair : act.pairs) {
             const std::u32string theirs = Comparable(ReadingOf(mecab.lines[index++]));
-            const std::u32string ours = Comparable(U32(pair.reading.text));
+            const std::u32string ours = Comparable(Utf8ToUtf32(pair.reading.text));
             ++checked;
             if (theirs != ours)
-                found.insert({act.name, pair.written.number, pair.written.text, EncodeUtf8(theirs),
-                              EncodeUtf8(ours)});
+                found.insert({act.name, pair.written.number, pair.written.text, Utf32ToUtf8(theirs),
+                              Utf32ToUtf8(ours)});
         }
     }
 
@@ -587,7 +516,7 @@ TEST(MecabReadings, SpacesFallBetweenTheSameWords) {
             const auto kanjiWords = Words(pair.written.text);
             const auto yomiWords = Words(pair.reading.text);
             if (kanjiWords.size() != yomiWords.size()) continue;  // reported by its own test
-            if (Comparable(ReadingOf(morphemes)) != Comparable(U32(pair.reading.text)))
+            if (Comparable(ReadingOf(morphemes)) != Comparable(Utf8ToUtf32(pair.reading.text)))
                 continue;  // a mismatch, reviewed by hand
 
             // Where MeCab's words end, in characters of the written form, and how much of
@@ -601,8 +530,8 @@ TEST(MecabReadings, SpacesFallBetweenTheSameWords) {
             }
             std::size_t kanjiEnd = 0, yomiEnd = 0;
             for (std::size_t w = 0; w + 1 < kanjiWords.size(); ++w) {
-                kanjiEnd += U32(kanjiWords[w]).size();
-                yomiEnd += Comparable(U32(yomiWords[w])).size();
+                kanjiEnd += Utf8ToUtf32(kanjiWords[w]).size();
+                yomiEnd += Comparable(Utf8ToUtf32(yomiWords[w])).size();
                 const auto at = readAt.find(kanjiEnd);
                 if (at == readAt.end()) continue;  // the space splits one of MeCab's words
                 EXPECT_EQ(at->second, yomiEnd)

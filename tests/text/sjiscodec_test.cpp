@@ -232,6 +232,10 @@ TEST(SjisCodec, Utf8AndUtf16ConvertWithReplacementForMalformedInput) {
     EXPECT_EQ(Utf8ToUtf16("a\xC0\x80z"), u"a\uFFFD\uFFFDz");        // overlong NUL
     EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // an encoded surrogate
     EXPECT_EQ(Utf16ToUtf8(u"a\xD800"), "a\xEF\xBF\xBD");
+    EXPECT_EQ(Utf8ToUtf32("a練😀"), U"a練😀");
+    EXPECT_EQ(Utf32ToUtf8(U"a練😀"), "a練😀");
+    EXPECT_EQ(Utf8ToUtf32("a\xC0\x80z"), U"a\uFFFD\uFFFDz");
+    EXPECT_EQ(Utf32ToUtf8(std::u32string{U'a', 0xD800, 0x110000}), "a\uFFFD\uFFFD");
     EXPECT_EQ(FirstInvalidUtf8("a練😀"), std::string_view::npos);
     EXPECT_EQ(FirstInvalidUtf8("ab\xF4\x90\x80\x80"), 2u);  // above U+10FFFF
     EXPECT_EQ(FirstInvalidUtf8("ab\xE3\x81"), 2u);          // cut short
