@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Rebuilds the delivered data from its UTF-8 sources with kotopa-tool:
-#   data-src/keys/mykey.txt  ->  data/key/mykey.key
-#   data-src/ktp/ActNN.txt   ->  data/ktp/ActNN.ktp   (each one checked afterwards)
+# Rebuilds the delivered data from its UTF-8 sources with kotopa-tool, and the program's
+# message constants from their table with make_messages:
+#   data-src/keys/mykey.txt    ->  data/key/mykey.key
+#   data-src/ktp/ActNN.txt     ->  data/ktp/ActNN.ktp   (each one checked afterwards)
+#   src/messages/messages.txt  ->  src/messages/messages.h
 # Usage: tools/build-data.sh [BUILD_DIR]   (default build/; configured if it is not yet)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,8 +12,10 @@ build=${1:-build}
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release
 fi
-cmake --build "$build" --target kotopa-tool --parallel "${JOBS:-2}"
+cmake --build "$build" --target kotopa-tool make_messages --parallel "${JOBS:-2}"
 tool="$build/tools/kotopa-tool"
+
+"$build/tools/make_messages" src/messages/messages.txt src/messages/messages.h
 
 mkdir -p data/key
 "$tool" keys build data-src/keys/mykey.txt -o data/key/mykey.key

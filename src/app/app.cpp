@@ -3,6 +3,7 @@
 #include <QStandardPaths>
 
 #include "mainform.h"
+#include "messages.h"
 #include "qtplatform.h"
 #include "results.h"
 #include "sjistext.h"
@@ -29,7 +30,7 @@ QIcon AppIcon() {
 
 bool MayRun(platform::LockState state, platform::Dialogs& dialogs) {
     if (state != platform::LockState::Taken) return true;
-    dialogs.Information(Sj(QStringLiteral("二重起動はできません.")));
+    dialogs.Information(msg::kAlreadyRunning);
     return false;
 }
 
@@ -43,11 +44,9 @@ std::string FolderWarning(const BaseDirChoice& choice) {
     if (choice.failed.empty()) return {};
     const std::filesystem::path& first = choice.failed.front();
     if (!choice.perUser) {
-        return PathToSjis(first) + "\n\r" +
-               Sj(QStringLiteral("フォルダを作成できません。設定と記録は保存されません。"));
+        return PathMessage(PathToSjis(first), msg::kNoFolder);
     }
-    return CannotWriteMessage(PathToSjis(first)) + "\n\r" +
-           Sj(QStringLiteral("付属のファイルをコピーできませんでした。"));
+    return PathMessage(CannotWriteMessage(PathToSjis(first)), msg::kNoCopies);
 }
 
 std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name, const fs::path& baseDir,
@@ -74,15 +73,10 @@ void TidyProgramFolder(const fs::path& baseDir, platform::Dialogs& dialogs) {
         case FinishStatus::Finished:
             break;
         case FinishStatus::Unfinished:
-            dialogs.Warning(
-                PathToSjis(finished.failedPath) + "\n\r" +
-                Sj(QStringLiteral("ファイルを書き込めません。前回中断されたプレイの記録を"
-                                  "完了できませんでした。")));
+            dialogs.Warning(PathMessage(PathToSjis(finished.failedPath), msg::kJournalUnfinished));
             break;
         case FinishStatus::Discarded:
-            dialogs.Warning(PathToSjis(finished.failedPath) + "\n\r" +
-                            Sj(QStringLiteral("ファイルを読み取れません。前回中断されたプレイは"
-                                              "記録されていません。")));
+            dialogs.Warning(PathMessage(PathToSjis(finished.failedPath), msg::kJournalDiscarded));
             break;
     }
     if (finished.status != FinishStatus::Unfinished) RemoveStaleTemporaries(save);

@@ -4,8 +4,10 @@
 #include <string>
 #include <system_error>
 
+#include "messages.h"
 #include "playlogviewer.h"
 #include "sjistext.h"
+#include "textfile.h"
 
 namespace kotopa {
 
@@ -18,17 +20,14 @@ fs::path HelpFile(const fs::path& programDir, bool windows) {
 void OpenHelp(const fs::path& programDir, platform::Services services) {
     const fs::path help = HelpFile(programDir, services.shell.IsWindows());
     std::error_code ec;
-    QString problem;
+    std::string problem;
     if (!fs::is_regular_file(help, ec)) {
-        problem = QStringLiteral("ヘルプのファイルが見つかりません。");
+        problem = msg::kHelpMissing;
     } else if (!services.shell.Open(help)) {
-        problem = QStringLiteral("ヘルプを開けません。");
-        if (!services.shell.IsWindows())
-            problem += QStringLiteral("このファイルをブラウザで開いてください。");
+        problem = msg::kHelpNotOpened;
+        if (!services.shell.IsWindows()) problem += msg::kHelpInBrowser;
     }
-    if (!problem.isEmpty()) {
-        services.dialogs.Warning(PathToSjis(help) + "\n\r" + ToSjisLossy(problem));
-    }
+    if (!problem.empty()) services.dialogs.Warning(PathMessage(PathToSjis(help), problem));
 }
 
 void OpenPlayLog(const fs::path& log, platform::Services services, QWidget* parent) {

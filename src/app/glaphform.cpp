@@ -13,6 +13,7 @@
 #include "act.h"
 #include "bmpfile.h"
 #include "desktopfiles.h"
+#include "messages.h"
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_glaphform.h"
@@ -24,7 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kLfCr[] = "\n\r";
 
 QColor ToQColor(Rgb c) {
     return QColor(c.r, c.g, c.b);
@@ -85,10 +85,9 @@ void TGlaphForm::FormCreate(const std::vector<std::string>& totalRecords,
     const BackgroundLookup background = FindGraphBackground(baseDir_);
     if (!LoadBackground(background)) {
         // The window opens without a graph; what does not need one stays usable.
-        const char* message = background.found ? "グラフ背景ファイルを読み込めません。"
-                                               : "グラフ背景ファイルが見つかりません。";
-        services_.dialogs.Warning(PathToSjis(background.path) + kLfCr +
-                                  ToSjisLossy(QString::fromUtf8(message)));
+        services_.dialogs.Warning(
+            PathMessage(PathToSjis(background.path),
+                        background.found ? msg::kBackgroundUnreadable : msg::kBackgroundMissing));
         ui_->GroupTotal->setEnabled(false);
         ui_->GroupFile->setEnabled(false);
         ui_->bt_ToBmp->setEnabled(false);
@@ -254,8 +253,8 @@ void TGlaphForm::bt_ToBmpClick() {
     const LocalTime at{now.date().year(), now.date().month(),  now.date().day(),
                        now.time().hour(), now.time().minute(), now.time().second()};
     const std::optional<fs::path> chosen = services_.dialogs.SaveFile(
-        QStringLiteral("グラフの保存"), ExportFolder() / ExportFileName(at),
-        QStringLiteral("ビットマップ (*.bmp)"));
+        FromSjis(msg::kSaveGraphTitle), ExportFolder() / ExportFileName(at),
+        FromSjis(msg::kBitmapFilter));
     if (!chosen) return;
     // The picture as last drawn, whatever the zoom shows; written whole or not at all.
     const std::string bytes =

@@ -1,5 +1,6 @@
 #include "keytablemodel.h"
 
+#include "messages.h"
 #include "sjistext.h"
 
 namespace kotopa {
@@ -27,8 +28,8 @@ QVariant KeyTableModel::headerData(int section, Qt::Orientation orientation, int
     if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
         section >= kColumns)
         return {};
-    if (section == 0) return QStringLiteral("項目");
-    return QStringLiteral("候補 %1").arg(section);
+    if (section == 0) return FromSjis(msg::kItemHeader);
+    return FromSjis(msg::kCandidateHeader) + QString::number(section);
 }
 
 void KeyTableModel::RowChanged(std::size_t row) {

@@ -12,6 +12,7 @@
 #include "dataform.h"
 #include "desktopfiles.h"
 #include "glaphform.h"
+#include "messages.h"
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_mainform.h"
@@ -22,12 +23,9 @@ namespace kotopa {
 
 namespace fs = std::filesystem;
 
-std::string Sj(const QString& text) { return ToSjisLossy(text); }
-
 namespace {
 
 const QString kCaption = QStringLiteral("KotoPA");
-constexpr char kLfCr[] = "\n\r";
 
 bool FileExists(const fs::path& p) {
     std::error_code ec;
@@ -146,8 +144,8 @@ void TMainForm::CentreOnScreen() {
 
 void TMainForm::SetClientSize(int width, int height) { setFixedSize(width, height); }
 
-void TMainForm::Warn(const fs::path& path, const QString& message) {
-    services_.dialogs.Warning(PathToSjis(path) + kLfCr + Sj(message));
+void TMainForm::Warn(const fs::path& path, std::string_view message) {
+    services_.dialogs.Warning(PathMessage(PathToSjis(path), message));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -174,20 +172,20 @@ void TMainForm::FormCreate() {
     if (!fs::is_directory(save, ec)) {
         fs::create_directories(save, ec);
         if (!fs::is_directory(save, ec)) {
-            Warn(save, QStringLiteral("フォルダを作成できません。設定と記録は保存されません。"));
+            Warn(save, msg::kNoFolder);
         }
     }
 
     const fs::path ini = save / "kotopa.ini";
     const SettingsLoad settings = LoadSettings(ini);
     if (settings.status == ReadStatus::Unreadable) {
-        Warn(ini, QStringLiteral("ファイルを読み込めません。設定は保存されません。"));
+        Warn(ini, msg::kSettingsUnreadable);
     }
     ApplySettings(settings.settings);
 
     const fs::path records = save / "record.lst";
     if (Records_.LoadTotalRecords(records) == ReadStatus::Unreadable) {
-        Warn(records, QStringLiteral("ファイルを読み込めません。記録は保存されません。"));
+        Warn(records, msg::kRecordsUnreadable);
     }
 
     ActPath_ = BaseDir_ / "ktp" / "Act01.ktp";
@@ -292,7 +290,7 @@ void TMainForm::LoadAct(const fs::path& path) {
                    QStringLiteral(" ]"));
     const fs::path list = ActListPath(BaseDir_, ActPath_);
     if (Records_.LoadActRecords(list) == ReadStatus::Unreadable) {
-        Warn(list, QStringLiteral("ファイルを読み込めません。この Act の記録は保存されません。"));
+        Warn(list, msg::kActRecordsUnreadable);
     }
     ShowPlayInfo();
     ui_->bt_start->setEnabled(Session_.StartEnabled());
@@ -522,7 +520,7 @@ void TMainForm::PlayMissSound() {
 
 void TMainForm::bt_FileOpenClick() {
     const auto chosen =
-        services_.dialogs.OpenFile(BaseDir_ / "ktp", QStringLiteral("KotoPa スクリプト (*.ktp)"));
+        services_.dialogs.OpenFile(BaseDir_ / "ktp", FromSjis(msg::kActFilter));
     if (!chosen) return;
     services_.dialogs.Beep(platform::BeepKind::Asterisk);
     ActPath_ = *chosen;
@@ -580,10 +578,10 @@ void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
 
 void TMainForm::Button1Click() {
     if (Session_.Running()) return;
-    const std::string number = Sj(ui_->ed_KoumokuNo->text());
+    const std::string number = ToSjisLossy(ui_->ed_KoumokuNo->text());
     KouhoTexts kouho;
     const auto edits = KouhoEdits();
-    for (std::size_t n = 0; n < edits.size(); ++n) kouho[n] = Sj(edits[n]->text());
+    for (std::size_t n = 0; n < edits.size(); ++n) kouho[n] = ToSjisLossy(edits[n]->text());
     const SetRowRefusal refusal = CheckSetRow(KeyTable_, number, kouho[0]);
     if (refusal != SetRowRefusal::None) {
         services_.dialogs.Information(SetRowRefusalMessage(refusal));
@@ -617,7 +615,7 @@ void TMainForm::StoreKeyTable() {
 void TMainForm::bt_KeyLoadClick() {
     if (Session_.Running()) return;
     const auto chosen =
-        services_.dialogs.OpenFile(BaseDir_ / "key", QStringLiteral("キー定義ファイル (*.key)"));
+        services_.dialogs.OpenFile(BaseDir_ / "key", FromSjis(msg::kKeyFilter));
     if (!chosen) return;
     const std::string shown = PathToSjis(*chosen);
     if (!HasKeyExtension(*chosen)) {
@@ -736,7 +734,7 @@ void TMainForm::sp_TimeChange() {
 void TMainForm::sp_TimeExit() {
     const SpinExit exit = SpinTimeExit(ui_->sp_Time->lineEdit()->text().toStdString());
     if (!exit.showMessage) return;  // the box itself brings a number into range
-    services_.dialogs.Plain(std::string(kSpinMessage));
+    services_.dialogs.Plain(std::string(msg::kSpinRange));
     ui_->sp_Time->SetValueShown(exit.value);
     QTimer::singleShot(0, ui_->sp_Time, [box = ui_->sp_Time] { box->setFocus(Qt::OtherFocusReason); });
 }

@@ -144,7 +144,7 @@ private:
     void ShowOptionLabels(const OptionLabels& labels);
     std::optional<EndCondition> SelectedEnd() const;
     std::optional<ProblemOrder> SelectedOrder() const;
-    void Warn(const std::filesystem::path& path, const QString& message);
+    void Warn(const std::filesystem::path& path, std::string_view message);
     std::array<KouhoEdit*, kKouhoEdits> KouhoEdits() const;
     // Stores the table as key/mykey.key, with the message when that fails.
     void StoreKeyTable();
@@ -190,8 +190,5 @@ private:
     bool Destroyed_ = false;
     bool SoundOpening_ = false;
 };
-
-// Shift_JIS bytes of a text written in the source.
-std::string Sj(const QString& text);
 
 }  // namespace kotopa

@@ -4,6 +4,7 @@
 #include <QScrollBar>
 #include <string>
 
+#include "messages.h"
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_playlogviewer.h"
@@ -39,11 +40,11 @@ PlayLogViewer::PlayLogViewer(const std::filesystem::path& log, QWidget* parent)
         case ReadStatus::Missing:
             break;
         case ReadStatus::Unreadable:
-            ui_->lb_File->setText(PathToQString(log) + QStringLiteral(" を読み込めません。"));
+            ui_->lb_File->setText(PathToQString(log) + FromSjis(msg::kLogUnreadable));
             return;
     }
     ui_->lb_File->setText(ui_->me_Log->document()->isEmpty()
-                              ? QStringLiteral("まだプレイが記録されていません。")
+                              ? FromSjis(msg::kLogEmpty)
                               : PathToQString(log));
     ui_->me_Log->setFocus();
 }

@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "messages.h"
 #include "sjis.h"
 #include "textfile.h"
 
@@ -68,33 +69,24 @@ std::string_view RefusalMessage(ActRefusal refusal) {
     switch (refusal) {
         case ActRefusal::None:
             return {};
-        case ActRefusal::BadExtension:  // 正しい拡張子のファイルではありません。
-            return "\x90\xB3\x82\xB5\x82\xA2\x8A\x67\x92\xA3\x8E\x71\x82\xCC\x83\x74\x83\x40\x83\x43"
-                   "\x83\x8B\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-        case ActRefusal::Missing:  // ファイルが存在しません。
-            return "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x91\xB6\x8D\xDD\x82\xB5\x82\xDC\x82\xB9"
-                   "\x82\xF1\x81\x42";
-        case ActRefusal::Unreadable:  // ファイルを読み込めません。
-            return "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDF\x82\xDC"
-                   "\x82\xB9\x82\xF1\x81\x42";
-        case ActRefusal::TooShort:  // 見出しの 5 行がそろっていません。
-            return "\x8C\xA9\x8F\x6F\x82\xB5\x82\xCC 5 \x8D\x73\x82\xAA\x82\xBB\x82\xEB\x82\xC1\x82"
-                   "\xC4\x82\xA2\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-        case ActRefusal::OddLines:  // 【漢字】の数と【読み】の数が合っていません。
-            return "\x81\x79\x8A\xBF\x8E\x9A\x81\x7A\x82\xCC\x90\x94\x82\xC6\x81\x79\x93\xC7\x82\xDD"
-                   "\x81\x7A\x82\xCC\x90\x94\x82\xAA\x8D\x87\x82\xC1\x82\xC4\x82\xA2\x82\xDC\x82\xB9"
-                   "\x82\xF1\x81\x42";
-        case ActRefusal::TooFewPairs:  // 問題が 5 問以下です。
-            return "\x96\xE2\x91\xE8\x82\xAA 5 \x96\xE2\x88\xC8\x89\xBA\x82\xC5\x82\xB7\x81\x42";
+        case ActRefusal::BadExtension:
+            return msg::kBadExtension;
+        case ActRefusal::Missing:
+            return msg::kFileMissing;
+        case ActRefusal::Unreadable:
+            return msg::kFileUnreadable;
+        case ActRefusal::TooShort:
+            return msg::kActTooShort;
+        case ActRefusal::OddLines:
+            return msg::kActOddLines;
+        case ActRefusal::TooFewPairs:
+            return msg::kActTooFewPairs;
     }
     return {};
 }
 
 std::string RefusalText(std::string_view sjisPath, ActRefusal refusal) {
-    std::string text(sjisPath);
-    text += "\n\r";
-    text += RefusalMessage(refusal);
-    return text;
+    return PathMessage(sjisPath, RefusalMessage(refusal));
 }
 
 fs::path ActName(const fs::path& actPath) {

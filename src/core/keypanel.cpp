@@ -1,6 +1,7 @@
 #include "keypanel.h"
 
 #include "act.h"
+#include "messages.h"
 #include "sjis.h"
 #include "textfile.h"
 
@@ -8,16 +9,9 @@ namespace kotopa {
 
 namespace {
 
-constexpr std::string_view kLfCr = "\n\r";
-
 // The first candidates of the sign rows, which "設定" must not replace.
 constexpr std::array<std::string_view, 6> kSignKeys{
-    " ",
-    "\x81\x40",  // ideographic space
-    "\x81\x68",  // ”
-    "\"",
-    "\x81\x41",  // 、
-    ",",
+    " ", keymark::kZenkakuSpace, keymark::kRightQuote, "\"", keymark::kTouten, ",",
 };
 
 // Letters A to Z become a to z; double-byte characters are left whole.
@@ -82,15 +76,12 @@ SetRowRefusal CheckSetRow(const KeyTable& table, std::string_view koumokuNo,
 
 std::string_view SetRowRefusalMessage(SetRowRefusal refusal) {
     switch (refusal) {
-        case SetRowRefusal::NoRow:  // カスタマイズの対象が不明です。
-            return "\x83\x4A\x83\x58\x83\x5E\x83\x7D\x83\x43\x83\x59\x82\xCC\x91\xCE"
-                   "\x8F\xDB\x82\xAA\x95\x73\x96\xBE\x82\xC5\x82\xB7\x81\x42";
-        case SetRowRefusal::NoCandidate:  // 入力キー候補がありません。
-            return "\x93\xFC\x97\xCD\x83\x4C\x81\x5B\x8C\xF3\x95\xE2\x82\xAA\x82\xA0\x82\xE8"
-                   "\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-        case SetRowRefusal::SignRow:  // この項目は編集できません。
-            return "\x82\xB1\x82\xCC\x8D\x80\x96\xDA\x82\xCD\x95\xD2\x8F\x57\x82\xC5\x82\xAB"
-                   "\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+        case SetRowRefusal::NoRow:
+            return msg::kSetRowNoRow;
+        case SetRowRefusal::NoCandidate:
+            return msg::kSetRowNoCandidate;
+        case SetRowRefusal::SignRow:
+            return msg::kSetRowSignRow;
         case SetRowRefusal::None:
             break;
     }
@@ -109,42 +100,34 @@ bool HasKeyExtension(const std::filesystem::path& path) {
 }
 
 std::string SetRowQuestion(std::string_view item) {
-    std::string s = "\x8D\x80\x96\xDA \x81\x79 ";  // 項目 【
+    std::string s(msg::kSetRowItemHead);
     s += item;
-    s += " \x81\x7A";  // 】
-    s += kLfCr;
-    // のキー配列を新たに設定します。
-    s += "\x82\xCC\x83\x4C\x81\x5B\x94\x7A\x97\xF1\x82\xF0\x90\x56\x82\xBD\x82\xC9"
-         "\x90\xDD\x92\xE8\x82\xB5\x82\xDC\x82\xB7\x81\x42";
-    s += kLfCr;
-    s += "\x82\xE6\x82\xA2\x82\xC5\x82\xB5\x82\xE5\x82\xA4\x82\xA9 ?";  // よいでしょうか ?
+    s += msg::kSetRowItemTail;
+    s += msg::kLfCr;
+    s += msg::kSetRowQuestion;
+    s += msg::kLfCr;
+    s += msg::kSetRowConfirm;
     return s;
 }
 
 std::string_view StoreQuestion() {
-    // キーカスタマイズ内容を mykey.key に保存しますか ?
-    return "\x83\x4C\x81\x5B\x83\x4A\x83\x58\x83\x5E\x83\x7D\x83\x43\x83\x59\x93\xE0"
-           "\x97\x65\x82\xF0 mykey.key \x82\xC9\x95\xDB\x91\xB6\x82\xB5\x82\xDC\x82\xB7"
-           "\x82\xA9 ?";
+    return msg::kStoreQuestion;
 }
 
 std::string LoadQuestion(std::string_view sjisPath) {
-    // キー定義ファイル
-    std::string s = "\x83\x4C\x81\x5B\x92\xE8\x8B\x60\x83\x74\x83\x40\x83\x43\x83\x8B";
-    s += kLfCr;
+    std::string s(msg::kLoadHead);
+    s += msg::kLfCr;
     s += sjisPath;
-    s += kLfCr;
-    s += "\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xDC\x82\xB7\x82\xA9 ?";  // を読み込みますか ?
+    s += msg::kLfCr;
+    s += msg::kLoadTail;
     return s;
 }
 
-std::string_view LoadedQuestion() {
-    // 読み込みが完了しました。 LF CR この定義内容を、起動時に読み込む mykey にしますか ?
-    return "\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xAA\x8A\xAE\x97\xB9\x82\xB5\x82\xDC"
-           "\x82\xB5\x82\xBD\x81\x42\n\r"
-           "\x82\xB1\x82\xCC\x92\xE8\x8B\x60\x93\xE0\x97\x65\x82\xF0\x81\x41\x8B\x4E"
-           "\x93\xAE\x8E\x9E\x82\xC9\x93\xC7\x82\xDD\x8D\x9E\x82\xDE mykey \x82\xC9"
-           "\x82\xB5\x82\xDC\x82\xB7\x82\xA9 ?";
+std::string LoadedQuestion() {
+    std::string s(msg::kLoadDone);
+    s += msg::kLfCr;
+    s += msg::kLoadedQuestion;
+    return s;
 }
 
 std::string BadKeyExtensionText(std::string_view sjisPath) {
@@ -152,25 +135,23 @@ std::string BadKeyExtensionText(std::string_view sjisPath) {
 }
 
 std::string KeyFileRefusalText(std::string_view sjisPath, KeyFileProblem problem) {
-    std::string s(sjisPath);
-    s += kLfCr;
+    std::string_view text;
     switch (problem) {
         case KeyFileProblem::Missing:
-            s += RefusalMessage(ActRefusal::Missing);
+            text = msg::kFileMissing;
             break;
         case KeyFileProblem::Unreadable:
-            s += RefusalMessage(ActRefusal::Unreadable);
+            text = msg::kFileUnreadable;
             break;
-        case KeyFileProblem::NoRows:  // キーの定義が 1 つもありません。
-            s += "\x83\x4C\x81\x5B\x82\xCC\x92\xE8\x8B\x60\x82\xAA 1 \x82\xC2\x82\xE0"
-                 "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+        case KeyFileProblem::NoRows:
+            text = msg::kKeyFileNoRows;
             break;
         case KeyFileProblem::NotShiftJis:  // only the start-up's warnings (KeyFileWarning)
         case KeyFileProblem::NoKeys:
         case KeyFileProblem::None:
             break;
     }
-    return s;
+    return PathMessage(sjisPath, text);
 }
 
 }  // namespace kotopa

@@ -64,7 +64,7 @@ bool HasKeyExtension(const std::filesystem::path& path);
 std::string SetRowQuestion(std::string_view item);
 std::string_view StoreQuestion();
 std::string LoadQuestion(std::string_view sjisPath);
-std::string_view LoadedQuestion();
+std::string LoadedQuestion();
 std::string BadKeyExtensionText(std::string_view sjisPath);
 std::string KeyFileRefusalText(std::string_view sjisPath, KeyFileProblem problem);
 

@@ -7,98 +7,12 @@
 
 #include "act.h"
 #include "inifile.h"
+#include "messages.h"
 #include "sjiscodec.h"
 
 namespace kotopa {
 
 namespace fs = std::filesystem;
-
-namespace text {
-constexpr std::string_view kAct =
-    "\x81\xA1"
-    "Act         ";                                                                    // ■Act
-constexpr std::string_view kElapsed = "\x81\xA1\x8C\x6F\x89\xDF\x8E\x9E\x8A\xD4    ";  // ■経過時間
-constexpr std::string_view kKeysPerMin =
-    "\x81\xA1\x91\xC5\x8C\xAE\x90\x94 (/\x95\xAA) ";  // ■打鍵数 (/分)
-constexpr std::string_view kCharsPerMin =
-    "\x81\xA1\x95\xB6\x8E\x9A\x90\x94 (/\x95\xAA) ";  // ■文字数 (/分)
-constexpr std::string_view kChars = "\x81\xA1\x95\xB6\x8E\x9A\x90\x94       ";  // ■文字数
-constexpr std::string_view kTyped = "\x81\xA1\x83\x5E\x83\x43\x83\x76\x90\x94     ";  // ■タイプ数
-constexpr std::string_view kMisses =
-    "\x81\xA1\x83\x7E\x83\x58\x83\x5E\x83\x43\x83\x76   ";  // ■ミスタイプ
-// ■正解タイプ率
-constexpr std::string_view kAccuracy = "\x81\xA1\x90\xB3\x89\xF0\x83\x5E\x83\x43\x83\x76\x97\xA6  ";
-
-// ☆ 最高打鍵数を [ / ▽ 最高打鍵数と同数でした。 / ▽ 最高打鍵数まで [
-constexpr std::string_view kKeysBeaten =
-    "\x81\x99 \x8D\xC5\x8D\x82\x91\xC5\x8C\xAE\x90\x94\x82\xF0 [ ";
-constexpr std::string_view kKeysEqual =
-    "\x81\xA4 "
-    "\x8D\xC5\x8D\x82\x91\xC5\x8C\xAE\x90\x94\x82\xC6\x93\xAF\x90\x94\x82\xC5\x82\xB5\x82\xBD\x81"
-    "\x42";
-constexpr std::string_view kKeysShort =
-    "\x81\xA4 \x8D\xC5\x8D\x82\x91\xC5\x8C\xAE\x90\x94\x82\xDC\x82\xC5 [ ";
-// ☆ 最高文字数を [ / ▽ 最高文字数と同数でした。 / ▽ 最高文字数まで [
-constexpr std::string_view kCharsBeaten =
-    "\x81\x99 \x8D\xC5\x8D\x82\x95\xB6\x8E\x9A\x90\x94\x82\xF0 [ ";
-constexpr std::string_view kCharsEqual =
-    "\x81\xA4 "
-    "\x8D\xC5\x8D\x82\x95\xB6\x8E\x9A\x90\x94\x82\xC6\x93\xAF\x90\x94\x82\xC5\x82\xB5\x82\xBD\x81"
-    "\x42";
-constexpr std::string_view kCharsShort =
-    "\x81\xA4 \x8D\xC5\x8D\x82\x95\xB6\x8E\x9A\x90\x94\x82\xDC\x82\xC5 [ ";
-constexpr std::string_view kBeatenTail =
-    " ] \x8D\x58\x90\x56\x82\xB5\x82\xDC\x82\xB5\x82\xBD !! ";  // ] 更新しました !!
-constexpr std::string_view kShortTail =
-    " ] \x91\xAB\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";  // ] 足りません。
-
-// 途中で終了しました。
-constexpr std::string_view kAborted =
-    "\x93\x72\x92\x86\x82\xC5\x8F\x49\x97\xB9\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42";
-// このデータは記録されません。
-constexpr std::string_view kNotRecorded =
-    "\x82\xB1\x82\xCC\x83\x66\x81\x5B\x83\x5E\x82\xCD\x8B\x4C\x98\x5E\x82\xB3\x82\xEA\x82\xDC\x82"
-    "\xB9\x82\xF1\x81\x42";
-constexpr std::string_view kNextHead =
-    "\x8E\x9F\x82\xCC"
-    "Act [ ";  // 次のAct [
-constexpr std::string_view kNextTail =
-    " ] \x82\xC9\x90\x69\x82\xDF\x82\xDC\x82\xB7\x81\x42";  // ] に進めます。
-// もう一度プレイしますか ?
-constexpr std::string_view kPlayAgain =
-    "\x82\xE0\x82\xA4\x88\xEA\x93\x78\x83\x76\x83\x8C\x83\x43\x82\xB5\x82\xDC\x82\xB7\x82\xA9 ?";
-// このプレイは記録できませんでした。
-constexpr std::string_view kRecordFailed =
-    "\x82\xB1\x82\xCC\x83\x76\x83\x8C\x83\x43\x82\xCD\x8B\x4C\x98\x5E\x82\xC5\x82\xAB\x82\xDC\x82"
-    "\xB9\x82\xF1"
-    "\x82\xC5\x82\xB5\x82\xBD\x81\x42";
-
-constexpr std::string_view kOrderNormal =
-    "\x81\xA1\x8F\x6F\x91\xE8 \x95\x57\x8F\x80";  // ■出題 標準
-constexpr std::string_view kOrderRandom =
-    "\x81\xA1\x8F\x6F\x91\xE8 \x83\x89\x83\x93\x83\x5F\x83\x80";  // ■出題 ランダム
-// ■終了条件 ファイル末尾 / 指定時間 / 指定行, each padded to 24 bytes
-constexpr std::string_view kEndEof =
-    "\x81\xA1\x8F\x49\x97\xB9\x8F\xF0\x8C\x8F \x83\x74\x83\x40\x83\x43\x83\x8B\x96\x96\x94\xF6 ";
-constexpr std::string_view kEndSeconds =
-    "\x81\xA1\x8F\x49\x97\xB9\x8F\xF0\x8C\x8F \x8E\x77\x92\xE8\x8E\x9E\x8A\xD4     ";
-constexpr std::string_view kEndLines =
-    "\x81\xA1\x8F\x49\x97\xB9\x8F\xF0\x8C\x8F \x8E\x77\x92\xE8\x8D\x73       ";
-
-// に書き込めませんでした。このプレイは記録されていません。
-constexpr std::string_view kWriteFailedNotRecorded =
-    "\x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-    "\x42\x82\xB1"
-    "\x82\xCC\x83\x76\x83\x8C\x83\x43\x82\xCD\x8B\x4C\x98\x5E\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82"
-    "\xDC\x82\xB9"
-    "\x82\xF1\x81\x42";
-// に書き込めませんでした。このプレイの記録は次回の起動時に完了します。
-constexpr std::string_view kWriteFailedPending =
-    "\x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-    "\x42\x82\xB1\x82\xCC\x83\x76\x83\x8C\x83\x43\x82\xCC\x8B\x4C\x98\x5E\x82\xCD\x8E\x9F\x89\xF1"
-    "\x82\xCC\x8B\x4E\x93\xAE\x8E\x9E\x82\xC9\x8A\xAE\x97\xB9\x82\xB5\x82\xDC\x82\xB7\x81\x42";
-constexpr std::string_view kLfCr = "\n\r";
-}  // namespace text
 
 std::string PathText::ToSjis(const fs::path& p) const {
     return toSjis ? toSjis(p) : PathToSjis(p);
@@ -130,10 +44,10 @@ std::string CompareWithBest(int32_t rate, int32_t& best, std::string_view beaten
     const int64_t diff = static_cast<int64_t>(rate) - best;
     if (diff > 0) {
         best = rate;
-        return Concat({beaten, std::to_string(diff), text::kBeatenTail});
+        return Concat({beaten, std::to_string(diff), msg::kBeatenTail});
     }
     if (diff == 0) return std::string(equal);
-    return Concat({shortOf, std::to_string(-diff), text::kShortTail});
+    return Concat({shortOf, std::to_string(-diff), msg::kShortTail});
 }
 
 }  // namespace
@@ -190,7 +104,7 @@ PlayResult ComputeResult(const ResultInput& in) {
     PlayResult r;
     r.play = p;
     r.bests = in.bests;
-    if (p.Aborted) r.lb_mes = text::kAborted;
+    if (p.Aborted) r.lb_mes = msg::kAborted;
 
     const std::string name = in.pathText.ToSjis(ActName(in.actPath));
     const uint32_t elapsedMs = p.StopTick - p.StartTick;  // unsigned: right across a counter wrap
@@ -203,28 +117,28 @@ PlayResult ComputeResult(const ResultInput& in) {
     char accuracy[64];
     std::snprintf(accuracy, sizeof accuracy, "%6.2f%%", r.accuracy);
 
-    r.memo.push_back(Concat({text::kAct, name}));
-    r.memo.push_back(Concat({text::kElapsed, FormatMinSec(r.elapsedSeconds)}));
-    r.memo.push_back(Concat({text::kKeysPerMin, FormatWidth(r.keysPerMin, 4), " ",
-                             text::kCharsPerMin, FormatWidth(r.charsPerMin, 4)}));
-    r.memo.push_back(Concat({text::kChars, FormatWidth(p.CharCount, 4), " ", text::kTyped,
+    r.memo.push_back(Concat({msg::kActLabel, name}));
+    r.memo.push_back(Concat({msg::kElapsedLabel, FormatMinSec(r.elapsedSeconds)}));
+    r.memo.push_back(Concat({msg::kKeysPerMinLabel, FormatWidth(r.keysPerMin, 4), " ",
+                             msg::kCharsPerMinLabel, FormatWidth(r.charsPerMin, 4)}));
+    r.memo.push_back(Concat({msg::kCharsLabel, FormatWidth(p.CharCount, 4), " ", msg::kTypedLabel,
                              FormatWidth(p.KeyCount, 4)}));
     r.memo.push_back(
-        Concat({text::kMisses, FormatWidth(p.MissCount, 4), " ", text::kAccuracy, accuracy}));
+        Concat({msg::kMissesLabel, FormatWidth(p.MissCount, 4), " ", msg::kAccuracyLabel, accuracy}));
 
     if (p.Aborted) return r;
     if (in.checkSave) {
-        r.lb_mes = text::kNotRecorded;
+        r.lb_mes = msg::kNotRecorded;
         return r;
     }
 
-    r.memo.push_back(CompareWithBest(r.keysPerMin, r.bests.BestKeysPerMin, text::kKeysBeaten,
-                                     text::kKeysEqual, text::kKeysShort));
-    r.memo.push_back(CompareWithBest(r.charsPerMin, r.bests.BestCharsPerMin, text::kCharsBeaten,
-                                     text::kCharsEqual, text::kCharsShort));
+    r.memo.push_back(CompareWithBest(r.keysPerMin, r.bests.BestKeysPerMin, msg::kKeysBeaten,
+                                     msg::kKeysEqual, msg::kKeysShort));
+    r.memo.push_back(CompareWithBest(r.charsPerMin, r.bests.BestCharsPerMin, msg::kCharsBeaten,
+                                     msg::kCharsEqual, msg::kCharsShort));
     r.recordLine = RecordLine(r.elapsedSeconds, r.charsPerMin, p.MissCount);
 
-    r.lb_mes = text::kPlayAgain;
+    r.lb_mes = msg::kPlayAgain;
     const std::string next = NextActName(name);
     if (!next.empty()) {
         const fs::path nextPath = in.actPath.parent_path() / in.pathText.FromSjis(next + ".ktp");
@@ -234,7 +148,7 @@ PlayResult ComputeResult(const ResultInput& in) {
             r.bt_TugiEnabled = true;
             // The name as the file has it, which is also what the window shows once it is loaded.
             const std::string shown = in.pathText.ToSjis(fs::path(ActName(found)));
-            r.lb_mes = Concat({text::kNextHead, shown, text::kNextTail});
+            r.lb_mes = Concat({msg::kNextHead, shown, msg::kNextTail});
         }
     }
     if (r.bests.PlayCount < std::numeric_limits<int32_t>::max()) ++r.bests.PlayCount;
@@ -249,17 +163,17 @@ std::vector<std::string> PlayLogBlock(const LocalTime& at, const PlayFacts& play
     std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d -----", at.year, at.month, at.day,
                   at.hour, at.minute, at.second);
     block.emplace_back(stamp);
-    block.emplace_back(play.options.order == ProblemOrder::Normal ? text::kOrderNormal
-                                                                  : text::kOrderRandom);
+    block.emplace_back(play.options.order == ProblemOrder::Normal ? msg::kOrderNormal
+                                                                  : msg::kOrderRandom);
     switch (play.options.end) {
         case EndCondition::Eof:
-            block.push_back(Concat({text::kEndEof, FormatWidth(play.LineTotal, 3)}));
+            block.push_back(Concat({msg::kEndEof, FormatWidth(play.LineTotal, 3)}));
             break;
         case EndCondition::Seconds:
-            block.push_back(Concat({text::kEndSeconds, FormatWidth(play.options.value, 3)}));
+            block.push_back(Concat({msg::kEndSeconds, FormatWidth(play.options.value, 3)}));
             break;
         case EndCondition::Lines:
-            block.push_back(Concat({text::kEndLines, FormatWidth(play.LineTotal, 3)}));
+            block.push_back(Concat({msg::kEndLines, FormatWidth(play.LineTotal, 3)}));
             break;
     }
     block.insert(block.end(), summary.begin(), summary.end());
@@ -294,7 +208,7 @@ RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult&
     const auto notRecorded = [&](const fs::path& path) {
         out.failedPath = path;
         result.memo.resize(5);
-        result.lb_mes = text::kRecordFailed;
+        result.lb_mes = msg::kRecordFailed;
         result.record = false;
         return out;
     };
@@ -345,10 +259,8 @@ FinishOutcome FinishInterruptedRecording(const fs::path& saveFolder) {
 
 std::string RecordFailureText(const RecordOutcome& outcome, const PathText& pathText) {
     if (!outcome.Failed()) return {};
-    std::string s = pathText.ToSjis(outcome.failedPath);
-    s += text::kLfCr;
-    s += outcome.recorded ? text::kWriteFailedPending : text::kWriteFailedNotRecorded;
-    return s;
+    return PathMessage(pathText.ToSjis(outcome.failedPath),
+                       outcome.recorded ? msg::kWriteFailedPending : msg::kWriteFailedNotRecorded);
 }
 
 }  // namespace kotopa

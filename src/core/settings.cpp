@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "messages.h"
+
 namespace kotopa {
 
 namespace {
@@ -143,13 +145,11 @@ bool ShouldAskResume(std::string_view lastSjis, std::string_view defaultActSjis,
 }
 
 std::string ResumeQuestionText(std::string_view lastSjis) {
-    std::string text =
-        "\x91\x4F\x89\xF1\x83\x76\x83\x8C\x83\x43\x82\xB5\x82\xBD\x93\xE0\x97\x65";  // 前回プレイした内容
-    text += "\n\r";
+    std::string text(msg::kResumeHead);
+    text += msg::kLfCr;
     text += lastSjis;
-    text += "\n\r";
-    text +=
-        "\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDD\x82\xDC\x82\xB7\x82\xA9 ?";  // を読み込みますか ?
+    text += msg::kLfCr;
+    text += msg::kResumeTail;
     return text;
 }
 

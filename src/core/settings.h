@@ -87,15 +87,10 @@ int32_t ClampSpinValue(int64_t value);
 
 // sp_TimeExit followed by the spin box's own bound check.
 struct SpinExit {
-    bool showMessage = false;  // kSpinMessage in a plain message box, then focus back
+    bool showMessage = false;  // msg::kSpinRange in a plain message box, then focus back
     int32_t value = 60;        // the value the box holds afterwards
 };
 SpinExit SpinTimeExit(std::string_view text);
-
-// "5 - 999 までの数字を入力して下さい。"
-inline constexpr std::string_view kSpinMessage =
-    "5 - 999 \x82\xDC\x82\xC5\x82\xCC\x90\x94\x8E\x9A\x82\xF0\x93\xFC\x97\xCD\x82\xB5\x82\xC4\x89"
-    "\xBA\x82\xB3\x82\xA2\x81\x42";
 
 // ShowPlayInfo: lb_Kaisu, lb_TopNyu, lb_TopTime, each "%5d".
 struct PlayInfoLabels {

@@ -9,6 +9,7 @@
 #include <type_traits>
 
 #include "faultpoint.h"
+#include "messages.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -308,8 +309,16 @@ bool WriteStringList(const fs::path& path, const std::vector<std::string>& lines
 }
 
 std::string CannotWriteMessage(std::string_view sjisPath) {
-    // " に書き込めません"
-    return std::string(sjisPath) + " \x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1";
+    std::string s(sjisPath);
+    s += msg::kCannotWrite;
+    return s;
+}
+
+std::string PathMessage(std::string_view sjisPath, std::string_view text) {
+    std::string s(sjisPath);
+    s += msg::kLfCr;
+    s += text;
+    return s;
 }
 
 namespace {

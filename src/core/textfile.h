@@ -92,5 +92,7 @@ std::filesystem::path FileStem(const std::filesystem::path& path);
 // The message shown when a file cannot be written: the path (Shift_JIS) followed by
 // " に書き込めません".
 std::string CannotWriteMessage(std::string_view sjisPath);
+// A message about a file: its path (Shift_JIS), LF CR, then the text.
+std::string PathMessage(std::string_view sjisPath, std::string_view text);
 
 }  // namespace kotopa

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "messages.h"
 #include "textfile.h"
 
 namespace kotopa {
@@ -147,12 +148,7 @@ std::string_view WaveProblemReason(WaveProblem problem) {
 }
 
 std::string WaveRefusalText(std::string_view sjisPath, WaveProblem problem) {
-    std::string s(sjisPath);
-    s += "\n\r";
-    // 正しい WAVE ファイルではありません。
-    s += "\x90\xB3\x82\xB5\x82\xA2 WAVE "
-         "\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC5\x82\xCD\x82\xA0\x82\xE8\x82\xDC"
-         "\x82\xB9\x82\xF1\x81\x42";
+    std::string s = PathMessage(sjisPath, msg::kBadWave);
     s += " (";
     s += WaveProblemReason(problem);
     s += ")";

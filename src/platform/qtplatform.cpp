@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <chrono>
 
+#include "messages.h"
 #include "sjistext.h"
 
 #ifdef _WIN32
@@ -23,7 +24,7 @@ uint32_t SystemClock::Now() {
 
 QString MessageText(std::string_view sjis) {
     QString text = FromSjis(sjis);
-    text.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    text.replace(FromSjis(msg::kLfCr), QStringLiteral("\n"));
     text.remove(QChar(u'\r'));
     return text;
 }
@@ -60,17 +61,17 @@ void QtDialogs::Beep(BeepKind kind) {
 
 void QtDialogs::Warning(std::string_view text) {
     Beep(BeepKind::Hand);
-    ShowMessage(QMessageBox::Warning, QStringLiteral("警告"), text, QMessageBox::Ok, QMessageBox::Ok);
+    ShowMessage(QMessageBox::Warning, FromSjis(msg::kWarningTitle), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void QtDialogs::Information(std::string_view text) {
     Beep(BeepKind::Asterisk);
-    ShowMessage(QMessageBox::Information, QStringLiteral("情報"), text, QMessageBox::Ok, QMessageBox::Ok);
+    ShowMessage(QMessageBox::Information, FromSjis(msg::kInformationTitle), text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool QtDialogs::Confirm(std::string_view text) {
     Beep(BeepKind::Question);
-    return ShowMessage(QMessageBox::Question, QStringLiteral("確認"), text,
+    return ShowMessage(QMessageBox::Question, FromSjis(msg::kConfirmTitle), text,
                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "messages.h"
 #include "test_util.h"
 
 using namespace kotopa;
@@ -177,7 +178,7 @@ TEST(SettingsControls, SpinBoxBoundsAndExitCheck) {
         EXPECT_TRUE(e.showMessage) << bad;
         EXPECT_EQ(e.value, 60) << bad;
     }
-    EXPECT_EQ(std::string(kSpinMessage), Sj("5 - 999 までの数字を入力して下さい。"));
+    EXPECT_EQ(std::string(msg::kSpinRange), Sj("5 - 999 までの数字を入力して下さい。"));
 }
 
 TEST(SettingsControls, EditingTheSpinTextUpdatesOnlyTheSelectedConditionsLabel) {
