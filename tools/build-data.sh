@@ -3,7 +3,7 @@
 # message constants from their table with make_messages:
 #   data-src/keys/mykey.txt    ->  data/key/mykey.key
 #   data-src/ktp/ActNN.txt     ->  data/ktp/ActNN.ktp   (each one checked afterwards)
-#   src/messages/messages.txt  ->  src/messages/messages.h
+#   src/messages/messages.txt  ->  src/messages/messages.inc
 # Usage: tools/build-data.sh [BUILD_DIR]   (default build/; configured if it is not yet)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +15,7 @@ fi
 cmake --build "$build" --target kotopa-tool make_messages --parallel "${JOBS:-2}"
 tool="$build/tools/kotopa-tool"
 
-"$build/tools/make_messages" src/messages/messages.txt src/messages/messages.h
+"$build/tools/make_messages" src/messages/messages.txt src/messages/messages.inc
 
 mkdir -p data/key
 "$tool" keys build data-src/keys/mykey.txt -o data/key/mykey.key

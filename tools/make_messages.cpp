@@ -1,6 +1,6 @@
-// make_messages TABLE.txt HEADER.h: writes the header of Shift_JIS constants for the message
-// table (see messages.h), whole or not at all; on a wrong line names it and writes nothing.
-// tools/build-data.sh runs it for src/core/messages.txt.
+// make_messages TABLE.txt CONSTANTS.inc: writes the Shift_JIS constants of the message table
+// (see messagetable.h), whole or not at all; on a wrong line names it and writes nothing.
+// tools/build-data.sh runs it for src/messages/messages.txt.
 #include <iostream>
 
 #include "messagetable.h"
@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
     using namespace kotopa;
     if (argc != 3) {
-        std::cerr << "usage: make_messages TABLE.txt HEADER.h\n";
+        std::cerr << "usage: make_messages TABLE.txt CONSTANTS.inc\n";
         return 2;
     }
     const std::filesystem::path table = tool::ArgPath(argv[1]);

@@ -17,9 +17,7 @@ constexpr std::size_t kColumnLimit = 100;  // as .clang-format has it, so the he
 constexpr std::string_view kPreamble =
     "// The program's texts as Shift_JIS constants, written by make_messages from\n"
     "// messages.txt, where they are read and edited (tools/build-data.sh); not edited here.\n"
-    "#pragma once\n"
-    "\n"
-    "#include <string_view>\n";
+    "// Included by messages.h.\n";
 
 bool IsNameChar(char c, bool first) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (!first && c >= '0' && c <= '9');

@@ -1,6 +1,6 @@
-// The message table: every text the program shows, and the marks it puts into play texts and
-// key files, written in UTF-8 in src/core/messages.txt, and the header of Shift_JIS
-// constants that the code uses (src/core/messages.h), made from it by make_messages.
+// The message table: every text the program shows, written in UTF-8 in
+// src/messages/messages.txt, and the Shift_JIS constants that the code uses
+// (src/messages/messages.inc, included by messages.h), made from it by make_messages.
 #pragma once
 
 #include <optional>
@@ -12,7 +12,7 @@
 
 namespace kotopa::tool {
 
-// The header for a table, or nothing when a line of it is wrong (each one in findings).
+// The constants of a table, or nothing when a line of it is wrong (each one in findings).
 // A table line is empty, a comment ("#" first), "[name]" (the constants that follow belong
 // to namespace kotopa::name) or a constant: its name, blanks and its text in double quotes,
 // where \" \\ \n \r and \t stand for a quote, a backslash, LF, CR and a tab. Each constant

@@ -1,5 +1,5 @@
-// The message table and its header: the committed header is what the table gives, the
-// constants hold the table's Shift_JIS bytes, and a wrong table line is named.
+// The message table and its constants: the committed constants are what the table gives,
+// they hold the table's Shift_JIS bytes, and a wrong table line is named.
 #include "messages.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +17,12 @@ const std::filesystem::path kTable = kotopa::PathFromUtf8(KOTOPA_SOURCE_DIR "/sr
 
 }  // namespace
 
-TEST(Messages, TheCommittedHeaderIsWhatTheTableGives) {
+TEST(Messages, TheCommittedConstantsAreWhatTheTableGives) {
     std::vector<Finding> findings;
     const auto header = MessagesHeader(testutil::ReadBytes(kTable / "messages.txt"), findings);
     ASSERT_TRUE(header.has_value()) << findings.front().line << ": " << findings.front().message;
-    EXPECT_EQ(*header, testutil::ReadBytes(kTable / "messages.h"))
-        << "src/messages/messages.h is not what messages.txt gives: run tools/build-data.sh";
+    EXPECT_EQ(*header, testutil::ReadBytes(kTable / "messages.inc"))
+        << "src/messages/messages.inc is not what messages.txt gives: run tools/build-data.sh";
 }
 
 TEST(Messages, ConstantsHoldTheTextsBytes) {
