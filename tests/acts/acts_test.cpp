@@ -26,6 +26,7 @@
 
 #include "act.h"
 #include "sjiscodec.h"
+#include "test_util.h"
 #include "textfile.h"
 
 namespace fs = std::filesystem;
@@ -52,22 +53,10 @@ constexpr std::size_t kReadingBytes = 64;
 
 using kotopa::Utf32ToUtf8;
 using kotopa::Utf8ToUtf32;
+using testutil::Words;
 
 // Bytes of UTF-8 text in Shift_JIS, with "?" for what it cannot hold (reported on its own).
 std::size_t SjisLength(std::string_view utf8) { return kotopa::SjisFromUtf8Lossy(utf8).size(); }
-
-// The words of a line: the pieces between half-width spaces (empty pieces included, so that
-// a doubled, leading or trailing space shows as an empty word).
-std::vector<std::string> Words(std::string_view line) {
-    std::vector<std::string> words;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t space = line.find(' ', start);
-        words.emplace_back(line.substr(start, space - start));
-        if (space == std::string_view::npos) return words;
-        start = space + 1;
-    }
-}
 
 std::string WithoutSpaces(std::string_view line) {
     std::string out;

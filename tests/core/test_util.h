@@ -1,5 +1,6 @@
 // Helpers for the tests and benchmarks: UTF-8 literals turned into the Shift_JIS bytes the
-// program works in, and a temporary folder that cleans up after itself.
+// program works in, a temporary folder that cleans up after itself, files as bytes, and the
+// words of a line.
 #pragma once
 
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "sjiscodec.h"
 
@@ -68,6 +70,18 @@ inline bool IgnoresCase(const std::filesystem::path& folder) {
 inline std::string ReadBytes(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The words of a line: the pieces between half-width blanks, empty pieces included, so that
+// a doubled, leading or trailing blank shows as an empty word.
+inline std::vector<std::string> Words(std::string_view line) {
+    std::vector<std::string> words;
+    for (std::size_t start = 0;;) {
+        const std::size_t space = line.find(' ', start);
+        words.emplace_back(line.substr(start, space - start));
+        if (space == std::string_view::npos) return words;
+        start = space + 1;
+    }
 }
 
 }  // namespace testutil

@@ -152,11 +152,18 @@ expect_file() {
     }
 }
 
-# kotopa.ini as the program writes it at exit on a fresh folder, with the options untouched.
-expected_first_ini() {
-    printf '[PLAY]\r\nNOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI=0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n'
-    printf '[FILE]\r\nLAST="%s"\r\n' "$(printf '%s' "$prog/ktp/Act01.ktp" | iconv -f UTF-8 -t CP932)"
+# A path as the program stores it: Shift_JIS.
+stored_path() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
+
+# The options as the program writes them at exit when they are untouched, then FILE/LAST
+# naming the Act $1.
+options_and_last() {
+    printf 'NOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI=0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n'
+    printf '[FILE]\r\nLAST="%s"\r\n' "$(stored_path "$prog/ktp/$1.ktp")"
 }
+
+# kotopa.ini as the program writes it at exit on a fresh folder, with the options untouched.
+expected_first_ini() { printf '[PLAY]\r\n'; options_and_last Act01; }
 
 # Half-even per-minute rate of count over whole seconds, as the program computes it.
 rate() {
@@ -226,6 +233,42 @@ finish_act01() {
     wait_window '^入力が終了しました$' "$1"
 }
 
+# The result dialog $2 of program $1 cancelled with "c"; waits until it has gone.
+cancel_result() {
+    focus "$2"
+    xdotool key c
+    wait_gone '^入力が終了しました$' "$1"
+}
+
+# Waits a while for window $1 to take the size $2 (WIDTHxHEIGHT); fails when it does not.
+wait_size() {
+    for _ in $(seq 50); do
+        [ "$(window_size "$1")" = "$2" ] && return
+        sleep 0.1
+    done
+    fail "window is $(window_size "$1"), not $2"
+}
+
+# The graph window of program $1, opened with the graph button of its main window $2
+# (bt_Glaph, 25 x 25 at 464, 181): its window id.
+open_graph() {
+    focus "$2"
+    xdotool mousemove --window "$2" 476 193 click 1
+    wait_window '^グラフ$' "$1"
+}
+
+# The key panel of main window $1 slid open (bt_ViewOpen, 25 x 25 at 464, 240) and its row
+# $2 opened for editing: the first row of the list view, then down to it, and Enter.
+open_key_row() {
+    xdotool mousemove --window "$1" 476 252 click 1
+    wait_size "$1" 500x410
+    xdotool mousemove --window "$1" 30 306 click 1
+    sleep 0.2
+    xdotool key Home
+    xdotool key --repeat "$2" --delay 20 Down
+    xdotool key Return
+}
+
 # record.lst and Act01.lst after one recorded play of Act01 with $1 mistypes: one line,
 # "seconds chars/min mistypes". Sets seconds, cpm and kpm for the checks that follow.
 check_act01_records() {
@@ -265,8 +308,10 @@ check_act01_log() {
 
 # --- the cases -----------------------------------------------------------------------------
 
-# First start on a fresh folder, close, the settings written at exit; the next start asks
-# nothing and shows Act01 again.
+# First start on a fresh folder, close, the settings written at exit. The next start, at
+# twice the scale as on a high-density screen, asks nothing and shows Act01 again; its
+# window takes 1000 x 550 pixels (tests/app/hidpi_test.cpp checks that every control and
+# caption is whole there).
 case_start_close() {
     local app wid
     start_program app
@@ -281,28 +326,14 @@ case_start_close() {
     expected_first_ini >"$work/expected.ini"
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
 
-    start_program app
+    start_program app QT_SCALE_FACTOR=2
     wid=$(wait_window '^KotoPA' "$app")
     [ "$(xdotool getwindowname "$wid")" = "KotoPA  [ Act01 ]" ] || fail "a question or another Act at the second start"
-    close_window "$wid"
-    expect_exit_ok "$app" "the second run"
-    expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
-}
-
-# At twice the scale, as on a high-density screen: the real window takes 1000 x 550 pixels
-# and starts and closes as at the usual scale (tests/app/hidpi_test.cpp checks that every
-# control and caption is whole there).
-case_hidpi() {
-    local app wid
-    export QT_SCALE_FACTOR=2
-    start_program app
-    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
     [ "$(window_size "$wid")" = 1000x550 ] || fail "window is $(window_size "$wid") at scale 2, not 1000x550"
     sleep 0.3
-    shot "$wid" main
+    shot "$wid" main-scale2
     close_window "$wid"
-    expect_exit_ok "$app" "the program"
-    expected_first_ini >"$work/expected.ini"
+    expect_exit_ok "$app" "the second run"
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
 }
 
@@ -359,12 +390,7 @@ case_play_act01() {
     sleep 0.5
     shot "$wid" main-after-play
     shot "$dialog" result
-    focus "$dialog"
-    xdotool key c
-    for _ in $(seq 50); do
-        [ -z "$(xdotool search --all --onlyvisible --pid "$app" --name '^入力が終了しました$' 2>/dev/null || true)" ] && break
-        sleep 0.1
-    done
+    cancel_result "$app" "$dialog"
     [ "$(xdotool getwindowname "$wid")" = "KotoPA  [ Act01 ]" ] || fail "not back on Act01"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
@@ -375,8 +401,7 @@ case_play_act01() {
     # The settings: the result dialog's three keys, then the eight written at exit.
     {
         printf '[TOP]\r\nKEY=%s\r\nMOZI=%s\r\n[PLAY]\r\nCOUNT=2\r\n' "$kpm" "$cpm"
-        printf 'NOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI=0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n'
-        printf '[FILE]\r\nLAST="%s"\r\n' "$(printf '%s' "$prog/ktp/Act01.ktp" | iconv -f UTF-8 -t CP932)"
+        options_and_last Act01
     } >"$work/expected.ini"
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
 
@@ -453,15 +478,10 @@ case_graph() {
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
     type_act01 "$wid"
     dialog=$(finish_act01 "$app")
-    focus "$dialog"
-    xdotool key c
-    wait_gone '^入力が終了しました$' "$app"
+    cancel_result "$app" "$dialog"
     seconds=$(tr -d '\r' <"$prog/save/record.lst" | cut -d' ' -f1)
 
-    # The graph button (bt_Glaph, 25 x 25 at 464, 181 of the main window).
-    focus "$wid"
-    xdotool mousemove --window "$wid" 476 193 click 1
-    graph=$(wait_window '^グラフ$' "$app")
+    graph=$(open_graph "$app" "$wid")
     sleep 0.5
     shot "$graph" graph
     # "拡大" (at 176, 212), then a drag on the picture 40 to the left and 20 up.
@@ -562,9 +582,7 @@ case_package() {
     focus "$question"
     xdotool key Escape  # No
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
-    focus "$wid"
-    xdotool mousemove --window "$wid" 476 193 click 1
-    graph=$(wait_window '^グラフ$' "$app")
+    graph=$(open_graph "$app" "$wid")
     sleep 0.5
     shot "$graph" installed-graph
     file=$(export_graph "$app" "$graph")
@@ -625,37 +643,19 @@ case_readme() {
     focus "$viewer"
     xdotool key Escape
     wait_gone '^プレイログ$' "$app"
-    focus "$dialog"
-    xdotool key c
-    wait_gone '^入力が終了しました$' "$app"
+    cancel_result "$app" "$dialog"
 
-    # The key panel (its button at 464, 240) slides open below.
+    # The key panel below, with the row of し open for editing.
     focus "$wid"
-    xdotool mousemove --window "$wid" 476 252 click 1
-    for _ in $(seq 50); do
-        [ "$(window_size "$wid")" = 500x410 ] && break
-        sleep 0.1
-    done
-    [ "$(window_size "$wid")" = 500x410 ] || fail "the key panel did not open: $(window_size "$wid")"
-    # The row of し opened for editing: the first row of the list view, then down to it.
-    row=$(key_row '^[0-9]*="し ')
-    xdotool mousemove --window "$wid" 30 306 click 1
-    sleep 0.2
-    xdotool key Home
-    xdotool key --repeat "${row:-0}" --delay 20 Down
-    xdotool key Return
+    open_key_row "$wid" "$(key_row '^[0-9]*="し ')"
     sleep 0.5
     picture "$wid" key-panel
     xdotool mousemove --window "$wid" 476 252 click 1
-    for _ in $(seq 50); do
-        [ "$(window_size "$wid")" = 500x275 ] && break
-        sleep 0.1
-    done
+    wait_size "$wid" 500x275
 
-    # The graph (its button at 464, 181), with the total report switched on by two
-    # double-clicks on its frame (off, then on with every series).
-    xdotool mousemove --window "$wid" 476 193 click 1
-    graph=$(wait_window '^グラフ$' "$app")
+    # The graph, with the total report switched on by two double-clicks on its frame (off,
+    # then on with every series).
+    graph=$(open_graph "$app" "$wid")
     sleep 0.3
     xdotool mousemove --window "$graph" 334 101 click --repeat 2 --delay 80 1
     sleep 0.5
@@ -678,16 +678,7 @@ case_key_panel() {
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
     focus "$wid"
-    # bt_ViewOpen (25 x 25 at 464, 240) slides the key panel open.
-    xdotool mousemove --window "$wid" 476 252 click 1
-    sleep 0.8
-    [ "$(window_size "$wid")" = 500x410 ] || fail "the key panel did not open: $(window_size "$wid")"
-    # The first row of the list view, then down to the row of し and Enter.
-    xdotool mousemove --window "$wid" 30 306 click 1
-    sleep 0.2
-    xdotool key Home
-    xdotool key --repeat "$row" --delay 20 Down
-    xdotool key Return
+    open_key_row "$wid" "$row"
     sleep 0.3
     # ed_kouho2 and ed_kouho3 (45 x 21 at 58, 42 and 108, 42 in GroupBox_Key at 328, 280)
     # emptied; then "設定" (at 108, 67) with Yes to both questions.
@@ -717,10 +708,7 @@ case_key_panel() {
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
     type_act01 "$wid"
-    finish_act01 "$app" >/dev/null
-    focus "$(wait_window '^入力が終了しました$' "$app")"
-    xdotool key c
-    wait_gone '^入力が終了しました$' "$app"
+    cancel_result "$app" "$(finish_act01 "$app")"
     close_window "$wid"
     expect_exit_ok "$app" "the second run"
     line=$(tr -d '\r' <"$prog/save/record.lst")

@@ -19,6 +19,7 @@ using namespace kotopa;
 using namespace kotopa::tool;
 using testutil::Sj;
 using testutil::U8;
+using testutil::Words;
 
 namespace {
 
@@ -191,16 +192,6 @@ std::string Comparable(std::string text) {
 std::string NoBlanks(std::string text) {
     text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
     return text;
-}
-
-std::vector<std::string> Words(std::string_view line) {
-    std::vector<std::string> words;
-    for (std::size_t start = 0;;) {
-        const std::size_t space = line.find(' ', start);
-        words.emplace_back(line.substr(start, space - start));
-        if (space == std::string_view::npos) return words;
-        start = space + 1;
-    }
 }
 
 std::size_t Chars(std::string_view utf8) {

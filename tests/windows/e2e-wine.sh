@@ -49,12 +49,7 @@ focus() {
 close_window() { wine "$KOTOPA_WIN_HELPER" close "$1" >/dev/null; }
 
 # The path as the program sees it on Windows (Wine shows / as drive Z:), in Shift_JIS.
-windows_path() { printf 'Z:%s' "$1" | tr / '\\' | iconv -f UTF-8 -t CP932; }
-
-options_and_last() {
-    printf 'NOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI=0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n'
-    printf '[FILE]\r\nLAST="%s"\r\n' "$(windows_path "$prog/ktp/$1.ktp")"
-}
+stored_path() { printf 'Z:%s' "$1" | tr / '\\' | iconv -f UTF-8 -t CP932; }
 
 # The desktop's "open" of a .log file copies it beside the test, so that the test sees
 # that the program asked Windows' shell to open its play log.
@@ -135,7 +130,7 @@ case_windows_second_copy() {
     [ ! -f "$prog/save/kotopa.ini" ] || fail "the second copy wrote settings"
     close_window "KotoPA  [ Act01 ]"
     expect_exit_ok "$first" "the first copy"
-    { printf '[PLAY]\r\n'; options_and_last Act01; } >"$work/expected.ini"
+    expected_first_ini >"$work/expected.ini"
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
 }
 
@@ -155,7 +150,7 @@ case_windows_end_session() {
         sleep 0.1
     done
     kill -0 "$app" 2>/dev/null && fail "the program outlived its session"
-    { printf '[PLAY]\r\n'; options_and_last Act01; } >"$work/expected.ini"
+    expected_first_ini >"$work/expected.ini"
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
     [ ! -f "$prog/save/record.lst" ] || fail "an unfinished play was recorded"
 }
