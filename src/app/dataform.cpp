@@ -13,47 +13,47 @@ namespace kotopa {
 
 TDataForm::TDataForm(const PlayResult& result, std::filesystem::path playLog,
                      platform::Services services, QWidget* parent)
-    : QDialog(parent), ui_(std::make_unique<Ui::TDataForm>()), playLog_(std::move(playLog)),
-      services_(services) {
+    : QDialog(parent), Ui_(std::make_unique<Ui::TDataForm>()), PlayLog_(std::move(playLog)),
+      Services_(services) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);  // before the fonts
-    ui_->setupUi(this);
+    Ui_->setupUi(this);
     ApplyPixelFonts(this);
     ApplyLayoutProperties(this);
 
-    services_.dialogs.Beep(platform::BeepKind::Asterisk);
+    Services_.dialogs.Beep(platform::BeepKind::Asterisk);
     QString text;
     for (std::size_t i = 0; i < result.memo.size(); ++i) {
         if (i) text += QChar(u'\n');
         text += FromSjis(result.memo[i]);
     }
-    ui_->Memo->setPlainText(text);
-    ui_->lb_mes->setText(FromSjis(result.lb_mes));
-    ui_->bt_Tugi->setEnabled(result.bt_TugiEnabled);
+    Ui_->Memo->setPlainText(text);
+    Ui_->lb_mes->setText(FromSjis(result.lb_mes));
+    Ui_->bt_Tugi->setEnabled(result.bt_TugiEnabled);
 
     // Qt makes an auto-default push button of a dialog its default button, which Enter
     // would press; only n, r, c, Esc and the accelerators answer this dialog.
-    for (QPushButton* b : {ui_->bt_Tugi, ui_->bt_Replay, ui_->bt_Cansel}) {
+    for (QPushButton* b : {Ui_->bt_Tugi, Ui_->bt_Replay, Ui_->bt_Cansel}) {
         b->setAutoDefault(false);
         b->setDefault(false);
     }
-    connect(ui_->bt_Tugi, &QPushButton::clicked, this, [this] { bt_TugiClick(); });
-    connect(ui_->bt_Replay, &QPushButton::clicked, this, [this] { bt_ReplayClick(); });
-    connect(ui_->bt_Cansel, &QPushButton::clicked, this, [this] { bt_CanselClick(); });
-    connect(ui_->SpeedButtonOpen, &QToolButton::clicked, this, [this] { SpeedButtonOpenClick(); });
+    connect(Ui_->bt_Tugi, &QPushButton::clicked, this, [this] { bt_TugiClick(); });
+    connect(Ui_->bt_Replay, &QPushButton::clicked, this, [this] { bt_ReplayClick(); });
+    connect(Ui_->bt_Cansel, &QPushButton::clicked, this, [this] { bt_CanselClick(); });
+    connect(Ui_->SpeedButtonOpen, &QToolButton::clicked, this, [this] { SpeedButtonOpenClick(); });
     // Key preview: the form sees the keys of its controls before they do.
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     }
-    ui_->Memo->setFocus();
+    Ui_->Memo->setFocus();
 }
 
 TDataForm::~TDataForm() = default;
 
 void TDataForm::bt_TugiClick() {
-    if (!ui_->bt_Tugi->isEnabled()) return;
+    if (!Ui_->bt_Tugi->isEnabled()) return;
     Choice_ = ResultChoice::NextAct;
     accept();
 }
@@ -68,10 +68,10 @@ void TDataForm::bt_CanselClick() {
     accept();
 }
 
-void TDataForm::SpeedButtonOpenClick() { OpenPlayLog(playLog_, services_, this); }
+void TDataForm::SpeedButtonOpenClick() { OpenPlayLog(PlayLog_, Services_, this); }
 
 bool TDataForm::FormKeyPress(char key) {
-    const std::optional<ResultChoice> choice = ResultKeyChoice(key, ui_->bt_Tugi->isEnabled());
+    const std::optional<ResultChoice> choice = ResultKeyChoice(key, Ui_->bt_Tugi->isEnabled());
     if (!choice) return false;
     switch (*choice) {
         case ResultChoice::NextAct: bt_TugiClick(); break;

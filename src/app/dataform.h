@@ -41,9 +41,9 @@ protected:
 private:
     bool PreviewKey(QKeyEvent* event);
 
-    std::unique_ptr<Ui::TDataForm> ui_;
-    std::filesystem::path playLog_;
-    platform::Services services_;
+    std::unique_ptr<Ui::TDataForm> Ui_;
+    std::filesystem::path PlayLog_;
+    platform::Services Services_;
     ResultChoice Choice_ = ResultChoice::Cancel;
 };
 

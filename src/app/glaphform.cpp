@@ -44,57 +44,57 @@ TGlaphForm::TGlaphForm(fs::path baseDir, fs::path actPath,
                        const std::vector<std::string>& actRecords, platform::Services services,
                        QWidget* parent)
     : QDialog(parent),
-      ui_(std::make_unique<Ui::TGlaphForm>()),
-      services_(services),
-      baseDir_(std::move(baseDir)),
-      actPath_(std::move(actPath)) {
+      Ui_(std::make_unique<Ui::TGlaphForm>()),
+      Services_(services),
+      BaseDir_(std::move(baseDir)),
+      ActPath_(std::move(actPath)) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);  // before the fonts
-    ui_->setupUi(this);
+    Ui_->setupUi(this);
     ApplyPixelFonts(this);
 
     // A click on a box, by the mouse or the keyboard, redraws; ticks set from code do not,
     // so a group toggle draws once with all its new states.
     for (QCheckBox* box :
-         {ui_->chTotal, ui_->chTotalMozi, ui_->chTotalMiss, ui_->chTotalTime, ui_->chFile,
-          ui_->chFileMozi, ui_->chFileMiss, ui_->chFileTime, ui_->CheckFileName}) {
+         {Ui_->chTotal, Ui_->chTotalMozi, Ui_->chTotalMiss, Ui_->chTotalTime, Ui_->chFile,
+          Ui_->chFileMozi, Ui_->chFileMiss, Ui_->chFileTime, Ui_->CheckFileName}) {
         connect(box, &QCheckBox::clicked, this, [this] { DrawGraph(); });
     }
-    connect(ui_->CheckKakudai, &QCheckBox::clicked, this, [this] { CheckKakudaiClick(); });
-    connect(ui_->bt_ToBmp, &QPushButton::clicked, this, [this] { bt_ToBmpClick(); });
-    connect(ui_->SpeedButton, &QToolButton::clicked, this, [this] { SpeedButtonClick(); });
-    connect(ui_->bt_Close, &QPushButton::clicked, this, [this] { bt_CloseClick(); });
-    ui_->GroupTotal->installEventFilter(this);
-    ui_->GroupFile->installEventFilter(this);
-    ui_->Image->onMouseDown = [this](int x, int y) { ImageMouseDown(x, y); };
-    ui_->Image->onMouseMove = [this](int x, int y) { ImageMouseMove(x, y); };
-    ui_->Image->onMouseUp = [this] { ImageMouseUp(); };
+    connect(Ui_->CheckKakudai, &QCheckBox::clicked, this, [this] { CheckKakudaiClick(); });
+    connect(Ui_->bt_ToBmp, &QPushButton::clicked, this, [this] { bt_ToBmpClick(); });
+    connect(Ui_->SpeedButton, &QToolButton::clicked, this, [this] { SpeedButtonClick(); });
+    connect(Ui_->bt_Close, &QPushButton::clicked, this, [this] { bt_CloseClick(); });
+    Ui_->GroupTotal->installEventFilter(this);
+    Ui_->GroupFile->installEventFilter(this);
+    Ui_->Image->onMouseDown = [this](int x, int y) { ImageMouseDown(x, y); };
+    Ui_->Image->onMouseMove = [this](int x, int y) { ImageMouseMove(x, y); };
+    Ui_->Image->onMouseUp = [this] { ImageMouseUp(); };
 
     FormCreate(totalRecords, actRecords);
 
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     }
-    ui_->bt_Close->setFocus();
+    Ui_->bt_Close->setFocus();
 }
 
 TGlaphForm::~TGlaphForm() = default;
 
 void TGlaphForm::FormCreate(const std::vector<std::string>& totalRecords,
                             const std::vector<std::string>& actRecords) {
-    const BackgroundLookup background = FindGraphBackground(baseDir_);
+    const BackgroundLookup background = FindGraphBackground(BaseDir_);
     if (!LoadBackground(background)) {
         // The window opens without a graph; what does not need one stays usable.
-        services_.dialogs.Warning(
+        Services_.dialogs.Warning(
             PathMessage(PathToSjis(background.path),
                         background.found ? msg::kBackgroundUnreadable : msg::kBackgroundMissing));
-        ui_->GroupTotal->setEnabled(false);
-        ui_->GroupFile->setEnabled(false);
-        ui_->bt_ToBmp->setEnabled(false);
+        Ui_->GroupTotal->setEnabled(false);
+        Ui_->GroupFile->setEnabled(false);
+        Ui_->bt_ToBmp->setEnabled(false);
         return;
     }
     GraphBitmap_ = QImage(kGraphWidth, kGraphHeight, QImage::Format_RGB888);
-    services_.dialogs.Beep(platform::BeepKind::Asterisk);
+    Services_.dialogs.Beep(platform::BeepKind::Asterisk);
     Series_ = LoadSeries(totalRecords, actRecords);
     DrawGraph();
     Drag_ = PictureDrag{};
@@ -112,28 +112,28 @@ bool TGlaphForm::LoadBackground(const BackgroundLookup& background) {
 
 GraphChecks TGlaphForm::Checks() const {
     GraphChecks c;
-    c.chTotal = ui_->chTotal->isChecked();
-    c.chTotalMozi = ui_->chTotalMozi->isChecked();
-    c.chTotalMiss = ui_->chTotalMiss->isChecked();
-    c.chTotalTime = ui_->chTotalTime->isChecked();
-    c.chFile = ui_->chFile->isChecked();
-    c.chFileMozi = ui_->chFileMozi->isChecked();
-    c.chFileMiss = ui_->chFileMiss->isChecked();
-    c.chFileTime = ui_->chFileTime->isChecked();
-    c.CheckFileName = ui_->CheckFileName->isChecked();
+    c.chTotal = Ui_->chTotal->isChecked();
+    c.chTotalMozi = Ui_->chTotalMozi->isChecked();
+    c.chTotalMiss = Ui_->chTotalMiss->isChecked();
+    c.chTotalTime = Ui_->chTotalTime->isChecked();
+    c.chFile = Ui_->chFile->isChecked();
+    c.chFileMozi = Ui_->chFileMozi->isChecked();
+    c.chFileMiss = Ui_->chFileMiss->isChecked();
+    c.chFileTime = Ui_->chFileTime->isChecked();
+    c.CheckFileName = Ui_->CheckFileName->isChecked();
     return c;
 }
 
 void TGlaphForm::ShowChecks(const GraphChecks& c) {
-    ui_->chTotal->setChecked(c.chTotal);
-    ui_->chTotalMozi->setChecked(c.chTotalMozi);
-    ui_->chTotalMiss->setChecked(c.chTotalMiss);
-    ui_->chTotalTime->setChecked(c.chTotalTime);
-    ui_->chFile->setChecked(c.chFile);
-    ui_->chFileMozi->setChecked(c.chFileMozi);
-    ui_->chFileMiss->setChecked(c.chFileMiss);
-    ui_->chFileTime->setChecked(c.chFileTime);
-    ui_->CheckFileName->setChecked(c.CheckFileName);
+    Ui_->chTotal->setChecked(c.chTotal);
+    Ui_->chTotalMozi->setChecked(c.chTotalMozi);
+    Ui_->chTotalMiss->setChecked(c.chTotalMiss);
+    Ui_->chTotalTime->setChecked(c.chTotalTime);
+    Ui_->chFile->setChecked(c.chFile);
+    Ui_->chFileMozi->setChecked(c.chFileMozi);
+    Ui_->chFileMiss->setChecked(c.chFileMiss);
+    Ui_->chFileTime->setChecked(c.chFileTime);
+    Ui_->CheckFileName->setChecked(c.CheckFileName);
 }
 
 void TGlaphForm::DrawGraph() {
@@ -161,11 +161,11 @@ void TGlaphForm::DrawGraph() {
         if (box.shown) DrawName(p, box);
     }
     GraphBitmap_ = canvas.convertToFormat(QImage::Format_RGB888);
-    ui_->Image->SetPicture(GraphBitmap_);
+    Ui_->Image->SetPicture(GraphBitmap_);
 }
 
 void TGlaphForm::DrawName(QPainter& p, const NameBox& box) {
-    const QString name = PathToQString(fs::path(ActName(actPath_)));
+    const QString name = PathToQString(fs::path(ActName(ActPath_)));
     QFont font = this->font();
     font.setPixelSize(box.pixelHeight);
     font.setStyleStrategy(QFont::NoAntialias);
@@ -184,11 +184,11 @@ void TGlaphForm::DrawName(QPainter& p, const NameBox& box) {
 
 bool TGlaphForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick) {
-        if (watched == ui_->GroupTotal) {
+        if (watched == Ui_->GroupTotal) {
             GroupTotalDblClick();
             return true;
         }
-        if (watched == ui_->GroupFile) {
+        if (watched == Ui_->GroupFile) {
             GroupFileDblClick();
             return true;
         }
@@ -211,21 +211,21 @@ void TGlaphForm::GroupFileDblClick() {
 }
 
 void TGlaphForm::CheckKakudaiClick() {
-    QScrollArea* box = ui_->ScrollBox;
-    if (ui_->CheckKakudai->isChecked()) {
-        ui_->Image->resize(kGraphWidth * kGraphZoom, kGraphHeight * kGraphZoom);
+    QScrollArea* box = Ui_->ScrollBox;
+    if (Ui_->CheckKakudai->isChecked()) {
+        Ui_->Image->resize(kGraphWidth * kGraphZoom, kGraphHeight * kGraphZoom);
         box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        ui_->Image->setCursor(Qt::PointingHandCursor);
+        Ui_->Image->setCursor(Qt::PointingHandCursor);
         return;
     }
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->horizontalScrollBar()->setValue(0);
     box->verticalScrollBar()->setValue(0);
-    ui_->Image->resize(kGraphWidth, kGraphHeight);
-    ui_->Image->move(0, 0);
-    ui_->Image->unsetCursor();
+    Ui_->Image->resize(kGraphWidth, kGraphHeight);
+    Ui_->Image->move(0, 0);
+    Ui_->Image->unsetCursor();
 }
 
 void TGlaphForm::ImageMouseDown(int x, int y) {
@@ -233,10 +233,10 @@ void TGlaphForm::ImageMouseDown(int x, int y) {
 }
 
 void TGlaphForm::ImageMouseMove(int x, int y) {
-    QScrollBar* h = ui_->ScrollBox->horizontalScrollBar();
-    QScrollBar* v = ui_->ScrollBox->verticalScrollBar();
+    QScrollBar* h = Ui_->ScrollBox->horizontalScrollBar();
+    QScrollBar* v = Ui_->ScrollBox->verticalScrollBar();
     const ScrollPosition at{h->value(), v->value()};
-    const ScrollPosition to = Drag_.MouseMove(x, y, at, ui_->CheckKakudai->isChecked());
+    const ScrollPosition to = Drag_.MouseMove(x, y, at, Ui_->CheckKakudai->isChecked());
     if (to == at) return;
     // The scroll bars hold each position within their range.
     v->setValue(to.v);
@@ -249,10 +249,10 @@ void TGlaphForm::ImageMouseUp() {
 
 void TGlaphForm::bt_ToBmpClick() {
     if (GraphBitmap_.isNull()) return;
-    const QDateTime now = services_.clock.Local();
+    const QDateTime now = Services_.clock.Local();
     const LocalTime at{now.date().year(), now.date().month(),  now.date().day(),
                        now.time().hour(), now.time().minute(), now.time().second()};
-    const std::optional<fs::path> chosen = services_.dialogs.SaveFile(
+    const std::optional<fs::path> chosen = Services_.dialogs.SaveFile(
         FromSjis(msg::kSaveGraphTitle), ExportFolder() / ExportFileName(at),
         FromSjis(msg::kBitmapFilter));
     if (!chosen) return;
@@ -261,12 +261,12 @@ void TGlaphForm::bt_ToBmpClick() {
         EncodeBmp24(GraphBitmap_.width(), GraphBitmap_.height(), GraphBitmap_.constBits(),
                     static_cast<std::size_t>(GraphBitmap_.bytesPerLine()));
     if (!WriteFileAtomic(*chosen, bytes)) {
-        services_.dialogs.Warning(CannotWriteMessage(PathToSjis(*chosen)));
+        Services_.dialogs.Warning(CannotWriteMessage(PathToSjis(*chosen)));
     }
 }
 
 void TGlaphForm::SpeedButtonClick() {
-    OpenPlayLog(baseDir_ / "save" / "playlog.log", services_, this);
+    OpenPlayLog(BaseDir_ / "save" / "playlog.log", Services_, this);
 }
 
 void TGlaphForm::bt_CloseClick() {

@@ -62,10 +62,10 @@ class TGlaphForm : public QDialog {
     void ShowChecks(const GraphChecks& checks);
     void DrawName(QPainter& painter, const NameBox& box);
 
-    std::unique_ptr<Ui::TGlaphForm> ui_;
-    platform::Services services_;
-    std::filesystem::path baseDir_;
-    std::filesystem::path actPath_;
+    std::unique_ptr<Ui::TGlaphForm> Ui_;
+    platform::Services Services_;
+    std::filesystem::path BaseDir_;
+    std::filesystem::path ActPath_;
     QImage BackBitmap_;
     QImage GraphBitmap_;
     GraphSeries Series_;
