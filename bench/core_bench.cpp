@@ -1,5 +1,6 @@
-// Speed and memory of the core: one judged key with the refill of the lists, a whole play
-// driven key by key through the play session, a timer tick of a waiting play, loading a
+// Speed and memory of the core: one judged key with the refill of the lists, one key of a
+// 10 MB reading line and one of a 100,000-row key table, a whole play driven key by key
+// through the play session, a timer tick of a waiting play, loading a
 // key file of 600 rows, and reading an Act of 100,000 pairs (time, and peak heap against
 // the file's size).
 //   build/bench/core_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
@@ -223,6 +224,92 @@ void BM_JudgeKeyDeliveredData(benchmark::State& state) {
     state.counters["rows"] = static_cast<double>(table.rows.size());
 }
 BENCHMARK(BM_JudgeKeyDeliveredData)->Unit(benchmark::kMillisecond);
+
+// Sets up a line for the matcher as the play does.
+void StartLine(kotopa::Matcher& m, const std::string& reading) {
+    m.FillCandidateLists(reading);
+    m.ed_Yomi = reading + std::string(kotopa::marker::kLineEnd);
+    m.ed_Kanji = m.ed_Yomi;
+}
+
+// Types a line key by key, one key per iteration, and starts it again (untimed) when it is
+// done; a mistype ends the run with an error.
+void TypeKeyPerIteration(benchmark::State& state, const kotopa::KeyTable& table,
+                         const std::vector<std::string>& readings,
+                         const std::vector<std::string>& keys) {
+    kotopa::Matcher m(table);
+    std::size_t line = 0, pos = 0;
+    StartLine(m, readings[line]);
+    for (auto _ : state) {
+        char key = keys[line][pos++];
+        const auto r = m.JudgeKey(key);
+        benchmark::DoNotOptimize(r);
+        if (r == kotopa::JudgeResult::Mistype) {
+            state.SkipWithError("the play mistyped");
+            break;
+        }
+        if (r == kotopa::JudgeResult::LineComplete) {
+            state.PauseTiming();
+            line = (line + 1) % readings.size();
+            pos = 0;
+            StartLine(m, readings[line]);
+            state.ResumeTiming();
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// One key of a single reading line of 10 MB: a key must cost the same at the start of the
+// longest line as anywhere in a short one.
+void BM_JudgeKeyLongLine(benchmark::State& state) {
+    static const Play play = [] {
+        const auto kana = BasicKana();
+        std::mt19937 rng(3);
+        Play p;
+        std::string r, k;
+        r.reserve(10'000'000);
+        while (r.size() < 10'000'000) {
+            const auto& x = kana[rng() % (kana.size() - 1)];
+            r += x.sjis;
+            k += x.romaji;
+        }
+        p.readings.push_back(std::move(r));
+        p.keys.push_back(std::move(k));
+        return p;
+    }();
+    TypeKeyPerIteration(state, Table600(), play.readings, play.keys);
+    state.counters["line_MB"] = static_cast<double>(play.readings[0].size()) / 1e6;
+}
+BENCHMARK(BM_JudgeKeyLongLine)->Unit(benchmark::kMicrosecond);
+
+// A table of 100,000 rows: the basic kana, then every group of two and of three basic kana
+// (typed with a "q" spelling no line uses), the last few groups twice.
+kotopa::KeyTable Table100k() {
+    const auto kana = BasicKana();
+    kotopa::KeyTable t;
+    t.rows.reserve(100000);
+    for (const auto& k : kana) t.rows.push_back({k.sjis, {k.romaji, "x" + k.romaji}});
+    for (const auto& a : kana) {
+        for (const auto& b : kana) t.rows.push_back({a.sjis + b.sjis, {"q" + a.romaji + b.romaji}});
+    }
+    for (std::size_t i = 0; t.rows.size() < 100000; ++i) {
+        const auto& a = kana[i / (kana.size() * kana.size()) % kana.size()];
+        const auto& b = kana[(i / kana.size()) % kana.size()];
+        const auto& c = kana[i % kana.size()];
+        t.rows.push_back({a.sjis + b.sjis + c.sjis, {"q" + a.romaji + b.romaji + c.romaji}});
+    }
+    return t;
+}
+
+// One key of a play typed with a table of 100,000 rows: a key must cost the same whatever
+// the size of the table.
+void BM_JudgeKeyLargeTable(benchmark::State& state) {
+    static const kotopa::KeyTable table = Table100k();
+    const Play play = MakePlay(20);
+    TypeKeyPerIteration(state, table, play.readings, play.keys);
+    state.counters["rows"] = static_cast<double>(table.rows.size());
+}
+BENCHMARK(BM_JudgeKeyLargeTable)->Unit(benchmark::kMicrosecond);
 
 // An Act of the given lines: the reading doubles as the written form.
 kotopa::ActLoad MakeActLoad(const Play& play) {
