@@ -115,9 +115,7 @@ void BM_JudgeKey(benchmark::State& state) {
     kotopa::Matcher m(table);
     std::size_t line = 0, pos = 0;
     auto startLine = [&] {
-        m.FillCandidateLists(play.readings[line]);
-        m.ed_Yomi = play.readings[line] + std::string(kotopa::marker::kLineEnd);
-        m.ed_Kanji = m.ed_Yomi;
+        m.StartLine(play.readings[line], play.readings[line]);
         pos = 0;
     };
     startLine();
@@ -132,7 +130,7 @@ void BM_JudgeKey(benchmark::State& state) {
             state.ResumeTiming();
         }
     }
-    if (m.MissCount != 0) state.SkipWithError("the play mistyped");
+    if (m.Counts().MissCount != 0) state.SkipWithError("the play mistyped");
 }
 BENCHMARK(BM_JudgeKey);
 
@@ -146,8 +144,7 @@ bool TimeEachKey(benchmark::State& state, const kotopa::KeyTable& table,
         ns.clear();
         for (std::size_t line = 0; line < readings.size(); ++line) {
             kotopa::Matcher m(table);
-            m.FillCandidateLists(readings[line]);
-            m.ed_Yomi = readings[line] + std::string(kotopa::marker::kLineEnd);
+            m.StartLine({}, readings[line]);
             for (char k : keys[line]) {
                 char key = k;
                 const auto t0 = std::chrono::steady_clock::now();
@@ -156,7 +153,7 @@ bool TimeEachKey(benchmark::State& state, const kotopa::KeyTable& table,
                 benchmark::DoNotOptimize(r);
                 ns.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count());
             }
-            clean = clean && m.MissCount == 0;
+            clean = clean && m.Counts().MissCount == 0;
         }
     }
     std::sort(ns.begin(), ns.end());
@@ -178,13 +175,12 @@ BENCHMARK(BM_JudgeKeyDistribution)->Unit(benchmark::kMillisecond);
 // shortest unit first. The matcher itself says what is live, so the keys always match.
 std::string KeysFor(const kotopa::KeyTable& table, std::string_view reading) {
     kotopa::Matcher m(table);
-    m.FillCandidateLists(reading);
-    m.ed_Yomi = std::string(reading) + std::string(kotopa::marker::kLineEnd);
+    m.StartLine({}, reading);
     std::string keys;
     const std::string ruledOut(kotopa::marker::kRuledOut);
     for (int guard = 0; guard < 10000; ++guard) {
         char next = 0;
-        for (const auto* list : {&m.lst_1, &m.lst_2, &m.lst_3}) {
+        for (const auto* list : {&m.lst_1(), &m.lst_2(), &m.lst_3()}) {
             for (const auto& e : *list) {
                 if (!next && e != ruledOut && !e.empty()) next = e.front();
             }
@@ -225,13 +221,6 @@ void BM_JudgeKeyDeliveredData(benchmark::State& state) {
 }
 BENCHMARK(BM_JudgeKeyDeliveredData)->Unit(benchmark::kMillisecond);
 
-// Sets up a line for the matcher as the play does.
-void StartLine(kotopa::Matcher& m, const std::string& reading) {
-    m.FillCandidateLists(reading);
-    m.ed_Yomi = reading + std::string(kotopa::marker::kLineEnd);
-    m.ed_Kanji = m.ed_Yomi;
-}
-
 // Types a line key by key, one key per iteration, and starts it again (untimed) when it is
 // done; a mistype ends the run with an error.
 void TypeKeyPerIteration(benchmark::State& state, const kotopa::KeyTable& table,
@@ -239,7 +228,7 @@ void TypeKeyPerIteration(benchmark::State& state, const kotopa::KeyTable& table,
                          const std::vector<std::string>& keys) {
     kotopa::Matcher m(table);
     std::size_t line = 0, pos = 0;
-    StartLine(m, readings[line]);
+    m.StartLine(readings[line], readings[line]);
     for (auto _ : state) {
         char key = keys[line][pos++];
         const auto r = m.JudgeKey(key);
@@ -252,7 +241,7 @@ void TypeKeyPerIteration(benchmark::State& state, const kotopa::KeyTable& table,
             state.PauseTiming();
             line = (line + 1) % readings.size();
             pos = 0;
-            StartLine(m, readings[line]);
+            m.StartLine(readings[line], readings[line]);
             state.ResumeTiming();
         }
     }

@@ -98,7 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 FUZZ_CHECK(sorted[k] == static_cast<int32_t>(k));
         }
         if (s.GameState() == kotopa::PlayState::Typing) {
-            const std::string& yomi = s.View().ed_Yomi;
+            const std::string_view yomi = s.View().ed_Yomi;
             FUZZ_CHECK(yomi.size() >= 2 &&
                        yomi.compare(yomi.size() - 2, 2, kotopa::marker::kLineEnd) == 0);
         }

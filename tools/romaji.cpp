@@ -456,8 +456,8 @@ SpellingCheck CheckSpellings(const RomajiTable& romaji, const KeyTable& table,
         char key;
     };
     auto pairedKey = [](int m, const Matcher& x) {
-        std::string k = std::to_string(m) + '|' + std::to_string(x.ed_Yomi.size());
-        for (const auto* list : {&x.lst_3, &x.lst_2, &x.lst_1}) {
+        std::string k = std::to_string(m) + '|' + std::to_string(x.ed_Yomi().size());
+        for (const auto* list : {&x.lst_3(), &x.lst_2(), &x.lst_1()}) {
             k += '\x02';
             for (const auto& e : *list) {
                 k += e;
@@ -469,8 +469,7 @@ SpellingCheck CheckSpellings(const RomajiTable& romaji, const KeyTable& table,
     std::deque<Paired> paired;
     {
         Matcher m(table);
-        m.FillCandidateLists(reading);
-        m.ed_Yomi = std::string(reading) + std::string(marker::kLineEnd);
+        m.StartLine({}, reading);
         paired.push_back({0, std::move(m), -1, 0});
     }
     std::unordered_map<std::string, int> pairedIds{{pairedKey(0, paired[0].matcher), 0}};
@@ -500,7 +499,7 @@ SpellingCheck CheckSpellings(const RomajiTable& romaji, const KeyTable& table,
             char k = e.key;
             const JudgeResult r = next.JudgeKey(k);
             const bool final = isFinal(e.to);
-            const std::string left = next.ed_Yomi.substr(0, next.ed_Yomi.size() - 2);
+            const std::string left(next.ed_Yomi().substr(0, next.ed_Yomi().size() - 2));
             if (r == JudgeResult::Mistype) {
                 fail(static_cast<int>(i), e, "a mistype where " + Quoted(left) + " is left");
                 continue;
@@ -508,9 +507,9 @@ SpellingCheck CheckSpellings(const RomajiTable& romaji, const KeyTable& table,
             if (r == JudgeResult::LineComplete) {
                 if (!final) {
                     fail(static_cast<int>(i), e, "the line is complete before the spelling ends");
-                } else if (next.CharCount != length) {
+                } else if (next.Counts().CharCount != length) {
                     fail(static_cast<int>(i), e,
-                         "CharCount is " + std::to_string(next.CharCount) + ", not " +
+                         "CharCount is " + std::to_string(next.Counts().CharCount) + ", not " +
                              std::to_string(length));
                 } else {
                     completions[i] = AddCounts(completions[i], 1);

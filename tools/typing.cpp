@@ -10,8 +10,6 @@ namespace kotopa::tool {
 
 namespace {
 
-const std::string kLineEnd(marker::kLineEnd);
-
 int CharCountOf(std::string_view s) {
     int n = 0;
     for (std::size_t i = 0; i < s.size(); i += CharLength(s, i)) ++n;
@@ -20,8 +18,8 @@ int CharCountOf(std::string_view s) {
 
 // Everything that decides what the matcher does next.
 std::string StateKey(const Matcher& m) {
-    std::string k = std::to_string(m.ed_Yomi.size());
-    for (const auto* list : {&m.lst_3, &m.lst_2, &m.lst_1}) {
+    std::string k = std::to_string(m.ed_Yomi().size());
+    for (const auto* list : {&m.lst_3(), &m.lst_2(), &m.lst_1()}) {
         k += '\x02';
         for (const auto& e : *list) {
             k += e;
@@ -36,7 +34,7 @@ std::string StateKey(const Matcher& m) {
 std::string NextKeys(const Matcher& m) {
     bool seen[128] = {};
     std::string keys;
-    for (const auto* list : {&m.lst_3, &m.lst_2, &m.lst_1}) {
+    for (const auto* list : {&m.lst_3(), &m.lst_2(), &m.lst_1()}) {
         for (const auto& e : *list) {
             if (e.empty()) continue;
             const auto b = static_cast<unsigned char>(e.front());
@@ -56,12 +54,15 @@ std::string NextKeys(const Matcher& m) {
 // finished; otherwise furthest is the most bytes of rest that completed units ever took.
 bool Explore(const KeyTable& table, std::string_view rest, bool lineStart, std::size_t& furthest) {
     Matcher start(table);
-    start.ed_Yomi = std::string(rest) + kLineEnd;
-    start.FillCandidateLists(lineStart ? std::string(rest) : start.ed_Yomi);
+    if (lineStart) {
+        start.StartLine({}, rest);
+    } else {
+        start.ResumeLine({}, rest);
+    }
     furthest = 0;
     std::unordered_set<std::string> seen{StateKey(start)};
     std::deque<Matcher> queue{start};
-    const std::size_t full = start.ed_Yomi.size();
+    const std::size_t full = start.ed_Yomi().size();
     while (!queue.empty()) {
         const Matcher m = std::move(queue.front());
         queue.pop_front();
@@ -72,7 +73,7 @@ bool Explore(const KeyTable& table, std::string_view rest, bool lineStart, std::
             if (r == JudgeResult::LineComplete) return true;
             if (r == JudgeResult::Mistype) continue;
             if (r == JudgeResult::UnitCompleted)
-                furthest = std::max(furthest, full - next.ed_Yomi.size());
+                furthest = std::max(furthest, full - next.ed_Yomi().size());
             if (seen.insert(StateKey(next)).second) queue.push_back(std::move(next));
         }
     }
@@ -109,8 +110,7 @@ std::vector<Blocked> UntypableCharacters(const KeyTable& table, std::string_view
 TryResult TryTyping(const KeyTable& table, std::string_view reading, std::string_view keys) {
     TryResult result;
     Matcher m(table);
-    m.FillCandidateLists(reading);
-    m.ed_Yomi = std::string(reading) + kLineEnd;
+    m.StartLine({}, reading);
     const int total = CharCountOf(reading);
     std::string unitKeys;
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -118,7 +118,7 @@ TryResult TryTyping(const KeyTable& table, std::string_view reading, std::string
             ++result.keysAfterEnd;
             continue;
         }
-        const std::string before = m.ed_Yomi;
+        const std::string_view before = m.ed_Yomi();  // the line's text stays in place
         char k = keys[i];
         const JudgeResult r = m.JudgeKey(k);
         if (r == JudgeResult::Stopped) break;
@@ -131,14 +131,15 @@ TryResult TryTyping(const KeyTable& table, std::string_view reading, std::string
         }
         unitKeys += keys[i];
         if (r == JudgeResult::UnitCompleted || r == JudgeResult::LineComplete) {
-            result.units.push_back({before.substr(0, before.size() - m.ed_Yomi.size()), unitKeys});
+            result.units.push_back(
+                {std::string(before.substr(0, before.size() - m.ed_Yomi().size())), unitKeys});
             unitKeys.clear();
         }
         if (r == JudgeResult::LineComplete) result.completed = true;
     }
-    result.KeyCount = m.KeyCount;
-    result.CharCount = m.CharCount;
-    result.MissCount = m.MissCount;
+    result.KeyCount = m.Counts().KeyCount;
+    result.CharCount = m.Counts().CharCount;
+    result.MissCount = m.Counts().MissCount;
     return result;
 }
 

@@ -296,7 +296,7 @@ void TMainForm::ShowKeyTable() {
 // Showing the session
 
 void TMainForm::ShowTexts() {
-    const Matcher& v = Session_.View();
+    const PlayView v = Session_.View();
     SetTextIfChanged(ui_->ed_Kanji, FromSjis(v.ed_Kanji));
     SetTextIfChanged(ui_->ed_Yomi, FromSjis(v.ed_Yomi));
     SetTextIfChanged(ui_->ed_Nyuuryoku, FromSjis(v.ed_Nyuuryoku));

@@ -89,7 +89,7 @@ public:
     const std::filesystem::path& BaseDir() const { return BaseDir_; }
     const std::filesystem::path& ActPath() const { return ActPath_; }
     int PanelSlide() const { return PanelSlide_; }
-    int GameState() const { return static_cast<int>(Session_.GameState()); }
+    PlayState GameState() const { return Session_.GameState(); }
     const PlaySession& Session() const { return Session_; }
     const RecordBook& Records() const { return Records_; }
     const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords; }

@@ -18,6 +18,7 @@
 
 namespace apptest {
 
+using kotopa::PlayState;
 using testutil::ReadBytes;
 using testutil::Sj;
 using testutil::U8;

@@ -50,7 +50,7 @@ TEST(MainFormStart, CleanFolderLoadsAct01WithDefaults) {
     EXPECT_TRUE(Enabled(rig, "bt_start"));
     EXPECT_FALSE(Enabled(rig, "bt_end"));
     EXPECT_FALSE(Enabled(rig, "bt_Glaph"));
-    EXPECT_EQ(form.GameState(), 0);
+    EXPECT_EQ(form.GameState(), PlayState::Idle);
 
     EXPECT_EQ(rig.Text("lb_Kaisu"), "    1");
     EXPECT_EQ(rig.Text("lb_TopNyu"), "    0");

@@ -103,7 +103,7 @@ TEST(Play, AWholeActTypedKeyByKeyIsShownCountedAndRecorded) {
 
     // Enter in the typing box starts the play: the countdown bar, the first lines in the memo.
     p.Enter();
-    EXPECT_EQ(form.GameState(), 100);
+    EXPECT_EQ(form.GameState(), PlayState::Countdown);
     EXPECT_EQ(p.Yomi(), "123456789#*********#**********");
     EXPECT_EQ(p.Kanji(), "愛〆");
     EXPECT_EQ(p.MemoTop(4), "家|上|愛|Act01 1");
@@ -122,7 +122,7 @@ TEST(Play, AWholeActTypedKeyByKeyIsShownCountedAndRecorded) {
     p.Tick(1);
     EXPECT_EQ(p.Yomi(), "123456789#*********#*********");
     for (int i = 0; i < 29; ++i) p.Tick(101);
-    EXPECT_EQ(form.GameState(), 200);
+    EXPECT_EQ(form.GameState(), PlayState::Typing);
     EXPECT_EQ(p.Yomi(), "あい〆");
     EXPECT_EQ(rig.Get<QListWidget>("lst_1")->item(0)->text().toStdString(), "a");
 
@@ -132,7 +132,7 @@ TEST(Play, AWholeActTypedKeyByKeyIsShownCountedAndRecorded) {
     EXPECT_EQ(p.Yomi(), "い〆");
     EXPECT_EQ(rig.Get<QLineEdit>("ed_Nyuuryoku")->text().toStdString(), "");
     p.Key('i');
-    EXPECT_EQ(form.GameState(), 250);
+    EXPECT_EQ(form.GameState(), PlayState::LineComplete);
     EXPECT_EQ(rig.Get<QListWidget>("lst_2")->item(0)->text().toStdString(), "Enter!");
     EXPECT_EQ(rig.Get<QListWidget>("lst_3")->item(0)->text().toStdString(), "■ →");
     p.Enter();
@@ -180,7 +180,7 @@ TEST(Play, AWholeActTypedKeyByKeyIsShownCountedAndRecorded) {
     EXPECT_FALSE(p.shown.nextEnabled);
 
     // Cancel: the Act is loaded afresh and the window is idle again.
-    EXPECT_EQ(form.GameState(), 0);
+    EXPECT_EQ(form.GameState(), PlayState::Idle);
     EXPECT_FALSE(form.Timer().isActive());
     EXPECT_TRUE(rig.Get<QWidget>("bt_start")->isEnabled());
     EXPECT_FALSE(rig.Get<QWidget>("bt_end")->isEnabled());
@@ -223,7 +223,7 @@ TEST(Play, NextActAndPlayAgainFromTheResultDialog) {
     EXPECT_EQ(p.shown.message, "次のAct [ Act02 ] に進めます。");
     EXPECT_TRUE(p.shown.nextEnabled);
     // Play again: a new countdown on the same Act, the new play count shown, options still off.
-    EXPECT_EQ(form.GameState(), 100);
+    EXPECT_EQ(form.GameState(), PlayState::Countdown);
     EXPECT_EQ(rig.Text("lb_Kaisu"), "    2");
     EXPECT_FALSE(rig.Get<QWidget>("GroupBox_Opt1")->isEnabled());
     EXPECT_TRUE(rig.Get<QWidget>("bt_end")->isEnabled());
@@ -238,7 +238,7 @@ TEST(Play, NextActAndPlayAgainFromTheResultDialog) {
     playThrough('n');
     EXPECT_EQ(form.ActPath(), rig.base / "ktp" / "Act02.ktp");
     EXPECT_EQ(rig.form->windowTitle().toStdString(), "KotoPA  [ Act02 ]");
-    EXPECT_EQ(form.GameState(), 0);
+    EXPECT_EQ(form.GameState(), PlayState::Idle);
     // Two recorded plays of 19 characters in one whole second; the stopped one left nothing.
     EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "1 1140 0\r\n1 1140 0\r\n");
 }
@@ -255,7 +255,7 @@ TEST(Play, StoppedPlaysShowWhatHappenedAndRecordNothing) {
         ASSERT_TRUE(p.shown.opened);
         EXPECT_EQ(p.shown.message, "途中で終了しました。");
         EXPECT_NE(p.shown.memo.find("■ミスタイプ      0 ■正解タイプ率    0.00%"), std::string::npos) << p.shown.memo;
-        EXPECT_EQ(rig.form->GameState(), 0);
+        EXPECT_EQ(rig.form->GameState(), PlayState::Idle);
         EXPECT_FALSE(fs::exists(rig.base / "save" / "record.lst"));
         EXPECT_FALSE(fs::exists(rig.base / "save" / "playlog.log"));
     }
@@ -306,7 +306,7 @@ TEST(Play, SecondsModeEndsAtTheLimitAndCountsAsFinished) {
     EXPECT_EQ(rig.Text("lb_Mondai"), "  2 / 1000");
     p.Keys("u");  // half a line, then the time runs out
     p.Tick(4999);
-    EXPECT_EQ(rig.form->GameState(), 200);
+    EXPECT_EQ(rig.form->GameState(), PlayState::Typing);
     p.AnswerWith('c');
     p.Tick(1);
     ASSERT_TRUE(p.shown.opened);
@@ -376,7 +376,7 @@ TEST(Play, WrongKeysAtALineEndAreMistypesAndTheSoundFollowsItsOption) {
     rig.Get<QCheckBox>("ch_miss")->setChecked(true);  // usable during a play
     p.Key('q');
     EXPECT_EQ(rig.sound.Starts(), 1);
-    EXPECT_EQ(rig.form->GameState(), 250);
+    EXPECT_EQ(rig.form->GameState(), PlayState::LineComplete);
 }
 
 TEST(Play, StartWithTheKeyPanelOpenClosesItFirst) {
@@ -389,7 +389,7 @@ TEST(Play, StartWithTheKeyPanelOpenClosesItFirst) {
     rig.Get<QPushButton>("bt_start")->click();
     EXPECT_EQ(form.size(), QSize(500, 275));
     EXPECT_EQ(form.pos(), start);
-    EXPECT_EQ(form.GameState(), 100);
+    EXPECT_EQ(form.GameState(), PlayState::Countdown);
     EXPECT_FALSE(rig.Get<QWidget>("bt_ViewOpen")->isEnabled());
     // The option panel may still slide during the play.
     rig.Get<QToolButton>("bt_Opt")->click();
@@ -435,7 +435,7 @@ TEST(Play, TheTimerSleepsUntilThePlayCanChangeAndTicksRightAfterKeys) {
     p.Tick(51);
     EXPECT_EQ(timer.interval(), 101);
     for (int i = 0; i < 29; ++i) p.Tick(101);
-    ASSERT_EQ(form.GameState(), 200);
+    ASSERT_EQ(form.GameState(), PlayState::Typing);
     EXPECT_EQ(timer.interval(), 1000) << "typing: the next whole second";
     p.Key('a');
     EXPECT_EQ(timer.interval(), 1) << "after a key the counters show a millisecond later";
@@ -456,7 +456,7 @@ TEST(Play, APlayAcrossTheWrapOfTheTickCounterIsTimedRight) {
     Player p(rig);
     p.Enter();
     p.Countdown();
-    ASSERT_EQ(rig.form->GameState(), 200);
+    ASSERT_EQ(rig.form->GameState(), PlayState::Typing);
     for (const char* keys : {"ai", "ue", "ie", "aoi", "oi"}) {
         p.Tick(1000);
         p.Keys(keys);

@@ -99,8 +99,8 @@ protected:
 
     // The written form of the current line, without the marker.
     std::string Current() const {
-        const std::string& k = session.View().ed_Kanji;
-        return k.substr(0, k.size() - kLineEnd.size());
+        const std::string_view k = session.View().ed_Kanji;
+        return std::string(k.substr(0, k.size() - kLineEnd.size()));
     }
 
     std::vector<std::string> MemoTop(std::size_t n) const {

@@ -1,5 +1,6 @@
 // Helpers for the core tests: UTF-8 literals turned into the Shift_JIS bytes the program
-// works in, and a temporary folder that cleans up after itself.
+// works in, a temporary folder that cleans up after itself, and the names of the core's
+// enums in failure messages.
 #pragma once
 
 #include <iconv.h>
@@ -10,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "printers.h"
 
 namespace testutil {
 
