@@ -34,6 +34,7 @@
 
 #include "app.h"
 #include "dataform.h"
+#include "fake_random.h"
 #include "fakes.h"
 #include "mainform.h"
 #include "qtplatform.h"
@@ -136,7 +137,7 @@ struct Rig {
     kotopa::platform::FakeClock clock;
     kotopa::platform::FakeDialogs dialogs;
     kotopa::platform::FakeShell shell;
-    kotopa::platform::FakeRandom random;
+    testutil::FakeRandom random;
     kotopa::platform::FakeSoundDevice sound;
     std::string source;
     fs::path base = MakeProgramFolder(source);
@@ -252,7 +253,7 @@ void BM_WaitingPlayProcessorTime(benchmark::State& state) {
     kotopa::platform::SystemClock clock;
     kotopa::platform::FakeDialogs dialogs;
     kotopa::platform::FakeShell shell;
-    kotopa::platform::FakeRandom random;
+    testutil::FakeRandom random;
     kotopa::platform::FakeSoundDevice sound;
     std::string source;
     const fs::path base = MakeProgramFolder(source);

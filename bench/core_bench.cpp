@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "act.h"
+#include "fake_random.h"
 #include "keytable.h"
 #include "matcher.h"
 #include "play.h"
@@ -315,7 +316,7 @@ kotopa::ActLoad MakeActLoad(const Play& play) {
 void BM_PlaySessionKey(benchmark::State& state) {
     const kotopa::KeyTable table = Table600();
     const Play play = MakePlay(20);
-    kotopa::StdRandomSource random;
+    testutil::FakeRandom random;  // the normal order draws nothing
     kotopa::PlaySession session(table, random);
     session.LoadAct(MakeActLoad(play));
     uint32_t now = 0;
@@ -349,7 +350,7 @@ BENCHMARK(BM_PlaySessionKey);
 void BM_PlayTickWaiting(benchmark::State& state) {
     const kotopa::KeyTable table = Table600();
     const Play play = MakePlay(20);
-    kotopa::StdRandomSource random;
+    testutil::FakeRandom random;  // the normal order draws nothing
     kotopa::PlaySession session(table, random);
     session.LoadAct(MakeActLoad(play));
     uint32_t now = 0;

@@ -7,26 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "fake_random.h"
 #include "fuzz_check.h"
 #include "play.h"
 
 namespace {
-
-// Draws taken from the input itself, so that a failing input replays exactly.
-class BytesRandom : public kotopa::RandomSource {
-public:
-    explicit BytesRandom(std::string_view bytes) : bytes_(bytes) {}
-    void SeedFromClock() override {}
-    uint32_t Below(uint32_t n) override {
-        const uint32_t v =
-            bytes_.empty() ? 0 : static_cast<unsigned char>(bytes_[next_++ % bytes_.size()]);
-        return v % n;
-    }
-
-private:
-    std::string_view bytes_;
-    std::size_t next_ = 0;
-};
 
 kotopa::KeyTable Table() {
     kotopa::KeyTable t;
@@ -59,7 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     const std::string_view in(reinterpret_cast<const char*>(data), size);
     static const kotopa::KeyTable table = Table();
-    BytesRandom random(in);
+    // Draws taken from the input itself, so that a failing input replays exactly.
+    testutil::FakeRandom random;
+    random.script.assign(data, data + size);
     kotopa::PlaySession s(table, random);
     s.LoadAct(Act());
     const std::size_t pairs = s.Act().PairCount();

@@ -60,9 +60,8 @@ TMainForm::TMainForm(fs::path baseDir, platform::Services services, QWidget* par
       ui_(std::make_unique<Ui::TMainForm>()),
       services_(services),
       Sounds_(services.sound),
-      Random_(services.random),
       BaseDir_(std::move(baseDir)),
-      Session_(KeyTable_, Random_) {
+      Session_(KeyTable_, services.random) {
     // The flags first: setting them re-resolves the fonts of every child.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);

@@ -1,7 +1,6 @@
 #include "play.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -17,19 +16,6 @@ PlayOptions PlayOptions::FromControls(std::optional<EndCondition> end, int32_t v
     o.value = std::clamp(value, kMinValue, kMaxValue);
     o.order = order.value_or(ProblemOrder::Normal);
     return o;
-}
-
-void StdRandomSource::SeedFromClock() {
-    const auto t = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-    std::random_device rd;
-    std::seed_seq seq{static_cast<uint32_t>(t),
-                      static_cast<uint32_t>(static_cast<uint64_t>(t) >> 32), rd()};
-    engine_.seed(seq);
-}
-
-uint32_t StdRandomSource::Below(uint32_t n) {
-    if (n <= 1) return 0;
-    return std::uniform_int_distribution<uint32_t>(0, n - 1)(engine_);
 }
 
 int32_t PerMinuteRate(int64_t count, uint32_t wholeSeconds) {

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "act.h"
 #include "keytable.h"
 #include "matcher.h"
+#include "randomsource.h"
 
 namespace kotopa {
 
@@ -44,26 +44,6 @@ struct PlayOptions {
     // The value is brought into 5 to 999.
     static PlayOptions FromControls(std::optional<EndCondition> end, int32_t value,
                                     std::optional<ProblemOrder> order);
-};
-
-// The random problem order draws through this, so that tests can script the draws.
-class RandomSource {
-public:
-    virtual ~RandomSource() = default;
-    // Called once at the start of every random-order play.
-    virtual void SeedFromClock() = 0;
-    // Uniform in 0 to n - 1; n is at least 1.
-    virtual uint32_t Below(uint32_t n) = 0;
-};
-
-// A Mersenne Twister seeded from the system clock and the system's entropy source.
-class StdRandomSource final : public RandomSource {
-public:
-    void SeedFromClock() override;
-    uint32_t Below(uint32_t n) override;
-
-private:
-    std::mt19937 engine_;
 };
 
 // Per-minute rate: count / whole seconds × 60 in floating point, halves to the even

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "fake_random.h"
 #include "fakes.h"
 #include "mainform.h"
 #include "test_util.h"
@@ -52,7 +53,7 @@ public:
     kotopa::platform::FakeClock clock;
     kotopa::platform::FakeDialogs dialogs;
     kotopa::platform::FakeShell shell;
-    kotopa::platform::FakeRandom random;
+    testutil::FakeRandom random;
     kotopa::platform::FakeSoundDevice sound;
     std::unique_ptr<kotopa::TMainForm> form;
 

@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "dataform.h"
+#include "fake_random.h"
 #include "fakes.h"
 #include "test_util.h"
 
@@ -22,7 +23,7 @@ struct DialogRig {
     kotopa::platform::FakeClock clock;
     kotopa::platform::FakeDialogs dialogs;
     kotopa::platform::FakeShell shell;
-    kotopa::platform::FakeRandom random;
+    testutil::FakeRandom random;
     kotopa::platform::FakeSoundDevice sound;
     std::unique_ptr<TDataForm> form;
 

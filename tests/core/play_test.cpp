@@ -4,6 +4,7 @@
 
 #include <deque>
 
+#include "fake_random.h"
 #include "test_util.h"
 
 using namespace kotopa;
@@ -12,24 +13,6 @@ using testutil::Sj;
 namespace {
 
 const std::string kLineEnd(marker::kLineEnd);
-
-// Draws come from a script; running out of it or drawing out of range is a failure.
-class ScriptedRandom : public RandomSource {
-public:
-    std::deque<uint32_t> draws;
-    int seeds = 0;
-    void SeedFromClock() override { ++seeds; }
-    uint32_t Below(uint32_t n) override {
-        if (draws.empty()) {
-            ADD_FAILURE() << "unscripted draw below " << n;
-            return 0;
-        }
-        const uint32_t v = draws.front();
-        draws.pop_front();
-        EXPECT_LT(v, n);
-        return v;
-    }
-};
 
 KeyTable Table() {
     KeyTable t;
@@ -63,6 +46,11 @@ PlayOptions Options(EndCondition end, int32_t value = 60,
 class PlayTest : public ::testing::Test {
 protected:
     PlayTest() : table(Table()), session(table, random) {}
+    // Every draw was scripted, and within the range the play asked for.
+    void TearDown() override {
+        EXPECT_EQ(random.unscripted, 0);
+        EXPECT_EQ(random.outOfRange, 0);
+    }
 
     void Load(int pairs) { session.LoadAct(MakeAct(pairs)); }
 
@@ -110,7 +98,7 @@ protected:
     }
 
     KeyTable table;
-    ScriptedRandom random;
+    testutil::FakeRandom random;
     PlaySession session;
     uint32_t now = 50000;
 };
@@ -381,7 +369,7 @@ TEST_F(PlayTest, LinesModeEndsAfterItsCountAndWrapsThePoolInFileOrder) {
 TEST_F(PlayTest, RandomOrderShufflesWithPairedSwapsAndRefillsAtRandom) {
     Load(5);
     // Five swaps of the positions (b, a) as drawn a then b.
-    random.draws = {0, 4, 1, 1, 3, 2, 2, 0, 4, 3};
+    random.script = {0, 4, 1, 1, 3, 2, 2, 0, 4, 3};
     ASSERT_TRUE(session.StartPlay(Options(EndCondition::Lines, 8, ProblemOrder::Random), now));
     EXPECT_EQ(random.seeds, 1);
     ProblemQueue expected{0, 1, 2, 3, 4};
@@ -392,16 +380,16 @@ TEST_F(PlayTest, RandomOrderShufflesWithPairedSwapsAndRefillsAtRandom) {
     EXPECT_EQ(session.Memo()[0], "L" + std::to_string(expected[2]));
     RunCountdown();
 
-    random.draws = {3};
+    random.script = {3};
     Line();
     ProblemQueue slid(expected.begin() + 1, expected.end());
     slid.push_back(3);
     EXPECT_EQ(session.Queue(), slid);
     EXPECT_EQ(session.PoolIndex(), 0);  // only the normal order walks the pool
-    random.draws = {3};                 // the same pair may come again
+    random.script = {3};                 // the same pair may come again
     Line();
     EXPECT_EQ(session.Queue().back(), 3);
-    EXPECT_TRUE(random.draws.empty());
+    EXPECT_TRUE(random.script.empty());
     // Every written form still has its own reading.
     for (int32_t pair : session.Queue()) {
         EXPECT_EQ(session.Act().Kanji(static_cast<std::size_t>(pair)), "L" + std::to_string(pair));
@@ -427,11 +415,11 @@ TEST_F(PlayTest, PlayingAgainKeepsTheQueueThePlayLeft) {
 
     // End of file in random order shuffles the same lines again.
     Load(5);
-    random.draws = {0, 1, 0, 1, 0, 1, 0, 1, 0, 1};
+    random.script = {0, 1, 0, 1, 0, 1, 0, 1, 0, 1};
     Start(Options(EndCondition::Eof, 60, ProblemOrder::Random));
     EXPECT_EQ(session.Queue(), (ProblemQueue{1, 0, 2, 3, 4}));
     for (int i = 0; i < 5; ++i) Line();
-    random.draws = {4, 2, 2, 2, 2, 2, 2, 2, 2, 2};
+    random.script = {4, 2, 2, 2, 2, 2, 2, 2, 2, 2};
     ASSERT_TRUE(session.StartPlay(Options(EndCondition::Eof, 60, ProblemOrder::Random), now));
     EXPECT_EQ(random.seeds, 2);
     EXPECT_EQ(session.Queue(), (ProblemQueue{1, 0, 4, 3, 2}));
