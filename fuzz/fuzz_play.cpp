@@ -15,11 +15,11 @@ namespace {
 
 kotopa::KeyTable Table() {
     kotopa::KeyTable t;
-    t.rows = {{"\x82\xA0", {"a"}},
+    t.SetRows({{"\x82\xA0", {"a"}},
               {"\x82\xA2", {"i"}},
               {"\x82\xA9", {"ka", "ca"}},
               {"\x82\xA9\x82\xA0", {"kaa"}},
-              {"\x81\x41", {","}}};  // あ い か かあ 、
+              {"\x81\x41", {","}}});  // あ い か かあ 、
     return t;
 }
 

@@ -279,8 +279,8 @@ void TMainForm::ShowKeyTable() {
     view->setUpdatesEnabled(false);
     view->clear();
     QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(KeyTable_.rows.size()));
-    for (const KeyRow& row : KeyTable_.rows) {
+    items.reserve(static_cast<qsizetype>(KeyTable_.Rows().size()));
+    for (const KeyRow& row : KeyTable_.Rows()) {
         QStringList columns{FromSjis(row.item)};
         for (std::size_t i = 0; i < row.candidates.size() && i < 5; ++i) {
             columns << FromSjis(row.candidates[i]);

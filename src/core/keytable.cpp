@@ -1,5 +1,6 @@
 #include "keytable.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -118,11 +119,14 @@ void KeyTable::LoadKeyFile(const std::filesystem::path& path) {
 }
 
 void KeyTable::LoadKeyBytes(std::string_view bytes) {
-    rows.clear();
+    rows_.clear();
     IniFile ini;
     ini.LoadBytes(bytes);
     int32_t count = ini.ReadInteger(kSection, kCountKey, 0);
-    if (count <= 0) return;
+    if (count <= 0) {
+        Reindex();
+        return;
+    }
     if (count > kMaxRows) count = kMaxRows;
 
     // One pass over the section; the first key of a number wins, as a lookup by name would.
@@ -136,7 +140,7 @@ void KeyTable::LoadKeyBytes(std::string_view bytes) {
         if (!slot) slot = value;
     });
 
-    rows.reserve(stored.size());
+    rows_.reserve(stored.size());
     for (const auto& value : stored) {
         KeyRow row;
         std::vector<std::string> fields;
@@ -151,24 +155,24 @@ void KeyTable::LoadKeyBytes(std::string_view bytes) {
                 if (!fields[f].empty()) row.candidates.push_back(std::move(fields[f]));
             }
         }
-        rows.push_back(std::move(row));
+        rows_.push_back(std::move(row));
     }
-    DecodeSignRows();
+    DecodeSignRows();  // indexes the rows
 }
 
 bool KeyTable::SaveKeyFile(const std::filesystem::path& path) const {
     IniFile ini;
     // The file's other lines are kept; a file that exists but cannot be read is not replaced.
     if (ini.Load(path) == ReadStatus::Unreadable) return false;
-    ini.WriteInteger(kSection, kCountKey, static_cast<int32_t>(rows.size()));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        ini.WriteString(kSection, std::to_string(i), BuildStoredValue(rows[i]));
+    ini.WriteInteger(kSection, kCountKey, static_cast<int32_t>(rows_.size()));
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        ini.WriteString(kSection, std::to_string(i), BuildStoredValue(rows_[i]));
     }
     return ini.Save(path);
 }
 
 void KeyTable::EncodeSignRows() {
-    for (auto& row : rows) {
+    for (auto& row : rows_) {
         for (std::size_t s = 0; s < 6; ++s) {
             if (row.item == kSignRows[s].sign) {
                 row.item = std::string(kSignRows[s].mark);
@@ -181,10 +185,11 @@ void KeyTable::EncodeSignRows() {
             row.candidates.front() = std::string(kSignRows[6].mark);
         }
     }
+    Reindex();
 }
 
 void KeyTable::DecodeSignRows() {
-    for (auto& row : rows) {
+    for (auto& row : rows_) {
         for (const auto& s : kSignRows) {
             if (row.item == s.mark) {
                 row.item = std::string(s.sign);
@@ -193,6 +198,7 @@ void KeyTable::DecodeSignRows() {
             }
         }
     }
+    Reindex();
 }
 
 bool KeyTable::StoreKeyTable(const std::filesystem::path& path) {
@@ -202,32 +208,60 @@ bool KeyTable::StoreKeyTable(const std::filesystem::path& path) {
     return ok;
 }
 
-void KeyTable::AppendCandidates(std::string_view key, std::vector<std::string>& list) const {
-    for (const auto& row : rows) {
-        if (row.item.size() == key.size() && FoldedEqual(row.item, key)) AppendRow(row, list);
-    }
+void KeyTable::SetRows(std::vector<KeyRow> rows) {
+    rows_ = std::move(rows);
+    Reindex();
 }
 
+void KeyTable::SetRow(std::size_t index, KeyRow row) {
+    UnindexRow(index);
+    rows_.at(index) = std::move(row);
+    IndexRow(index);
+}
+
+void KeyTable::AddRow(KeyRow row) {
+    rows_.push_back(std::move(row));
+    IndexRow(rows_.size() - 1);
+}
+
+void KeyTable::Reindex() {
+    index_.clear();
+    for (std::size_t i = 0; i < rows_.size(); ++i) IndexRow(i);
+}
+
+// A look-up key is never empty, so a row without an item is never found and not indexed.
+void KeyTable::IndexRow(std::size_t index) {
+    const std::string& item = rows_[index].item;
+    if (item.empty()) return;
+    auto& bucket = index_[FoldedForm(item)];
+    const auto at = static_cast<uint32_t>(index);
+    // Rows join in table order, except one changed in place, which takes its own place.
+    bucket.insert(std::upper_bound(bucket.begin(), bucket.end(), at), at);
+}
+
+void KeyTable::UnindexRow(std::size_t index) {
+    const std::string& item = rows_.at(index).item;
+    if (item.empty()) return;
+    const auto found = index_.find(FoldedForm(item));
+    if (found == index_.end()) return;
+    auto& bucket = found->second;
+    bucket.erase(std::remove(bucket.begin(), bucket.end(), static_cast<uint32_t>(index)), bucket.end());
+    if (bucket.empty()) index_.erase(found);
+}
+
+void KeyTable::AppendCandidates(std::string_view key, std::vector<std::string>& list) const {
+    const auto found = index_.find(FoldedForm(key));
+    if (found == index_.end()) return;
+    for (const uint32_t row : found->second) AppendRow(rows_[row], list);
+}
+
+// A short reading can make two or three keys equal; their rows then go to each list.
 void KeyTable::FindCandidates642(std::string_view reading, std::vector<std::string>& lst_3,
                                  std::vector<std::string>& lst_2, std::vector<std::string>& lst_1) const {
     if (reading.empty()) return;
-    const std::string_view k6 = reading.substr(0, HeadLength(reading, 6));
-    const std::string_view k4 = reading.substr(0, HeadLength(reading, 4));
-    const std::string_view k2 = reading.substr(0, HeadLength(reading, 2));
-    // Each row is compared with the keys of its own length; a short reading can make two or
-    // three keys equal, and the row then goes to each of their lists.
-    // Cheap tests first: most rows of a kana table share the lead byte, so the second byte
-    // decides. Bytes that differ after folding differ in every comparison.
-    const char first = FoldAscii(reading.front());
-    const char second = reading.size() > 1 ? FoldAscii(reading[1]) : 0;
-    for (const auto& row : rows) {
-        const std::size_t n = row.item.size();
-        if (n == 0 || FoldAscii(row.item.front()) != first) continue;
-        if (n > 1 && FoldAscii(row.item[1]) != second) continue;
-        if (n == k6.size() && FoldedEqual(row.item, k6)) AppendRow(row, lst_3);
-        if (n == k4.size() && FoldedEqual(row.item, k4)) AppendRow(row, lst_2);
-        if (n == k2.size() && FoldedEqual(row.item, k2)) AppendRow(row, lst_1);
-    }
+    AppendCandidates(reading.substr(0, HeadLength(reading, 6)), lst_3);
+    AppendCandidates(reading.substr(0, HeadLength(reading, 4)), lst_2);
+    AppendCandidates(reading.substr(0, HeadLength(reading, 2)), lst_1);
 }
 
 void KeyTable::FindCandidates1(std::string_view reading, std::vector<std::string>& lst_1) const {

@@ -16,7 +16,7 @@ KeyRow Row(std::string_view itemUtf8, List candidates) {
 
 KeyTable Table(std::vector<KeyRow> rows) {
     KeyTable t;
-    t.rows = std::move(rows);
+    t.SetRows(std::move(rows));
     return t;
 }
 

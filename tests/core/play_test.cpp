@@ -16,7 +16,7 @@ const std::string kLineEnd(marker::kLineEnd);
 
 KeyTable Table() {
     KeyTable t;
-    t.rows = {{Sj("あ"), {"a"}}, {Sj("い"), {"i"}}, {Sj("か"), {"ka"}}};
+    t.SetRows({{Sj("あ"), {"a"}}, {Sj("い"), {"i"}}, {Sj("か"), {"ka"}}});
     return t;
 }
 
