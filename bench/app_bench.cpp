@@ -6,7 +6,8 @@
 //   - the processor time of a play left waiting in the typing state for 10 s with the
 //     millisecond timer running, as a share of one core (and, to compare, that of an empty
 //     Qt timer ticking every millisecond);
-//   - a fresh process started until its main window is shown.
+//   - a fresh process started until its main window is shown;
+//   - one key typed in a reading line of 10 MB.
 // The key table and Act are the delivered data/key/mykey.key and data/ktp/Act01.ktp when
 // the source tree has them, otherwise a generated table of some 250 rows and a 40-line Act.
 //   build/bench/app_bench
@@ -381,6 +382,54 @@ void BM_StartToWindowShown(benchmark::State& state) {
     fs::remove_all(base, ec);
 }
 BENCHMARK(BM_StartToWindowShown)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One key in a line of 10 MB, from the event to the widgets: the window must cost the same
+// per key whatever the length of the line.
+void BM_KeyInA10MBLine(benchmark::State& state) {
+    const fs::path base = fs::temp_directory_path() / ("kotopa-bench-long-" + std::to_string(getpid()));
+    fs::remove_all(base);
+    Write(base / "key" / "mykey.key", Sj("[MOZI]\r\nKAZU=5\r\n0=\"あ a\"\r\n1=\"い i\"\r\n2=\"う u\"\r\n"
+                                         "3=\"え e\"\r\n4=\"お o\"\r\n"));
+    const std::string vowels[] = {Sj("あ"), Sj("い"), Sj("う"), Sj("え"), Sj("お")};
+    std::string reading, keys;
+    reading.reserve(10'000'000);
+    for (std::size_t i = 0; reading.size() < 10'000'000; ++i) {
+        reading += vowels[i % 5];
+        keys += "aiueo"[i % 5];
+    }
+    const std::string kanji(reading.size() / 2, 'K');
+    std::string act = "h1\r\nh2\r\nh3\r\nh4\r\nh5\r\n" + kanji + "\r\n" + reading + "\r\n";
+    for (int i = 0; i < 4; ++i) act += "k\r\n" + vowels[0] + "\r\n";
+    Write(base / "ktp" / "Act01.ktp", act);
+    {
+        kotopa::platform::FakeClock clock;
+        kotopa::platform::FakeDialogs dialogs;
+        kotopa::platform::FakeShell shell;
+        testutil::FakeRandom random;
+        kotopa::platform::FakeSoundDevice sound;
+        TMainForm form(base, kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        form.show();
+        QApplication::processEvents();
+        QWidget* box = form.findChild<QWidget*>(QStringLiteral("ed_Nyuuryoku"));
+        form.bt_startClick();
+        for (int i = 0; i < 30; ++i) {
+            clock.Advance(101);
+            form.TimerTimer();
+        }
+        std::size_t next = 0;
+        for (auto _ : state) {
+            const QString text(QChar(keys[next++ % keys.size()]));
+            QKeyEvent press(QEvent::KeyPress, text[0].toUpper().unicode(), Qt::NoModifier, text);
+            QApplication::sendEvent(box, &press);
+        }
+        if (form.Session().Facts().MissCount != 0) state.SkipWithError("the play mistyped");
+        state.counters["line_MB"] = static_cast<double>(reading.size()) / 1e6;
+        form.Timer().stop();
+    }
+    std::error_code ec;
+    fs::remove_all(base, ec);
+}
+BENCHMARK(BM_KeyInA10MBLine)->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -154,7 +154,8 @@ void PlaySession::StartLine(std::size_t position) {
 
 PlayView PlaySession::View() const {
     const auto shown = [](const std::optional<std::string>& own, std::string_view line) {
-        return own ? std::string_view(*own) : line;
+        const std::string_view text = own ? std::string_view(*own) : line;
+        return text.substr(0, HeadLength(text, kBoxBytes));
     };
     return {shown(display_.ed_Kanji, matcher_.ed_Kanji()),
             shown(display_.ed_Yomi, matcher_.ed_Yomi()),

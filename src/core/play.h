@@ -119,6 +119,10 @@ public:
     static constexpr std::string_view kMemoEof = "[ EOF ]";
     static constexpr std::string_view kMemoEllipsis = " ...";
     static constexpr int kMemoLineBytes = 46;
+    // The written-form and reading boxes show at most this many bytes of the text still to
+    // type (whole characters): several times what fits in their width, and so the window's
+    // work for a key stays the same however long a line is.
+    static constexpr int kBoxBytes = 512;
     // Lines that end a seconds-mode play: more than anyone types, and it grows with each line.
     static constexpr int32_t kSecondsLineTotal = 999;
 
@@ -157,7 +161,8 @@ public:
     PlayState GameState() const { return state_; }
     PlayFacts Facts() const;
 
-    // The play boxes: the matcher's line, except where the display says otherwise.
+    // The play boxes: the matcher's line, except where the display says otherwise, with
+    // ed_Kanji and ed_Yomi cut to kBoxBytes.
     PlayView View() const;
     // The memo from its top line down; the top three are the line after next, the next
     // line and the current line.

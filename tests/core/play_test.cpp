@@ -207,6 +207,28 @@ TEST_F(PlayTest, LongWrittenFormsAreShortenedOnWholeCharacters) {
     EXPECT_EQ(session.Memo()[2], exact);  // 46 bytes fit as they are
 }
 
+TEST_F(PlayTest, TheBoxesShowTheHeadOfALongLineAndTypingMovesItOn) {
+    std::string text = "h1\r\nh2\r\nh3\r\nh4\r\nh5\r\n";
+    const std::string kanji = std::string(511, 'k') + Sj("漢字");  // the 漢 would end at byte 513
+    std::string yomi;
+    for (int i = 0; i < 300; ++i) yomi += Sj(i % 2 ? "い" : "あ");
+    text += kanji + "\r\n" + yomi + "\r\n";
+    for (int i = 0; i < 4; ++i) text += "L\r\n" + Sj("あい") + "\r\n";
+    ActLoad load;
+    load.refusal = load.script.Parse(text);
+    load.headerRead = true;
+    session.LoadAct(std::move(load));
+    Start(Options(EndCondition::Eof));
+    EXPECT_EQ(session.View().ed_Kanji, std::string(511, 'k'));
+    EXPECT_EQ(session.View().ed_Yomi, yomi.substr(0, PlaySession::kBoxBytes));
+    Type("a");
+    EXPECT_EQ(session.View().ed_Yomi, yomi.substr(2, PlaySession::kBoxBytes));
+    for (int i = 0; i < 149; ++i) Type("ia");
+    EXPECT_EQ(Key('i').textsChanged, true);
+    EXPECT_EQ(session.GameState(), PlayState::LineComplete);
+    EXPECT_EQ(session.View().ed_Yomi, kLineEnd);
+}
+
 TEST_F(PlayTest, CountdownStepsAreStrictlyOverOneHundredMilliseconds) {
     Load(5);
     ASSERT_TRUE(session.StartPlay(Options(EndCondition::Eof), now));
