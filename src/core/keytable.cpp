@@ -255,14 +255,6 @@ void KeyTable::AppendCandidates(std::string_view key, std::vector<std::string>& 
     for (const uint32_t row : found->second) AppendRow(rows_[row], list);
 }
 
-// A short reading can make two or three keys equal; their rows then go to each list.
-void KeyTable::FindCandidates642(std::string_view reading, std::vector<std::string>& lst_3,
-                                 std::vector<std::string>& lst_2, std::vector<std::string>& lst_1) const {
-    if (reading.empty()) return;
-    AppendCandidates(reading.substr(0, HeadLength(reading, 6)), lst_3);
-    AppendCandidates(reading.substr(0, HeadLength(reading, 4)), lst_2);
-    AppendCandidates(reading.substr(0, HeadLength(reading, 2)), lst_1);
-}
 
 void KeyTable::FindCandidates1(std::string_view reading, std::vector<std::string>& lst_1) const {
     if (!reading.empty()) AppendCandidates(reading.substr(0, 1), lst_1);

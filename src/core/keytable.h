@@ -75,11 +75,6 @@ public:
     void FindCandidates4(std::string_view reading, std::vector<std::string>& lst_2) const;
     void FindCandidates6(std::string_view reading, std::vector<std::string>& lst_3) const;
 
-    // FindCandidates6, FindCandidates4 and FindCandidates2 of one reading: what the matcher
-    // asks at a double-byte head.
-    void FindCandidates642(std::string_view reading, std::vector<std::string>& lst_3,
-                           std::vector<std::string>& lst_2, std::vector<std::string>& lst_1) const;
-
 private:
     void AppendCandidates(std::string_view key, std::vector<std::string>& list) const;
     void Reindex();

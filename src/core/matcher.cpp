@@ -61,24 +61,38 @@ void Matcher::SetLine(std::string_view kanji, std::string_view yomi) {
 
 void Matcher::StartLine(std::string_view kanji, std::string_view yomi) {
     SetLine(kanji, yomi);
-    FillCandidateLists(yomi);
+    FillCandidateLists(yomi, yomi.size());
 }
 
 void Matcher::ResumeLine(std::string_view kanji, std::string_view yomi) {
     SetLine(kanji, yomi);
-    FillCandidateLists(ed_Yomi());
+    RefillCandidateLists();
 }
 
-void Matcher::FillCandidateLists(std::string_view reading) {
+// After a unit the look-ups see the rest of the reading with the line-end marker after it.
+void Matcher::RefillCandidateLists() {
+    const std::string_view rest = ed_Yomi();
+    FillCandidateLists(rest, rest.size() - marker::kLineEnd.size());
+}
+
+// Fills the lists for the head of reading, of which the first readingBytes belong to the
+// line's reading: lst_3, lst_2 and lst_1 with the items of three, two and one characters at
+// a double-byte head, lst_1 alone with the one-byte item otherwise. No look-up reaches past
+// the reading into the line-end marker: a unit that took the marker would leave a line that
+// no key could finish.
+void Matcher::FillCandidateLists(std::string_view reading, std::size_t readingBytes) {
     lst_3_.clear();
     lst_2_.clear();
     lst_1_.clear();
     if (reading.empty()) return;
-    if (IsLeadByte(reading.front())) {
-        table_->FindCandidates642(reading, lst_3_, lst_2_, lst_1_);
-    } else {
-        table_->FindCandidates1(reading, lst_1_);
+    const auto fits = [&](int bytes) { return HeadLength(reading, bytes) <= readingBytes; };
+    if (!IsLeadByte(reading.front())) {
+        if (fits(1)) table_->FindCandidates1(reading, lst_1_);
+        return;
     }
+    if (fits(6)) table_->FindCandidates6(reading, lst_3_);
+    if (fits(4)) table_->FindCandidates4(reading, lst_2_);
+    if (fits(2)) table_->FindCandidates2(reading, lst_1_);
 }
 
 JudgeResult Matcher::JudgeKey(char& Key) {
@@ -111,7 +125,7 @@ JudgeResult Matcher::JudgeKey(char& Key) {
         lst_1_.assign(1, std::string(marker::kPromptLeft));
         return JudgeResult::LineComplete;
     }
-    FillCandidateLists(ed_Yomi());
+    RefillCandidateLists();
     return JudgeResult::UnitCompleted;
 }
 

@@ -90,7 +90,8 @@ private:
     };
 
     void SetLine(std::string_view kanji, std::string_view yomi);
-    void FillCandidateLists(std::string_view reading);
+    void FillCandidateLists(std::string_view reading, std::size_t readingBytes);
+    void RefillCandidateLists();
     JudgeResult JudgeEnter(char key);
     void CompleteUnit(int unit, char key);
     void DropKanjiWord();

@@ -39,24 +39,20 @@ List Scan(const KeyTable& t, std::string_view key) {
     return out;
 }
 
-// Every look-up of the reading's head, and the single-pass one, against the scan.
+// Every look-up of the reading's head against the scan.
 void ExpectLookUpsScan(const KeyTable& t, std::string_view reading) {
     if (reading.empty()) return;
     const auto head = [&](int bytes) { return reading.substr(0, HeadLength(reading, bytes)); };
-    List l1, l2, l4, l6, p3, p2, p1;
+    List l1, l2, l4, l6;
     t.FindCandidates1(reading, l1);
     t.FindCandidates2(reading, l2);
     t.FindCandidates4(reading, l4);
     t.FindCandidates6(reading, l6);
-    t.FindCandidates642(reading, p3, p2, p1);
     const std::string shown = testing::PrintToString(std::string(reading));
     EXPECT_EQ(l1, Scan(t, reading.substr(0, 1))) << shown;
     EXPECT_EQ(l2, Scan(t, head(2))) << shown;
     EXPECT_EQ(l4, Scan(t, head(4))) << shown;
     EXPECT_EQ(l6, Scan(t, head(6))) << shown;
-    EXPECT_EQ(p3, l6) << shown;
-    EXPECT_EQ(p2, l4) << shown;
-    EXPECT_EQ(p1, l2) << shown;
 }
 
 // Bytes that make the comparison interesting: letters of both cases (also as the second
@@ -257,23 +253,6 @@ TEST(KeyTable, AnEmptyTableFindsNothing) {
     t.FindCandidates6(Sj("あいう"), l);
     t.FindCandidates1("a", l);
     EXPECT_TRUE(l.empty());
-}
-
-TEST(KeyTable, TheSinglePassLookUpEqualsTheThreeLookUps) {
-    KeyTable t;
-    t.SetRows({Row("き", {"ki"}), Row("きゃ", {"kya"}), Row("きゃく", {"kyaku"}), Row("き", {"ci"}),
-              Row("か", {"ka"}), Row("かa", {"qa"}), Row("a", {"a"})});
-    for (const std::string& reading :
-         {Sj("き"), Sj("きゃ"), Sj("きゃく"), Sj("きゃくa"), Sj("か") + "a", Sj("か") + "ab", std::string("\x82")}) {
-        List a3, a2, a1, b3, b2, b1;
-        t.FindCandidates6(reading, a3);
-        t.FindCandidates4(reading, a2);
-        t.FindCandidates2(reading, a1);
-        t.FindCandidates642(reading, b3, b2, b1);
-        EXPECT_EQ(a3, b3) << testutil::U8(reading);
-        EXPECT_EQ(a2, b2);
-        EXPECT_EQ(a1, b1);
-    }
 }
 
 TEST(KeyTable, IndexedLookUpsFindWhatAScanOfTheDeliveredTableFinds) {

@@ -253,3 +253,18 @@ TEST(Matcher, FailureMessagesNameTheResultsAndStates) {
     EXPECT_EQ(::testing::PrintToString(JudgeResult::LineClosed), "LineClosed");
     EXPECT_EQ(::testing::PrintToString(PlayState::LineComplete), "LineComplete (250)");
 }
+
+TEST(Matcher, NoUnitTakesTheLineEndMarker) {
+    // A hand-made table may hold items that run into a 〆; the one that ends each line is
+    // no part of the reading, and a unit that took it would leave a line no key finishes.
+    const KeyTable table = Table({Row("か", {"ka"}), Row("か〆", {"kx"}), Row("〆", {"sime"})});
+    Matcher m(table);
+    StartLine(m, "蚊蚊", "かか");
+    EXPECT_EQ(Type(m, "ka").back(), JudgeResult::UnitCompleted);
+    EXPECT_EQ(m.lst_2(), List{});
+    EXPECT_EQ(Type(m, "kxa"), (std::vector{JudgeResult::KeyShown, JudgeResult::Mistype, JudgeResult::LineComplete}));
+    EXPECT_EQ(m.Counts().CharCount, 2);
+    // A 〆 inside the reading is typed like any other character.
+    StartLine(m, "締", "か〆か");
+    EXPECT_EQ(Type(m, "kasimeka").back(), JudgeResult::LineComplete);
+}
