@@ -292,31 +292,45 @@ TEST(Play, StoppedPlaysShowWhatHappenedAndRecordNothing) {
     }
 }
 
-TEST(Play, SecondsModeEndsAtTheLimitAndCountsAsFinished) {
-    Rig rig;
-    rig.WriteSettings("[PLAY]\r\nENDEOF=0\r\nENDMILI=1\r\nVALUE=5\r\n");
-    Player p(rig);
-    p.Enter();
-    p.Countdown();
-    p.Tick(0);
-    EXPECT_EQ(rig.Text("lb_Mondai"), "  1 / 999");
-    p.Keys("ai");
-    p.Enter();
-    p.Tick(0);
-    EXPECT_EQ(rig.Text("lb_Mondai"), "  2 / 1000");
-    p.Keys("u");  // half a line, then the time runs out
-    p.Tick(4999);
-    EXPECT_EQ(rig.form->GameState(), PlayState::Typing);
-    p.AnswerWith('c');
-    p.Tick(1);
-    ASSERT_TRUE(p.shown.opened);
-    EXPECT_NE(p.shown.message, "途中で終了しました。");
-    EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "5 48 0\r\n");
-    const std::string log = ReadBytes(rig.base / "save" / "playlog.log");
-    EXPECT_NE(log.find(Sj("■終了条件 指定時間       5\r\n")), std::string::npos) << U8(log);
-}
-
-TEST(Play, OrderOptionsReachThePlay) {
+TEST(Play, TheOptionControlsReachThePlayAndItsRecord) {
+    {
+        SCOPED_TRACE("seconds: the timer ends the play at the limit, recorded as finished");
+        Rig rig;
+        rig.WriteSettings("[PLAY]\r\nENDEOF=0\r\nENDMILI=1\r\nVALUE=5\r\n");
+        Player p(rig);
+        p.Enter();
+        p.Countdown();
+        p.Keys("ai");
+        p.Enter();
+        p.Keys("u");
+        p.Tick(4999);
+        EXPECT_EQ(rig.form->GameState(), PlayState::Typing);
+        p.AnswerWith('c');
+        p.Tick(1);
+        ASSERT_TRUE(p.shown.opened);
+        EXPECT_NE(p.shown.message, "途中で終了しました。");
+        EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "5 48 0\r\n");
+        const std::string log = ReadBytes(rig.base / "save" / "playlog.log");
+        EXPECT_NE(log.find(Sj("■終了条件 指定時間       5\r\n")), std::string::npos) << U8(log);
+    }
+    {
+        SCOPED_TRACE("lines");
+        Rig rig;
+        rig.WriteSettings("[PLAY]\r\nENDEOF=0\r\nENDGYOU=1\r\nVALUE=5\r\n");
+        Player p(rig);
+        p.Enter();
+        p.Countdown();
+        for (const char* keys : {"ai", "ue", "ie", "aoi"}) {
+            p.Keys(keys);
+            p.Enter();
+        }
+        p.Keys("oi");
+        p.AnswerWith('c');
+        p.Enter();
+        ASSERT_TRUE(p.shown.opened);
+        const std::string log = ReadBytes(rig.base / "save" / "playlog.log");
+        EXPECT_NE(log.find(Sj("■終了条件 指定行         5\r\n")), std::string::npos) << U8(log);
+    }
     {
         SCOPED_TRACE("NOMAL=1 and RANDOM=1: random");
         Rig rig;
@@ -342,41 +356,18 @@ TEST(Play, OrderOptionsReachThePlay) {
     }
 }
 
-TEST(Play, LinesModePlaysTheChosenNumberOfLinesAndWraps) {
-    Rig rig;
-    rig.WriteSettings("[PLAY]\r\nENDEOF=0\r\nENDGYOU=1\r\nVALUE=8\r\n");
-    Player p(rig);
-    p.Enter();
-    p.Countdown();
-    for (const char* keys : {"ai", "ue", "ie", "aoi", "oi", "iu", "ai"}) {
-        p.Keys(keys);
-        p.Enter();
-    }
-    EXPECT_EQ(p.Kanji(), "上〆") << "after the sixth line the Act begins again";
-    p.Keys("ue");
-    p.AnswerWith('c');
-    p.Enter();
-    ASSERT_TRUE(p.shown.opened);
-    const std::string log = ReadBytes(rig.base / "save" / "playlog.log");
-    EXPECT_NE(log.find(Sj("■終了条件 指定行         8\r\n")), std::string::npos) << U8(log);
-}
-
-TEST(Play, WrongKeysAtALineEndAreMistypesAndTheSoundFollowsItsOption) {
+TEST(Play, TheMistypeSoundFollowsItsOption) {
     Rig rig;
     Player p(rig);
     rig.Get<QCheckBox>("ch_miss")->setChecked(false);
     p.Enter();
     p.Countdown();
     p.Keys("ai");
-    p.Key('a');  // the line is complete: only Enter goes on
-    p.Key('q');
-    p.Tick(0);
-    EXPECT_EQ(rig.Text("Lb_Miss"), "    2");
+    p.Key('q');  // the line is complete: only Enter goes on
     EXPECT_EQ(rig.sound.Starts(), 0) << "silent while the option is off";
     rig.Get<QCheckBox>("ch_miss")->setChecked(true);  // usable during a play
     p.Key('q');
     EXPECT_EQ(rig.sound.Starts(), 1);
-    EXPECT_EQ(rig.form->GameState(), PlayState::LineComplete);
 }
 
 TEST(Play, StartWithTheKeyPanelOpenClosesItFirst) {
@@ -450,23 +441,27 @@ TEST(Play, TheTimerSleepsUntilThePlayCanChangeAndTicksRightAfterKeys) {
     EXPECT_FALSE(timer.isActive());
 }
 
-TEST(Play, APlayAcrossTheWrapOfTheTickCounterIsTimedRight) {
-    Rig rig;
-    rig.clock.Set(0xFFFFFFFFu - 1500);  // the counter wraps during the countdown
-    Player p(rig);
-    p.Enter();
-    p.Countdown();
-    ASSERT_EQ(rig.form->GameState(), PlayState::Typing);
-    for (const char* keys : {"ai", "ue", "ie", "aoi", "oi"}) {
-        p.Tick(1000);
-        p.Keys(keys);
-        p.Enter();
-    }
-    EXPECT_EQ(rig.Text("lb_Keika"), "00:05");
-    p.Tick(1000);
-    p.Keys("iu");
-    p.AnswerWith('c');
-    p.Enter();
-    EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "6 190 0\r\n");
+TEST(Play, TheTimerWaitsTheSameAcrossTheWrapOfTheTickCounter) {
+    kotopa::KeyTable table;
+    table.LoadKeyBytes(KeyFile());
+    testutil::FakeRandom random;
+    kotopa::PlaySession session(table, random);
+    kotopa::ActLoad load;
+    load.refusal = load.script.Parse(ActText(SixLines()));
+    load.headerRead = true;
+    session.LoadAct(std::move(load));
+    // A countdown step due after the counter wraps.
+    uint32_t now = 0xFFFFFFFFu - 20;
+    ASSERT_TRUE(session.StartPlay(kotopa::PlayOptions{}, now));
+    EXPECT_EQ(kotopa::NextTickDelay(session, now + 40), 61u);
+    ASSERT_TRUE(session.Stop(now));
+    EXPECT_EQ(kotopa::NextTickDelay(session, now), 0u);
+    // The next whole second of a typing clock that started before the wrap.
+    now = 0xFFFFFFFFu - 5000;
+    ASSERT_TRUE(session.Replay(kotopa::PlayOptions{}, now));
+    for (int i = 0; i < 30; ++i) session.OnTick(now += 101);
+    ASSERT_EQ(session.GameState(), PlayState::Typing);
+    ASSERT_GT(now + 2300, 0u);
+    ASSERT_LT(now + 2300, now) << "the counter has wrapped";
+    EXPECT_EQ(kotopa::NextTickDelay(session, now + 2300), 700u);
 }
-
