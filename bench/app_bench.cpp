@@ -7,6 +7,7 @@
 //     millisecond timer running, as a share of one core (and, to compare, that of an empty
 //     Qt timer ticking every millisecond);
 //   - a fresh process started until its main window is shown;
+//   - the graph window's full redraw of all six series of two full record lists.
 //   - one key typed in a reading line of 10 MB.
 // The key table and Act are the delivered data/key/mykey.key and data/ktp/Act01.ktp when
 // the source tree has them, otherwise a generated table of some 250 rows and a 40-line Act.
@@ -19,6 +20,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -37,6 +39,7 @@
 #include "dataform.h"
 #include "fake_random.h"
 #include "fakes.h"
+#include "glaphform.h"
 #include "mainform.h"
 #include "qtplatform.h"
 #include "sjis.h"
@@ -172,7 +175,7 @@ struct Rig {
     char NextKey() const {
         const kotopa::PlaySession& s = form->Session();
         if (s.GameState() == kotopa::PlayState::LineComplete) return 13;
-        const kotopa::PlayView v = s.View();
+        const kotopa::Matcher& v = s.View();
         for (const auto* list : {&v.lst_1, &v.lst_2, &v.lst_3}) {
             for (const std::string& entry : *list) {
                 if (!entry.empty() && !kotopa::IsLeadByte(entry[0])) return entry[0];
@@ -382,6 +385,43 @@ void BM_StartToWindowShown(benchmark::State& state) {
     fs::remove_all(base, ec);
 }
 BENCHMARK(BM_StartToWindowShown)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The graph window's redraw as every check box click runs it: the delivered background, all
+// six series of two record lists of 150 plays each, and the Act's name, into the bitmap
+// that the picture control then shows.
+void BM_GraphRedrawSixSeries(benchmark::State& state) {
+    const fs::path background = fs::path(KOTOPA_SOURCE_DIR) / "data" / "system" / "Glaph.bmp";
+    if (!fs::exists(background)) {
+        state.SkipWithError("no data/system/Glaph.bmp");
+        return;
+    }
+    const fs::path base =
+        fs::temp_directory_path() / ("kotopa-bench-graph-" + std::to_string(getpid()));
+    fs::create_directories(base / "system");
+    fs::copy_file(background, base / "system" / "Glaph.bmp", fs::copy_options::overwrite_existing);
+    std::mt19937 rng(11);
+    std::vector<std::string> plays;
+    for (int i = 0; i < 150; ++i) {
+        plays.push_back(std::to_string(30 + rng() % 300) + " " + std::to_string(rng() % 400) + " " +
+                        std::to_string(rng() % 40));
+    }
+    kotopa::platform::FakeClock clock;
+    kotopa::platform::FakeDialogs dialogs;
+    kotopa::platform::FakeShell shell;
+    testutil::FakeRandom random;
+    kotopa::platform::FakeSoundDevice sound;
+    {
+        kotopa::TGlaphForm form(base, base / "ktp" / "Act01.ktp", plays, plays,
+                                kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        for (QCheckBox* box : form.findChildren<QCheckBox*>()) {
+            if (box->objectName() != QStringLiteral("CheckKakudai")) box->setChecked(true);
+        }
+        for (auto _ : state) form.DrawGraph();
+    }
+    std::error_code ec;
+    fs::remove_all(base, ec);
+}
+BENCHMARK(BM_GraphRedrawSixSeries)->Unit(benchmark::kMicrosecond);
 
 // One key in a line of 10 MB, from the event to the widgets: the window must cost the same
 // per key whatever the length of the line.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "act.h"
 #include "actfiles.h"
@@ -22,6 +23,9 @@ int CountSpaces(std::string_view s) {
 
 ActCheck CheckAct(std::string_view bytes, const KeyTable* keys) {
     ActCheck check;
+    // What the program reads: nothing after a NUL (the NUL itself is reported below).
+    if (const std::size_t nul = bytes.find('\0'); nul != std::string_view::npos)
+        bytes = bytes.substr(0, nul + 1);
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         check.findings.push_back({1, 1,
                                   "the file begins with a UTF-8 byte-order mark: it looks like "
@@ -89,6 +93,10 @@ ActCheck CheckAct(std::string_view bytes, const KeyTable* keys) {
         check.findings.push_back(
             {static_cast<int>(kanjiLine) + 1, 0, "a written form without a reading"});
     }
+    std::stable_sort(check.findings.begin(), check.findings.end(),
+                     [](const Finding& a, const Finding& b) {
+                         return std::tie(a.line, a.column) < std::tie(b.line, b.column);
+                     });
     return check;
 }
 

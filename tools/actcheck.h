@@ -13,8 +13,8 @@
 namespace kotopa::tool {
 
 struct ActCheck {
-    std::vector<Finding> findings;
-    std::size_t pairs = 0;  // problem pairs looked at
+    std::vector<Finding> findings;  // in line and column order, whole-file findings first
+    std::size_t pairs = 0;          // problem pairs looked at
 };
 
 // keys may be null: readings are then not checked against a key table.

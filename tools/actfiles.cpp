@@ -78,23 +78,31 @@ Converted ActTextToSjis(std::string_view text) {
 Converted ActSjisToText(std::string_view sjis) {
     Converted out;
     int lineNo = 0;
-    for (const std::string_view line : SplitLinesKeepingNul(sjis)) {
+    for (const std::string_view whole : SplitLinesKeepingNul(sjis)) {
         ++lineNo;
+        // The program reads nothing after a NUL, so nothing after it is looked at either.
+        const std::size_t nul = whole.find('\0');
+        const std::string_view line = whole.substr(0, nul);
         bool lineOk = true;
+        int column = 1;           // of the character at counted
+        std::size_t counted = 0;  // columns are counted on from the last bad character
         for (std::size_t at = 0; at < line.size();) {
             const qsizetype bad = FirstInvalidSjis(line.substr(at));
             if (bad < 0) break;
             const std::size_t pos = at + static_cast<std::size_t>(bad);
             const std::size_t len = SjisCharBytes(line, pos);
+            column += SjisColumn(line.substr(counted), pos - counted) - 1;
+            counted = pos;
             out.problems.push_back(
-                {lineNo, SjisColumn(line, pos),
+                {lineNo, column,
                  "bytes that are not Shift_JIS (" + Hex(line.substr(pos, len)) + ")"});
             lineOk = false;
             at = pos + len;
         }
-        const std::size_t nul = line.find('\0');
-        if (nul != std::string_view::npos)
-            FindNul(line, lineNo, SjisColumn(line, nul), out.problems);
+        if (nul != std::string_view::npos) {
+            FindNul(whole, lineNo, SjisColumn(whole, nul), out.problems);
+            break;
+        }
         if (lineOk) {
             out.bytes += SjisToUtf8(line);
             out.bytes += '\n';

@@ -21,7 +21,8 @@ struct Converted {
 Converted ActTextToSjis(std::string_view utf8);
 
 // Shift_JIS to UTF-8 with LF after every line. Refused: bytes that are not Shift_JIS and
-// NUL bytes (the program would stop reading there, so the text would not be the Act).
+// NUL bytes (the program would stop reading there, so the text would not be the Act); what
+// follows a NUL is not looked at.
 Converted ActSjisToText(std::string_view sjis);
 
 }  // namespace kotopa::tool

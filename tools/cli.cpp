@@ -8,6 +8,7 @@
 #include "act.h"
 #include "actcheck.h"
 #include "actfiles.h"
+#include "actmake.h"
 #include "keysource.h"
 #include "keytable.h"
 #include "romaji.h"
@@ -28,6 +29,7 @@ constexpr const char* kUsage =
     "  kotopa-tool check ACT.ktp [--keys KEYFILE.key]\n"
     "  kotopa-tool import TEXT.txt -o ACT.ktp\n"
     "  kotopa-tool export ACT.ktp -o TEXT.txt\n"
+    "  kotopa-tool make TEXT.txt -o ACT.ktp [--keys KEYFILE.key] [--title T] [--comment C]\n"
     "  kotopa-tool keys build SOURCE.txt -o KEYFILE.key\n"
     "  kotopa-tool keys dump KEYFILE.key\n"
     "  kotopa-tool keys verify KEYFILE.key --romaji TABLE.tsv [--pairs] [ACT.ktp|ACT.txt ...]\n"
@@ -44,8 +46,11 @@ const std::map<std::string, const char*> kHelp = {
      "Shift_JIS (line and column), every reading with a character the key table cannot type\n"
      "(line and character), and readings whose spaces do not match their written form's.\n"
      "Without --keys the key table is the one the program would load beside the Act\n"
-     "(../key/mykey.key from the Act's folder), when there is one.\n"
-     "Exit status: 0 clean, 1 findings, 2 unusable input.\n"},
+     "(../key/mykey.key from the Act's folder), when there is one. Findings are listed in\n"
+     "line and column order; nothing after a NUL byte is read, as the program reads nothing\n"
+     "there.\n"
+     "Exit status: 0 clean, 1 findings (also an Act the program refuses to load: empty, too\n"
+     "short, not Shift_JIS), 2 unusable input (no such file, wrong extension, bad key file).\n"},
     {"import",
      "kotopa-tool import TEXT.txt -o ACT.ktp\n"
      "\n"
@@ -59,6 +64,21 @@ const std::map<std::string, const char*> kHelp = {
      "Turns an Act into UTF-8 text with LF line ends, for editing. Bytes that are not\n"
      "Shift_JIS are named with line and column, and nothing is written then.\n"
      "Exit status: 0 written, 1 refused, 2 unusable input.\n"},
+    {"make",
+     "kotopa-tool make TEXT.txt -o ACT.ktp [--keys KEYFILE.key] [--title TITLE] [--comment C]\n"
+     "               [--dic FOLDER]\n"
+     "\n"
+     "Makes an Act of any Japanese text (UTF-8): each sentence (cut at 。！？ and line ends,\n"
+     "and where it is wider than the written-form box at 、 or between phrases) with its\n"
+     "hiragana reading from MeCab, both split into the same phrases with one blank between.\n"
+     "A reading MeCab does not know or gets wrong is given in the text: 漢字[かんじ] reads the\n"
+     "kanji before the bracket, |入り口[いりぐち] everything from the bar. Words without a\n"
+     "reading, characters Shift_JIS lacks and readings the key table cannot type are reported\n"
+     "with line and column, and their sentences left out; the Act is checked as check does\n"
+     "and written whole or not at all. Without --keys the key table is ../key/mykey.key from\n"
+     "the Act's folder. TITLE (default: the text's file name) and C head the Act; --dic names\n"
+     "the IPA dictionary's folder.\n"
+     "Exit status: 0 written, 1 written with findings to review, 2 nothing written.\n"},
     {"keys",
      "kotopa-tool keys build SOURCE.txt -o KEYFILE.key\n"
      "kotopa-tool keys dump KEYFILE.key\n"
@@ -88,8 +108,10 @@ struct Io {
     std::ostream& err;
 };
 
-// Reads an input file the command needs; on any problem says so and returns nothing.
-std::optional<std::string> ReadInput(const fs::path& path, std::string_view ext, Io io) {
+// Reads an input file the command needs; on any problem says so and returns nothing. An
+// empty file is a problem unless the command judges its content (allowEmpty).
+std::optional<std::string> ReadInput(const fs::path& path, std::string_view ext, Io io,
+                                     bool allowEmpty = false) {
     if (!HasExtension(path, ext)) {
         io.err << ShowPath(path) << ": not a " << ext << " file (wrong extension)\n";
         return std::nullopt;
@@ -105,7 +127,7 @@ std::optional<std::string> ReadInput(const fs::path& path, std::string_view ext,
         case ReadStatus::Ok:
             break;
     }
-    if (bytes.empty()) {
+    if (bytes.empty() && !allowEmpty) {
         io.err << ShowPath(path) << ": the file is empty\n";
         return std::nullopt;
     }
@@ -181,7 +203,8 @@ int Check(const std::vector<std::string>& args, Io io) {
     if (!a.error.empty()) return Usage(io, "check", a.error);
     if (a.positional.size() != 1) return Usage(io, "check", "give one Act");
     const fs::path act = a.positional[0];
-    const auto bytes = ReadInput(act, ".ktp", io);
+    // An empty Act is refused by the program like one of a single line: a finding.
+    const auto bytes = ReadInput(act, ".ktp", io, true);
     if (!bytes) {
         // Say also what the program itself would answer.
         const ActRefusal refusal = ReadAct(act).refusal;
@@ -263,6 +286,58 @@ int Convert(const std::vector<std::string>& args, Io io, bool import) {
     return kClean;
 }
 
+int Make(const std::vector<std::string>& args, Io io) {
+    const Args a = ParseArgs(args, 1, {"-o", "--keys", "--title", "--comment", "--dic"}, {});
+    if (a.help) return io.out << kHelp.at("make"), kClean;
+    if (!a.error.empty()) return Usage(io, "make", a.error);
+    if (a.positional.size() != 1 || !a.options.count("-o"))
+        return Usage(io, "make", "give one text and -o ACT");
+    const fs::path input = a.positional[0];
+    const fs::path output = a.options.at("-o");
+    std::string error;
+    const auto analyzer =
+        OpenMecab(a.options.count("--dic") ? a.options.at("--dic") : DefaultDictionary(), error);
+    if (!analyzer) {
+        io.err << "kotopa-tool make: " << error << '\n';
+        return kUnusable;
+    }
+    if (!HasExtension(output, ".ktp")) {
+        io.err << ShowPath(output) << ": not a .ktp file (wrong extension)\n";
+        return kUnusable;
+    }
+    const auto bytes = ReadInput(input, ".txt", io);
+    if (!bytes) return kUnusable;
+    const fs::path keyPath = a.options.count("--keys")
+                                 ? fs::path(a.options.at("--keys"))
+                                 : output.parent_path() / ".." / "key" / "mykey.key";
+    std::error_code ec;
+    if (!a.options.count("--keys") && !fs::exists(keyPath, ec)) {
+        io.err << "no key table beside the Act (" << ShowPath(keyPath)
+               << "): give --keys KEYFILE, the table every reading is checked against\n";
+        return kUnusable;
+    }
+    const auto keys = ReadKeyFile(keyPath, io);
+    if (!keys) return kUnusable;
+    MakeOptions options;
+    options.title = a.options.count("--title") ? a.options.at("--title") : input.stem().string();
+    if (a.options.count("--comment")) options.comment = a.options.at("--comment");
+
+    const MadeAct made = MakeAct(*bytes, *analyzer, *keys, options);
+    for (const auto& f : made.findings) Report(io.out, input, f);
+    if (!made.ok()) {
+        io.err << ShowPath(input) << ": " << made.refusal << "; nothing was written\n";
+        return kUnusable;
+    }
+    if (!WriteOutput(output, made.bytes, io)) return kUnusable;
+    io.out << "wrote " << ShowPath(output) << ": " << made.pairs.size() << " lines, keys "
+           << ShowPath(keyPath);
+    if (!made.findings.empty())
+        io.out << "; " << made.findings.size() << " finding"
+               << (made.findings.size() == 1 ? "" : "s") << " to review";
+    io.out << '\n';
+    return made.findings.empty() ? kClean : kFindings;
+}
+
 int KeysBuild(const std::vector<std::string>& args, Io io) {
     const Args a = ParseArgs(args, 2, {"-o"}, {});
     if (a.help) return io.out << kHelp.at("keys"), kClean;
@@ -281,7 +356,7 @@ int KeysBuild(const std::vector<std::string>& args, Io io) {
     const KeySource src = ParseKeySource(*bytes, errors);
     if (errors.empty() && src.table.Rows().empty()) errors.push_back({0, "the source holds no rows"});
     if (!errors.empty()) {
-        for (const auto& e : errors) Report(io.err, source, {e.line, 0, e.message});
+        for (const auto& e : errors) Report(io.err, source, {e.line, e.column, e.message});
         io.err << ShowPath(source) << ": " << errors.size() << " error"
                << (errors.size() == 1 ? "" : "s") << "; nothing was written\n";
         return kFindings;
@@ -452,6 +527,7 @@ int RunTool(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (command == "check") return Check(args, io);
     if (command == "import") return Convert(args, io, true);
     if (command == "export") return Convert(args, io, false);
+    if (command == "make") return Make(args, io);
     if (command == "keys") return Keys(args, io);
     if (command == "try") return Try(args, io);
     err << "kotopa-tool: unknown command " << command << "\n\n" << kUsage;

@@ -7,7 +7,7 @@ kotopa_packages=(
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev qt6-translations-l10n
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils libx11-dev
-  mecab mecab-ipadic-utf8
+  mecab mecab-ipadic-utf8 libmecab-dev
 )
 
 kotopa_install_deps() {

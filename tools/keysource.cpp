@@ -1,9 +1,11 @@
 #include "keysource.h"
 
+#include <algorithm>
 #include <map>
 #include <optional>
 #include <random>
 #include <system_error>
+#include <tuple>
 
 #include "inifile.h"
 #include "sjis.h"
@@ -173,6 +175,7 @@ bool SurvivesKeyFile(const KeyRow& row) {
 
 KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors) {
     KeySource src;
+    const auto firstError = static_cast<std::ptrdiff_t>(errors.size());
     if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
     const std::size_t bad = FirstInvalidUtf8(text);
     if (bad != std::string_view::npos) {
@@ -190,8 +193,13 @@ KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors
         return src;
     }
     int lineNo = 0;
-    ForEachLine(text, [&](std::string_view line) {
+    for (const std::string_view line : SplitLinesKeepingNul(text)) {
         ++lineNo;
+        if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos) {
+            errors.push_back(
+                {lineNo, "a NUL character: a key table source is text", Utf8Column(line, nul)});
+            continue;
+        }
         std::vector<std::string> tokens;
         for (std::size_t i = 0; i < line.size();) {
             if (line[i] == ' ' || line[i] == '\t') {
@@ -203,12 +211,12 @@ KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors
             tokens.emplace_back(line.substr(i, j - i));
             i = j;
         }
-        if (tokens.empty() || tokens.front().front() == '#') return;
+        if (tokens.empty() || tokens.front().front() == '#') continue;
         if (line.find(kIdeographicSpaceUtf8) != std::string_view::npos) {
             errors.push_back({lineNo,
                               "an ideographic space cannot be told from a blank here; "
                               "write it as <idsp>"});
-            return;
+            continue;
         }
         KeyRow row;
         int column = 0;
@@ -217,7 +225,7 @@ KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors
         if (!sjis) {
             errors.push_back({lineNo, Quote(item) + ": character " + std::to_string(column) +
                                           " cannot be held in Shift_JIS"});
-            return;
+            continue;
         }
         row.item = *sjis;
         for (std::size_t t = 1; t < tokens.size(); ++t) {
@@ -234,8 +242,12 @@ KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors
         }
         src.table.AddRow(std::move(row));
         src.lines.push_back(lineNo);
-    });
+    }
     CheckRows(src, errors);
+    std::stable_sort(errors.begin() + firstError, errors.end(),
+                     [](const SourceError& a, const SourceError& b) {
+                         return std::tie(a.line, a.column) < std::tie(b.line, b.column);
+                     });
     return src;
 }
 

@@ -19,6 +19,7 @@ namespace kotopa::tool {
 struct SourceError {
     int line = 0;         // 1-based; 0 when the message is about the whole file
     std::string message;  // UTF-8
+    int column = 0;       // 1-based, in characters; 0 when the message is about the whole line
 };
 
 struct KeySource {
@@ -26,8 +27,8 @@ struct KeySource {
     std::vector<int> lines;  // source line of each row
 };
 
-// Reads and checks a key table source. Errors are collected for every line; the table is
-// only meaningful when there are none.
+// Reads and checks a key table source. Errors are collected for every line and returned in
+// line order; the table is only meaningful when there are none.
 KeySource ParseKeySource(std::string_view utf8, std::vector<SourceError>& errors);
 
 // The table in source notation. Rows that the notation cannot show (an item with a blank

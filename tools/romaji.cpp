@@ -323,77 +323,83 @@ std::string Quoted(std::string_view sjis) {
     return "\"" + SjisToUtf8(sjis) + "\"";
 }
 
-}  // namespace
-
-SpellingCheck CheckSpellings(const RomajiTable& romaji, const KeyTable& table,
-                             std::string_view reading, std::size_t maxFailures) {
-    SpellingCheck check;
-    check.reading = SjisToUtf8(reading);
-    const Model model(romaji, reading);
-    const int length = model.Length();
-
-    // The model's states and transitions, breadth first.
-    std::vector<ModelState> states{ModelState{}};
-    std::vector<std::vector<Edge>> edges(1);
-    std::vector<int> parent{-1};
-    std::vector<char> parentKey{0};
-    std::unordered_map<std::string, int> ids{{ModelKey(states[0]), 0}};
-    std::vector<Outcome> out;
-    for (std::size_t i = 0; i < states.size(); ++i) {
-        const ModelState s = states[i];
-        if (s.pos == length) continue;  // nothing more can be entered
-        std::string keys;
-        const RomajiTable::Node* node = romaji.Find(s.buf);
-        if (s.buf.empty()) {
-            // What is typed next begins with the first key of a rule whose output begins here.
-            keys = romaji.FirstKeys(model.Char(s.pos));
-            const char pass = romaji.PassThroughKey(model.Char(s.pos));
-            if (pass && keys.find(pass) == std::string::npos) keys += pass;
-        } else if (node && node->rule >= 0) {
-            // Keys that continue the waiting rule, or make it fire and begin what follows.
-            keys = node->next;
-            const RomajiRule& r = romaji.rules()[static_cast<std::size_t>(node->rule)];
-            for (const auto& f : r.forms) {
-                const int after = model.CharsMatched(s.pos, f);
-                if (after > 0 && s.pos + after < length) {
-                    keys += romaji.FirstKeys(model.Char(s.pos + after));
-                    const char pass = romaji.PassThroughKey(model.Char(s.pos + after));
-                    if (pass) keys += pass;
-                }
+// The keys worth trying in state s: those that can continue some spelling of the reading.
+std::string KeysToTry(const RomajiTable& romaji, const Model& model, const ModelState& s) {
+    std::string keys;
+    const RomajiTable::Node* node = romaji.Find(s.buf);
+    if (s.buf.empty()) {
+        // What is typed next begins with the first key of a rule whose output begins here.
+        keys = romaji.FirstKeys(model.Char(s.pos));
+        const char pass = romaji.PassThroughKey(model.Char(s.pos));
+        if (pass && keys.find(pass) == std::string::npos) keys += pass;
+    } else if (node && node->rule >= 0) {
+        // Keys that continue the waiting rule, or make it fire and begin what follows.
+        keys = node->next;
+        const RomajiRule& r = romaji.rules()[static_cast<std::size_t>(node->rule)];
+        for (const auto& f : r.forms) {
+            const int after = model.CharsMatched(s.pos, f);
+            if (after > 0 && s.pos + after < model.Length()) {
+                keys += romaji.FirstKeys(model.Char(s.pos + after));
+                const char pass = romaji.PassThroughKey(model.Char(s.pos + after));
+                if (pass) keys += pass;
             }
-            std::sort(keys.begin(), keys.end());
-            keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-        } else if (node) {
-            keys = node->next;
         }
-        for (const char k : keys) {
-            out.clear();
-            model.Step(s, k, out);
-            for (auto& o : out) {
-                auto [it, added] = ids.emplace(ModelKey(o.state), static_cast<int>(states.size()));
-                if (added) {
-                    states.push_back(std::move(o.state));
-                    edges.emplace_back();
-                    parent.push_back(static_cast<int>(i));
-                    parentKey.push_back(k);
+        std::sort(keys.begin(), keys.end());
+        keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
+    } else if (node) {
+        keys = node->next;
+    }
+    return keys;
+}
+
+// Every state of the model on one reading and its transitions, found breadth first; each
+// state remembers the key that first reached it, so that a spelling can be shown.
+class ModelGraph {
+  public:
+    ModelGraph(const RomajiTable& romaji, const Model& model) : length_(model.Length()) {
+        states_.push_back(ModelState{});
+        edges_.emplace_back();
+        parent_.push_back(-1);
+        parentKey_.push_back(0);
+        std::unordered_map<std::string, int> ids{{ModelKey(states_[0]), 0}};
+        std::vector<Outcome> out;
+        for (std::size_t i = 0; i < states_.size(); ++i) {
+            const ModelState s = states_[i];
+            if (s.pos == length_) continue;  // nothing more can be entered
+            for (const char k : KeysToTry(romaji, model, s)) {
+                out.clear();
+                model.Step(s, k, out);
+                for (auto& o : out) {
+                    auto [it, added] =
+                        ids.emplace(ModelKey(o.state), static_cast<int>(states_.size()));
+                    if (added) {
+                        states_.push_back(std::move(o.state));
+                        edges_.emplace_back();
+                        parent_.push_back(static_cast<int>(i));
+                        parentKey_.push_back(k);
+                    }
+                    edges_[i].push_back({k, it->second, o.kind, std::move(o.chain)});
                 }
-                edges[i].push_back({k, it->second, o.kind, std::move(o.chain)});
             }
         }
     }
-    check.modelStates = states.size();
-    auto isFinal = [&](int s) {
-        return states[s].pos == length && states[s].buf.empty() && states[s].chainKeys.empty();
-    };
 
-    // Spellings from each state to the end, leaving out the transitions of some kinds.
-    auto countPaths = [&](unsigned excluded) {
-        std::vector<SpellingCount> memo(states.size());
-        std::vector<char> done(states.size(), 0);
+    std::size_t Size() const { return states_.size(); }
+    const std::vector<Edge>& Edges(int s) const { return edges_[static_cast<std::size_t>(s)]; }
+    bool IsFinal(int s) const {
+        const ModelState& st = states_[static_cast<std::size_t>(s)];
+        return st.pos == length_ && st.buf.empty() && st.chainKeys.empty();
+    }
+
+    // Spellings from each state to the end, leaving out the transitions of the kinds whose
+    // bits (1 << kind) are set in excluded.
+    std::vector<SpellingCount> CountPaths(unsigned excluded) const {
+        std::vector<SpellingCount> memo(states_.size());
+        std::vector<char> done(states_.size(), 0);
         auto visit = [&](auto&& self, int s) -> SpellingCount {
             if (done[s]) return memo[s];
-            SpellingCount n = isFinal(s) ? 1 : 0;
-            for (const Edge& e : edges[s]) {
+            SpellingCount n = IsFinal(s) ? 1 : 0;
+            for (const Edge& e : edges_[s]) {
                 if (e.kind != Exception::None && (excluded & (1u << static_cast<unsigned>(e.kind))))
                     continue;
                 n = AddCounts(n, self(self, e.to));
@@ -401,31 +407,25 @@ SpellingCheck CheckSpellings(const RomajiTable& romaji, const KeyTable& table,
             done[s] = 1;
             return memo[s] = n;
         };
-        for (int s = static_cast<int>(states.size()) - 1; s >= 0; --s) visit(visit, s);
+        for (int s = static_cast<int>(states_.size()) - 1; s >= 0; --s) visit(visit, s);
         return memo;
-    };
-    const unsigned longer = 1u << static_cast<unsigned>(Exception::LongerThanThree);
-    const unsigned unstorable = 1u << static_cast<unsigned>(Exception::NotStorable);
-    const auto all = countPaths(0);
-    const auto inScope = countPaths(longer | unstorable);
-    check.spellings = all[0];
-    check.inScope = inScope[0];
-    check.longer = all[0] - countPaths(longer)[0];
-    check.notStorable = all[0] - countPaths(unstorable)[0];
+    }
 
-    auto pathTo = [&](int s) {
+    // The keys that first reached s.
+    std::string PathTo(int s) const {
         std::string keys;
-        for (; s > 0; s = parent[s]) keys += parentKey[s];
+        for (; s > 0; s = parent_[s]) keys += parentKey_[s];
         std::reverse(keys.begin(), keys.end());
         return keys;
-    };
-    // Some way on from s to the end, through transitions that counts allows.
-    auto pathFrom = [&](int s, bool anyEdge) {
-        const std::vector<SpellingCount>& counts = anyEdge ? all : inScope;
+    }
+
+    // Some way on from s to the end through states with spellings left (counts from
+    // CountPaths), by any transition or only by those that need no exception.
+    std::string PathFrom(int s, const std::vector<SpellingCount>& counts, bool anyEdge) const {
         std::string keys;
-        while (!isFinal(s)) {
+        while (!IsFinal(s)) {
             const Edge* step = nullptr;
-            for (const Edge& e : edges[s]) {
+            for (const Edge& e : edges_[s]) {
                 if (counts[e.to] > 0 && (anyEdge || e.kind == Exception::None)) {
                     step = &e;
                     break;
@@ -436,26 +436,81 @@ SpellingCheck CheckSpellings(const RomajiTable& romaji, const KeyTable& table,
             s = step->to;
         }
         return keys;
-    };
-    for (std::size_t s = 0; s < states.size(); ++s) {
-        for (const Edge& e : edges[s]) {
+    }
+
+  private:
+    int length_;
+    std::vector<ModelState> states_;
+    std::vector<std::vector<Edge>> edges_;
+    std::vector<int> parent_;
+    std::vector<char> parentKey_;
+};
+
+constexpr unsigned kLongerBit = 1u << static_cast<unsigned>(Exception::LongerThanThree);
+constexpr unsigned kUnstorableBit = 1u << static_cast<unsigned>(Exception::NotStorable);
+
+// The spellings of every spelling the model gives, with those that need an exception, and
+// an example and the bound chain of each exception.
+void CountSpellings(const ModelGraph& graph, const std::vector<SpellingCount>& all,
+                    const std::vector<SpellingCount>& inScope, SpellingCheck& check) {
+    check.spellings = all[0];
+    check.inScope = inScope[0];
+    check.longer = all[0] - graph.CountPaths(kLongerBit)[0];
+    check.notStorable = all[0] - graph.CountPaths(kUnstorableBit)[0];
+    for (int s = 0; s < static_cast<int>(graph.Size()); ++s) {
+        for (const Edge& e : graph.Edges(s)) {
             if (e.kind == Exception::None || all[e.to] == 0 || all[s] == 0) continue;
             std::string& example = e.kind == Exception::LongerThanThree ? check.longerExample
                                                                         : check.notStorableExample;
             if (example.empty())
-                example = pathTo(static_cast<int>(s)) + e.key + pathFrom(e.to, true);
+                example = graph.PathTo(s) + e.key + graph.PathFrom(e.to, all, true);
             check.exceptions.emplace(e.chain, e.kind);
         }
     }
+}
 
-    // The model and the matcher side by side.
+// The model and the real matcher side by side: every spelling that needs no exception is
+// typed key by key, over the pairs of their states. Records every key where the two part
+// (a mistype, a line complete too early or too late, a wrong CharCount) and counts the
+// spellings the matcher accepts.
+class PairedRun {
+  public:
+    PairedRun(const ModelGraph& graph, const std::vector<SpellingCount>& inScope,
+              const KeyTable& table, std::string_view reading, int length)
+        : graph_(graph), inScope_(inScope), reading_(reading), length_(length) {
+        Matcher m(table);
+        m.StartLine({}, reading);
+        ids_.emplace(Key(0, m), 0);
+        paired_.push_back({0, std::move(m), -1, 0});
+        next_.emplace_back();
+        completions_.push_back(0);
+    }
+
+    void Run(SpellingCheck& check, std::size_t maxFailures) {
+        for (std::size_t i = 0; i < paired_.size(); ++i) {
+            for (const Edge& e : graph_.Edges(paired_[i].model)) {
+                if (e.kind == Exception::None && inScope_[e.to] > 0)
+                    Step(static_cast<int>(i), e, check, maxFailures);
+            }
+        }
+        check.pairedStates = paired_.size();
+        if (failureCount_ > check.failures.size()) {
+            check.failures.push_back("... and " +
+                                     std::to_string(failureCount_ - check.failures.size()) +
+                                     " more failing keys");
+        }
+        check.accepted = Accepted();
+    }
+
+  private:
     struct Paired {
         int model;
         Matcher matcher;
         int parent;
         char key;
     };
-    auto pairedKey = [](int m, const Matcher& x) {
+
+    static std::string Key(int m, const Matcher& x) {
         std::string k = std::to_string(m) + '|' + std::to_string(x.ed_Yomi().size());
         for (const auto* list : {&x.lst_3(), &x.lst_2(), &x.lst_1()}) {
             k += '\x02';
@@ -465,87 +520,100 @@ SpellingCheck CheckSpellings(const RomajiTable& romaji, const KeyTable& table,
             }
         }
         return k;
-    };
-    std::deque<Paired> paired;
-    {
-        Matcher m(table);
-        m.StartLine({}, reading);
-        paired.push_back({0, std::move(m), -1, 0});
     }
-    std::unordered_map<std::string, int> pairedIds{{pairedKey(0, paired[0].matcher), 0}};
-    std::vector<std::vector<int>> pairedNext(1);
-    std::vector<SpellingCount> completions(1, 0);
-    std::size_t failureCount = 0;
-    auto pairedPath = [&](int p) {
+
+    std::string PathTo(int p) const {
         std::string keys;
-        for (; p > 0; p = paired[p].parent) keys += paired[p].key;
+        for (; p > 0; p = paired_[p].parent) keys += paired_[p].key;
         std::reverse(keys.begin(), keys.end());
         return keys;
-    };
-    auto fail = [&](int p, const Edge& e, const std::string& what) {
-        ++failureCount;
+    }
+
+    void Fail(int p, const Edge& e, const std::string& what, SpellingCheck& check,
+              std::size_t maxFailures) {
+        ++failureCount_;
         if (check.failures.size() >= maxFailures) return;
-        const std::string typed = pairedPath(p) + e.key;
-        const std::string whole = typed + pathFrom(e.to, false);
-        check.failures.push_back(Quoted(reading) + ": the spelling \"" + whole + "\", at key " +
+        const std::string typed = PathTo(p) + e.key;
+        const std::string whole = typed + graph_.PathFrom(e.to, inScope_, false);
+        check.failures.push_back(Quoted(reading_) + ": the spelling \"" + whole + "\", at key " +
                                  std::to_string(typed.size()) + " ('" + std::string(1, e.key) +
                                  "'): " + what);
-    };
-    for (std::size_t i = 0; i < paired.size(); ++i) {
-        const int m = paired[i].model;
-        for (const Edge& e : edges[m]) {
-            if (e.kind != Exception::None || inScope[e.to] == 0) continue;
-            Matcher next = paired[i].matcher;
-            char k = e.key;
-            const JudgeResult r = next.JudgeKey(k);
-            const bool final = isFinal(e.to);
-            const std::string left(next.ed_Yomi().substr(0, next.ed_Yomi().size() - 2));
-            if (r == JudgeResult::Mistype) {
-                fail(static_cast<int>(i), e, "a mistype where " + Quoted(left) + " is left");
-                continue;
-            }
-            if (r == JudgeResult::LineComplete) {
-                if (!final) {
-                    fail(static_cast<int>(i), e, "the line is complete before the spelling ends");
-                } else if (next.Counts().CharCount != length) {
-                    fail(static_cast<int>(i), e,
-                         "CharCount is " + std::to_string(next.Counts().CharCount) + ", not " +
-                             std::to_string(length));
-                } else {
-                    completions[i] = AddCounts(completions[i], 1);
-                }
-                continue;
-            }
-            if (final) {
-                fail(static_cast<int>(i), e, "the spelling ends but " + Quoted(left) + " is left");
-                continue;
-            }
-            auto [it, added] =
-                pairedIds.emplace(pairedKey(e.to, next), static_cast<int>(paired.size()));
-            if (added) {
-                paired.push_back({e.to, std::move(next), static_cast<int>(i), e.key});
-                pairedNext.emplace_back();
-                completions.push_back(0);
-            }
-            pairedNext[i].push_back(it->second);
+    }
+
+    void Step(int i, const Edge& e, SpellingCheck& check, std::size_t maxFailures) {
+        Matcher next = paired_[i].matcher;
+        char k = e.key;
+        const JudgeResult r = next.JudgeKey(k);
+        const bool final = graph_.IsFinal(e.to);
+        const std::string left(next.ed_Yomi().substr(0, next.ed_Yomi().size() - 2));
+        if (r == JudgeResult::Mistype) {
+            Fail(i, e, "a mistype where " + Quoted(left) + " is left", check, maxFailures);
+            return;
         }
+        if (r == JudgeResult::LineComplete) {
+            if (!final) {
+                Fail(i, e, "the line is complete before the spelling ends", check, maxFailures);
+            } else if (next.Counts().CharCount != length_) {
+                Fail(i, e,
+                     "CharCount is " + std::to_string(next.Counts().CharCount) + ", not " +
+                         std::to_string(length_),
+                     check, maxFailures);
+            } else {
+                completions_[i] = AddCounts(completions_[i], 1);
+            }
+            return;
+        }
+        if (final) {
+            Fail(i, e, "the spelling ends but " + Quoted(left) + " is left", check, maxFailures);
+            return;
+        }
+        auto [it, added] = ids_.emplace(Key(e.to, next), static_cast<int>(paired_.size()));
+        if (added) {
+            paired_.push_back({e.to, std::move(next), i, e.key});
+            next_.emplace_back();
+            completions_.push_back(0);
+        }
+        next_[i].push_back(it->second);
     }
-    check.pairedStates = paired.size();
-    if (failureCount > check.failures.size()) {
-        check.failures.push_back("... and " + std::to_string(failureCount - check.failures.size()) +
-                                 " more failing keys");
-    }
+
     // Accepted spellings: paths through the paired states that end in a complete line.
-    std::vector<SpellingCount> accepted(paired.size());
-    std::vector<char> done(paired.size(), 0);
-    auto acceptedFrom = [&](auto&& self, int p) -> SpellingCount {
-        if (done[p]) return accepted[p];
-        SpellingCount n = completions[p];
-        for (const int q : pairedNext[p]) n = AddCounts(n, self(self, q));
-        done[p] = 1;
-        return accepted[p] = n;
-    };
-    check.accepted = acceptedFrom(acceptedFrom, 0);
+    SpellingCount Accepted() const {
+        std::vector<SpellingCount> accepted(paired_.size());
+        std::vector<char> done(paired_.size(), 0);
+        auto from = [&](auto&& self, int p) -> SpellingCount {
+            if (done[p]) return accepted[p];
+            SpellingCount n = completions_[p];
+            for (const int q : next_[p]) n = AddCounts(n, self(self, q));
+            done[p] = 1;
+            return accepted[p] = n;
+        };
+        return from(from, 0);
+    }
+
+    const ModelGraph& graph_;
+    const std::vector<SpellingCount>& inScope_;
+    std::string_view reading_;
+    int length_;
+    std::deque<Paired> paired_;
+    std::unordered_map<std::string, int> ids_;
+    std::vector<std::vector<int>> next_;
+    std::vector<SpellingCount> completions_;
+    std::size_t failureCount_ = 0;
+};
+
+}  // namespace
+
+SpellingCheck CheckSpellings(const RomajiTable& romaji, const KeyTable& table,
+                             std::string_view reading, std::size_t maxFailures) {
+    SpellingCheck check;
+    check.reading = SjisToUtf8(reading);
+    const Model model(romaji, reading);
+    const ModelGraph graph(romaji, model);
+    check.modelStates = graph.Size();
+    const std::vector<SpellingCount> all = graph.CountPaths(0);
+    const std::vector<SpellingCount> inScope = graph.CountPaths(kLongerBit | kUnstorableBit);
+    CountSpellings(graph, all, inScope, check);
+    PairedRun(graph, inScope, table, reading, model.Length()).Run(check, maxFailures);
     return check;
 }
 

@@ -1,6 +1,6 @@
 #include "typing.h"
 
-#include <deque>
+#include <map>
 #include <unordered_set>
 
 #include "matcher.h"
@@ -10,15 +10,17 @@ namespace kotopa::tool {
 
 namespace {
 
+constexpr std::string_view kLineEnd = marker::kLineEnd;
+
 int CharCountOf(std::string_view s) {
     int n = 0;
     for (std::size_t i = 0; i < s.size(); i += CharLength(s, i)) ++n;
     return n;
 }
 
-// Everything that decides what the matcher does next.
-std::string StateKey(const Matcher& m) {
-    std::string k = std::to_string(m.ed_Yomi().size());
+// What decides the matcher's next steps at a given place of the reading: its lists.
+std::string ListsKey(const Matcher& m) {
+    std::string k;
     for (const auto* list : {&m.lst_3(), &m.lst_2(), &m.lst_1()}) {
         k += '\x02';
         for (const auto& e : *list) {
@@ -50,31 +52,46 @@ std::string NextKeys(const Matcher& m) {
     return keys;
 }
 
-// Plays every key sequence from a fresh matcher on rest. Returns true when the line can be
-// finished; otherwise furthest is the most bytes of rest that completed units ever took.
-bool Explore(const KeyTable& table, std::string_view rest, bool lineStart, std::size_t& furthest) {
-    Matcher start(table);
-    if (lineStart) {
-        start.StartLine({}, rest);
-    } else {
-        start.ResumeLine({}, rest);
+// The states found at one place of the reading, each once.
+struct Place {
+    std::unordered_set<std::string> seen;
+    std::vector<Matcher> probes;
+    void Add(Matcher m) {
+        if (seen.insert(ListsKey(m)).second) probes.push_back(std::move(m));
     }
+};
+
+// Plays every key sequence from start, a matcher at the beginning of rest, the end of its
+// reading. Returns true when the line can be finished; otherwise furthest is the most bytes
+// of rest that completed units ever took. Units only move forward, so the states are tried
+// place by place, and a place is forgotten once it is done; a copy of a matcher shares its
+// line and a step costs the same anywhere in it: time and memory grow with the length of
+// rest, no faster.
+bool Explore(const Matcher& start, std::string_view rest, std::size_t& furthest) {
     furthest = 0;
-    std::unordered_set<std::string> seen{StateKey(start)};
-    std::deque<Matcher> queue{start};
-    const std::size_t full = start.ed_Yomi().size();
-    while (!queue.empty()) {
-        const Matcher m = std::move(queue.front());
-        queue.pop_front();
-        for (const char key : NextKeys(m)) {
-            Matcher next = m;
-            char k = key;
-            const JudgeResult r = next.JudgeKey(k);
-            if (r == JudgeResult::LineComplete) return true;
-            if (r == JudgeResult::Mistype) continue;
-            if (r == JudgeResult::UnitCompleted)
-                furthest = std::max(furthest, full - next.ed_Yomi().size());
-            if (seen.insert(StateKey(next)).second) queue.push_back(std::move(next));
+    // Bytes of rest that completed units have taken.
+    const auto typedOf = [&](const Matcher& m) { return rest.size() + kLineEnd.size() - m.ed_Yomi().size(); };
+    std::map<std::size_t, Place> ahead;
+    ahead[0].Add(start);
+    while (!ahead.empty()) {
+        auto node = ahead.extract(ahead.begin());
+        Place& here = node.mapped();
+        for (std::size_t i = 0; i < here.probes.size(); ++i) {
+            const Matcher probe = here.probes[i];  // Add below may move the vector
+            for (const char key : NextKeys(probe)) {
+                Matcher next = probe;
+                char k = key;
+                const JudgeResult r = next.JudgeKey(k);
+                if (r == JudgeResult::LineComplete) return true;
+                if (r == JudgeResult::Mistype) continue;
+                const std::size_t typed = typedOf(next);
+                if (r == JudgeResult::UnitCompleted) furthest = std::max(furthest, typed);
+                if (typed == node.key()) {
+                    here.Add(std::move(next));
+                } else {
+                    ahead[typed].Add(std::move(next));
+                }
+            }
         }
     }
     return false;
@@ -85,24 +102,30 @@ bool Explore(const KeyTable& table, std::string_view rest, bool lineStart, std::
 std::vector<Blocked> UntypableCharacters(const KeyTable& table, std::string_view reading) {
     std::vector<Blocked> blocked;
     std::size_t at = 0;  // bytes of the reading already judged
-    bool lineStart = true;
+    int atChars = 0;     // and the characters they hold
+    Matcher line(table);
+    line.StartLine({}, reading);
     while (at < reading.size()) {
         const std::string_view rest = reading.substr(at);
         std::size_t furthest = 0;
-        if (Explore(table, rest, lineStart, furthest)) break;
+        // Behind a blocked character typing goes on as in the middle of a line.
+        Matcher start = line;
+        if (at > 0) start.ResumeAt(at);
+        if (Explore(start, rest, furthest)) break;
         if (furthest >= rest.size()) {
-            blocked.push_back({CharCountOf(reading), std::string()});  // all typed, yet no end
+            blocked.push_back(
+                {atChars + CharCountOf(rest), std::string()});  // all typed, yet no end
             break;
         }
         // furthest may end inside a double-byte character only through a one-byte unit taken
         // from it, which a table of whole characters never gives; step to a boundary anyway.
         std::size_t pos = 0;
-        while (pos < furthest) pos += CharLength(rest, pos);
+        int chars = 0;
+        for (; pos < furthest; ++chars) pos += CharLength(rest, pos);
         const std::size_t len = CharLength(rest, pos);
-        blocked.push_back(
-            {CharCountOf(reading.substr(0, at + pos)), std::string(rest.substr(pos, len))});
+        blocked.push_back({atChars + chars, std::string(rest.substr(pos, len))});
         at += pos + len;
-        lineStart = false;
+        atChars += chars + 1;
     }
     return blocked;
 }

@@ -1,7 +1,8 @@
-// Draws the 16 x 16 button pictures (an enabled and a disabled look of each) and writes the
-// built-in mistype wave. The results are committed beside this program; run it again only
-// to change them:
-//   cmake --build build --target make_resources && build/resources/make_resources resources
+// Draws the 16 x 16 button pictures (an enabled and a disabled look of each), writes the
+// built-in mistype wave and the graph window's background data/system/Glaph.bmp. The
+// results are committed; run it again only to change them (a test checks that the
+// committed background is what graph_background.cpp draws):
+//   cmake --build build --target make_resources && build/resources/make_resources resources data
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "graph_background.h"
 
 namespace {
 
@@ -162,6 +165,55 @@ void DrawReplay(QPainter& p) {
     p.drawPolygon(head);
 }
 
+// Export the graph: a floppy disk whose label carries a rising red line.
+void DrawToBmp(QPainter& p) {
+    QPainterPath body;
+    body.moveTo(1.5, 1.5);
+    body.lineTo(12, 1.5);
+    body.lineTo(14.5, 4);
+    body.lineTo(14.5, 14.5);
+    body.lineTo(1.5, 14.5);
+    body.closeSubpath();
+    p.setBrush(Vertical(QColor(110, 150, 230), QColor(35, 70, 160)));
+    Outline(p, QColor(20, 40, 110));
+    p.drawPath(body);
+    p.setBrush(Vertical(QColor(235, 235, 240), QColor(175, 175, 185), 1.5, 6));
+    Outline(p, QColor(90, 90, 100));
+    p.drawRect(QRectF(4.5, 1.5, 6, 4.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(60, 60, 70));
+    p.drawRect(QRectF(8, 2.5, 1.5, 2.5));
+    p.setBrush(QColor(255, 255, 255));
+    Outline(p, QColor(90, 90, 100));
+    p.drawRect(QRectF(3.5, 8.5, 9, 6));
+    QPolygonF line;
+    line << QPointF(4.8, 13) << QPointF(7, 11) << QPointF(9, 12) << QPointF(11.3, 9.8);
+    Outline(p, QColor(220, 50, 40), 1.3);
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(line);
+}
+
+// Close: a door standing open, with a green arrow leading out.
+void DrawClose(QPainter& p) {
+    p.setBrush(QColor(70, 60, 55));
+    Outline(p, QColor(60, 45, 35));
+    p.drawRect(QRectF(2.5, 1.5, 8, 13));
+    QPolygonF door;
+    door << QPointF(2.5, 1.5) << QPointF(8, 3) << QPointF(8, 16) << QPointF(2.5, 14.5);
+    p.setBrush(Vertical(QColor(215, 160, 95), QColor(150, 95, 40)));
+    Outline(p, QColor(100, 60, 25));
+    p.drawPolygon(door);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(250, 220, 110));
+    p.drawEllipse(QRectF(6, 8.5, 1.6, 1.6));
+    QPolygonF arrow;
+    arrow << QPointF(9, 7) << QPointF(12, 7) << QPointF(12, 4.8) << QPointF(15.5, 8.5)
+          << QPointF(12, 12.2) << QPointF(12, 10) << QPointF(9, 10);
+    p.setBrush(Vertical(QColor(130, 215, 120), QColor(35, 135, 45), 4.8, 12.2));
+    Outline(p, QColor(20, 85, 25));
+    p.drawPolygon(arrow);
+}
+
 // Cancel: a red cross.
 void DrawCancel(QPainter& p) {
     Outline(p, QColor(120, 20, 15), 4.2);
@@ -281,8 +333,8 @@ std::vector<unsigned char> MissWave() {
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: make_resources <resources folder>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: make_resources <resources folder> <data folder>\n");
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -292,7 +344,8 @@ int main(int argc, char** argv) {
         {"start", DrawStart},   {"end", DrawEnd},       {"options", DrawOptions},
         {"fileopen", DrawFileOpen}, {"graph", DrawGraph}, {"help", DrawHelp},
         {"keys", DrawKeyboard}, {"next", DrawNext},     {"replay", DrawReplay},
-        {"cancel", DrawCancel}, {"playlog", DrawLog},
+        {"cancel", DrawCancel}, {"playlog", DrawLog},   {"tobmp", DrawToBmp},
+        {"close", DrawClose},
     };
     for (const auto& [name, draw] : pictures) {
         const QImage img = Draw(draw);
@@ -308,6 +361,16 @@ int main(int argc, char** argv) {
         f.write(reinterpret_cast<const char*>(wave.data()), static_cast<qint64>(wave.size())) !=
             static_cast<qint64>(wave.size())) {
         std::fprintf(stderr, "cannot write sounds/miss.wav\n");
+        return 1;
+    }
+    const QDir data(QString::fromLocal8Bit(argv[2]));
+    data.mkpath("system");
+    const std::string background = kotopa::GraphBackgroundBmp();
+    QFile b(data.filePath("system/Glaph.bmp"));
+    if (!b.open(QIODevice::WriteOnly) ||
+        b.write(background.data(), static_cast<qint64>(background.size())) !=
+            static_cast<qint64>(background.size())) {
+        std::fprintf(stderr, "cannot write system/Glaph.bmp\n");
         return 1;
     }
     return 0;

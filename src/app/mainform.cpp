@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "dataform.h"
+#include "glaphform.h"
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_mainform.h"
@@ -90,7 +91,6 @@ void TMainForm::SetupControls() {
     header->setSectionsMovable(false);
     for (int i = 0; i < header->count(); ++i) header->resizeSection(i, 48);
     header->setSectionResizeMode(4, QHeaderView::Stretch);  // "候補 4" fills the width
-    ui_->bt_Glaph->setEnabled(false);  // the graph window is not part of this program yet
     // A millisecond timer. It does not tick in vain: after each tick it sleeps until the
     // play can next change by itself (NextTickDelay), and after each key it ticks 1 ms later,
     // so every label changes within a millisecond of the moment it is due, as with a timer
@@ -107,6 +107,7 @@ void TMainForm::ConnectHandlers() {
     connect(ui_->bt_end, &QPushButton::clicked, this, [this] { bt_endClick(); });
     connect(ui_->bt_FileOpen, &QToolButton::clicked, this, [this] { bt_FileOpenClick(); });
     connect(ui_->bt_Help, &QToolButton::clicked, this, [this] { bt_HelpClick(); });
+    connect(ui_->bt_Glaph, &QToolButton::clicked, this, [this] { bt_GlaphClick(); });
     connect(ui_->bt_ViewOpen, &QToolButton::clicked, this, [this] { bt_ViewOpenClick(); });
     connect(ui_->bt_Opt, &QToolButton::clicked, this, [this] { bt_OptClick(); });
     connect(&Timer_, &QTimer::timeout, this, [this] { TimerTimer(); });
@@ -376,6 +377,7 @@ std::optional<ProblemOrder> TMainForm::SelectedOrder() const {
 
 void TMainForm::SetPlayControls(bool playing) {
     ui_->bt_FileOpen->setEnabled(!playing);
+    ui_->bt_Glaph->setEnabled(!playing);
     ui_->bt_ViewOpen->setEnabled(!playing);
     ui_->GroupBox_Opt1->setEnabled(!playing);
     ui_->GroupBox_Opt2->setEnabled(!playing);
@@ -503,6 +505,12 @@ void TMainForm::bt_FileOpenClick() {
 }
 
 void TMainForm::bt_HelpClick() { services_.shell.Open(BaseDir_ / "kotopa.chm"); }
+
+// A new graph window for every showing, so that it draws the lists as they are now.
+void TMainForm::bt_GlaphClick() {
+    TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords, Records_.ActRecords, services_, this);
+    form.exec();
+}
 
 // ---------------------------------------------------------------------------------------
 // The sliding panels

@@ -60,6 +60,7 @@ public:
     void bt_endClick();
     void bt_FileOpenClick();
     void bt_HelpClick();
+    void bt_GlaphClick();
     void bt_ViewOpenClick();
     void bt_OptClick();
     void ed_NyuuryokuKeyPress(char& Key);

@@ -1,5 +1,7 @@
 #include "matcher.h"
 
+#include <algorithm>
+
 #include "sjis.h"
 
 namespace kotopa {
@@ -64,8 +66,11 @@ void Matcher::StartLine(std::string_view kanji, std::string_view yomi) {
     FillCandidateLists(yomi, yomi.size());
 }
 
-void Matcher::ResumeLine(std::string_view kanji, std::string_view yomi) {
-    SetLine(kanji, yomi);
+void Matcher::ResumeAt(std::size_t from) {
+    if (!line_) return;
+    yomiPos_ = std::min(from, line_->yomi.size() - marker::kLineEnd.size());
+    complete_ = false;
+    input_.clear();
     RefillCandidateLists();
 }
 

@@ -56,9 +56,11 @@ public:
     // longer than a short reading's rest still lands in every list it fits. Counters run on.
     void StartLine(std::string_view kanji, std::string_view yomi);
 
-    // The state typing reaches when completed units have taken everything before yomi: as
-    // StartLine, but the lists are filled from the reading with its marker, as after a unit.
-    void ResumeLine(std::string_view kanji, std::string_view yomi);
+    // Moves typing on to byte from of the line's reading (a character boundary), as if units
+    // had taken everything before it: the typed keys are cleared and the lists filled from
+    // the reading with its marker, as after a unit; the written form and the counters stay.
+    // A search over key sequences goes on with it behind a character no key types.
+    void ResumeAt(std::size_t from);
 
     // Judges one typed byte: Esc stops; while reading is left, the key narrows the lists
     // (lst_3, lst_2, lst_1 in turn; among completions the list narrowed last decides, so the
@@ -73,7 +75,7 @@ public:
     // Characters covered by the last completed unit (1 to 3).
     int LastUnitChars() const { return lastUnitChars_; }
 
-    // What the play boxes show. The views stay valid until the next StartLine or ResumeLine.
+    // What the play boxes show. The views stay valid until the next StartLine.
     std::string_view ed_Kanji() const;  // the written form still to come, with its marker
     std::string_view ed_Yomi() const;   // the reading still to type, with its marker
     const std::string& ed_Nyuuryoku() const { return input_; }

@@ -3,12 +3,12 @@
 namespace kotopa::platform {
 
 void FakeDialogs::Record(Kind kind, std::string_view text, const char* buttons) {
-    asked.push_back(Asked{kind, std::string(text), buttons, BeepKind::Asterisk, QString()});
+    asked.push_back(Asked{kind, std::string(text), buttons, BeepKind::Asterisk, QString(), QString()});
     if (duringMessage) duringMessage();
 }
 
 void FakeDialogs::Beep(BeepKind kind) {
-    asked.push_back(Asked{Kind::Beep, std::string(), std::string(), kind, QString()});
+    asked.push_back(Asked{Kind::Beep, std::string(), std::string(), kind, QString(), QString()});
 }
 
 void FakeDialogs::Warning(std::string_view text) {
@@ -34,17 +34,30 @@ void FakeDialogs::Plain(std::string_view text) { Record(Kind::Plain, text, "OK")
 
 std::optional<std::filesystem::path> FakeDialogs::OpenFile(const std::filesystem::path& folder,
                                                            const QString& filter) {
-    asked.push_back(Asked{Kind::OpenFile, folder.string(), std::string(), BeepKind::Asterisk, filter});
+    asked.push_back(Asked{Kind::OpenFile, folder.string(), std::string(), BeepKind::Asterisk, filter, QString()});
     if (openAnswers.empty()) return std::nullopt;
     auto answer = openAnswers.front();
     openAnswers.pop_front();
     return answer;
 }
 
+std::optional<std::filesystem::path> FakeDialogs::SaveFile(const QString& title,
+                                                           const std::filesystem::path& proposed,
+                                                           const QString& filter) {
+    asked.push_back(
+        Asked{Kind::SaveFile, proposed.string(), std::string(), BeepKind::Asterisk, filter, title});
+    if (saveAnswers.empty()) return std::nullopt;
+    auto answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
 std::vector<FakeDialogs::Asked> FakeDialogs::Messages() const {
     std::vector<Asked> out;
     for (const auto& a : asked) {
-        if (a.kind != Kind::Beep && a.kind != Kind::OpenFile) out.push_back(a);
+        if (a.kind != Kind::Beep && a.kind != Kind::OpenFile && a.kind != Kind::SaveFile) {
+            out.push_back(a);
+        }
     }
     return out;
 }

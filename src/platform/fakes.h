@@ -32,20 +32,24 @@ private:
 
 class FakeDialogs final : public Dialogs {
 public:
-    enum class Kind { Beep, Warning, Information, Confirm, Plain, OpenFile };
+    enum class Kind { Beep, Warning, Information, Confirm, Plain, OpenFile, SaveFile };
     struct Asked {
         Kind kind;
-        std::string text;     // Shift_JIS; for OpenFile the start folder (native)
-        std::string buttons;  // "OK", "Yes No", or empty for beeps and the file dialog
+        std::string text;     // Shift_JIS; for OpenFile the start folder, for SaveFile the
+                              // proposed file (native)
+        std::string buttons;  // "OK", "Yes No", or empty for beeps and the file dialogs
         BeepKind beep = BeepKind::Asterisk;  // for Beep
-        QString filter;                      // for OpenFile
+        QString filter;                      // for OpenFile and SaveFile
+        QString title;                       // for SaveFile
     };
 
     // What was asked, beeps included, in order.
     std::vector<Asked> asked;
-    // Answers for Confirm (missing answers are No) and OpenFile (missing answers cancel).
+    // Answers for Confirm (missing answers are No), OpenFile and SaveFile (missing answers
+    // cancel).
     std::deque<bool> confirmAnswers;
     std::deque<std::optional<std::filesystem::path>> openAnswers;
+    std::deque<std::optional<std::filesystem::path>> saveAnswers;
     // Runs while a message is "shown", as a user acting during a modal dialog would.
     std::function<void()> duringMessage;
 
@@ -55,6 +59,9 @@ public:
     bool Confirm(std::string_view text) override;
     void Plain(std::string_view text) override;
     std::optional<std::filesystem::path> OpenFile(const std::filesystem::path& folder,
+                                                  const QString& filter) override;
+    std::optional<std::filesystem::path> SaveFile(const QString& title,
+                                                  const std::filesystem::path& proposed,
                                                   const QString& filter) override;
 
     // The messages only (no beeps, no file dialogs).

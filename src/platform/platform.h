@@ -32,7 +32,7 @@ enum class BeepKind {
     Asterisk,  // information
 };
 
-// Modal message dialogs and the file-open dialog. Message texts are Shift_JIS; the bytes
+// Modal message dialogs and the file-open and file-save dialogs. Message texts are Shift_JIS; the bytes
 // LF CR (0A 0D) break a line. Each message kind sounds its beep before it opens.
 class Dialogs {
 public:
@@ -49,6 +49,12 @@ public:
     // The file chosen in an open dialog that starts in folder, or nothing on cancel.
     // filter is a Qt name filter such as "Scripts (*.ktp)".
     virtual std::optional<std::filesystem::path> OpenFile(const std::filesystem::path& folder,
+                                                          const QString& filter) = 0;
+    // The file chosen in a save dialog with this title that proposes the file proposed (its
+    // folder and name), or nothing on cancel. A new name is accepted; an existing file is
+    // chosen only after the user agreed to replace it.
+    virtual std::optional<std::filesystem::path> SaveFile(const QString& title,
+                                                          const std::filesystem::path& proposed,
                                                           const QString& filter) = 0;
 };
 

@@ -88,6 +88,16 @@ std::optional<std::filesystem::path> QtDialogs::OpenFile(const std::filesystem::
     return PathFromQString(file);
 }
 
+std::optional<std::filesystem::path> QtDialogs::SaveFile(const QString& title,
+                                                         const std::filesystem::path& proposed,
+                                                         const QString& filter) {
+    // QFileDialog asks before it replaces a file and takes a name that does not exist yet.
+    const QString file =
+        QFileDialog::getSaveFileName(DialogParent(), title, PathToQString(proposed), filter);
+    if (file.isEmpty()) return std::nullopt;
+    return PathFromQString(file);
+}
+
 void DesktopShell::Open(const std::filesystem::path& file) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(file)));
 }

@@ -46,6 +46,14 @@ inline std::string KeyFile() {
               "4=\"お o\"\r\n5=\"○ ○\"\r\n");
 }
 
+// The control of that name under root, or an exception naming it.
+template <typename W = QWidget>
+W* Child(const QObject& root, const char* name) {
+    W* w = root.findChild<W*>(QString::fromLatin1(name));
+    if (!w) throw std::runtime_error(std::string("no control ") + name);
+    return w;
+}
+
 class Rig {
 public:
     testutil::TempDir dir;
@@ -90,9 +98,7 @@ public:
 
     template <typename W = QWidget>
     W* Get(const char* name) const {
-        W* w = form->findChild<W*>(QString::fromLatin1(name));
-        if (!w) throw std::runtime_error(std::string("no control ") + name);
-        return w;
+        return Child<W>(*form, name);
     }
     std::string Text(const char* label) const { return Get<QLabel>(label)->text().toStdString(); }
 };

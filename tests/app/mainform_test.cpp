@@ -49,7 +49,7 @@ TEST(MainFormStart, CleanFolderLoadsAct01WithDefaults) {
     EXPECT_EQ(rig.Get<QLineEdit>("ed_Yomi")->text().toStdString(), "Act01 よみ");
     EXPECT_TRUE(Enabled(rig, "bt_start"));
     EXPECT_FALSE(Enabled(rig, "bt_end"));
-    EXPECT_FALSE(Enabled(rig, "bt_Glaph"));
+    EXPECT_TRUE(Enabled(rig, "bt_Glaph"));
     EXPECT_EQ(form.GameState(), PlayState::Idle);
 
     EXPECT_EQ(rig.Text("lb_Kaisu"), "    1");

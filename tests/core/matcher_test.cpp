@@ -221,19 +221,26 @@ TEST(Matcher, ANewLineClearsTheTypedKeysAndKeepsTheCounters) {
     EXPECT_EQ(m.Counts(), (Counters{3, 2, 1, 4}));
 }
 
-TEST(Matcher, ResumingALineFillsTheListsAsAfterACompletedUnit) {
+TEST(Matcher, ResumingFillsTheListsAsAfterACompletedUnit) {
     const KeyTable table = SmallTable();
-    Matcher start(table), resumed(table);
+    Matcher m(table);
     // At a line's start a short reading lists its item in every list it fits ...
-    StartLine(start, "蚊", "か");
-    EXPECT_EQ(start.lst_3(), (List{"ka", "ca"}));
-    EXPECT_EQ(start.lst_2(), (List{"ka", "ca"}));
+    StartLine(m, "蚊", "か");
+    EXPECT_EQ(m.lst_3(), (List{"ka", "ca"}));
+    EXPECT_EQ(m.lst_2(), (List{"ka", "ca"}));
     // ... while in the middle of a line the marker follows, and only lst_1 holds it.
-    resumed.ResumeLine(Sj("蚊"), Sj("か"));
-    EXPECT_EQ(resumed.lst_3(), List{});
-    EXPECT_EQ(resumed.lst_2(), List{});
-    EXPECT_EQ(resumed.lst_1(), (List{"ka", "ca"}));
-    EXPECT_EQ(Type(resumed, "ka").back(), JudgeResult::LineComplete);
+    m.ResumeAt(0);
+    EXPECT_EQ(m.lst_3(), List{});
+    EXPECT_EQ(m.lst_2(), List{});
+    EXPECT_EQ(m.lst_1(), (List{"ka", "ca"}));
+    // Behind a character no key types, typing goes on with the keys typed so far cleared.
+    StartLine(m, "漢蚊", "漢か");
+    Type(m, "kx");
+    m.ResumeAt(2);
+    EXPECT_EQ(m.ed_Yomi(), Sj("か") + kLineEnd);
+    EXPECT_EQ(m.ed_Nyuuryoku(), "");
+    EXPECT_EQ(Type(m, "ka").back(), JudgeResult::LineComplete);
+    EXPECT_EQ(m.Counts().CharCount, 1);
 }
 
 TEST(Matcher, CopiesTypeOnIndependently) {

@@ -81,6 +81,14 @@ wait_window() {
     echo "$id"
 }
 
+# Waits a while for the windows of process $2 whose name matches $1 to go.
+wait_gone() {
+    for _ in $(seq 50); do
+        [ -z "$(xdotool search --all --onlyvisible --pid "$2" --name "$1" 2>/dev/null || true)" ] && return
+        sleep 0.1
+    done
+}
+
 # Waits until the process ends and fails unless it ended with status 0.
 expect_exit_ok() {
     local pid=$1 what=$2 i rc=0
@@ -347,6 +355,86 @@ case_next_act() {
     wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
     close_window "$wid"
     expect_exit_ok "$app" "the second run"
+}
+
+# Little-endian number of $3 bytes at offset $2 of file $1.
+le_bytes() {
+    od -An -tu1 -j "$2" -N "$3" "$1" | awk '{ for (i = NF; i >= 1; i--) v = v * 256 + $i } END { print v }'
+}
+
+# The three bytes (blue green red, in hex) of pixel x, y of a 310 x 190 24-bit BMP file.
+bmp_pixel() {
+    od -An -tx1 -j $((54 + (189 - $3) * 932 + $2 * 3)) -N 3 "$1" | tr -d ' \n'
+}
+
+# After a play of Act01, the graph window from the main window's graph button: zoom, a drag,
+# the export under the proposed name (the save dialog opens in the home folder), close.
+case_graph() {
+    local app wid dialog graph save before after file seconds
+    export HOME="$work/home"
+    mkdir -p "$HOME"
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    type_act01 "$wid"
+    dialog=$(finish_act01 "$app")
+    focus "$dialog"
+    xdotool key c
+    wait_gone '^入力が終了しました$' "$app"
+    seconds=$(tr -d '\r' <"$prog/save/record.lst" | cut -d' ' -f1)
+
+    # The graph button (bt_Glaph, 25 x 25 at 464, 181 of the main window).
+    focus "$wid"
+    xdotool mousemove --window "$wid" 476 193 click 1
+    graph=$(wait_window '^グラフ$' "$app")
+    sleep 0.5
+    shot "$graph" graph
+    # "拡大" (at 176, 212), then a drag on the picture 40 to the left and 20 up.
+    xdotool mousemove --window "$graph" 186 220 click 1
+    sleep 0.3
+    xdotool mousemove --window "$graph" 200 120 mousedown 1
+    sleep 0.2
+    xdotool mousemove --window "$graph" 180 110
+    sleep 0.1
+    xdotool mousemove --window "$graph" 160 100
+    sleep 0.2
+    xdotool mouseup 1
+    sleep 0.3
+    shot "$graph" graph-zoomed-dragged
+
+    # "BMP出力" (at 10, 205): the save dialog proposes mmddhhnn.bmp; Enter takes it.
+    before=$(date +%m%d%H%M)
+    xdotool mousemove --window "$graph" 54 217 click 1
+    save=$(wait_window '^グラフの保存$' "$app")
+    after=$(date +%m%d%H%M)
+    sleep 0.5
+    shot "$save" save-dialog
+    focus "$save"
+    xdotool key Return
+    for _ in $(seq 50); do
+        file=$(find "$HOME" -maxdepth 1 -name '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9].bmp' | head -n1)
+        [ -n "$file" ] && break
+        sleep 0.1
+    done
+    [ -n "$file" ] || fail "no exported picture in the home folder"
+    case "$(basename "$file" .bmp)" in "$before" | "$after") ;; *) fail "exported as $(basename "$file")" ;; esac
+
+    # A 310 x 190 BMP of 24 bits, rows padded to 932 bytes; below the baseline the delivered
+    # background as it is; the play's time in bright green at x = 10.
+    [ "$(stat -c %s "$file")" = 177134 ] || fail "the picture has $(stat -c %s "$file") bytes"
+    [ "$(head -c 2 "$file")" = BM ] || fail "not a BMP"
+    [ "$(le_bytes "$file" 18 4)x$(le_bytes "$file" 22 4)x$(le_bytes "$file" 28 2)" = 310x190x24 ] ||
+        fail "not 310 x 190 x 24"
+    cmp -s <(head -c $((54 + 9 * 932)) "$file" | tail -c +55) \
+        <(head -c $((54 + 9 * 932)) "$prog/system/Glaph.bmp" | tail -c +55) ||
+        fail "the rows under the baseline are not the background"
+    [ "$(bmp_pixel "$file" 10 $((180 - seconds / 2)))" = 00ff00 ] || fail "no green point for $seconds s"
+    [ -z "$(find "$HOME" -name '*.tmp*')" ] || fail "a temporary file was left behind"
+
+    close_window "$graph"
+    wait_gone '^グラフ$' "$app"
+    [ "$(xdotool getwindowname "$wid")" = "KotoPA  [ Act01 ]" ] || fail "not back in the main window"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
 }
 
 # One real program at a time on this machine: the cases of several build trees (or of a

@@ -121,3 +121,40 @@ TEST(ActCheck, SaysWhenTheFileIsUtf8) {
     const ActCheck check = CheckAct(act, nullptr);
     EXPECT_NE(Places(check.findings).find("the file is valid UTF-8"), std::string::npos);
 }
+
+// The program stops reading at a NUL byte: the NUL is reported, nothing behind it is.
+TEST(ActCheck, ReportsTheNulAndNothingAfterIt) {
+    const KeyTable keys = Kana();
+    const std::string act = Sj(kHeader + "犬\nいぬ\n鳥\nとり\n犬\nいぬ\n猫\nねこ\n鳥\nと") + "\0"s +
+                            "\xFF\x85\x40\n" + Sj("猫\nね鳥\n");
+    const ActCheck check = CheckAct(act, &keys);
+    // Line 15 reads "と" for the program, five pairs in all.
+    EXPECT_EQ(Places(check.findings), "15:2 a NUL character: the program reads nothing after it\n");
+}
+
+TEST(ActCheck, FindingsComeInLineAndColumnOrder) {
+    const KeyTable keys = Kana();
+    // A byte that is not Shift_JIS on line 12, an untypable kanji on line 7 and a space
+    // missing on line 9: listed by line, whole-file findings first.
+    const std::string act = Sj(kHeader + "犬\nい犬ぬ\n鳥 猫\nとりねこ\n犬\nいぬ\nx") + "\x85\x40" +
+                            Sj("\nねこ\n鳥\nとり\n犬\n");
+    std::vector<std::pair<int, int>> places;
+    for (const auto& f : CheckAct(act, &keys).findings) places.emplace_back(f.line, f.column);
+    const std::vector<std::pair<int, int>> expected = {{0, 0}, {7, 2}, {9, 0}, {12, 2}, {16, 0}};
+    EXPECT_EQ(places, expected) << Places(CheckAct(act, &keys).findings);
+}
+
+TEST(ActExport, StopsAtANulAsTheProgramDoes) {
+    const Converted c = ActSjisToText(Sj("あ\nい") + "\0\xFF\n\xFF"s);
+    ASSERT_EQ(c.problems.size(), 1u) << Places(c.problems);
+    EXPECT_EQ(c.problems[0].line, 2);
+    EXPECT_EQ(c.problems[0].column, 2);
+}
+
+TEST(ActExport, ColumnsOfManyBadBytesInOneLine) {
+    // Each bad byte is counted from the last one, not from the start of the line.
+    const Converted c = ActSjisToText(Sj("あ") + "\xFF" + Sj("いう") + "\xFF\xFF" + "x\xFF");
+    std::vector<int> columns;
+    for (const auto& p : c.problems) columns.push_back(p.column);
+    EXPECT_EQ(columns, (std::vector<int>{2, 5, 6, 8}));
+}

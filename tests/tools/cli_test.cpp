@@ -5,22 +5,12 @@
 #include <sstream>
 
 #include "test_util.h"
+#include "tool_run.h"
 
 using namespace kotopa::tool;
 using testutil::Sj;
 
 namespace {
-
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-ToolRun Tool(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    const int status = RunTool(args, out, err);
-    return {status, out.str(), err.str()};
-}
 
 const char* kSource = "# test table\nあ a\nい i\nぬ nu\nね ne\nこ ko\n<sp> <sp>\n";
 const char* kAct =
@@ -52,7 +42,6 @@ TEST(Cli, BadInputFilesAreUnusableWithAClearMessage) {
     const Case cases[] = {
         {{"check", missing}, "no such file\nthe program refuses it: ファイルが存在しません。"},
         {{"check", (dir / "act.txt").string()}, "wrong extension"},
-        {{"check", (dir / "empty.ktp").string()}, "the file is empty"},
         {{"export", (dir / "empty.ktp").string(), "-o", (dir / "x.txt").string()},
          "the file is empty"},
         {{"import", (dir / "act.txt").string(), "-o", (dir / "x.txt").string()}, "wrong extension"},
@@ -155,4 +144,30 @@ TEST(Cli, TryPrintsTheCountersAndTheFirstMistype) {
     EXPECT_EQ(Tool({"try", "--keys", key, "ゔ", "vu"}).status, 2);
     EXPECT_EQ(Tool({"try", "--keys", key, "--", "ー", "-a"}).status, 1);  // keys may begin with -
     EXPECT_EQ(Tool({"try", "--keys", key, "ー", "-a"}).status, 2);
+}
+
+// The program refuses an empty Act, an Act of one line and one of binary bytes alike: check
+// answers all three with the same status, and names the refusal.
+TEST(Cli, CheckGivesOneStatusForWhatTheProgramRefuses) {
+    testutil::TempDir dir;
+    using namespace std::string_literals;
+    const std::pair<const char*, std::string> acts[] = {
+        {"empty.ktp", ""}, {"one.ktp", "one line\r\n"}, {"binary.ktp", "\x7F\xFF\x00\x01\xFE"s}};
+    for (const auto& [name, bytes] : acts) {
+        testutil::WriteBytes(dir / name, bytes);
+        const ToolRun r = Tool({"check", (dir / name).string()});
+        EXPECT_EQ(r.status, 1) << name << "\n" << r.out << r.err;
+        EXPECT_NE(r.out.find("the program refuses this Act: "), std::string::npos) << name;
+    }
+}
+
+TEST(Cli, KeysBuildReportsANulWithItsPlaceAndWritesNothing) {
+    testutil::TempDir dir;
+    using namespace std::string_literals;
+    testutil::WriteBytes(dir / "keys.txt", "あ a\nい i\0 x\nう u\n"s);
+    const ToolRun r =
+        Tool({"keys", "build", (dir / "keys.txt").string(), "-o", (dir / "k.key").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("keys.txt:2:4: a NUL character"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "k.key"));
 }

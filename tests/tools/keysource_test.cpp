@@ -161,3 +161,23 @@ TEST(KeySource, BuildRefusesATableThatWouldNotReadBack) {
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
     EXPECT_EQ(files, 1);
 }
+
+TEST(KeySource, ANulIsReportedWithItsPlaceAndTheRowsAfterItAreRead) {
+    std::vector<SourceError> errors;
+    using namespace std::string_literals;
+    const KeySource src = Parse("あ a\nい i\0x\nう u\nう u\n"s, errors);
+    ASSERT_EQ(errors.size(), 2u) << Messages(errors);
+    EXPECT_EQ(errors[0].line, 2);
+    EXPECT_EQ(errors[0].column, 4);
+    EXPECT_NE(errors[0].message.find("NUL"), std::string::npos);
+    EXPECT_EQ(errors[1].line, 4);  // the line after the NUL is read: う twice
+}
+
+TEST(KeySource, ErrorsComeInLineOrder) {
+    // Line 2 is refused while reading, lines 1 and 3 while checking the rows.
+    std::vector<SourceError> errors;
+    Parse("ん n nn\nか ka ｋａ\nき\n", errors);
+    std::vector<int> lines;
+    for (const auto& e : errors) lines.push_back(e.line);
+    EXPECT_EQ(lines, (std::vector<int>{1, 2, 3})) << Messages(errors);
+}

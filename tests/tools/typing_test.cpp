@@ -38,6 +38,23 @@ TEST(Untypable, FindsEveryCharacterNoKeysGetPast) {
     EXPECT_EQ(Show(UntypableCharacters(t, Sj("か〆か"))), "1:〆 ");
 }
 
+TEST(Untypable, FindsThePlacesFarIntoALongReading) {
+    // Long readings are played through a moving window; the places must not move with it.
+    const KeyTable t = Table();
+    std::string run;
+    for (int i = 0; i < 40; ++i) run += "きゃく かっか ";  // 8 characters each
+    const std::string reading = run + "ちょっと" + run + "漢" + run + "かっか";
+    const int runChars = 40 * 8;
+    EXPECT_EQ(Show(UntypableCharacters(t, Sj(reading))),
+              std::to_string(runChars + 2) + ":っ " + std::to_string(2 * runChars + 4) + ":漢 ");
+    EXPECT_EQ(Show(UntypableCharacters(t, Sj(run + run + "かっか"))), "");
+    // Units of two and three characters across every place a window may end.
+    std::string groups;
+    for (int i = 0; i < 50; ++i) groups += i % 3 ? "っかきゃ" : "くきゃっか";
+    EXPECT_EQ(Show(UntypableCharacters(t, Sj(groups + "ち"))),
+              std::to_string(17 * 5 + 33 * 4) + ":ち ");  // 17 groups of five, 33 of four
+}
+
 TEST(Untypable, ACandidateShutOutByAShorterOneCountsAsUntypable) {
     KeyTable t;
     t.SetRows({{Sj("ん"), {"n"}}, {Sj("んあ"), {"nna"}}});  // n completes ん first, always

@@ -1,0 +1,276 @@
+#include "glaphform.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStandardPaths>
+
+#include "act.h"
+#include "bmpfile.h"
+#include "sjistext.h"
+#include "textfile.h"
+#include "ui_glaphform.h"
+#include "widgets.h"
+
+namespace kotopa {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kLfCr[] = "\n\r";
+
+QColor ToQColor(Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
+
+// The save dialog starts in the user's pictures folder, or at home without one.
+fs::path ExportFolder() {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures).exists()) return PathFromQString(pictures);
+    return PathFromQString(QDir::homePath());
+}
+
+}  // namespace
+
+TGlaphForm::TGlaphForm(fs::path baseDir, fs::path actPath,
+                       const std::vector<std::string>& totalRecords,
+                       const std::vector<std::string>& actRecords, platform::Services services,
+                       QWidget* parent)
+    : QDialog(parent),
+      ui_(std::make_unique<Ui::TGlaphForm>()),
+      services_(services),
+      baseDir_(std::move(baseDir)),
+      actPath_(std::move(actPath)) {
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);  // before the fonts
+    ui_->setupUi(this);
+    ApplyPixelFonts(this);
+
+    // A click on a box, by the mouse or the keyboard, redraws; ticks set from code do not,
+    // so a group toggle draws once with all its new states.
+    for (QCheckBox* box :
+         {ui_->chTotal, ui_->chTotalMozi, ui_->chTotalMiss, ui_->chTotalTime, ui_->chFile,
+          ui_->chFileMozi, ui_->chFileMiss, ui_->chFileTime, ui_->CheckFileName}) {
+        connect(box, &QCheckBox::clicked, this, [this] { DrawGraph(); });
+    }
+    connect(ui_->CheckKakudai, &QCheckBox::clicked, this, [this] { CheckKakudaiClick(); });
+    connect(ui_->bt_ToBmp, &QPushButton::clicked, this, [this] { bt_ToBmpClick(); });
+    connect(ui_->SpeedButton, &QToolButton::clicked, this, [this] { SpeedButtonClick(); });
+    connect(ui_->bt_Close, &QPushButton::clicked, this, [this] { bt_CloseClick(); });
+    ui_->GroupTotal->installEventFilter(this);
+    ui_->GroupFile->installEventFilter(this);
+    ui_->Image->onMouseDown = [this](int x, int y) { ImageMouseDown(x, y); };
+    ui_->Image->onMouseMove = [this](int x, int y) { ImageMouseMove(x, y); };
+    ui_->Image->onMouseUp = [this] { ImageMouseUp(); };
+
+    FormCreate(totalRecords, actRecords);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    ui_->bt_Close->setFocus();
+}
+
+TGlaphForm::~TGlaphForm() = default;
+
+void TGlaphForm::FormCreate(const std::vector<std::string>& totalRecords,
+                            const std::vector<std::string>& actRecords) {
+    const BackgroundLookup background = FindGraphBackground(baseDir_);
+    if (!LoadBackground(background)) {
+        // The window opens without a graph; what does not need one stays usable.
+        const char* message = background.found ? "グラフ背景ファイルを読み込めません。"
+                                               : "グラフ背景ファイルが見つかりません。";
+        services_.dialogs.Warning(PathToSjis(background.path) + kLfCr +
+                                  ToSjisLossy(QString::fromUtf8(message)));
+        ui_->GroupTotal->setEnabled(false);
+        ui_->GroupFile->setEnabled(false);
+        ui_->bt_ToBmp->setEnabled(false);
+        return;
+    }
+    GraphBitmap_ = QImage(kGraphWidth, kGraphHeight, QImage::Format_RGB888);
+    services_.dialogs.Beep(platform::BeepKind::Asterisk);
+    Series_ = LoadSeries(totalRecords, actRecords);
+    DrawGraph();
+    Drag_ = PictureDrag{};
+}
+
+bool TGlaphForm::LoadBackground(const BackgroundLookup& background) {
+    if (!background.found) return false;
+    QImage image;
+    // Only a BMP will do, whatever else the file might be.
+    if (!image.load(PathToQString(background.path), "BMP") || image.isNull()) return false;
+    // Without alpha, 32 bits per pixel hold the same colours as 24 and paint faster.
+    BackBitmap_ = image.convertToFormat(QImage::Format_RGB32);
+    return !BackBitmap_.isNull();
+}
+
+GraphChecks TGlaphForm::Checks() const {
+    GraphChecks c;
+    c.chTotal = ui_->chTotal->isChecked();
+    c.chTotalMozi = ui_->chTotalMozi->isChecked();
+    c.chTotalMiss = ui_->chTotalMiss->isChecked();
+    c.chTotalTime = ui_->chTotalTime->isChecked();
+    c.chFile = ui_->chFile->isChecked();
+    c.chFileMozi = ui_->chFileMozi->isChecked();
+    c.chFileMiss = ui_->chFileMiss->isChecked();
+    c.chFileTime = ui_->chFileTime->isChecked();
+    c.CheckFileName = ui_->CheckFileName->isChecked();
+    return c;
+}
+
+void TGlaphForm::ShowChecks(const GraphChecks& c) {
+    ui_->chTotal->setChecked(c.chTotal);
+    ui_->chTotalMozi->setChecked(c.chTotalMozi);
+    ui_->chTotalMiss->setChecked(c.chTotalMiss);
+    ui_->chTotalTime->setChecked(c.chTotalTime);
+    ui_->chFile->setChecked(c.chFile);
+    ui_->chFileMozi->setChecked(c.chFileMozi);
+    ui_->chFileMiss->setChecked(c.chFileMiss);
+    ui_->chFileTime->setChecked(c.chFileTime);
+    ui_->CheckFileName->setChecked(c.CheckFileName);
+}
+
+void TGlaphForm::DrawGraph() {
+    if (GraphBitmap_.isNull()) return;  // no background, no graph
+    const GraphChecks checks = Checks();
+    // Painted in 32 bits per pixel, where the painter is fastest, then kept in 24; whatever
+    // a smaller background leaves uncovered is black.
+    QImage canvas(GraphBitmap_.size(), QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    {
+        QPainter p(&canvas);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.drawImage(0, 0, BackBitmap_);
+        for (const Polyline& line : GraphPolylines(Series_, checks)) {
+            if (line.points.size() < 2) continue;  // the pen only moved to the baseline
+            QPen pen(ToQColor(line.colour), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+            pen.setCosmetic(true);
+            p.setPen(pen);
+            QList<QPoint> points;
+            points.reserve(static_cast<qsizetype>(line.points.size()));
+            for (const GraphPoint& gp : line.points) points.append(QPoint(gp.x, gp.y));
+            p.drawPolyline(points.constData(), static_cast<int>(points.size()));
+        }
+        const NameBox box = GraphNameBox(checks);
+        if (box.shown) DrawName(p, box);
+    }
+    GraphBitmap_ = canvas.convertToFormat(QImage::Format_RGB888);
+    ui_->Image->SetPicture(GraphBitmap_);
+}
+
+void TGlaphForm::DrawName(QPainter& p, const NameBox& box) {
+    const QString name = PathToQString(fs::path(ActName(actPath_)));
+    QFont font = this->font();
+    font.setPixelSize(box.pixelHeight);
+    font.setStyleStrategy(QFont::NoAntialias);
+    p.setFont(font);
+    const QFontMetrics metrics(font);
+    const int ascent = metrics.ascent();
+    // The grey copy on its solid black box, then the white name over both.
+    p.fillRect(
+        QRect(box.shadowAt.x, box.shadowAt.y, metrics.horizontalAdvance(name), metrics.height()),
+        ToQColor(box.box));
+    p.setPen(ToQColor(box.shadow));
+    p.drawText(QPoint(box.shadowAt.x, box.shadowAt.y + ascent), name);
+    p.setPen(ToQColor(box.text));
+    p.drawText(QPoint(box.textAt.x, box.textAt.y + ascent), name);
+}
+
+bool TGlaphForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == ui_->GroupTotal) {
+            GroupTotalDblClick();
+            return true;
+        }
+        if (watched == ui_->GroupFile) {
+            GroupFileDblClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TGlaphForm::GroupTotalDblClick() {
+    GraphChecks c = Checks();
+    c.ToggleTotal();
+    ShowChecks(c);
+    DrawGraph();
+}
+
+void TGlaphForm::GroupFileDblClick() {
+    GraphChecks c = Checks();
+    c.ToggleFile();
+    ShowChecks(c);
+    DrawGraph();
+}
+
+void TGlaphForm::CheckKakudaiClick() {
+    QScrollArea* box = ui_->ScrollBox;
+    if (ui_->CheckKakudai->isChecked()) {
+        ui_->Image->resize(kGraphWidth * kGraphZoom, kGraphHeight * kGraphZoom);
+        box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        ui_->Image->setCursor(Qt::PointingHandCursor);
+        return;
+    }
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->horizontalScrollBar()->setValue(0);
+    box->verticalScrollBar()->setValue(0);
+    ui_->Image->resize(kGraphWidth, kGraphHeight);
+    ui_->Image->move(0, 0);
+    ui_->Image->unsetCursor();
+}
+
+void TGlaphForm::ImageMouseDown(int x, int y) {
+    Drag_.MouseDown(x, y);
+}
+
+void TGlaphForm::ImageMouseMove(int x, int y) {
+    QScrollBar* h = ui_->ScrollBox->horizontalScrollBar();
+    QScrollBar* v = ui_->ScrollBox->verticalScrollBar();
+    const ScrollPosition at{h->value(), v->value()};
+    const ScrollPosition to = Drag_.MouseMove(x, y, at, ui_->CheckKakudai->isChecked());
+    if (to == at) return;
+    // The scroll bars hold each position within their range.
+    v->setValue(to.v);
+    h->setValue(to.h);
+}
+
+void TGlaphForm::ImageMouseUp() {
+    Drag_.MouseUp();
+}
+
+void TGlaphForm::bt_ToBmpClick() {
+    if (GraphBitmap_.isNull()) return;
+    const QDateTime now = services_.clock.Local();
+    const LocalTime at{now.date().year(), now.date().month(),  now.date().day(),
+                       now.time().hour(), now.time().minute(), now.time().second()};
+    const std::optional<fs::path> chosen = services_.dialogs.SaveFile(
+        QStringLiteral("グラフの保存"), ExportFolder() / ExportFileName(at),
+        QStringLiteral("ビットマップ (*.bmp)"));
+    if (!chosen) return;
+    // The picture as last drawn, whatever the zoom shows; written whole or not at all.
+    const std::string bytes =
+        EncodeBmp24(GraphBitmap_.width(), GraphBitmap_.height(), GraphBitmap_.constBits(),
+                    static_cast<std::size_t>(GraphBitmap_.bytesPerLine()));
+    if (!WriteFileAtomic(*chosen, bytes)) {
+        services_.dialogs.Warning(CannotWriteMessage(PathToSjis(*chosen)));
+    }
+}
+
+void TGlaphForm::SpeedButtonClick() {
+    services_.shell.Open(baseDir_ / "save" / "playlog.log");
+}
+
+void TGlaphForm::bt_CloseClick() {
+    accept();
+}
+
+}  // namespace kotopa

@@ -1,0 +1,708 @@
+#include "actmake.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <tuple>
+#include <unordered_map>
+
+#include "actcheck.h"
+#include "typing.h"
+
+namespace kotopa::tool {
+
+namespace {
+
+// ---- characters --------------------------------------------------------------------------
+
+constexpr std::u32string_view kOpeners = U"「『（(［｛{〈《【〔“‘";
+constexpr std::u32string_view kClosers = U"」』）)］｝}〉》】〕”’";
+constexpr std::u32string_view kSentenceEnds = U"。！？!?．";
+constexpr std::u32string_view kCommas = U"、，,";
+// Katakana whose hiragana Shift_JIS lacks (ゔ ゕ ゖ ...): a word holding one keeps its
+// reading in katakana, which the key table types as well.
+constexpr std::u32string_view kKatakanaOnly = U"ヴヵヶヷヸヹヺ";
+
+bool Among(char32_t c, std::u32string_view set) {
+    return set.find(c) != std::u32string_view::npos;
+}
+bool IsHiragana(char32_t c) {
+    return c >= 0x3041 && c <= 0x3096;
+}
+bool IsKatakana(char32_t c) {
+    return c >= 0x30A1 && c <= 0x30FA;
+}
+bool IsKana(char32_t c) {
+    return IsHiragana(c) || IsKatakana(c) || c == U'ー' || (c >= 0x309D && c <= 0x309E) ||
+           (c >= 0x30FD && c <= 0x30FE);
+}
+// Characters that a reading in brackets covers when no bar marks where the word begins.
+bool IsKanji(char32_t c) {
+    return (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3400 && c <= 0x4DBF) ||
+           (c >= 0xF900 && c <= 0xFAFF) || (c >= 0x20000 && c <= 0x3FFFF) || c == U'々' ||
+           c == U'〆' || c == U'ヵ' || c == U'ヶ';
+}
+
+std::u32string Decode(std::string_view utf8) {  // valid UTF-8
+    std::u32string out;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        const int len = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        char32_t c = len == 1 ? b : len == 2 ? (b & 0x1F) : len == 3 ? (b & 0x0F) : (b & 0x07);
+        for (int k = 1; k < len; ++k)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        out.push_back(c);
+        i += static_cast<std::size_t>(len);
+    }
+    return out;
+}
+
+std::string Encode(std::u32string_view text) {
+    std::string out;
+    for (const char32_t c : text) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        const int len = c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        const unsigned lead = len == 2 ? 0xC0 : len == 3 ? 0xE0 : 0xF0;
+        out += static_cast<char>(lead | (c >> (6 * (len - 1))));
+        for (int k = len - 2; k >= 0; --k) out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+    }
+    return out;
+}
+
+std::string Show(char32_t c) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    return "\"" + Encode(std::u32string(1, c)) + "\" (" + code + ")";
+}
+
+// Half-width katakana as full-width ones, from U+FF61; a sound mark after a kana that takes
+// it is joined to it (ｶﾞ is ガ).
+constexpr std::u32string_view kHalfWidth =
+    U"。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホ"
+    U"マミムメモヤユヨラリルレロワン゛゜";
+
+// Characters as the rest of make wants them: half-width katakana made full-width, ゔ (which
+// Shift_JIS lacks) made ヴ, tabs and the other spaces of Unicode made blanks.
+std::vector<SourceChar> Normalize(std::u32string_view line) {
+    std::vector<SourceChar> out;
+    int column = 0;
+    for (const char32_t raw : line) {
+        ++column;
+        char32_t c = raw;
+        if (c >= 0xFF61 && c <= 0xFF9F) c = kHalfWidth[c - 0xFF61];
+        if (c == U'ゔ') c = U'ヴ';
+        if (c == U'\t' || c == 0xA0 || c == 0x3000 || (c >= 0x2000 && c <= 0x200A) || c == 0x202F)
+            c = U' ';
+        if ((c == U'゛' || c == U'゜') && raw != c && !out.empty()) {
+            char32_t& prev = out.back().c;
+            const bool voiced = c == U'゛';
+            if (voiced && prev == U'ウ') {
+                prev = U'ヴ';
+                continue;
+            }
+            const bool h = Among(prev, U"ハヒフヘホ");
+            if (voiced && (h || Among(prev, U"カキクケコサシスセソタチツテト"))) {
+                ++prev;
+                continue;
+            }
+            if (!voiced && h) {
+                prev += 2;
+                continue;
+            }
+        }
+        out.push_back({c, column});
+    }
+    return out;
+}
+
+// ---- sentences ---------------------------------------------------------------------------
+
+// One line of the text: its characters with the notation of given readings taken out.
+struct Line {
+    int number = 0;
+    std::vector<SourceChar> chars;
+    std::vector<GivenReading> readings;
+    std::vector<std::size_t> broken;  // places of notation errors, as chars indices
+};
+
+Line ReadNotation(int number, const std::vector<SourceChar>& in, std::vector<Finding>& findings) {
+    Line line;
+    line.number = number;
+    constexpr std::size_t kNoBar = static_cast<std::size_t>(-1);
+    std::size_t bar = kNoBar;  // where a "|" marks the start of the next reading
+    int barColumn = 0;
+    std::size_t lastEnd = 0;  // a reading never reaches back into the one before it
+    auto error = [&](int column, const std::string& message) {
+        findings.push_back({number, column, message + "; the sentence is left out"});
+        line.broken.push_back(line.chars.size());
+    };
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        const auto [c, column] = in[i];
+        if (c < 0x20 || c == 0x7F) {
+            findings.push_back({number, column, "a control character " + Show(c) + " is left out"});
+            continue;
+        }
+        if (c == U'|' || c == U'｜') {
+            bar = line.chars.size();
+            barColumn = column;
+            continue;
+        }
+        if (c != U'[') {
+            line.chars.push_back({c, column});
+            continue;
+        }
+        std::size_t close = i + 1;
+        while (close < in.size() && in[close].c != U']') ++close;
+        if (close == in.size()) {
+            error(column, "\"[\" without \"]\": a reading in brackets ends on its line");
+            continue;
+        }
+        std::u32string reading;
+        std::optional<char32_t> notKana;
+        for (std::size_t k = i + 1; k < close; ++k) {
+            if (!IsKana(in[k].c) && !notKana) notKana = in[k].c;
+            reading += in[k].c;
+        }
+        const std::size_t end = line.chars.size();
+        std::size_t begin = end;
+        if (bar != kNoBar) {
+            begin = bar;
+        } else {
+            while (begin > lastEnd && IsKanji(line.chars[begin - 1].c)) --begin;
+        }
+        if (reading.empty()) {
+            error(column, "an empty reading in brackets");
+        } else if (notKana) {
+            error(column, "the reading in brackets holds " + Show(*notKana) + ": write it in kana");
+        } else if (begin == end) {
+            error(column,
+                  "the reading in brackets follows no kanji: mark where the word begins "
+                  "with \"|\"");
+        } else {
+            line.readings.push_back({begin, end, reading});
+            lastEnd = end;
+        }
+        bar = kNoBar;
+        i = close;
+    }
+    if (bar != kNoBar)
+        findings.push_back({number, barColumn, "\"|\" without a reading in brackets is ignored"});
+    return line;
+}
+
+// Cuts a line into sentences: after a sentence end outside brackets (with the ends and
+// closing brackets right after it), and after a closing bracket that closes a sentence and
+// is followed by a blank, another opening bracket or the line end.
+void CutSentences(const Line& line, std::vector<Sentence>& out) {
+    const auto& chars = line.chars;
+    const std::size_t n = chars.size();
+    auto insideReading = [&](std::size_t at) {
+        return std::any_of(line.readings.begin(), line.readings.end(),
+                           [&](const GivenReading& g) { return g.begin < at && at < g.end; });
+    };
+    std::size_t start = 0;
+    auto emit = [&](std::size_t end) {
+        if (end < n && insideReading(end)) return;
+        std::size_t b = start, e = end;
+        while (b < e && chars[b].c == U' ') ++b;
+        while (e > b && chars[e - 1].c == U' ') --e;
+        Sentence s;
+        s.line = line.number;
+        s.chars.assign(chars.begin() + static_cast<std::ptrdiff_t>(b),
+                       chars.begin() + static_cast<std::ptrdiff_t>(e));
+        for (const GivenReading& g : line.readings) {
+            if (g.begin >= b && g.end <= e)
+                s.readings.push_back({g.begin - b, g.end - b, g.reading});
+        }
+        s.broken = std::any_of(line.broken.begin(), line.broken.end(), [&](std::size_t at) {
+            return (at >= start && at < end) || (at == n && end == n);
+        });
+        if (!s.chars.empty()) out.push_back(std::move(s));
+        start = end;
+    };
+    int depth = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char32_t c = chars[i].c;
+        if (Among(c, kOpeners)) {
+            ++depth;
+        } else if (Among(c, kClosers)) {
+            depth = std::max(0, depth - 1);
+            const bool closesSentence = depth == 0 && i > 0 && Among(chars[i - 1].c, kSentenceEnds);
+            if (closesSentence &&
+                (i + 1 == n || chars[i + 1].c == U' ' || Among(chars[i + 1].c, kOpeners)))
+                emit(i + 1);
+        } else if (depth == 0 && Among(c, kSentenceEnds)) {
+            std::size_t j = i + 1;
+            while (j < n && (Among(chars[j].c, kSentenceEnds) || Among(chars[j].c, kClosers))) ++j;
+            emit(j);
+            i = j - 1;
+        }
+    }
+    if (start < n) emit(n);
+}
+
+// ---- words and phrases -------------------------------------------------------------------
+
+// How a word joins the phrase around it.
+enum class Role {
+    Content,  // begins a phrase, unless it continues a compound (below)
+    Attach,   // particles, auxiliaries, suffixes, closing brackets and punctuation
+    Open,     // an opening bracket: the phrase begins with it and goes on after it
+    Prefix,   // a prefix: likewise
+    Join,     // a middle dot between two words of one name
+};
+
+struct Piece {
+    std::u32string surface;
+    std::string written;  // Shift_JIS
+    std::u32string reading;
+    Role role = Role::Content;
+    std::string pos, pos1, form, base;
+    int column = 0;
+    bool blankBefore = false;
+};
+
+Role RoleOf(const Morpheme& m, std::u32string_view surface) {
+    if (m.pos == "記号") {
+        if (m.pos1 == "括弧開") return Role::Open;
+        if (surface == U"・") return Role::Join;
+        return Role::Attach;
+    }
+    if (m.pos == "助詞" || m.pos == "助動詞") return Role::Attach;
+    if (m.pos == "名詞" && (m.pos1 == "接尾" || m.pos1 == "特殊")) return Role::Attach;
+    if (m.pos == "名詞" && m.pos1 == "非自立" && (m.base == "の" || m.base == "ん"))
+        return Role::Attach;
+    if ((m.pos == "動詞" || m.pos == "形容詞") && m.pos1 == "接尾") return Role::Attach;
+    if (m.pos == "接頭詞") return Role::Prefix;
+    return Role::Content;
+}
+
+bool IsCompoundNoun(const Piece& p) {
+    return p.pos == "名詞" && p.pos1 != "副詞可能" && p.pos1 != "代名詞" && p.pos1 != "非自立";
+}
+
+// Whether cur begins a new phrase after prev.
+bool BeginsPhrase(const Piece& prev, const Piece& cur) {
+    if (cur.blankBefore) return true;
+    if (prev.role == Role::Open || prev.role == Role::Prefix || prev.role == Role::Join)
+        return false;
+    switch (cur.role) {
+        case Role::Attach:
+        case Role::Join:
+            return false;
+        case Role::Open:
+        case Role::Prefix:
+            return true;
+        case Role::Content:
+            break;
+    }
+    // Nouns in a row make one compound (立入禁止), except after a time word (毎日 灯台).
+    if (IsCompoundNoun(prev) && IsCompoundNoun(cur)) return false;
+    // A verbal noun with する (勉強する).
+    if (cur.pos == "動詞" && prev.pos == "名詞" && prev.pos1 == "サ変接続" &&
+        (cur.base == "する" || cur.base == "できる" || cur.base == "出来る"))
+        return false;
+    // A verb or adjective right after a verb's stem (書き始める, 読みやすい); after a
+    // particle it is a phrase of its own (書いて ある).
+    if ((cur.pos == "動詞" || cur.pos == "形容詞") && prev.pos == "動詞" &&
+        prev.form.rfind("連用", 0) == 0)
+        return false;
+    return true;
+}
+
+struct Phrase {
+    std::vector<Piece> pieces;
+    std::size_t Width() const {
+        std::size_t w = 0;
+        for (const Piece& p : pieces) w += p.written.size();
+        return w;
+    }
+    std::u32string Reading() const {
+        std::u32string r;
+        for (const Piece& p : pieces) r += p.reading;
+        return r;
+    }
+};
+
+// The reading as typed: katakana made hiragana, except in a word holding a katakana whose
+// hiragana Shift_JIS lacks.
+std::u32string TypedReading(std::u32string reading) {
+    if (std::any_of(reading.begin(), reading.end(),
+                    [](char32_t c) { return Among(c, kKatakanaOnly); }))
+        return reading;
+    for (char32_t& c : reading) {
+        if (c >= 0x30A1 && c <= 0x30F6) c -= 0x60;
+    }
+    return reading;
+}
+
+// ---- making ------------------------------------------------------------------------------
+
+class Maker {
+  public:
+    Maker(Analyzer& analyzer, const KeyTable& keys, std::vector<Finding>& findings)
+        : analyzer_(analyzer), keys_(keys), findings_(findings) {}
+
+    // The pairs of one sentence; none when it is left out (with the reason in findings).
+    std::vector<MadePair> Make(const Sentence& s) {
+        if (s.broken) return {};
+        sentence_ = &s;
+        broken_ = false;
+        std::vector<Piece> pieces = Pieces(s);
+        std::vector<Phrase> phrases = Group(std::move(pieces));
+        if (broken_) return {};
+        if (phrases.empty()) {
+            Report(s.chars.front().column, "nothing in this sentence is typed; it is left out");
+            return {};
+        }
+        std::vector<MadePair> pairs;
+        for (const auto& part : FitToBox(std::move(phrases))) {
+            MadePair pair{s.line, {}, {}};
+            for (const Phrase& ph : part) {
+                const std::optional<std::string> reading = Utf8ToSjis(Encode(ph.Reading()));
+                if (!reading) {
+                    Report(ph.pieces.front().column,
+                           "the reading \"" + Encode(ph.Reading()) +
+                               "\" cannot be held in Shift_JIS; the sentence is left out");
+                    return {};
+                }
+                pair.written += (pair.written.empty() ? "" : " ");
+                pair.reading += (pair.reading.empty() ? "" : " ");
+                for (const Piece& p : ph.pieces) pair.written += p.written;
+                pair.reading += *reading;
+            }
+            for (const Blocked& b : UntypableCharacters(keys_, pair.reading)) {
+                Report(s.chars.front().column,
+                       "the key table cannot type " +
+                           (b.character.empty() ? std::string("the end")
+                                                : "\"" + SjisToUtf8(b.character) + "\"") +
+                           " of the reading \"" + SjisToUtf8(pair.reading) +
+                           "\"; the sentence is left out");
+                return {};
+            }
+            pairs.push_back(std::move(pair));
+        }
+        return pairs;
+    }
+
+  private:
+    void Report(int column, const std::string& message) {
+        findings_.push_back({sentence_->line, column, message});
+    }
+    void Refuse(int column, const std::string& message) {
+        Report(column, message + "; the sentence is left out");
+        broken_ = true;
+    }
+
+    const std::optional<std::string>& Sjis(char32_t c) {
+        auto it = sjis_.find(c);
+        if (it == sjis_.end())
+            it = sjis_.emplace(c, Utf8ToSjis(Encode(std::u32string(1, c)))).first;
+        return it->second;
+    }
+    bool Typed(const std::string& sjis) {
+        auto it = typed_.find(sjis);
+        if (it == typed_.end())
+            it = typed_.emplace(sjis, UntypableCharacters(keys_, sjis).empty()).first;
+        return it->second;
+    }
+
+    // The words of the sentence with their written forms and readings.
+    std::vector<Piece> Pieces(const Sentence& s) {
+        std::string text;
+        std::vector<std::size_t> byteOf;  // of each character, and of the end
+        std::map<std::size_t, std::size_t> charAt;
+        for (std::size_t i = 0; i < s.chars.size(); ++i) {
+            byteOf.push_back(text.size());
+            charAt[text.size()] = i;
+            text += Encode(std::u32string(1, s.chars[i].c));
+        }
+        byteOf.push_back(text.size());
+        charAt[text.size()] = s.chars.size();
+        std::vector<FixedWord> fixed;
+        for (const GivenReading& g : s.readings) fixed.push_back({byteOf[g.begin], byteOf[g.end]});
+
+        // The words as spans of characters; characters the analyser passed over (other than
+        // blanks) are kept as signs of their own.
+        struct Span {
+            std::size_t begin, end;
+            Morpheme m;
+        };
+        std::vector<Span> spans;
+        std::size_t lastEnd = 0;
+        auto gap = [&](std::size_t to) {
+            for (std::size_t i = lastEnd; i < to;) {
+                std::size_t j = i;
+                while (j < to && s.chars[j].c != U' ') ++j;
+                if (j > i) spans.push_back({i, j, Morpheme{0, 0, "記号", "一般", "*", "*", ""}});
+                i = std::max(j, i + 1);
+            }
+        };
+        for (const Morpheme& m : analyzer_.Analyze(text, fixed)) {
+            const auto b = charAt.find(m.begin);
+            const auto e = charAt.find(m.end);
+            if (b == charAt.end() || e == charAt.end() || b->second < lastEnd) {
+                Refuse(s.chars.front().column, "the analyser split a character");
+                return {};
+            }
+            gap(b->second);
+            spans.push_back({b->second, e->second, m});
+            lastEnd = e->second;
+        }
+        gap(s.chars.size());
+
+        std::vector<Piece> pieces;
+        std::size_t given = 0;
+        lastEnd = 0;
+        for (const Span& span : spans) {
+            const GivenReading* reading = nullptr;
+            for (const GivenReading& g : s.readings) {
+                if (g.begin == span.begin && g.end == span.end) reading = &g;
+            }
+            given += reading ? 1 : 0;
+            bool blank = false;
+            for (std::size_t i = lastEnd; i < span.begin; ++i)
+                blank = blank || s.chars[i].c == U' ';
+            lastEnd = span.end;
+            std::optional<Piece> piece = MakePiece(s, span.m, span.begin, span.end, reading);
+            if (!piece) continue;
+            piece->blankBefore = blank;
+            pieces.push_back(std::move(*piece));
+        }
+        if (given < s.readings.size()) {
+            Refuse(s.chars.front().column, "the analyser did not keep a reading given in brackets");
+            return {};
+        }
+        return pieces;
+    }
+
+    std::optional<Piece> MakePiece(const Sentence& s, const Morpheme& m, std::size_t begin,
+                                   std::size_t end, const GivenReading* given) {
+        std::u32string surface;
+        for (std::size_t i = begin; i < end; ++i) surface += s.chars[i].c;
+        Piece p;
+        p.surface = surface;
+        p.column = s.chars[begin].column;
+        p.role = given ? Role::Content : RoleOf(m, surface);
+        p.pos = given ? "名詞" : m.pos;
+        p.pos1 = given ? "一般" : m.pos1;
+        p.form = m.form;
+        p.base = m.base;
+        const bool hasKanji = std::any_of(surface.begin(), surface.end(), IsKanji);
+        const bool allKana = std::all_of(surface.begin(), surface.end(), IsKana);
+        // Without kanji or a reading given, a word is read as it is written: its kana as
+        // they are, signs, digits and letters typed as themselves where the key table has them.
+        const bool asWritten = !given && !hasKanji && !allKana;
+        for (std::size_t i = begin; i < end; ++i) {
+            const auto [c, column] = s.chars[i];
+            if (c == U' ') continue;  // blanks part phrases; the Act has its own
+            const std::optional<std::string>& sj = Sjis(c);
+            if (!sj && (IsKanji(c) || IsKana(c))) {
+                Refuse(column, Show(c) + " cannot be held in Shift_JIS");
+            } else if (!sj) {
+                Report(column, Show(c) + " cannot be held in Shift_JIS: it is left out");
+            } else if (asWritten && !IsKana(c) && !Typed(*sj)) {
+                p.written += *sj;
+                Report(column, Show(c) +
+                                   " is not typed with this key table: it is shown in the "
+                                   "written form only");
+            } else {
+                p.written += *sj;
+                if (asWritten) p.reading += c;
+            }
+        }
+        if (given) {
+            p.reading = given->reading;
+        } else if (allKana) {
+            p.reading = surface;
+        } else if (hasKanji && m.reading.empty()) {
+            const std::string word = Encode(surface);
+            Refuse(p.column, "\"" + word + "\": no reading is known; give it in the text as " +
+                                 word + "[よみ]");
+        } else if (hasKanji) {
+            p.reading = Decode(m.reading);
+        }
+        p.reading = TypedReading(std::move(p.reading));
+        if (p.written.empty()) return std::nullopt;
+        return p;
+    }
+
+    // Pieces into phrases; a phrase with nothing to type goes with the phrase before it.
+    std::vector<Phrase> Group(std::vector<Piece> pieces) {
+        std::vector<Phrase> phrases;
+        for (Piece& p : pieces) {
+            if (phrases.empty() || BeginsPhrase(phrases.back().pieces.back(), p))
+                phrases.emplace_back();
+            phrases.back().pieces.push_back(std::move(p));
+        }
+        std::vector<Phrase> typed;
+        std::vector<Piece> carry;  // untyped phrases before the first typed one
+        for (Phrase& ph : phrases) {
+            if (ph.Reading().empty()) {
+                auto& into = typed.empty() ? carry : typed.back().pieces;
+                into.insert(into.end(), ph.pieces.begin(), ph.pieces.end());
+                continue;
+            }
+            ph.pieces.insert(ph.pieces.begin(), carry.begin(), carry.end());
+            carry.clear();
+            typed.push_back(std::move(ph));
+        }
+        return typed;
+    }
+
+    // Cuts the phrases into lines whose written form fits the box with the line-end marker:
+    // after the last "、" that fits; else between phrases, into lines of about even width;
+    // else inside a phrase between its words. A single word wider than the box stays whole.
+    std::vector<std::vector<Phrase>> FitToBox(std::vector<Phrase> phrases) {
+        const std::size_t limit = 2 * static_cast<std::size_t>(kKanjiBoxChars) - 2;
+        auto width = [&](std::size_t from, std::size_t to) {  // with the blanks between
+            std::size_t w = to - from - 1;
+            for (std::size_t k = from; k < to; ++k) w += phrases[k].Width();
+            return w;
+        };
+        std::vector<std::vector<Phrase>> lines;
+        std::size_t i = 0;
+        while (i < phrases.size()) {
+            std::size_t fit = i, comma = i;
+            while (fit < phrases.size() && width(i, fit + 1) <= limit) {
+                ++fit;
+                if (Among(phrases[fit - 1].pieces.back().surface.back(), kCommas)) comma = fit;
+            }
+            std::size_t end = fit;
+            if (fit == i) {
+                SplitWide(phrases, i, limit);
+                end = i + 1;
+            } else if (fit < phrases.size() && comma > i) {
+                end = comma;
+            } else if (fit < phrases.size()) {
+                const std::size_t rest = width(i, phrases.size());
+                const std::size_t count = (rest + limit) / (limit + 1);  // lines it needs
+                const std::size_t target = (rest + 1) / count;
+                for (std::size_t k = i + 1; k < fit; ++k) {
+                    const auto off = [&](std::size_t to) {
+                        const std::size_t w = width(i, to);
+                        return w > target ? w - target : target - w;
+                    };
+                    if (off(k) < off(end)) end = k;
+                }
+            }
+            lines.emplace_back(
+                std::make_move_iterator(phrases.begin() + static_cast<std::ptrdiff_t>(i)),
+                std::make_move_iterator(phrases.begin() + static_cast<std::ptrdiff_t>(end)));
+            i = end;
+        }
+        return lines;
+    }
+
+    // A phrase alone too wide for the box: its words after the most that fit go on as a
+    // phrase of their own.
+    void SplitWide(std::vector<Phrase>& phrases, std::size_t i, std::size_t limit) {
+        Phrase& wide = phrases[i];
+        std::size_t w = 0, cut = 0;
+        while (cut < wide.pieces.size() && w + wide.pieces[cut].written.size() <= limit)
+            w += wide.pieces[cut++].written.size();
+        if (cut == 0) {
+            Report(wide.pieces.front().column, "a word wider than the written-form box (" +
+                                                   std::to_string(kKanjiBoxChars) +
+                                                   " full-width characters)");
+            cut = 1;
+        }
+        if (cut == wide.pieces.size()) return;
+        Phrase rest;
+        rest.pieces.assign(wide.pieces.begin() + static_cast<std::ptrdiff_t>(cut),
+                           wide.pieces.end());
+        wide.pieces.resize(cut);
+        phrases.insert(phrases.begin() + static_cast<std::ptrdiff_t>(i) + 1, std::move(rest));
+    }
+
+    Analyzer& analyzer_;
+    const KeyTable& keys_;
+    std::vector<Finding>& findings_;
+    const Sentence* sentence_ = nullptr;
+    bool broken_ = false;
+    std::unordered_map<char32_t, std::optional<std::string>> sjis_;
+    std::unordered_map<std::string, bool> typed_;
+};
+
+std::optional<std::string> HeaderLine(const std::string& utf8, const char* option,
+                                      std::string& refusal) {
+    int column = 0;
+    if (utf8.find_first_of("\r\n") != std::string::npos ||
+        FirstInvalidUtf8(utf8) != std::string::npos) {
+        refusal = std::string(option) + " must be one line of text";
+        return std::nullopt;
+    }
+    auto sjis = Utf8ToSjis(utf8, &column);
+    if (!sjis)
+        refusal = std::string(option) + ": character " + std::to_string(column) +
+                  " cannot be held in Shift_JIS";
+    return sjis;
+}
+
+}  // namespace
+
+std::vector<Sentence> ReadSentences(std::string_view utf8, std::vector<Finding>& findings) {
+    if (utf8.substr(0, 3) == "\xEF\xBB\xBF") utf8.remove_prefix(3);
+    std::vector<Sentence> sentences;
+    int number = 0;
+    for (const std::string_view text : SplitLinesKeepingNul(utf8)) {
+        const Line line = ReadNotation(++number, Normalize(Decode(text)), findings);
+        CutSentences(line, sentences);
+    }
+    return sentences;
+}
+
+MadeAct MakeAct(std::string_view utf8, Analyzer& analyzer, const KeyTable& keys,
+                const MakeOptions& options) {
+    MadeAct act;
+    auto sortFindings = [&] {
+        std::stable_sort(act.findings.begin(), act.findings.end(),
+                         [](const Finding& a, const Finding& b) {
+                             return std::tie(a.line, a.column) < std::tie(b.line, b.column);
+                         });
+    };
+    int number = 0;
+    for (const std::string_view line : SplitLinesKeepingNul(utf8)) {
+        ++number;
+        if (const std::size_t bad = FirstInvalidUtf8(line); bad != std::string_view::npos)
+            act.findings.push_back({number, Utf8Column(line, bad), "bytes that are not UTF-8"});
+    }
+    if (!act.findings.empty()) {
+        act.refusal = "the text is not UTF-8";
+        return act;
+    }
+    std::string header;
+    for (const std::string* h : {&options.title, &options.comment}) {
+        const auto sjis =
+            HeaderLine(*h, h == &options.title ? "--title" : "--comment", act.refusal);
+        if (!sjis) return act;
+        header += *sjis + "\r\n";
+    }
+    header += "\r\n" + header;  // lines 4 and 5 repeat them in the two boxes
+
+    Maker maker(analyzer, keys, act.findings);
+    for (const Sentence& s : ReadSentences(utf8, act.findings)) {
+        for (MadePair& p : maker.Make(s)) act.pairs.push_back(std::move(p));
+    }
+    sortFindings();
+    std::string bytes = header;
+    for (const MadePair& p : act.pairs) bytes += "\r\n" + p.written + "\r\n" + p.reading + "\r\n";
+    if (act.pairs.size() < 5) {
+        act.refusal = "the text gives " + std::to_string(act.pairs.size()) +
+                      " lines to type; an Act needs at least 5";
+        return act;
+    }
+    const ActCheck check = CheckAct(bytes, &keys);
+    if (!check.findings.empty()) {
+        act.refusal = "the Act made fails its check: " + check.findings.front().message;
+        return act;
+    }
+    act.bytes = std::move(bytes);
+    return act;
+}
+
+}  // namespace kotopa::tool

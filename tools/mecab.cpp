@@ -1,0 +1,99 @@
+// The analyser on MeCab's C++ library.
+#include <mecab.h>
+
+#include <string_view>
+
+#include "morph.h"
+
+namespace kotopa::tool {
+
+namespace {
+
+std::vector<std::string> Fields(std::string_view feature) {
+    std::vector<std::string> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t comma = feature.find(',', start);
+        fields.emplace_back(feature.substr(start, comma - start));
+        if (comma == std::string_view::npos) return fields;
+        start = comma + 1;
+    }
+}
+
+class Mecab : public Analyzer {
+  public:
+    Mecab(MeCab::Model* model, MeCab::Tagger* tagger, MeCab::Lattice* lattice)
+        : model_(model), tagger_(tagger), lattice_(lattice) {}
+
+    std::vector<Morpheme> Analyze(const std::string& sentence,
+                                  const std::vector<FixedWord>& fixed) override {
+        std::vector<Morpheme> words;
+        lattice_->clear();
+        lattice_->set_sentence(sentence.c_str());
+        // A constrained span becomes one word with the feature given; the reading is the
+        // caller's, so it is left unknown here.
+        for (const FixedWord& f : fixed)
+            lattice_->set_feature_constraint(f.begin, f.end, "名詞,一般,*,*,*,*,*");
+        if (!tagger_->parse(lattice_.get())) return words;
+        for (const MeCab::Node* n = lattice_->bos_node(); n; n = n->next) {
+            if (n->stat == MECAB_BOS_NODE || n->stat == MECAB_EOS_NODE) continue;
+            const std::vector<std::string> f = Fields(n->feature);
+            Morpheme m;
+            m.begin = static_cast<std::size_t>(n->surface - sentence.c_str());
+            m.end = m.begin + n->length;
+            m.pos = f[0];
+            m.pos1 = f.size() > 1 ? f[1] : "*";
+            m.form = f.size() > 5 ? f[5] : "*";
+            m.base = f.size() > 6 ? f[6] : "*";
+            if (f.size() > 7 && f[7] != "*") m.reading = f[7];
+            words.push_back(std::move(m));
+        }
+        return words;
+    }
+
+  private:
+    std::unique_ptr<MeCab::Model> model_;
+    std::unique_ptr<MeCab::Tagger> tagger_;
+    std::unique_ptr<MeCab::Lattice> lattice_;
+};
+
+}  // namespace
+
+std::string DefaultDictionary() {
+    return KOTOPA_MECAB_DIC;
+}
+
+std::unique_ptr<Analyzer> OpenMecab(const std::string& folder, std::string& error) {
+    const std::string arg = "-d " + folder;
+    std::unique_ptr<MeCab::Model> model(MeCab::createModel(arg.c_str()));
+    if (!model) {
+        error = "MeCab cannot open the dictionary in " + folder +
+                " (the IPA dictionary in UTF-8 is the Debian package mecab-ipadic-utf8)";
+        return nullptr;
+    }
+    const std::string_view charset = model->dictionary_info()->charset;
+    if (charset != "UTF-8" && charset != "utf-8" && charset != "utf8" && charset != "UTF8") {
+        error = "the dictionary in " + folder + " is in " + std::string(charset) +
+                ", not UTF-8 (use the one of mecab-ipadic-utf8)";
+        return nullptr;
+    }
+    MeCab::Tagger* tagger = model->createTagger();
+    MeCab::Lattice* lattice = model->createLattice();
+    if (!tagger || !lattice) {
+        delete tagger;
+        delete lattice;
+        error = "MeCab cannot work with the dictionary in " + folder;
+        return nullptr;
+    }
+    auto mecab = std::make_unique<Mecab>(model.release(), tagger, lattice);
+    // The IPA dictionary knows this word as a noun read ニホン or ニッポン; another dictionary
+    // lays out its features differently, and the phrases and readings would come out wrong.
+    const std::vector<Morpheme> probe = mecab->Analyze("日本", {});
+    if (probe.size() != 1 || probe[0].pos != "名詞" || probe[0].reading.empty() ||
+        probe[0].reading.find("ニ") != 0) {
+        error = "the dictionary in " + folder + " is not the IPA dictionary (mecab-ipadic-utf8)";
+        return nullptr;
+    }
+    return mecab;
+}
+
+}  // namespace kotopa::tool
