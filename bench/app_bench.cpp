@@ -175,7 +175,7 @@ struct Rig {
     char NextKey() const {
         const kotopa::PlaySession& s = form->Session();
         if (s.GameState() == kotopa::PlayState::LineComplete) return 13;
-        const kotopa::Matcher& v = s.View();
+        const kotopa::PlayView v = s.View();
         for (const auto* list : {&v.lst_1, &v.lst_2, &v.lst_3}) {
             for (const std::string& entry : *list) {
                 if (!entry.empty() && !kotopa::IsLeadByte(entry[0])) return entry[0];

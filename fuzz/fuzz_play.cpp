@@ -92,7 +92,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (f.options.end == kotopa::EndCondition::Eof) {
             kotopa::ProblemQueue sorted = s.Queue();
             std::sort(sorted.begin(), sorted.end());
-            for (std::size_t k = 0; k < pairs; ++k) FUZZ_CHECK(sorted[k] == static_cast<int32_t>(k));
+            for (std::size_t k = 0; k < pairs; ++k) {
+                FUZZ_CHECK(sorted[k] == static_cast<int32_t>(k));
+            }
         }
         const kotopa::PlayView v = s.View();
         FUZZ_CHECK(v.ed_Nyuuryoku.size() <= kotopa::Matcher::kInputLimit);

@@ -70,7 +70,9 @@ struct Place {
 bool Explore(const Matcher& start, std::string_view rest, std::size_t& furthest) {
     furthest = 0;
     // Bytes of rest that completed units have taken.
-    const auto typedOf = [&](const Matcher& m) { return rest.size() + kLineEnd.size() - m.ed_Yomi().size(); };
+    const auto typedOf = [&](const Matcher& m) {
+        return rest.size() + kLineEnd.size() - m.ed_Yomi().size();
+    };
     std::map<std::size_t, Place> ahead;
     ahead[0].Add(start);
     while (!ahead.empty()) {

@@ -245,7 +245,8 @@ void KeyTable::UnindexRow(std::size_t index) {
     const auto found = index_.find(FoldedForm(item));
     if (found == index_.end()) return;
     auto& bucket = found->second;
-    bucket.erase(std::remove(bucket.begin(), bucket.end(), static_cast<uint32_t>(index)), bucket.end());
+    bucket.erase(std::remove(bucket.begin(), bucket.end(), static_cast<uint32_t>(index)),
+                 bucket.end());
     if (bucket.empty()) index_.erase(found);
 }
 
@@ -254,7 +255,6 @@ void KeyTable::AppendCandidates(std::string_view key, std::vector<std::string>& 
     if (found == index_.end()) return;
     for (const uint32_t row : found->second) AppendRow(rows_[row], list);
 }
-
 
 void KeyTable::FindCandidates1(std::string_view reading, std::vector<std::string>& lst_1) const {
     if (!reading.empty()) AppendCandidates(reading.substr(0, 1), lst_1);

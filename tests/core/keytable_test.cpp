@@ -58,8 +58,9 @@ void ExpectLookUpsScan(const KeyTable& t, std::string_view reading) {
 // Bytes that make the comparison interesting: letters of both cases (also as the second
 // byte of a double-byte character), their neighbours, lead bytes and a blank.
 std::string RandomBytes(std::mt19937& rng, std::size_t maxLength) {
-    static const char kBytes[] = {'a', 'A', 'z', 'Z', '@', '{', '`', ' ', ',', '\x81', '\x82', '\x83',
-                                  '\x9F', '\xE0', '\xFC', '\x80', '\xA0', '\x40', '\x61', '\x59'};
+    static const char kBytes[] = {'a',    'A',    'z',    'Z',    '@',    '{',    '`',
+                                  ' ',    ',',    '\x81', '\x82', '\x83', '\x9F', '\xE0',
+                                  '\xFC', '\x80', '\xA0', '\x40', '\x61', '\x59'};
     std::string s(rng() % (maxLength + 1), ' ');
     for (char& c : s) c = kBytes[rng() % sizeof kBytes];
     return s;
@@ -73,7 +74,8 @@ KeyRow RandomRow(std::mt19937& rng) {
 
 // A reading that often begins with an item of the table, so that look-ups find rows.
 std::string RandomReading(std::mt19937& rng, const KeyTable& t) {
-    std::string r = t.Rows().empty() || rng() % 4 == 0 ? std::string() : t.Rows()[rng() % t.Rows().size()].item;
+    std::string r;
+    if (!t.Rows().empty() && rng() % 4 != 0) r = t.Rows()[rng() % t.Rows().size()].item;
     r += RandomBytes(rng, 8);
     if (r.empty()) r = "a";
     return r;
