@@ -6,13 +6,16 @@
 //   - the processor time of a play left waiting in the typing state for 10 s with the
 //     millisecond timer running, as a share of one core (and, to compare, that of an empty
 //     Qt timer ticking every millisecond);
-//   - a fresh process started until its main window is shown;
+//   - the staged program started until its main window is mapped, and its anonymous
+//     memory, against a bare Qt window with one Japanese label, on a private Xvfb;
 //   - the graph window's full redraw of all six series of two full record lists.
 //   - one key typed in a reading line of 10 MB.
 // The key table and Act are the delivered data/key/mykey.key and data/ktp/Act01.ktp when
 // the source tree has them, otherwise a generated table of some 250 rows and a 40-line Act.
 //   build/bench/app_bench
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -25,12 +28,12 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QTimer>
-#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,8 +46,9 @@
 #include "mainform.h"
 #include "qtplatform.h"
 #include "sjis.h"
-#include "sjistext.h"
+#include "test_util.h"
 #include "widgets.h"
+#include "x11_watch.h"
 
 namespace fs = std::filesystem;
 using kotopa::TMainForm;
@@ -53,7 +57,7 @@ extern char** environ;
 
 namespace {
 
-std::string Sj(const char* utf8) { return kotopa::EncodeSjis(QString::fromUtf8(utf8)).bytes; }
+using testutil::Sj;
 
 void Write(const fs::path& p, const std::string& bytes) {
     fs::create_directories(p.parent_path());
@@ -203,12 +207,6 @@ struct Rig {
 
 Rig* g_rig = nullptr;
 
-int64_t NowNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
-
 // Every key of a whole play but the last Enter (which opens the result dialog), each timed.
 void PlayTimed(benchmark::State& state, bool repaint) {
     Rig& rig = *g_rig;
@@ -221,10 +219,10 @@ void PlayTimed(benchmark::State& state, bool repaint) {
             if (key == 27) break;
             if (key == 13 && rig.form->Session().LineIndex() + 1 >= lines) break;
             rig.clock.Advance(150);
-            const int64_t t0 = NowNs();
+            const int64_t t0 = xwatch::NowNs();
             rig.Send(key);
             if (repaint) QApplication::processEvents();
-            ns.push_back(static_cast<double>(NowNs() - t0));
+            ns.push_back(static_cast<double>(xwatch::NowNs() - t0));
             rig.form->TimerTimer();
         }
         state.PauseTiming();
@@ -314,77 +312,112 @@ void BM_EmptyMillisecondTimer(benchmark::State& state) {
 }
 BENCHMARK(BM_EmptyMillisecondTimer)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
-// The start-up as the program runs it, in a fresh process of this binary: the guard, the
-// application, the fonts, the main window with its FormCreate, shown and exposed. The child
-// writes the monotonic time at which the window was exposed.
-int StartupChild(const char* baseDir) {
-    QApplication app(*new int(1), new char*[2]{const_cast<char*>("kotopa"), nullptr});
-    kotopa::InitResources();
-    kotopa::InstallFontSubstitutes();
-    kotopa::platform::QtDialogs dialogs;
-    const kotopa::platform::InstanceGuard guard(kotopa::kInstanceName);
-    if (!kotopa::MayRun(guard, dialogs)) return 3;
-    kotopa::platform::SystemClock clock;
-    kotopa::platform::DesktopShell shell;
-    kotopa::platform::SystemRandom random;
-    kotopa::platform::QtSoundDevice sound;
-    TMainForm form(baseDir, kotopa::platform::Services{clock, dialogs, shell, random, sound});
-    form.show();
-    while (!form.windowHandle() || !form.windowHandle()->isExposed()) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
+// The start-up of the staged program against a bare Qt window showing one Japanese label
+// (bare_window), alternately in one run on a private Xvfb: from the spawn to the first
+// top-level window of the process being mapped, and the process's resident anonymous
+// memory (RssAnon) once it has sat idle for a second. Medians of 9 rounds of each, after
+// one round of each that warms the file caches.
+struct Started {
+    double ms = 0;
+    double anonKb = 0;
+};
+
+std::vector<char*> ChildEnvironment(const std::string& display, std::vector<std::string>& keep) {
+    keep.clear();
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        if (entry.rfind("DISPLAY=", 0) == 0 || entry.rfind("QT_QPA_PLATFORM=", 0) == 0) continue;
+        keep.push_back(entry);
     }
-    QApplication::processEvents();  // the first paint
-    std::printf("%lld\n", static_cast<long long>(NowNs()));
-    return 0;
+    keep.push_back("DISPLAY=" + display);
+    std::vector<char*> env;
+    for (auto& entry : keep) env.push_back(entry.data());
+    env.push_back(nullptr);
+    return env;
 }
 
-std::string g_self;
-
-void BM_StartToWindowShown(benchmark::State& state) {
-    std::string source;
-    const fs::path base = MakeProgramFolder(source);
-    std::vector<double> ms;
-    for (auto _ : state) {
-        int out[2];
-        if (pipe(out) != 0) {
-            state.SkipWithError("pipe");
-            break;
-        }
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const std::string baseArg = base.string();
-        char* argv[] = {g_self.data(), const_cast<char*>("--startup-child"), const_cast<char*>(baseArg.c_str()),
-                        nullptr};
-        const int64_t t0 = NowNs();
-        pid_t pid = 0;
-        if (posix_spawn(&pid, g_self.c_str(), &actions, nullptr, argv, environ) != 0) {
-            state.SkipWithError("spawn");
-            break;
-        }
-        close(out[1]);
-        char buf[64] = {};
-        const ssize_t n = read(out[0], buf, sizeof buf - 1);
-        close(out[0]);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        posix_spawn_file_actions_destroy(&actions);
-        if (n <= 0) {
-            state.SkipWithError("the child did not report");
-            break;
-        }
-        ms.push_back(static_cast<double>(std::atoll(buf) - t0) / 1e6);
+double AnonKb(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("RssAnon:", 0) == 0) return std::atof(line.c_str() + 8);
     }
-    if (!ms.empty()) {
-        std::sort(ms.begin(), ms.end());
-        state.counters["median_ms"] = ms[ms.size() / 2];
-        state.counters["max_ms"] = ms.back();
+    return -1;
+}
+
+std::optional<Started> StartOnce(const std::string& exe, const std::string& display,
+                                 xwatch::MapWatcher& watcher) {
+    std::vector<std::string> keep;
+    std::vector<char*> env = ChildEnvironment(display, keep);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    char* argv[] = {const_cast<char*>(exe.c_str()), nullptr};
+    pid_t pid = 0;
+    const int64_t t0 = xwatch::NowNs();
+    const int rc = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, env.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return std::nullopt;
+    const int64_t mapped = watcher.WaitForMap(pid, 20000);
+    std::optional<Started> out;
+    if (mapped > 0) {
+        usleep(1000000);
+        out = Started{static_cast<double>(mapped - t0) / 1e6, AnonKb(pid)};
+    }
+    kill(pid, SIGTERM);  // the program closes its window and stores its settings
+    waitpid(pid, nullptr, 0);
+    return out;
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void BM_StartUpAgainstBareWindow(benchmark::State& state) {
+    const fs::path stage = KOTOPA_STAGE_DIR;
+    const fs::path base =
+        fs::temp_directory_path() / ("kotopa-bench-stage-" + std::to_string(getpid()));
+    fs::remove_all(base);
+    fs::copy(stage, base, fs::copy_options::recursive);
+    fs::remove_all(base / "save");
+    const std::string program = (base / "kotopa").string();
+    const std::string bare = KOTOPA_BARE_WINDOW;
+    const xwatch::PrivateServer server;
+    if (server.Display().empty()) {
+        state.SkipWithError("Xvfb could not be started");
+        return;
+    }
+    xwatch::MapWatcher watcher(server.Display());
+    std::vector<double> programMs, bareMs, programKb, bareKb;
+    for (auto _ : state) {
+        for (int round = 0; round < 10; ++round) {
+            const auto p = StartOnce(program, server.Display(), watcher);
+            const auto b = StartOnce(bare, server.Display(), watcher);
+            if (!p || !b) {
+                state.SkipWithError("a window was not shown");
+                break;
+            }
+            if (round == 0) continue;  // the warm-up
+            programMs.push_back(p->ms);
+            programKb.push_back(p->anonKb);
+            bareMs.push_back(b->ms);
+            bareKb.push_back(b->anonKb);
+        }
+    }
+    if (!programMs.empty()) {
+        state.counters["program_ms"] = Median(programMs);
+        state.counters["bare_ms"] = Median(bareMs);
+        state.counters["time_ratio"] = Median(programMs) / Median(bareMs);
+        state.counters["program_anon_kB"] = Median(programKb);
+        state.counters["bare_anon_kB"] = Median(bareKb);
+        state.counters["memory_ratio"] = Median(programKb) / Median(bareKb);
     }
     std::error_code ec;
     fs::remove_all(base, ec);
 }
-BENCHMARK(BM_StartToWindowShown)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_StartUpAgainstBareWindow)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 // The graph window's redraw as every check box click runs it: the delivered background, all
 // six series of two record lists of 150 plays each, and the Act's name, into the bitmap
@@ -476,12 +509,11 @@ BENCHMARK(BM_KeyInA10MBLine)->Iterations(200)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Each run has a runtime folder of its own, so that a running KotoPA does not refuse it.
-    const fs::path runtime = fs::temp_directory_path() / ("kotopa-bench-run-" + std::to_string(getpid()));
-    if (argc == 3 && std::strcmp(argv[1], "--startup-child") == 0) return StartupChild(argv[2]);
+    const fs::path runtime =
+        fs::temp_directory_path() / ("kotopa-bench-run-" + std::to_string(getpid()));
     fs::create_directories(runtime);
     fs::permissions(runtime, fs::perms::owner_all);
     qputenv("XDG_RUNTIME_DIR", runtime.c_str());
-    g_self = fs::canonical("/proc/self/exe").string();
 
     QApplication app(argc, argv);
     kotopa::InitResources();

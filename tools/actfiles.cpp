@@ -1,11 +1,8 @@
 #include "actfiles.h"
 
-#include <QList>
-#include <QString>
 #include <cstdio>
 
 #include "sjis.h"
-#include "sjistext.h"
 
 namespace kotopa::tool {
 
@@ -54,19 +51,21 @@ Converted ActTextToSjis(std::string_view text) {
             continue;
         }
         // Name every character that stops it, not just the first.
-        const QString q = QString::fromUtf8(line.data(), static_cast<qsizetype>(line.size()));
         int column = 0;
-        for (qsizetype i = 0; i < q.size();) {
-            const qsizetype len = (q[i].isHighSurrogate() && i + 1 < q.size()) ? 2 : 1;
+        for (std::size_t i = 0; i < line.size();) {
+            const std::size_t len = Utf8CharBytes(line, i);
             ++column;
-            const QString ch = q.mid(i, len);
-            if (!EncodeSjis(ch).ok()) {
-                char code[16];
-                std::snprintf(code, sizeof code, "U+%04X",
-                              static_cast<unsigned>(ch.toUcs4().value(0)));
+            const std::string_view ch = line.substr(i, len);
+            if (!SjisFromUtf8(ch).ok()) {
+                const std::u16string u = Utf8ToUtf16(ch);
+                const unsigned code = u.size() == 2
+                                          ? 0x10000 + ((u[0] - 0xD800u) << 10) + (u[1] - 0xDC00u)
+                                          : static_cast<unsigned>(u[0]);
+                char name[16];
+                std::snprintf(name, sizeof name, "U+%04X", code);
                 out.problems.push_back(
                     {lineNo, column,
-                     "\"" + ch.toStdString() + "\" (" + code + ") cannot be held in Shift_JIS"});
+                     "\"" + std::string(ch) + "\" (" + name + ") cannot be held in Shift_JIS"});
             }
             i += len;
         }
@@ -87,7 +86,7 @@ Converted ActSjisToText(std::string_view sjis) {
         int column = 1;           // of the character at counted
         std::size_t counted = 0;  // columns are counted on from the last bad character
         for (std::size_t at = 0; at < line.size();) {
-            const qsizetype bad = FirstInvalidSjis(line.substr(at));
+            const std::ptrdiff_t bad = FirstInvalidSjis(line.substr(at));
             if (bad < 0) break;
             const std::size_t pos = at + static_cast<std::size_t>(bad);
             const std::size_t len = SjisCharBytes(line, pos);

@@ -202,7 +202,7 @@ int Check(const std::vector<std::string>& args, Io io) {
     if (a.help) return io.out << kHelp.at("check"), kClean;
     if (!a.error.empty()) return Usage(io, "check", a.error);
     if (a.positional.size() != 1) return Usage(io, "check", "give one Act");
-    const fs::path act = a.positional[0];
+    const fs::path act = ArgPath(a.positional[0]);
     // An empty Act is refused by the program like one of a single line: a finding.
     const auto bytes = ReadInput(act, ".ktp", io, true);
     if (!bytes) {
@@ -218,7 +218,7 @@ int Check(const std::vector<std::string>& args, Io io) {
     std::optional<KeyTable> keys;
     fs::path keyPath;
     if (a.options.count("--keys")) {
-        keyPath = a.options.at("--keys");
+        keyPath = ArgPath(a.options.at("--keys"));
     } else {
         const fs::path beside = act.parent_path() / ".." / "key" / "mykey.key";
         std::error_code ec;
@@ -256,8 +256,8 @@ int Convert(const std::vector<std::string>& args, Io io, bool import) {
     if (!a.error.empty()) return Usage(io, command, a.error);
     if (a.positional.size() != 1 || !a.options.count("-o"))
         return Usage(io, command, "give one input and -o OUTPUT");
-    const fs::path input = a.positional[0];
-    const fs::path output = a.options.at("-o");
+    const fs::path input = ArgPath(a.positional[0]);
+    const fs::path output = ArgPath(a.options.at("-o"));
     const char* inExt = import ? ".txt" : ".ktp";
     const char* outExt = import ? ".ktp" : ".txt";
     if (!HasExtension(output, outExt)) {
@@ -292,8 +292,8 @@ int Make(const std::vector<std::string>& args, Io io) {
     if (!a.error.empty()) return Usage(io, "make", a.error);
     if (a.positional.size() != 1 || !a.options.count("-o"))
         return Usage(io, "make", "give one text and -o ACT");
-    const fs::path input = a.positional[0];
-    const fs::path output = a.options.at("-o");
+    const fs::path input = ArgPath(a.positional[0]);
+    const fs::path output = ArgPath(a.options.at("-o"));
     std::string error;
     const auto analyzer =
         OpenMecab(a.options.count("--dic") ? a.options.at("--dic") : DefaultDictionary(), error);
@@ -308,7 +308,7 @@ int Make(const std::vector<std::string>& args, Io io) {
     const auto bytes = ReadInput(input, ".txt", io);
     if (!bytes) return kUnusable;
     const fs::path keyPath = a.options.count("--keys")
-                                 ? fs::path(a.options.at("--keys"))
+                                 ? ArgPath(a.options.at("--keys"))
                                  : output.parent_path() / ".." / "key" / "mykey.key";
     std::error_code ec;
     if (!a.options.count("--keys") && !fs::exists(keyPath, ec)) {
@@ -319,7 +319,7 @@ int Make(const std::vector<std::string>& args, Io io) {
     const auto keys = ReadKeyFile(keyPath, io);
     if (!keys) return kUnusable;
     MakeOptions options;
-    options.title = a.options.count("--title") ? a.options.at("--title") : input.stem().string();
+    options.title = a.options.count("--title") ? a.options.at("--title") : PathToUtf8(input.stem());
     if (a.options.count("--comment")) options.comment = a.options.at("--comment");
 
     const MadeAct made = MakeAct(*bytes, *analyzer, *keys, options);
@@ -344,8 +344,8 @@ int KeysBuild(const std::vector<std::string>& args, Io io) {
     if (!a.error.empty()) return Usage(io, "keys", a.error);
     if (a.positional.size() != 1 || !a.options.count("-o"))
         return Usage(io, "keys", "build needs SOURCE and -o KEYFILE");
-    const fs::path source = a.positional[0];
-    const fs::path output = a.options.at("-o");
+    const fs::path source = ArgPath(a.positional[0]);
+    const fs::path output = ArgPath(a.options.at("-o"));
     if (!HasExtension(output, ".key")) {
         io.err << ShowPath(output) << ": not a .key file (wrong extension)\n";
         return kUnusable;
@@ -375,12 +375,13 @@ int KeysDump(const std::vector<std::string>& args, Io io) {
     if (a.help) return io.out << kHelp.at("keys"), kClean;
     if (!a.error.empty()) return Usage(io, "keys", a.error);
     if (a.positional.size() != 1) return Usage(io, "keys", "dump needs one KEYFILE");
-    const auto table = ReadKeyFile(a.positional[0], io);
+    const fs::path keyFile = ArgPath(a.positional[0]);
+    const auto table = ReadKeyFile(keyFile, io);
     if (!table) return kUnusable;
     std::vector<SourceError> errors;
     const std::string text = FormatKeySource(*table, errors);
     io.out << "# " << table->Rows().size() << " rows\n" << text;
-    for (const auto& e : errors) io.err << ShowPath(a.positional[0]) << ": " << e.message << '\n';
+    for (const auto& e : errors) io.err << ShowPath(keyFile) << ": " << e.message << '\n';
     return errors.empty() ? kClean : kFindings;
 }
 
@@ -416,9 +417,9 @@ int KeysVerify(const std::vector<std::string>& args, Io io) {
     if (a.positional.empty() || !a.options.count("--romaji")) {
         return Usage(io, "keys", "verify needs KEYFILE and --romaji TABLE");
     }
-    const auto table = ReadKeyFile(a.positional[0], io);
+    const auto table = ReadKeyFile(ArgPath(a.positional[0]), io);
     if (!table) return kUnusable;
-    const auto tsv = ReadInput(a.options.at("--romaji"), ".tsv", io);
+    const auto tsv = ReadInput(ArgPath(a.options.at("--romaji")), ".tsv", io);
     if (!tsv) return kUnusable;
     RomajiTable romaji;
     std::string error;
@@ -433,7 +434,7 @@ int KeysVerify(const std::vector<std::string>& args, Io io) {
     io.out << (pairs ? "kana, groups and pairs of them:\n" : "kana and groups:\n")
            << units.Summary();
     for (std::size_t i = 1; i < a.positional.size(); ++i) {
-        const auto readings = ActReadings(a.positional[i], io);
+        const auto readings = ActReadings(ArgPath(a.positional[i]), io);
         if (!readings) return kUnusable;
         for (const auto& r : *readings) acts.Add(CheckSpellings(romaji, *table, r));
     }
@@ -466,7 +467,7 @@ int Try(const std::vector<std::string>& args, Io io) {
     if (a.positional.size() != 2 || !a.options.count("--keys")) {
         return Usage(io, "try", "give --keys KEYFILE, the reading and the keys");
     }
-    const auto table = ReadKeyFile(a.options.at("--keys"), io);
+    const auto table = ReadKeyFile(ArgPath(a.options.at("--keys")), io);
     if (!table) return kUnusable;
     int column = 0;
     const auto reading = Utf8ToSjis(a.positional[0], &column);

@@ -8,6 +8,8 @@ kotopa_packages=(
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils libx11-dev
   mecab mecab-ipadic-utf8 libmecab-dev
+  dpkg-dev lintian desktop-file-utils
+  g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
 
 kotopa_install_deps() {

@@ -9,7 +9,6 @@
 
 #include "inifile.h"
 #include "sjis.h"
-#include "sjistext.h"
 #include "text.h"
 #include "textfile.h"
 
@@ -288,7 +287,9 @@ bool BuildKeyFile(const KeyTable& table, const fs::path& path, std::string& erro
     std::random_device rd;
     fs::path temp;
     do {
-        temp = folder / (path.filename().string() + ".new-" + std::to_string(rd()));
+        fs::path name = path.filename();
+        name += ".new-" + std::to_string(rd());
+        temp = folder / name;
     } while (fs::exists(temp, ec));
 
     KeyTable written = table;
@@ -307,10 +308,13 @@ bool BuildKeyFile(const KeyTable& table, const fs::path& path, std::string& erro
                 "); nothing was written";
         return false;
     }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        error = ShowPath(path) + " cannot be written";
+    // The checked bytes replace the old file as every file of the program is replaced.
+    std::string bytes;
+    const bool replaced =
+        ReadFileBytes(temp, bytes) == ReadStatus::Ok && WriteFileAtomic(path, bytes);
+    fs::remove(temp, ec);
+    if (!replaced) {
+        error = ShowPath(path) + " cannot be written (nothing was changed)";
         return false;
     }
     return true;

@@ -1,13 +1,11 @@
 #include "romaji.h"
 
-#include <QString>
 #include <algorithm>
 #include <deque>
 
 #include "keysource.h"
 #include "matcher.h"
 #include "sjis.h"
-#include "sjistext.h"
 #include "text.h"
 #include "textfile.h"
 
@@ -19,24 +17,22 @@ bool IsKeyText(std::string_view s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return c > 0x20 && c <= 0x7E; });
 }
 
-QString Katakana(const QString& text) {
-    QString out = text;
-    for (auto& ch : out) {
-        const char16_t c = ch.unicode();
-        if (c >= 0x3041 && c <= 0x3096) ch = QChar(static_cast<char16_t>(c + 0x60));
+std::u16string Katakana(const std::u16string& text) {
+    std::u16string out = text;
+    for (char16_t& c : out) {
+        if (c >= 0x3041 && c <= 0x3096) c = static_cast<char16_t>(c + 0x60);
     }
     return out;
 }
 
-bool AllKana(const QString& text) {
-    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar ch) {
-        return ch.unicode() >= 0x3041 && ch.unicode() <= 0x30FA;
-    });
+bool AllKana(const std::u16string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(),
+                                        [](char16_t c) { return c >= 0x3041 && c <= 0x30FA; });
 }
 
-bool HasKatakana(const QString& text) {
+bool HasKatakana(const std::u16string& text) {
     return std::any_of(text.begin(), text.end(),
-                       [](QChar ch) { return ch.unicode() >= 0x30A1 && ch.unicode() <= 0x30FA; });
+                       [](char16_t c) { return c >= 0x30A1 && c <= 0x30FA; });
 }
 
 }  // namespace
@@ -83,10 +79,9 @@ bool RomajiTable::Load(std::string_view tsv, std::string& error) {
         rule.keys = fields[0];
         rule.output = fields[1];
         if (fields.size() == 3) rule.pending = fields[2];
-        const QString out =
-            QString::fromUtf8(rule.output.data(), static_cast<qsizetype>(rule.output.size()));
-        for (const QString& form : {out, Katakana(out)}) {
-            const SjisEncoding e = EncodeSjis(form);
+        const std::u16string out = Utf8ToUtf16(rule.output);
+        for (const std::u16string& form : {out, Katakana(out)}) {
+            const SjisEncoding e = SjisFromUtf16(form);
             if (e.ok() &&
                 std::find(rule.forms.begin(), rule.forms.end(), e.bytes) == rule.forms.end()) {
                 rule.forms.push_back(e.bytes);
@@ -117,9 +112,8 @@ bool RomajiTable::Load(std::string_view tsv, std::string& error) {
     for (int k = 0x20; k <= 0x7E; ++k) {
         auto& forms = passThrough_[static_cast<std::size_t>(k)];
         forms.emplace_back(1, static_cast<char>(k));
-        const QChar wide =
-            k == ' ' ? QChar(0x3000) : QChar(static_cast<char16_t>(0xFF01 + k - 0x21));
-        const SjisEncoding e = EncodeSjis(QString(wide));
+        const char16_t wide = k == ' ' ? u'\u3000' : static_cast<char16_t>(0xFF01 + k - 0x21);
+        const SjisEncoding e = SjisFromUtf16(std::u16string_view(&wide, 1));
         if (e.ok()) forms.push_back(e.bytes);
         for (const auto& f : forms) passKey_.emplace(f, static_cast<char>(k));
     }
@@ -131,15 +125,14 @@ std::vector<RomajiUnit> RomajiTable::Units() const {
     std::unordered_map<std::string, std::size_t> index;
     for (const auto& rule : rules_) {
         if (!rule.pending.empty()) continue;
-        const QString out =
-            QString::fromUtf8(rule.output.data(), static_cast<qsizetype>(rule.output.size()));
+        const std::u16string out = Utf8ToUtf16(rule.output);
         for (const auto& form : rule.forms) {
             auto [it, added] = index.emplace(form, units.size());
             if (added) {
                 RomajiUnit u;
                 u.text = form;
                 u.kana = AllKana(out);
-                u.katakana = u.kana && HasKatakana(FromSjis(form));
+                u.katakana = u.kana && HasKatakana(SjisToUtf16(form));
                 units.push_back(std::move(u));
             }
             auto& sp = units[it->second].spellings;

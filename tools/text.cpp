@@ -1,9 +1,6 @@
 #include "text.h"
 
-#include <QString>
-
 #include "sjis.h"
-#include "sjistext.h"
 
 namespace kotopa::tool {
 
@@ -21,36 +18,10 @@ std::vector<std::string_view> SplitLinesKeepingNul(std::string_view text) {
     return lines;
 }
 
-std::size_t FirstInvalidUtf8(std::string_view text) {
-    const std::size_t n = text.size();
-    for (std::size_t i = 0; i < n;) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t len = 0;
-        uint32_t cp = 0;
-        uint32_t min = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            len = 2, cp = b & 0x1F, min = 0x80;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            len = 3, cp = b & 0x0F, min = 0x800;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            len = 4, cp = b & 0x07, min = 0x10000;
-        } else {
-            return i;
-        }
-        if (i + len > n) return i;
-        for (std::size_t k = 1; k < len; ++k) {
-            const auto c = static_cast<unsigned char>(text[i + k]);
-            if ((c & 0xC0) != 0x80) return i;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return i;
-        i += len;
-    }
-    return std::string_view::npos;
+std::size_t Utf8CharBytes(std::string_view s, std::size_t pos) {
+    std::size_t end = pos + 1;
+    while (end < s.size() && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80) ++end;
+    return end - pos;
 }
 
 int Utf8Column(std::string_view line, std::size_t at) {
@@ -73,39 +44,19 @@ int SjisColumn(std::string_view line, std::size_t at) {
     return column;
 }
 
-std::string SjisToUtf8(std::string_view sjis) {
-    return FromSjis(sjis).toStdString();
-}
-
 std::optional<std::string> Utf8ToSjis(std::string_view utf8, int* badColumn) {
-    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-    SjisEncoding e = EncodeSjis(text);
+    SjisEncoding e = SjisFromUtf8(utf8);
     if (e.ok()) return std::move(e.bytes);
-    if (badColumn) {
-        // Code points before the bad one: a surrogate pair is one character.
-        int column = 1;
-        for (qsizetype i = 0; i < e.badIndex; ++i) {
-            if (!text[i].isLowSurrogate()) ++column;
-        }
-        *badColumn = column;
-    }
+    if (badColumn) *badColumn = Utf8Column(utf8, static_cast<std::size_t>(e.badIndex));
     return std::nullopt;
 }
 
-bool HasExtension(const std::filesystem::path& path, std::string_view ext) {
-    const std::string name = path.filename().string();
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string::npos) return false;
-    const std::string_view have = std::string_view(name).substr(dot);
-    if (have.size() != ext.size()) return false;
-    for (std::size_t i = 0; i < have.size(); ++i) {
-        if (FoldAscii(have[i]) != FoldAscii(ext[i])) return false;
-    }
-    return true;
+std::string ShowPath(const std::filesystem::path& path) {
+    return PathToUtf8(path);
 }
 
-std::string ShowPath(const std::filesystem::path& path) {
-    return path.string();
+std::filesystem::path ArgPath(std::string_view utf8) {
+    return PathFromUtf8(utf8);
 }
 
 }  // namespace kotopa::tool

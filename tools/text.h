@@ -1,5 +1,6 @@
 // Text helpers of kotopa-tool: UTF-8 as authors write it, Shift_JIS as the program reads
-// it, and the places (line, column) that messages about either point at.
+// it (converted by src/text), and the places (line, column) that messages about either
+// point at.
 #pragma once
 
 #include <filesystem>
@@ -7,6 +8,9 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "sjiscodec.h"  // SjisToUtf8, FirstInvalidUtf8
+#include "textfile.h"   // HasExtension
 
 namespace kotopa::tool {
 
@@ -22,10 +26,8 @@ struct Finding {
 // adds no empty line), except that a NUL byte is kept instead of ending the text.
 std::vector<std::string_view> SplitLinesKeepingNul(std::string_view text);
 
-// Byte offset of the first byte that does not begin a well-formed UTF-8 character
-// (overlong forms, surrogates and values above U+10FFFF included), or npos.
-std::size_t FirstInvalidUtf8(std::string_view text);
-
+// Bytes of the UTF-8 character that starts at pos of well-formed text.
+std::size_t Utf8CharBytes(std::string_view s, std::size_t pos);
 // Characters (code points) before byte offset at of UTF-8 text, plus one: a column.
 int Utf8Column(std::string_view line, std::size_t at);
 // Bytes of the Shift_JIS character at pos as an editor shows it: two for a lead byte with a
@@ -35,17 +37,14 @@ std::size_t SjisCharBytes(std::string_view s, std::size_t pos);
 // Characters (in that sense) before byte offset at of Shift_JIS text, plus one.
 int SjisColumn(std::string_view line, std::size_t at);
 
-// Shift_JIS bytes as UTF-8, for messages and exported text.
-std::string SjisToUtf8(std::string_view sjis);
-
 // UTF-8 text as Shift_JIS (look-alikes mapped as the program maps them). When a character
 // cannot be held, nothing is returned and badColumn (if given) is its column.
 std::optional<std::string> Utf8ToSjis(std::string_view utf8, int* badColumn = nullptr);
 
-// True when the file name ends in ext (".ktp"), compared without regard to ASCII case.
-bool HasExtension(const std::filesystem::path& path, std::string_view ext);
-
-// A path as the user wrote it, for messages.
+// A path as the user wrote it, for messages (UTF-8).
 std::string ShowPath(const std::filesystem::path& path);
+
+// A path from a command-line argument or a file (UTF-8).
+std::filesystem::path ArgPath(std::string_view utf8);
 
 }  // namespace kotopa::tool

@@ -1,5 +1,6 @@
-// Draws the 16 x 16 button pictures (an enabled and a disabled look of each), writes the
-// built-in mistype wave and the graph window's background data/system/Glaph.bmp. The
+// Draws the 16 x 16 button pictures (an enabled and a disabled look of each) and the
+// program's icon in the icon theme's sizes (icons/kotopa-N.png), writes the built-in
+// mistype wave and the graph window's background data/system/Glaph.bmp. The
 // results are committed; run it again only to change them (a test checks that the
 // committed background is what graph_background.cpp draws):
 //   cmake --build build --target make_resources && build/resources/make_resources resources data
@@ -240,6 +241,43 @@ void DrawLog(QPainter& p) {
     for (int i = 0; i < 4; ++i) p.drawLine(QPointF(4.5, 6.5 + 2 * i), QPointF(11.5, 6.5 + 2 * i));
 }
 
+// The program's icon, drawn afresh at each size of the desktop's icon theme: a white key
+// cap with the katakana コ (for KotoPA) in red, on an indigo tile. Drawn on a 256 grid.
+QImage AppIcon(int size) {
+    QImage img(size, size, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 256.0, size / 256.0);
+    // Small sizes keep their shapes clear of the edge pixels.
+    const qreal m = size <= 24 ? 6 : 12;
+    p.setPen(Qt::NoPen);
+    p.setBrush(Vertical(QColor(72, 96, 200), QColor(34, 48, 130), m, 256 - m));
+    p.drawRoundedRect(QRectF(m, m, 256 - 2 * m, 256 - 2 * m), 44, 44);
+    // The key cap: its darker sides, then its face.
+    p.setBrush(QColor(150, 145, 135));
+    p.drawRoundedRect(QRectF(40, 46, 176, 172), 28, 28);
+    p.setBrush(Vertical(QColor(255, 255, 255), QColor(228, 223, 210), 52, 190));
+    p.drawRoundedRect(QRectF(52, 50, 152, 142), 22, 22);
+    // コ: the top, the right and the bottom stroke, in one path.
+    QPainterPath ko;
+    ko.moveTo(86, 82);
+    ko.lineTo(166, 82);
+    ko.lineTo(166, 158);
+    ko.lineTo(86, 158);
+    QPen ink(QColor(200, 24, 40), size <= 24 ? 30 : 22);
+    ink.setJoinStyle(Qt::MiterJoin);
+    ink.setCapStyle(Qt::FlatCap);
+    p.setPen(ink);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(ko);
+    p.end();
+    return img.convertToFormat(QImage::Format_ARGB32);
+}
+
+// The sizes of the hicolor icon theme the package fills.
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
 QImage Draw(const std::function<void(QPainter&)>& draw) {
     QImage img(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
@@ -352,6 +390,14 @@ int main(int argc, char** argv) {
         const QString base = dir.filePath(QStringLiteral("pictures/") + QString::fromLatin1(name));
         if (!img.save(base + ".png") || !Disabled(img).save(base + "_disabled.png")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(base));
+            return 1;
+        }
+    }
+    dir.mkpath("icons");
+    for (const int size : kIconSizes) {
+        const QString file = dir.filePath(QStringLiteral("icons/kotopa-%1.png").arg(size));
+        if (!AppIcon(size).save(file)) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
             return 1;
         }
     }

@@ -1,9 +1,13 @@
 #include "app.h"
 
+#include <QStandardPaths>
+
 #include "mainform.h"
 #include "qtplatform.h"
+#include "results.h"
 #include "sjistext.h"
 #include "termination.h"
+#include "textfile.h"
 #include "widgets.h"
 
 // The resource initialiser lives in the global namespace.
@@ -11,31 +15,106 @@ static void InitKotopaResources() { Q_INIT_RESOURCE(kotopa); }
 
 namespace kotopa {
 
+namespace fs = std::filesystem;
+
 void InitResources() { InitKotopaResources(); }
 
-bool MayRun(const platform::InstanceGuard& guard, platform::Dialogs& dialogs) {
-    if (guard.state() != platform::InstanceGuard::State::Taken) return true;
+QIcon AppIcon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QStringLiteral(":/icons/kotopa-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
+
+bool MayRun(platform::LockState state, platform::Dialogs& dialogs) {
+    if (state != platform::LockState::Taken) return true;
     dialogs.Information(Sj(QStringLiteral("二重起動はできません.")));
     return false;
 }
 
+std::filesystem::path UserDataFolder() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty()) return {};
+    return PathFromQString(data) / "kotopa";
+}
+
+std::string FolderWarning(const BaseDirChoice& choice) {
+    if (choice.failed.empty()) return {};
+    const std::filesystem::path& first = choice.failed.front();
+    if (!choice.perUser) {
+        return PathToSjis(first) + "\n\r" +
+               Sj(QStringLiteral("フォルダを作成できません。設定と記録は保存されません。"));
+    }
+    return CannotWriteMessage(PathToSjis(first)) + "\n\r" +
+           Sj(QStringLiteral("付属のファイルをコピーできませんでした。"));
+}
+
+std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name, const fs::path& baseDir,
+                                           platform::Dialogs& dialogs) {
+    auto locks = std::make_unique<ProgramLocks>(name);
+    if (!MayRun(locks->instance.state(), dialogs)) return nullptr;
+    // The guard may be out of reach (another machine sharing the folder, a system without
+    // it); the folder's own lock still keeps two writers apart. A folder that cannot be
+    // made is reported by the main window, which tries again.
+    const fs::path save = baseDir / "save";
+    std::error_code ec;
+    fs::create_directories(save, ec);
+    locks->save.emplace(save);
+    if (!MayRun(locks->save->state(), dialogs)) return nullptr;
+    if (locks->save->state() == platform::LockState::Held) TidyProgramFolder(baseDir, dialogs);
+    return locks;
+}
+
+void TidyProgramFolder(const fs::path& baseDir, platform::Dialogs& dialogs) {
+    const fs::path save = baseDir / "save";
+    const FinishOutcome finished = FinishInterruptedRecording(save);
+    switch (finished.status) {
+        case FinishStatus::NoJournal:
+        case FinishStatus::Finished:
+            break;
+        case FinishStatus::Unfinished:
+            dialogs.Warning(
+                PathToSjis(finished.failedPath) + "\n\r" +
+                Sj(QStringLiteral("ファイルを書き込めません。前回中断されたプレイの記録を"
+                                  "完了できませんでした。")));
+            break;
+        case FinishStatus::Discarded:
+            dialogs.Warning(PathToSjis(finished.failedPath) + "\n\r" +
+                            Sj(QStringLiteral("ファイルを読み取れません。前回中断されたプレイは"
+                                              "記録されていません。")));
+            break;
+    }
+    if (finished.status != FinishStatus::Unfinished) RemoveStaleTemporaries(save);
+    RemoveStaleTemporaries(baseDir / "key");
+}
+
 int RunKotopa(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("KotoPA"));
+    // The desktop entry and the icon a desktop shows for the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kotopa"));
+    QApplication::setWindowIcon(AppIcon());
     InitResources();
     InstallFontSubstitutes();
     InstallJapaneseTranslation(app);
 
     platform::QtDialogs dialogs;
-    const platform::InstanceGuard guard(kInstanceName);
-    if (!MayRun(guard, dialogs)) return 0;
+    // The portable layout beside the executable, or the user's own folder when it is read-only.
+    const fs::path programDir = PathFromQString(QCoreApplication::applicationDirPath());
+    const BaseDirChoice folders = ChooseBaseDir(programDir, UserDataFolder());
+    const std::unique_ptr<ProgramLocks> locks =
+        ClaimProgram(kInstanceName, folders.baseDir, dialogs);
+    if (!locks) return 0;
+    const std::string warning = FolderWarning(folders);
+    if (!warning.empty()) dialogs.Warning(warning);
 
     platform::SystemClock clock;
     platform::DesktopShell shell;
     platform::SystemRandom random;
-    platform::QtSoundDevice sound;
+    platform::QtSoundDevice sound(programDir / platform::kSoundModuleName);
     const platform::Services services{clock, dialogs, shell, random, sound};
 
-    TMainForm form(PathFromQString(QCoreApplication::applicationDirPath()), services);
+    TMainForm form(ProgramFolders(folders.baseDir, programDir), services);
     form.show();
     // Shutdown or logout closes the windows as the user would, so the settings are stored.
     const platform::TerminationWatcher watcher([] { QApplication::closeAllWindows(); });

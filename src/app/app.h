@@ -1,10 +1,16 @@
-// The program's entry: the single-instance guard, the application and its main window.
+// The program's entry: the single-instance guard and the lock of the program folder, the
+// start-up tidying of that folder, the application and its main window.
 #pragma once
 
 #include <QApplication>
+#include <QIcon>
+#include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "basedir.h"
 #include "instanceguard.h"
 #include "platform.h"
 
@@ -16,10 +22,42 @@ inline constexpr std::string_view kInstanceName = "duzidezerkotopa";
 // Registers the pictures and the built-in sound compiled into the program.
 void InitResources();
 
-// True when this copy may run. When another copy holds the guard, the information dialog
-// "二重起動はできません." is shown and the answer is false. A guard that cannot be set up
-// lets the program run.
-bool MayRun(const platform::InstanceGuard& guard, platform::Dialogs& dialogs);
+// The program's icon in every size the resources hold.
+QIcon AppIcon();
+
+// True when this copy may run beside whatever holds a guard or lock in that state. When
+// another process holds it, the information dialog "二重起動はできません." is shown and the
+// answer is false. One that cannot be set up lets the program run.
+bool MayRun(platform::LockState state, platform::Dialogs& dialogs);
+
+// What a running copy holds for as long as it runs.
+struct ProgramLocks {
+    explicit ProgramLocks(std::string_view name) : instance(name) {}
+    platform::InstanceGuard instance;
+    std::optional<platform::FolderLock> save;  // the lock of baseDir/save
+};
+
+// Claims the program for this process: the machine-wide guard called name, then the lock of
+// baseDir/save (the folder created when missing). Null, after MayRun's dialog, when another
+// copy holds either. When save/ is this copy's alone, TidyProgramFolder runs before anything
+// reads it.
+std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name,
+                                           const std::filesystem::path& baseDir,
+                                           platform::Dialogs& dialogs);
+
+// For the only copy that uses the folder: finishes (or, short of its commit, undoes) a
+// recording that was cut short, then removes the temporary files that interrupted writes
+// left in save/ and key/; those of a recording that could not be finished stay for its next
+// try. What cannot be done is told in a warning naming the file.
+void TidyProgramFolder(const std::filesystem::path& baseDir, platform::Dialogs& dialogs);
+
+// The user's own folder for an installed copy: "kotopa" in the desktop's data folder
+// (~/.local/share/kotopa, or $XDG_DATA_HOME/kotopa); empty when there is none.
+std::filesystem::path UserDataFolder();
+
+// The warning for the first thing the start-up could not create or copy (the path, LF CR,
+// what it means), or an empty text when all went well.
+std::string FolderWarning(const BaseDirChoice& choice);
 
 // Everything after QApplication: guard, fonts, main window, message loop. The exit code.
 int RunKotopa(QApplication& app);

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 
+#include "desktopfiles.h"
 #include "sjistext.h"
 #include "ui_dataform.h"
 #include "widgets.h"
@@ -17,9 +18,8 @@ TDataForm::TDataForm(const PlayResult& result, std::filesystem::path playLog,
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);  // before the fonts
     ui_->setupUi(this);
-    setFixedSize(320, 200);
     ApplyPixelFonts(this);
-    ui_->Memo->document()->setDocumentMargin(2);
+    ApplyLayoutProperties(this);
 
     services_.dialogs.Beep(platform::BeepKind::Asterisk);
     QString text;
@@ -31,6 +31,12 @@ TDataForm::TDataForm(const PlayResult& result, std::filesystem::path playLog,
     ui_->lb_mes->setText(FromSjis(result.lb_mes));
     ui_->bt_Tugi->setEnabled(result.bt_TugiEnabled);
 
+    // Qt makes an auto-default push button of a dialog its default button, which Enter
+    // would press; only n, r, c, Esc and the accelerators answer this dialog.
+    for (QPushButton* b : {ui_->bt_Tugi, ui_->bt_Replay, ui_->bt_Cansel}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
     connect(ui_->bt_Tugi, &QPushButton::clicked, this, [this] { bt_TugiClick(); });
     connect(ui_->bt_Replay, &QPushButton::clicked, this, [this] { bt_ReplayClick(); });
     connect(ui_->bt_Cansel, &QPushButton::clicked, this, [this] { bt_CanselClick(); });
@@ -62,7 +68,7 @@ void TDataForm::bt_CanselClick() {
     accept();
 }
 
-void TDataForm::SpeedButtonOpenClick() { services_.shell.Open(playLog_); }
+void TDataForm::SpeedButtonOpenClick() { OpenPlayLog(playLog_, services_, this); }
 
 bool TDataForm::FormKeyPress(char key) {
     const std::optional<ResultChoice> choice = ResultKeyChoice(key, ui_->bt_Tugi->isEnabled());
@@ -76,6 +82,9 @@ bool TDataForm::FormKeyPress(char key) {
 }
 
 bool TDataForm::PreviewKey(QKeyEvent* event) {
+    // The dialog opens inside the Enter that ends the last line, so a doubled or held Enter
+    // arrives here at once. It answers nothing: no default button, not even a focused one.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return true;
     // Alt and Ctrl combinations are the buttons' accelerators, not typed characters.
     if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) return false;
     char key = 0;

@@ -12,6 +12,7 @@
 
 #include "act.h"
 #include "bmpfile.h"
+#include "desktopfiles.h"
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_glaphform.h"
@@ -266,7 +267,7 @@ void TGlaphForm::bt_ToBmpClick() {
 }
 
 void TGlaphForm::SpeedButtonClick() {
-    services_.shell.Open(baseDir_ / "save" / "playlog.log");
+    OpenPlayLog(baseDir_ / "save" / "playlog.log", services_, this);
 }
 
 void TGlaphForm::bt_CloseClick() {

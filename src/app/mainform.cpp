@@ -1,15 +1,16 @@
 #include "mainform.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <algorithm>
+#include <utility>
 
 #include "dataform.h"
+#include "desktopfiles.h"
 #include "glaphform.h"
 #include "sjistext.h"
 #include "textfile.h"
@@ -56,21 +57,23 @@ uint32_t NextTickDelay(const PlaySession& session, uint32_t now) {
     return 0;
 }
 
-TMainForm::TMainForm(fs::path baseDir, platform::Services services, QWidget* parent)
+TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidget* parent)
     : QWidget(parent),
       ui_(std::make_unique<Ui::TMainForm>()),
       services_(services),
       Sounds_(services.sound),
-      BaseDir_(std::move(baseDir)),
+      BaseDir_(std::move(folders.base)),
+      ProgramDir_(std::move(folders.program)),
       Session_(KeyTable_, services.random) {
     // The flags first: setting them re-resolves the fonts of every child.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     ui_->setupUi(this);
+    // The layout's size is the one with both panels open; it says the collapsed one too.
+    OpenSize_ = size();
+    CollapsedSize_ = property("collapsedSize").toSize();
     SetupControls();
     ConnectHandlers();
-    PathText_.toSjis = [](const fs::path& p) { return PathToSjis(p); };
-    PathText_.fromSjis = [](std::string_view s) { return PathFromSjis(s); };
     // The window's own resources: the built-in mistype sound.
     Sounds_.Add("Miss", QUrl(QStringLiteral("qrc:/sounds/miss.wav")));
     FormCreate();
@@ -81,15 +84,12 @@ TMainForm::~TMainForm() { FormDestroy(); }
 
 void TMainForm::SetupControls() {
     ApplyPixelFonts(this);
-    for (QListWidget* list : {ui_->lst_3, ui_->lst_2, ui_->lst_1}) {
-        list->setItemDelegate(new FixedRowDelegate(16, list));
-    }
-    ui_->Memo->document()->setDocumentMargin(1);
-    ui_->me_About->document()->setDocumentMargin(2);
+    ApplyLayoutProperties(this);
+    UseClassicGroupBoxes(this);
+    ui_->ListView->setModel(&KeyModel_);
     QHeaderView* header = ui_->ListView->header();
     header->setSectionsClickable(false);
     header->setSectionsMovable(false);
-    for (int i = 0; i < header->count(); ++i) header->resizeSection(i, 48);
     header->setSectionResizeMode(4, QHeaderView::Stretch);  // "候補 4" fills the width
     // A millisecond timer. It does not tick in vain: after each tick it sleeps until the
     // play can next change by itself (NextTickDelay), and after each key it ticks 1 ms later,
@@ -99,6 +99,8 @@ void TMainForm::SetupControls() {
     Timer_.setSingleShot(true);
     Timer_.setInterval(1);
     Timer_.setTimerType(Qt::PreciseTimer);
+    // The slides step from a timer, so that nothing else is handled in the middle of a step.
+    SlideTimer_.setInterval(kSlideStepMs);
     setFocusProxy(ui_->ed_Nyuuryoku);
 }
 
@@ -111,6 +113,17 @@ void TMainForm::ConnectHandlers() {
     connect(ui_->bt_ViewOpen, &QToolButton::clicked, this, [this] { bt_ViewOpenClick(); });
     connect(ui_->bt_Opt, &QToolButton::clicked, this, [this] { bt_OptClick(); });
     connect(&Timer_, &QTimer::timeout, this, [this] { TimerTimer(); });
+    connect(&SlideTimer_, &QTimer::timeout, this, [this] { SlideStep(); });
+    connect(ui_->ListView, &QAbstractItemView::doubleClicked, this, [this] { ListViewDblClick(); });
+    ui_->ListView->onEnter = [this] { ListViewDblClick(); };
+    for (int n = 0; n < kKouhoEdits; ++n) {
+        KouhoEdits()[static_cast<std::size_t>(n)]->onKeyPress = [this, n](char& key) {
+            ed_kouhoKeyPress(n, key);
+        };
+    }
+    connect(ui_->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(ui_->bt_KeyLoad, &QPushButton::clicked, this, [this] { bt_KeyLoadClick(); });
+    connect(ui_->bt_KeySave, &QPushButton::clicked, this, [this] { bt_KeySaveClick(); });
     ui_->ed_Nyuuryoku->onKeyPress = [this](char& key) { ed_NyuuryokuKeyPress(key); };
     // Selecting a button, by a click or the keyboard, runs its handler.
     connect(ui_->rd_Eof, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_EofClick(); });
@@ -141,12 +154,18 @@ void TMainForm::Warn(const fs::path& path, const QString& message) {
 
 void TMainForm::FormCreate() {
     // The key table, with the busy cursor while the file is read.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    KeyTable_.LoadKeyFile(BaseDir_ / "key" / "mykey.key");
-    ShowKeyTable();
-    QGuiApplication::restoreOverrideCursor();
+    const fs::path keyFile = BaseDir_ / "key" / "mykey.key";
+    KeyFileProblem keyProblem = KeyFileProblem::None;
+    {
+        const BusyCursor busy;
+        KeyModel_.Reset([&] { keyProblem = KeyTable_.LoadKeyFile(keyFile); });
+    }
+    // Without a usable table every key would be a mistype: say why, once, and play on.
+    if (keyProblem != KeyFileProblem::None) {
+        services_.dialogs.Warning(KeyFileWarning(PathToSjis(keyFile), keyProblem));
+    }
 
-    SetClientSize(kCollapsedWidth, kCollapsedHeight);
+    SetClientSize(CollapsedSize_.width(), CollapsedSize_.height());
     PanelSlide_ = 0;
 
     const fs::path save = BaseDir_ / "save";
@@ -180,6 +199,7 @@ void TMainForm::FormDestroy() {
     if (Destroyed_) return;
     Destroyed_ = true;
     Timer_.stop();  // a play still running is not recorded
+    SlideTimer_.stop();
     const fs::path ini = BaseDir_ / "save" / "kotopa.ini";
     if (!SaveShutdownSettings(ini, ControlSettings())) {
         services_.dialogs.Warning(CannotWriteMessage(PathToSjis(ini)));
@@ -189,6 +209,15 @@ void TMainForm::FormDestroy() {
 void TMainForm::closeEvent(QCloseEvent* event) {
     FormDestroy();
     event->accept();
+}
+
+void TMainForm::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // The sound output opens once the window has been drawn: it takes longer than all the
+    // rest of the start-up, and the first mistype is at least a countdown away.
+    if (SoundOpening_) return;
+    SoundOpening_ = true;
+    QTimer::singleShot(0, this, [this] { Sounds_.Open(); });
 }
 
 void TMainForm::ApplySettings(const Settings& s) {
@@ -258,7 +287,7 @@ void TMainForm::LoadAct(const fs::path& path) {
     ui_->Memo->setTextCursor(cursor);
     ui_->Memo->verticalScrollBar()->setValue(0);
 
-    setWindowTitle(kCaption + QStringLiteral("  [ ") + PathToQString(fs::path(ActName(ActPath_))) +
+    setWindowTitle(kCaption + QStringLiteral("  [ ") + PathToQString(ActName(ActPath_)) +
                    QStringLiteral(" ]"));
     const fs::path list = ActListPath(BaseDir_, ActPath_);
     if (Records_.LoadActRecords(list) == ReadStatus::Unreadable) {
@@ -273,23 +302,6 @@ void TMainForm::ShowPlayInfo() {
     SetTextIfChanged(ui_->lb_Kaisu, Ascii(info.lb_Kaisu));
     SetTextIfChanged(ui_->lb_TopNyu, Ascii(info.lb_TopNyu));
     SetTextIfChanged(ui_->lb_TopTime, Ascii(info.lb_TopTime));
-}
-
-void TMainForm::ShowKeyTable() {
-    QTreeWidget* view = ui_->ListView;
-    view->setUpdatesEnabled(false);
-    view->clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(KeyTable_.Rows().size()));
-    for (const KeyRow& row : KeyTable_.Rows()) {
-        QStringList columns{FromSjis(row.item)};
-        for (std::size_t i = 0; i < row.candidates.size() && i < 5; ++i) {
-            columns << FromSjis(row.candidates[i]);
-        }
-        items.append(new QTreeWidgetItem(columns));
-    }
-    view->addTopLevelItems(items);
-    view->setUpdatesEnabled(true);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -382,15 +394,28 @@ void TMainForm::SetPlayControls(bool playing) {
     ui_->GroupBox_Opt1->setEnabled(!playing);
     ui_->GroupBox_Opt2->setEnabled(!playing);
     ui_->CheckSave->setEnabled(!playing);
+    ui_->ListView->setEnabled(!playing);
+    ui_->GroupBox_Key->setEnabled(!playing);
     ui_->bt_end->setEnabled(playing);
     if (playing) ui_->bt_start->setEnabled(false);
 }
 
 void TMainForm::bt_startClick() {
     if (PanelSlide_ > 0) return;
-    // The key table cannot be edited during a play: an open key panel closes first.
-    if (height() >= kKeyPanelHeight) bt_ViewOpenClick();
-    StartPlay();
+    if (!KeyPanelOpen()) {
+        StartPlay();
+        return;
+    }
+    // The key table cannot be edited during a play: an open key panel closes first and the
+    // play starts once it is shut. Meanwhile the controls are locked as for the play.
+    SetPlayControls(true);
+    ui_->bt_end->setEnabled(false);
+    SlideKeyPanel([this] {
+        StartPlay();
+        if (Session_.Running()) return;
+        SetPlayControls(false);
+        ui_->bt_start->setEnabled(Session_.StartEnabled());
+    });
 }
 
 void TMainForm::StartPlay() {
@@ -504,57 +529,170 @@ void TMainForm::bt_FileOpenClick() {
     LoadAct(ActPath_);
 }
 
-void TMainForm::bt_HelpClick() { services_.shell.Open(BaseDir_ / "kotopa.chm"); }
+void TMainForm::bt_HelpClick() { OpenHelp(ProgramDir_, services_); }
 
 // A new graph window for every showing, so that it draws the lists as they are now.
 void TMainForm::bt_GlaphClick() {
-    TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords, Records_.ActRecords, services_, this);
+    TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords, Records_.ActRecords, services_,
+                    this);
     form.exec();
+}
+
+// ---------------------------------------------------------------------------------------
+// The key panel. It is shut and locked during a play, so the table the play judges with
+// does not change under it; the guards below hold that also for a caller that skips them.
+
+std::array<KouhoEdit*, kKouhoEdits> TMainForm::KouhoEdits() const {
+    return {ui_->ed_kouho1, ui_->ed_kouho2, ui_->ed_kouho3, ui_->ed_kouho4, ui_->ed_kouho5};
+}
+
+void TMainForm::ListViewDblClick() {
+    const QModelIndexList selected = ui_->ListView->selectionModel()->selectedRows();
+    if (selected.isEmpty() || Session_.Running()) return;
+    ShowKeyRow(static_cast<std::size_t>(selected.front().row()));
+}
+
+void TMainForm::ShowKeyRow(std::size_t row) {
+    const KeyRowView view = ViewKeyRow(KeyTable_, row);
+    ui_->ed_koumoku->setText(FromSjis(view.item));
+    ui_->ed_KoumokuNo->setText(Ascii(view.number));
+    const auto edits = KouhoEdits();
+    for (std::size_t n = 0; n < edits.size(); ++n) edits[n]->setText(FromSjis(view.kouho[n]));
+    if (view.focus) edits[static_cast<std::size_t>(*view.focus)]->setFocus();
+}
+
+void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
+    if (!FilterKouhoKey(Key)) {
+        Key = 0;
+        return;
+    }
+    const auto edits = KouhoEdits();
+    std::array<bool, kKouhoEdits> empty{};
+    for (std::size_t n = 0; n < edits.size(); ++n) empty[n] = edits[n]->text().isEmpty();
+    const int target = KouhoTarget(edit, empty);
+    if (target == edit) return;
+    KouhoEdit* first = edits[static_cast<std::size_t>(target)];
+    first->setText(QString(QChar::fromLatin1(Key)));
+    first->setFocus();
+    Key = 0;
+}
+
+void TMainForm::Button1Click() {
+    if (Session_.Running()) return;
+    const std::string number = Sj(ui_->ed_KoumokuNo->text());
+    KouhoTexts kouho;
+    const auto edits = KouhoEdits();
+    for (std::size_t n = 0; n < edits.size(); ++n) kouho[n] = Sj(edits[n]->text());
+    const SetRowRefusal refusal = CheckSetRow(KeyTable_, number, kouho[0]);
+    if (refusal != SetRowRefusal::None) {
+        services_.dialogs.Information(SetRowRefusalMessage(refusal));
+        return;
+    }
+    const std::size_t row = *ChosenRow(KeyTable_, number);
+    if (!services_.dialogs.Confirm(SetRowQuestion(KeyTable_.Rows()[row].item))) return;
+    KeyRow edited = KeyTable_.Rows()[row];
+    SetRowCandidates(edited, kouho);
+    KeyTable_.SetRow(row, std::move(edited));
+    KeyModel_.RowChanged(row);
+    ShowKeyRow(row);
+    bt_KeySaveClick();
+}
+
+void TMainForm::bt_KeySaveClick() {
+    if (Session_.Running()) return;
+    if (services_.dialogs.Confirm(StoreQuestion())) StoreKeyTable();
+}
+
+void TMainForm::StoreKeyTable() {
+    const fs::path path = BaseDir_ / "key" / "mykey.key";
+    bool stored = false;
+    {
+        const BusyCursor busy;
+        stored = KeyTable_.StoreKeyTable(path);
+    }
+    // A store rewrites the sign rows' first candidates; the rows stay where they are.
+    KeyModel_.RowsChanged();
+    if (!stored) services_.dialogs.Warning(CannotWriteMessage(PathToSjis(path)));
+}
+
+void TMainForm::bt_KeyLoadClick() {
+    if (Session_.Running()) return;
+    const auto chosen =
+        services_.dialogs.OpenFile(BaseDir_ / "key", QStringLiteral("キー定義ファイル (*.key)"));
+    if (!chosen) return;
+    const std::string shown = PathToSjis(*chosen);
+    if (!HasKeyExtension(*chosen)) {
+        services_.dialogs.Warning(BadKeyExtensionText(shown));
+        return;
+    }
+    if (!services_.dialogs.Confirm(LoadQuestion(shown))) return;
+    KeyTable loaded;
+    KeyFileProblem problem = KeyFileProblem::None;
+    {
+        const BusyCursor busy;
+        problem = loaded.LoadChosenKeyFile(*chosen);
+        if (problem == KeyFileProblem::None) {
+            KeyModel_.Reset([&] { KeyTable_ = std::move(loaded); });
+        }
+    }
+    if (problem != KeyFileProblem::None) {
+        services_.dialogs.Warning(KeyFileRefusalText(shown, problem));
+        return;
+    }
+    ui_->ed_KoumokuNo->clear();  // no row is chosen in the new table
+    if (services_.dialogs.Confirm(LoadedQuestion())) StoreKeyTable();
 }
 
 // ---------------------------------------------------------------------------------------
 // The sliding panels
 
 void TMainForm::bt_ViewOpenClick() {
-    if (PanelSlide_ > 0) return;
-    if (height() >= kKeyPanelHeight) {
-        PanelSlide_ = 2;
-        for (int i = 0; i < kKeySlideSteps; ++i) {
-            move(x(), y() + 1);
-            SetClientSize(width(), height() - kKeySlideStep);
-            QCoreApplication::processEvents();
-        }
-        SetClientSize(width(), kCollapsedHeight);
-    } else {
-        PanelSlide_ = 1;
-        for (int i = 0; i < kKeySlideSteps; ++i) {
-            move(x(), y() - 1);
-            SetClientSize(width(), height() + kKeySlideStep);
-            QCoreApplication::processEvents();
-        }
-        SetClientSize(width(), kKeyPanelHeight);
-    }
-    PanelSlide_ = 0;
+    SlideKeyPanel({});
 }
 
 void TMainForm::bt_OptClick() {
     if (PanelSlide_ > 0) return;
-    if (width() >= kOptionPanelWidth) {
-        PanelSlide_ = 4;
-        for (int i = 0; i < kOptionSlideSteps; ++i) {
-            SetClientSize(width() - kOptionSlideStep, height());
-            QCoreApplication::processEvents();
-        }
-        SetClientSize(kCollapsedWidth, height());
+    if (OptionPanelOpen()) {
+        StartSlide(4, kOptionSlideSteps, QSize(-kOptionSlideStep, 0), 0,
+                   QSize(CollapsedSize_.width(), height()), {});
     } else {
-        PanelSlide_ = 3;
-        for (int i = 0; i < kOptionSlideSteps; ++i) {
-            SetClientSize(width() + kOptionSlideStep, height());
-            QCoreApplication::processEvents();
-        }
-        SetClientSize(kOptionPanelWidth, height());
+        StartSlide(3, kOptionSlideSteps, QSize(kOptionSlideStep, 0), 0,
+                   QSize(OpenSize_.width(), height()), {});
     }
+}
+
+void TMainForm::SlideKeyPanel(std::function<void()> then) {
+    if (PanelSlide_ > 0) return;
+    // The window grows mostly downward: its top edge moves one pixel per step.
+    if (KeyPanelOpen()) {
+        StartSlide(2, kKeySlideSteps, QSize(0, -kKeySlideStep), 1,
+                   QSize(width(), CollapsedSize_.height()), std::move(then));
+    } else {
+        StartSlide(1, kKeySlideSteps, QSize(0, kKeySlideStep), -1,
+                   QSize(width(), OpenSize_.height()), std::move(then));
+    }
+}
+
+void TMainForm::StartSlide(int kind, int steps, QSize grow, int moveDown, QSize end,
+                           std::function<void()> then) {
+    PanelSlide_ = kind;
+    Slide_ = Slide{steps, grow, moveDown, end, std::move(then)};
+    SlideTimer_.start();
+}
+
+// One step per tick: each step changes the size relative to the current one, and the
+// tick after the last step sets the exact end size (the steps overshoot it).
+void TMainForm::SlideStep() {
+    if (Slide_.stepsLeft > 0) {
+        --Slide_.stepsLeft;
+        if (Slide_.moveDown != 0) move(x(), y() + Slide_.moveDown);
+        SetClientSize(width() + Slide_.grow.width(), height() + Slide_.grow.height());
+        return;
+    }
+    SlideTimer_.stop();
+    SetClientSize(Slide_.end.width(), Slide_.end.height());
     PanelSlide_ = 0;
+    if (auto then = std::exchange(Slide_.then, {})) then();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -6,19 +6,25 @@
 
 #include <QTimer>
 #include <QWidget>
+#include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "act.h"
+#include "basedir.h"
+#include "keypanel.h"
 #include "keytable.h"
+#include "keytablemodel.h"
 #include "platform.h"
 #include "play.h"
 #include "results.h"
 #include "settings.h"
 #include "wavelist.h"
+#include "widgets.h"
 
 class QListWidget;
 class QRadioButton;
@@ -38,21 +44,17 @@ uint32_t NextTickDelay(const PlaySession& session, uint32_t now);
 class TMainForm : public QWidget {
     Q_OBJECT
 public:
-    // Client sizes: collapsed, with the key panel open (height), with the option panel
-    // open (width).
-    static constexpr int kCollapsedWidth = 500;
-    static constexpr int kCollapsedHeight = 275;
-    static constexpr int kKeyPanelHeight = 410;
-    static constexpr int kOptionPanelWidth = 600;
-    // The slides: steps, pixels per step.
+    // The slides: steps, pixels per step, milliseconds between steps. Their end sizes come
+    // from the layout.
     static constexpr int kKeySlideSteps = 46;
     static constexpr int kKeySlideStep = 3;
     static constexpr int kOptionSlideSteps = 26;
     static constexpr int kOptionSlideStep = 4;
+    static constexpr int kSlideStepMs = 5;
 
-    // Builds the window and runs the start-up (FormCreate): baseDir is the program's folder,
-    // the one that holds key/, ktp/, save/ and system/.
-    TMainForm(std::filesystem::path baseDir, platform::Services services, QWidget* parent = nullptr);
+    // Builds the window and runs the start-up (FormCreate) in folders.base, the folder that
+    // holds key/, ktp/, save/ and system/; the help lies in folders.program.
+    TMainForm(ProgramFolders folders, platform::Services services, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     // Handlers, public so that tests and measurements can run them as the event would.
@@ -71,12 +73,22 @@ public:
     void sp_TimeChange();
     void sp_TimeExit();
 
+    // The key panel's handlers.
+    void ListViewDblClick();                     // also Enter in the list view
+    void ed_kouhoKeyPress(int edit, char& Key);  // edit: 0 for ed_kouho1 to 4 for ed_kouho5
+    void Button1Click();
+    void bt_KeyLoadClick();
+    void bt_KeySaveClick();
+    // Fills the panel from the row at index row and moves the focus by the panel's rule.
+    void ShowKeyRow(std::size_t row);
+
     // Reads the Act at path and shows it; the caller has set ActPath to it.
     void LoadAct(const std::filesystem::path& path);
     void ShowPlayInfo();
     void PlayMissSound();
 
     const std::filesystem::path& BaseDir() const { return BaseDir_; }
+    const std::filesystem::path& ProgramDir() const { return ProgramDir_; }
     const std::filesystem::path& ActPath() const { return ActPath_; }
     int PanelSlide() const { return PanelSlide_; }
     PlayState GameState() const { return Session_.GameState(); }
@@ -92,6 +104,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void FormCreate();
@@ -100,7 +113,15 @@ private:
     void ConnectHandlers();
     void CentreOnScreen();
     void SetClientSize(int width, int height);
-    void ShowKeyTable();
+    // Opens or shuts the key panel; then runs when it has finished.
+    void SlideKeyPanel(std::function<void()> then);
+    // kind: the value of PanelSlide while it runs.
+    void StartSlide(int kind, int steps, QSize grow, int moveDown, QSize end,
+                    std::function<void()> then);
+    void SlideStep();
+    // Whether a panel is open is decided by the client size alone.
+    bool KeyPanelOpen() const { return height() >= OpenSize_.height(); }
+    bool OptionPanelOpen() const { return width() >= OpenSize_.width(); }
     void ApplySettings(const Settings& settings);
     Settings ControlSettings() const;
     void AskResume(const std::string& lastSjis);
@@ -113,6 +134,9 @@ private:
     std::optional<EndCondition> SelectedEnd() const;
     std::optional<ProblemOrder> SelectedOrder() const;
     void Warn(const std::filesystem::path& path, const QString& message);
+    std::array<KouhoEdit*, kKouhoEdits> KouhoEdits() const;
+    // Stores the table as key/mykey.key, with the message when that fails.
+    void StoreKeyTable();
 
     // Rendering of the session's state.
     void ShowTexts();
@@ -127,17 +151,32 @@ private:
     platform::Services services_;
     platform::WaveList Sounds_;
     QTimer Timer_;
+    QTimer SlideTimer_;
+    // The slide that SlideTimer_ steps.
+    struct Slide {
+        int stepsLeft = 0;
+        QSize grow;        // added to the client size at every step
+        int moveDown = 0;  // added to the top edge at every step
+        QSize end;         // the exact size after the last step
+        std::function<void()> then;
+    };
+    Slide Slide_;
 
     std::filesystem::path BaseDir_;
+    std::filesystem::path ProgramDir_;
     std::filesystem::path ActPath_;
     int PanelSlide_ = 0;
+    QSize OpenSize_;       // both panels open: the size of the layout
+    QSize CollapsedSize_;  // both panels hidden, as at start-up
     KeyTable KeyTable_;
+    KeyTableModel KeyModel_{KeyTable_, nullptr};
     PlaySession Session_;
     RecordBook Records_;
     PathText PathText_;
     std::size_t MemoShown_ = 0;   // memo lines of the session already in the Memo control
     bool ApplyingSettings_ = false;
     bool Destroyed_ = false;
+    bool SoundOpening_ = false;
 };
 
 // Shift_JIS bytes of a text written in the source.

@@ -1,23 +1,50 @@
 #include "widgets.h"
 
+#include <QAbstractItemView>
 #include <QFocusEvent>
 #include <QFont>
+#include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProxyStyle>
+#include <QStyleOptionGroupBox>
 #include <QTranslator>
 
 #include "sjistext.h"
 
 namespace kotopa {
 
-TypingBox::TypingBox(QWidget* parent) : QLineEdit(parent) {
+KeyboardOnlyEdit::KeyboardOnlyEdit(QWidget* parent) : QLineEdit(parent) {
     setAttribute(Qt::WA_InputMethodEnabled, false);
-    setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
     setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(false);
     setDragEnabled(false);
+}
+
+void KeyboardOnlyEdit::inputMethodEvent(QInputMethodEvent* event) {
+    event->ignore();
+}
+
+QVariant KeyboardOnlyEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImEnabled) return false;
+    return QLineEdit::inputMethodQuery(query);
+}
+
+void KeyboardOnlyEdit::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {  // the X11 selection paste
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+TypingBox::TypingBox(QWidget* parent) : KeyboardOnlyEdit(parent) {
+    setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
 }
 
 std::string TypingBox::KeyBytes(const QKeyEvent& event) {
@@ -53,19 +80,33 @@ void TypingBox::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void TypingBox::inputMethodEvent(QInputMethodEvent* event) { event->ignore(); }
-
-QVariant TypingBox::inputMethodQuery(Qt::InputMethodQuery query) const {
-    if (query == Qt::ImEnabled) return false;
-    return QLineEdit::inputMethodQuery(query);
-}
-
-void TypingBox::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::MiddleButton) {  // the X11 selection paste
+void KouhoEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Paste)) {  // Shift+Insert has no character of its own
         event->accept();
         return;
     }
-    QLineEdit::mouseReleaseEvent(event);
+    const std::string bytes = TypingBox::KeyBytes(*event);
+    if (bytes.empty()) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    char key = bytes[0];
+    if (onKeyPress) onKeyPress(key);
+    if (key == 0) return;
+    const int limit =
+        property("typingLimit").isValid() ? property("typingLimit").toInt() : maxLength();
+    if (text().size() - selectedText().size() >= limit) return;
+    insert(QString(QChar::fromLatin1(key)));
+}
+
+void ReportView::keyPressEvent(QKeyEvent* event) {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && onEnter) {
+        event->accept();
+        onEnter();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }
 
 SpinEdit::SpinEdit(QWidget* parent) : QSpinBox(parent) {
@@ -127,14 +168,104 @@ QSize FixedRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
     return size;
 }
 
+void ApplyLayoutProperties(QWidget* root) {
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    for (QWidget* w : widgets) {
+        if (const QVariant h = w->property("rowHeight"); h.isValid()) {
+            if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
+                view->setItemDelegate(new FixedRowDelegate(h.toInt(), view));
+            }
+        }
+        if (const QVariant m = w->property("documentMargin"); m.isValid()) {
+            if (auto* edit = qobject_cast<QPlainTextEdit*>(w))
+                edit->document()->setDocumentMargin(m.toInt());
+        }
+    }
+}
+
+namespace {
+
+class ClassicGroupBoxStyle final : public QProxyStyle {
+  public:
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
+                         const QWidget* widget) const override {
+        const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+        if (control != CC_GroupBox || !box)
+            return QProxyStyle::subControlRect(control, option, sub, widget);
+        const int title = option->fontMetrics.height();
+        switch (sub) {
+            case SC_GroupBoxFrame:
+                return option->rect.adjusted(0, title / 2, 0, 0);
+            case SC_GroupBoxLabel:
+                return QRect(option->rect.left() + kTitleLeft, option->rect.top(),
+                             option->fontMetrics.horizontalAdvance(box->text) + 2 * kTitlePadding,
+                             title);
+            case SC_GroupBoxContents:
+                return option->rect.adjusted(1, title, -1, -1);
+            default:
+                return QProxyStyle::subControlRect(control, option, sub, widget);
+        }
+    }
+
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget) const override {
+        const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
+        if (control != CC_GroupBox || !box) {
+            QProxyStyle::drawComplexControl(control, option, painter, widget);
+            return;
+        }
+        const QRect frame = subControlRect(control, option, SC_GroupBoxFrame, widget);
+        const QRect label = subControlRect(control, option, SC_GroupBoxLabel, widget);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        painter->setPen(QPen(option->palette.color(QPalette::Mid), 1));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(frame).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+        painter->restore();
+        painter->fillRect(label, option->palette.window());
+        proxy()->drawItemText(painter, label.adjusted(kTitlePadding, 0, 0, 0),
+                              Qt::AlignLeft | Qt::AlignVCenter, option->palette,
+                              option->state & State_Enabled, box->text, QPalette::WindowText);
+    }
+
+  private:
+    static constexpr int kTitleLeft = 6;
+    static constexpr int kTitlePadding = 2;
+};
+
+}  // namespace
+
+void UseClassicGroupBoxes(QWidget* root) {
+    // Owned by root, which outlives its group boxes; set on the boxes alone, so that their
+    // children keep the application's style.
+    auto* style = new ClassicGroupBoxStyle;
+    style->setParent(root);
+    for (QGroupBox* box : root->findChildren<QGroupBox*>()) box->setStyle(style);
+}
+
+BusyCursor::BusyCursor() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor() {
+    QGuiApplication::restoreOverrideCursor();
+}
+
 void InstallJapaneseTranslation(QCoreApplication& app) {
     auto* translator = new QTranslator(&app);
-    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QCoreApplication::installTranslator(translator);
-    } else {
-        delete translator;
+    // Qt's own translations, or, for a program built with Qt inside it (Windows), the copy in
+    // translations/ beside the executable.
+    for (const QString& folder :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+          QCoreApplication::applicationDirPath() + QStringLiteral("/translations")}) {
+        if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                             QStringLiteral("_"), folder)) {
+            QCoreApplication::installTranslator(translator);
+            return;
+        }
     }
+    delete translator;
 }
 
 void InstallFontSubstitutes() {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QStyledItemDelegate>
+#include <QTreeView>
 #include <functional>
 #include <optional>
 #include <string>
@@ -15,12 +16,24 @@ class QKeyEvent;
 
 namespace kotopa {
 
+// A one-line box that takes its text from typed keys alone: input methods are off, so a
+// Japanese IME cannot swallow the romaji, and there is no pasting, dropping or context
+// menu. Tab still moves the focus.
+class KeyboardOnlyEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit KeyboardOnlyEdit(QWidget* parent = nullptr);
+
+protected:
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
 // The box the player types into. Every typed character reaches onKeyPress as one byte
 // (Esc 27, Enter 13, Backspace 8, letters as themselves, other text as its Shift_JIS
 // bytes); the box never edits its own text: the window puts into it what it shows.
-// Input methods are off, so a Japanese IME cannot swallow the romaji, and there is no
-// pasting, dropping or context menu. Tab still moves the focus.
-class TypingBox : public QLineEdit {
+class TypingBox : public KeyboardOnlyEdit {
     Q_OBJECT
 public:
     explicit TypingBox(QWidget* parent = nullptr);
@@ -34,9 +47,32 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void inputMethodEvent(QInputMethodEvent* event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// A candidate edit of the key panel. Every typed character first reaches onKeyPress as
+// one byte (Backspace 8, Enter 13 and the other control keys too; a character of two bytes
+// as its first); the handler sets it to 0 to drop it, otherwise it is typed into the box,
+// up to the box's "typingLimit" property of characters. Keys without a character (Delete,
+// the arrows, Home, End) edit as usual. Nothing reaches the text past the handler.
+class KouhoEdit : public KeyboardOnlyEdit {
+    Q_OBJECT
+public:
+    using KeyboardOnlyEdit::KeyboardOnlyEdit;
+    std::function<void(char&)> onKeyPress;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A report list whose Enter key goes to onEnter and no further.
+class ReportView : public QTreeView {
+    Q_OBJECT
+public:
+    using QTreeView::QTreeView;
+    std::function<void()> onEnter;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 // A number box for 5 to 999 that, like the classic spin edit, lets its text be anything
@@ -87,6 +123,24 @@ void InstallJapaneseTranslation(QCoreApplication& app);
 // "fontPixelSize" from its .ui file gets its own family at that many pixels, every other
 // widget the font of its parent.
 void ApplyPixelFonts(QWidget* root);
+
+// Draws every group box under root as the classic ones: a thin frame with rounded corners
+// and the title set into its top edge at the left, in the title's normal weight.
+void UseClassicGroupBoxes(QWidget* root);
+
+// The busy cursor for as long as the object lives, put back however the scope is left.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// What a .ui file cannot set directly and says in properties of its own: "rowHeight" on a
+// list gives its rows that fixed height, "documentMargin" on a text box the margin of its
+// document, for root and every widget under it.
+void ApplyLayoutProperties(QWidget* root);
 
 // Sets a label's or box's text only when it differs, so that a frequent refresh costs
 // nothing when nothing changed.

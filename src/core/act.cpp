@@ -37,21 +37,8 @@ ActRefusal ActScript::Parse(std::string text) {
     return ActRefusal::None;
 }
 
-namespace {
-
-// The extension runs from the last point of the file name; a name without one has none.
-std::string Extension(const fs::path& path) {
-    const std::string name = path.filename().string();
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : name.substr(dot);
-}
-
-}  // namespace
-
 bool HasActExtension(const fs::path& path) {
-    const std::string ext = Extension(path);
-    return ext.size() == 4 && ext[0] == '.' && FoldAscii(ext[1]) == 'K' && FoldAscii(ext[2]) == 'T' &&
-           FoldAscii(ext[3]) == 'P';
+    return HasExtension(path, ".ktp");
 }
 
 ActLoad ReadAct(const fs::path& path) {
@@ -110,13 +97,14 @@ std::string RefusalText(std::string_view sjisPath, ActRefusal refusal) {
     return text;
 }
 
-std::string ActName(const fs::path& actPath) {
-    const std::string name = actPath.filename().string();
-    return name.substr(0, name.size() - Extension(actPath).size());
+fs::path ActName(const fs::path& actPath) {
+    return FileStem(actPath);
 }
 
 fs::path ActListPath(const fs::path& baseDir, const fs::path& actPath) {
-    return baseDir / "save" / (ActName(actPath) + ".lst");
+    fs::path list = ActName(actPath);
+    list += ".lst";
+    return baseDir / "save" / list;
 }
 
 void SwapProblems(ProblemQueue& queue, std::size_t i, std::size_t j) {

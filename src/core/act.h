@@ -71,7 +71,9 @@ std::string RefusalText(std::string_view sjisPath, ActRefusal refusal);
 bool HasActExtension(const std::filesystem::path& path);
 
 // The file name without folder and without its last extension: Act07 for ...\ktp\Act07.ktp.
-std::string ActName(const std::filesystem::path& actPath);
+// A path, so that a Japanese name stays whole on every system; it becomes Shift_JIS only
+// where it is shown.
+std::filesystem::path ActName(const std::filesystem::path& actPath);
 
 // baseDir / "save" / (ActName + ".lst").
 std::filesystem::path ActListPath(const std::filesystem::path& baseDir,

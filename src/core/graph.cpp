@@ -168,20 +168,23 @@ namespace {
 
 // An entry of folder whose name equals name in ASCII letters of any case, the exact name
 // first; the first in name order when several differ only in case.
+// The names are those the folder lists: on a file system that ignores case (Windows) the
+// asked name would also open System\GLAPH.BMP, under the wrong name.
 std::optional<fs::path> EntryIgnoringCase(const fs::path& folder, const std::string& name) {
     std::error_code ec;
-    if (fs::exists(folder / name, ec)) return folder / name;
     std::optional<fs::path> found;
     std::string foundName;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const std::u8string u8 = it->path().filename().u8string();
         const std::string entry(u8.begin(), u8.end());
+        if (entry == name) return it->path();
         if (entry.size() != name.size() || !FoldedEqual(entry, name)) continue;
         if (!found || entry < foundName) {
             found = it->path();
             foundName = entry;
         }
     }
+    if (!found && fs::exists(folder / name, ec)) return folder / name;  // there, though not listed
     return found;
 }
 

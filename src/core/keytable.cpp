@@ -6,6 +6,7 @@
 
 #include "inifile.h"
 #include "sjis.h"
+#include "textfile.h"
 
 namespace kotopa {
 
@@ -53,6 +54,45 @@ void AppendRow(const KeyRow& row, std::vector<std::string>& list) {
 }
 
 constexpr bool IsFieldBlank(unsigned char c) { return c >= 0x01 && c <= 0x20; }
+
+// False for text that cannot be Shift_JIS (code page 932): a byte that is neither a character
+// nor a lead byte followed by a trail byte, or text that is UTF-8 with characters beyond
+// ASCII. A Shift_JIS file with kana is never valid UTF-8 (0x82 and 0x83 cannot begin a
+// UTF-8 character), while short UTF-8 runs can pass as Shift_JIS pairs.
+bool LooksLikeShiftJis(std::string_view text) {
+    bool beyondAscii = false;
+    bool utf8 = true;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        beyondAscii = true;
+        std::size_t len = b >= 0xC2 && b <= 0xDF   ? 2
+                          : b >= 0xE0 && b <= 0xEF ? 3
+                          : b >= 0xF0 && b <= 0xF4 ? 4
+                                                   : 0;
+        if (len == 0 || i + len > text.size()) {
+            utf8 = false;
+            break;
+        }
+        for (std::size_t k = 1; k < len; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) utf8 = false;
+        }
+        if (!utf8) break;
+        i += len;
+    }
+    if (beyondAscii && utf8) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) continue;
+        if (!IsLeadByte(b) || i + 1 == text.size()) return false;
+        const auto t = static_cast<unsigned char>(text[++i]);
+        if (t < 0x40 || t == 0x7F || t > 0xFC) return false;
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -112,20 +152,88 @@ std::string BuildStoredValue(const KeyRow& row) {
     return v;
 }
 
-void KeyTable::LoadKeyFile(const std::filesystem::path& path) {
+KeyFileProblem KeyTable::LoadKeyFile(const std::filesystem::path& path) {
     std::string bytes;
-    if (ReadFileBytes(path, bytes) != ReadStatus::Ok) bytes.clear();
-    LoadKeyBytes(bytes);
+    const ReadStatus status = ReadFileBytes(path, bytes);
+    if (status != ReadStatus::Ok) bytes.clear();
+    const std::size_t held = LoadKeyBytes(bytes);
+    if (status == ReadStatus::Missing) return KeyFileProblem::Missing;
+    if (status == ReadStatus::Unreadable) return KeyFileProblem::Unreadable;
+    if (!LooksLikeShiftJis(bytes)) return KeyFileProblem::NotShiftJis;
+    if (held == 0) return KeyFileProblem::NoRows;
+    for (const auto& row : rows_) {
+        for (const auto& c : row.candidates) {
+            if (!c.empty()) return KeyFileProblem::None;
+        }
+    }
+    return KeyFileProblem::NoKeys;
 }
 
-void KeyTable::LoadKeyBytes(std::string_view bytes) {
+std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
+    std::string_view cause;
+    switch (problem) {
+        case KeyFileProblem::None:
+            return {};
+        case KeyFileProblem::Missing:  // キーファイルがありません。
+            cause =
+                "\x83\x4C\x81\x5B\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x82\xA0\x82\xE8\x82\xDC"
+                "\x82\xB9\x82\xF1\x81\x42";
+            break;
+        case KeyFileProblem::Unreadable:  // キーファイルを読み込めません。
+            cause =
+                "\x83\x4C\x81\x5B\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x93\xC7\x82\xDD\x8D\x9E"
+                "\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+            break;
+        case KeyFileProblem::NotShiftJis:  // キーファイルが Shift_JIS ではありません。
+            cause =
+                "\x83\x4C\x81\x5B\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA Shift_JIS "
+                "\x82\xC5\x82\xCD"
+                "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+            break;
+        case KeyFileProblem::NoRows:
+        case KeyFileProblem::NoKeys:  // キーファイルにキーの定義がありません。
+            cause =
+                "\x83\x4C\x81\x5B\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC9\x83\x4C\x81\x5B\x82\xCC"
+                "\x92\xE8\x8B\x60\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+            break;
+    }
+    // キーファイルを読み込むまで、どのキーも判定できません。
+    constexpr std::string_view kNoKeyJudged =
+        "\x83\x4C\x81\x5B\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDE"
+        "\x82\xDC\x82\xC5\x81\x41\x82\xC7\x82\xCC\x83\x4C\x81\x5B\x82\xE0\x94\xBB\x92\xE8\x82\xC5"
+        "\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42";
+    std::string text(sjisPath);
+    text += "\n\r";
+    text += cause;
+    text += "\n\r";
+    text += kNoKeyJudged;
+    return text;
+}
+
+KeyFileProblem KeyTable::LoadChosenKeyFile(const std::filesystem::path& path) {
+    std::string bytes;
+    switch (ReadFileBytes(path, bytes)) {
+        case ReadStatus::Missing:
+            return KeyFileProblem::Missing;
+        case ReadStatus::Unreadable:
+            return KeyFileProblem::Unreadable;
+        case ReadStatus::Ok:
+            break;
+    }
+    KeyTable chosen;
+    if (chosen.LoadKeyBytes(bytes) == 0) return KeyFileProblem::NoRows;
+    *this = std::move(chosen);
+    return KeyFileProblem::None;
+}
+
+std::size_t KeyTable::LoadKeyBytes(std::string_view bytes) {
     rows_.clear();
     IniFile ini;
     ini.LoadBytes(bytes);
     int32_t count = ini.ReadInteger(kSection, kCountKey, 0);
     if (count <= 0) {
         Reindex();
-        return;
+        return 0;
     }
     if (count > kMaxRows) count = kMaxRows;
 
@@ -141,6 +249,7 @@ void KeyTable::LoadKeyBytes(std::string_view bytes) {
     });
 
     rows_.reserve(stored.size());
+    std::size_t held = 0;
     for (const auto& value : stored) {
         KeyRow row;
         std::vector<std::string> fields;
@@ -149,6 +258,7 @@ void KeyTable::LoadKeyBytes(std::string_view bytes) {
             // A missing key, or a value with no field at all: a row that types nothing.
             row.item = std::string(keymark::kMissingRow);
         } else {
+            ++held;
             row.item = std::move(fields.front());
             for (std::size_t f = 1; f < fields.size(); ++f) {
                 // An empty candidate (two commas in a row) could never be typed; drop it.
@@ -158,6 +268,7 @@ void KeyTable::LoadKeyBytes(std::string_view bytes) {
         rows_.push_back(std::move(row));
     }
     DecodeSignRows();  // indexes the rows
+    return held;
 }
 
 bool KeyTable::SaveKeyFile(const std::filesystem::path& path) const {
@@ -202,10 +313,12 @@ void KeyTable::DecodeSignRows() {
 }
 
 bool KeyTable::StoreKeyTable(const std::filesystem::path& path) {
-    EncodeSignRows();
-    const bool ok = SaveKeyFile(path);
-    DecodeSignRows();
-    return ok;
+    KeyTable stored = *this;
+    stored.EncodeSignRows();
+    if (!stored.SaveKeyFile(path)) return false;
+    stored.DecodeSignRows();
+    *this = std::move(stored);
+    return true;
 }
 
 void KeyTable::SetRows(std::vector<KeyRow> rows) {

@@ -36,6 +36,21 @@ std::vector<std::string> SplitStoredValue(std::string_view value);
 // The stored value of a row: a double quote, the item, " candidate" for each, a double quote.
 std::string BuildStoredValue(const KeyRow& row);
 
+// Why a key file leaves no key that can be judged, so that every key would be a mistype, or
+// why one the user chose is refused (LoadChosenKeyFile: Missing, Unreadable or NoRows).
+enum class KeyFileProblem {
+    None,
+    Missing,      // no file at the path
+    Unreadable,   // it exists but cannot be read
+    NoRows,       // it holds no row: KAZU missing or 0, or none of its row keys
+    NotShiftJis,  // UTF-8, UTF-16 or bytes that no Shift_JIS text holds
+    NoKeys,       // rows, but none with a candidate
+};
+
+// The warning for a problem (Shift_JIS): the path, LF CR, the cause, LF CR, and that no key
+// can be judged until a key file is loaded. Empty for None.
+std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem);
+
 class KeyTable {
 public:
     KeyTable() = default;
@@ -49,10 +64,19 @@ public:
     void AddRow(KeyRow row);
 
     // Replaces every row by those of the key file at path and decodes the sign rows.
-    // A missing or unreadable file, or a KAZU of 0 or less, gives an empty table.
-    void LoadKeyFile(const std::filesystem::path& path);
-    // The same from the bytes of a key file.
-    void LoadKeyBytes(std::string_view bytes);
+    // A missing or unreadable file, or a KAZU of 0 or less, gives an empty table. Says why
+    // the table can judge no key, if it cannot; a file that is not Shift_JIS is loaded all
+    // the same.
+    KeyFileProblem LoadKeyFile(const std::filesystem::path& path);
+    // The same from the bytes of a key file. The number of rows that the file holds: rows
+    // whose key is missing or empty (they stand in as "☆" rows) are not counted.
+    std::size_t LoadKeyBytes(std::string_view bytes);
+
+    // A key file that the user chose to replace the table: the rows of the file at path
+    // replace the table as LoadKeyFile does, unless the file is missing, cannot be read or
+    // holds no row. Then the table stays as it was and the problem is returned: a missing
+    // file loaded as an empty table and stored would leave no key that can be typed.
+    KeyFileProblem LoadChosenKeyFile(const std::filesystem::path& path);
 
     // Writes KAZU and every row as it stands (marks included) into the key file at path,
     // keeping the file's other lines. Written whole or not at all; false when it could not be.
@@ -62,8 +86,9 @@ public:
     void DecodeSignRows();
 
     // EncodeSignRows, SaveKeyFile, DecodeSignRows: the only way a key file is written.
-    // The table is decoded again whatever happened. False when the file could not be written;
-    // the message for the user is CannotWriteMessage (textfile.h) of the path.
+    // False when the file could not be written; the message for the user is
+    // CannotWriteMessage (textfile.h) of the path, and the table stays exactly as it was
+    // (a round through the marks would put back the fixed first key of a sign row).
     bool StoreKeyTable(const std::filesystem::path& path);
 
     // Append the candidates of every row whose item equals the head of reading: its first

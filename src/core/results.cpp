@@ -1,11 +1,13 @@
 #include "results.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 #include <system_error>
 
 #include "act.h"
 #include "inifile.h"
+#include "sjiscodec.h"
 
 namespace kotopa {
 
@@ -90,25 +92,20 @@ constexpr std::string_view kWriteFailedNotRecorded =
     "\x82\xCC\x83\x76\x83\x8C\x83\x43\x82\xCD\x8B\x4C\x98\x5E\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82"
     "\xDC\x82\xB9"
     "\x82\xF1\x81\x42";
-// に書き込めませんでした。記録は保存されています。
-constexpr std::string_view kWriteFailedRecorded =
+// に書き込めませんでした。このプレイの記録は次回の起動時に完了します。
+constexpr std::string_view kWriteFailedPending =
     "\x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x82\xC5\x82\xB5\x82\xBD\x81"
-    "\x42\x8B\x4C"
-    "\x98\x5E\x82\xCD\x95\xDB\x91\xB6\x82\xB3\x82\xEA\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81\x42";
-// 次のファイルを元に戻せませんでした:
-constexpr std::string_view kNotRestored =
-    "\x8E\x9F\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x8C\xB3\x82\xC9\x96\xDF\x82\xB9\x82"
-    "\xDC\x82\xB9"
-    "\x82\xF1\x82\xC5\x82\xB5\x82\xBD:";
+    "\x42\x82\xB1\x82\xCC\x83\x76\x83\x8C\x83\x43\x82\xCC\x8B\x4C\x98\x5E\x82\xCD\x8E\x9F\x89\xF1"
+    "\x82\xCC\x8B\x4E\x93\xAE\x8E\x9E\x82\xC9\x8A\xAE\x97\xB9\x82\xB5\x82\xDC\x82\xB7\x81\x42";
 constexpr std::string_view kLfCr = "\n\r";
 }  // namespace text
 
 std::string PathText::ToSjis(const fs::path& p) const {
-    return toSjis ? toSjis(p) : p.string();
+    return toSjis ? toSjis(p) : PathToSjis(p);
 }
 
 fs::path PathText::FromSjis(std::string_view s) const {
-    return fromSjis ? fromSjis(s) : fs::path(std::string(s));
+    return fromSjis ? fromSjis(s) : PathFromSjis(s);
 }
 
 std::optional<ResultChoice> ResultKeyChoice(char key, bool tugiEnabled) {
@@ -151,6 +148,31 @@ std::string NextActName(std::string_view name) {
     return std::string(name.substr(0, name.size() - 2)) + digits;
 }
 
+fs::path FindFileAnyCase(const fs::path& path) {
+    std::error_code ec;
+    // The name as the folder lists it: on a file system that ignores case (Windows) the
+    // asked name would also find a file stored as ACT02.KTP, under the wrong name.
+    const auto fold = [](auto c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<decltype(c)>(c - 'A' + 'a') : c;
+    };
+    const auto sameName = [&](const fs::path::string_type& a, const fs::path::string_type& b) {
+        return a.size() == b.size() &&
+               std::equal(a.begin(), a.end(), b.begin(),
+                          [&](auto x, auto y) { return fold(x) == fold(y); });
+    };
+    const fs::path::string_type wanted = path.filename().native();
+    fs::path found;
+    for (fs::directory_iterator it(path.parent_path(), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const fs::path& p = it->path();
+        if (p.filename().native() == wanted) return p;
+        if (!sameName(p.filename().native(), wanted)) continue;
+        if (found.empty() || p.filename().native() < found.filename().native()) found = p;
+    }
+    if (found.empty() && fs::exists(path, ec)) return path;  // there, though not listed
+    return found;
+}
+
 std::string RecordLine(uint32_t elapsedSeconds, int32_t charsPerMin, int32_t missCount) {
     char buf[48];
     std::snprintf(buf, sizeof buf, "%u %d %d", static_cast<unsigned>(elapsedSeconds),
@@ -170,7 +192,7 @@ PlayResult ComputeResult(const ResultInput& in) {
     r.bests = in.bests;
     if (p.Aborted) r.lb_mes = text::kAborted;
 
-    const std::string name = in.pathText.ToSjis(fs::path(ActName(in.actPath)));
+    const std::string name = in.pathText.ToSjis(ActName(in.actPath));
     const uint32_t elapsedMs = p.StopTick - p.StartTick;  // unsigned: right across a counter wrap
     r.elapsedSeconds = elapsedMs / 1000;
     r.keysPerMin = PerMinuteRate(p.KeyCount, r.elapsedSeconds);
@@ -206,12 +228,13 @@ PlayResult ComputeResult(const ResultInput& in) {
     const std::string next = NextActName(name);
     if (!next.empty()) {
         const fs::path nextPath = in.actPath.parent_path() / in.pathText.FromSjis(next + ".ktp");
-        std::error_code ec;
-        const bool exists = in.fileExists ? in.fileExists(nextPath) : fs::exists(nextPath, ec);
-        if (exists) {
-            r.NextActPath = nextPath;
+        const fs::path found = in.findFile ? in.findFile(nextPath) : FindFileAnyCase(nextPath);
+        if (!found.empty()) {
+            r.NextActPath = found;
             r.bt_TugiEnabled = true;
-            r.lb_mes = Concat({text::kNextHead, next, text::kNextTail});
+            // The name as the file has it, which is also what the window shows once it is loaded.
+            const std::string shown = in.pathText.ToSjis(fs::path(ActName(found)));
+            r.lb_mes = Concat({text::kNextHead, shown, text::kNextTail});
         }
     }
     if (r.bests.PlayCount < std::numeric_limits<int32_t>::max()) ++r.bests.PlayCount;
@@ -247,7 +270,11 @@ std::vector<std::string> PlayLogBlock(const LocalTime& at, const PlayFacts& play
 RecordFiles RecordFiles::For(const fs::path& baseDir, const fs::path& actPath) {
     const fs::path save = baseDir / "save";
     return {save / "kotopa.ini", save / "record.lst", ActListPath(baseDir, actPath),
-            save / "playlog.log"};
+            save / "playlog.log", RecordJournalPath(save)};
+}
+
+fs::path RecordJournalPath(const fs::path& saveFolder) {
+    return saveFolder / "recording.journal";
 }
 
 ReadStatus RecordBook::LoadTotalRecords(const fs::path& path) {
@@ -260,127 +287,67 @@ ReadStatus RecordBook::LoadActRecords(const fs::path& path) {
     return actStatus;
 }
 
-namespace {
+RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult& result,
+                         const LocalTime& at) {
+    RecordOutcome out;
+    if (!result.record) return out;
+    const auto notRecorded = [&](const fs::path& path) {
+        out.failedPath = path;
+        result.memo.resize(5);
+        result.lb_mes = text::kRecordFailed;
+        result.record = false;
+        return out;
+    };
 
-// A file as it was before a write, to put it back when a later write fails.
-struct Snapshot {
-    fs::path path;
-    bool existed = false;
-    std::string bytes;
-};
-
-bool TakeSnapshot(const fs::path& path, Snapshot& s) {
-    s.path = path;
-    const ReadStatus st = ReadFileBytes(path, s.bytes);
-    s.existed = st == ReadStatus::Ok;
-    return st != ReadStatus::Unreadable;
-}
-
-bool Restore(const Snapshot& s) {
-    if (s.existed) return WriteFileAtomic(s.path, s.bytes);
-    std::error_code ec;
-    fs::remove(s.path, ec);
-    return !ec;
-}
-
-SaveOutcome Failure(const fs::path& path) {
-    SaveOutcome out;
-    out.ok = false;
-    out.failedPath = path;
-    return out;
-}
-
-}  // namespace
-
-SaveOutcome SaveRecords(const RecordFiles& files, RecordBook& book, const PlayResult& result) {
-    if (book.totalStatus == ReadStatus::Unreadable) return Failure(files.totalList);
-    if (book.actStatus == ReadStatus::Unreadable) return Failure(files.actList);
+    // What could not be read is not replaced: it may hold plays or keys the book lacks.
+    if (book.totalStatus == ReadStatus::Unreadable) return notRecorded(files.totalList);
+    if (book.actStatus == ReadStatus::Unreadable) return notRecorded(files.actList);
     IniFile ini;
-    if (ini.Load(files.settings) == ReadStatus::Unreadable) return Failure(files.settings);
+    if (ini.Load(files.settings) == ReadStatus::Unreadable) return notRecorded(files.settings);
+    std::string log;
+    if (ReadFileBytes(files.playLog, log) == ReadStatus::Unreadable) {
+        return notRecorded(files.playLog);
+    }
 
     std::vector<std::string> total = book.TotalRecords;
     std::vector<std::string> act = book.ActRecords;
     AppendRecord(total, result.recordLine);
     AppendRecord(act, result.recordLine);
-
-    // The lists go first and the play count last: a play that is counted is always in the
-    // lists. Whatever was written before a failure is put back.
-    std::vector<Snapshot> written;
-    auto fail = [&](const fs::path& path) {
-        SaveOutcome out = Failure(path);
-        for (auto it = written.rbegin(); it != written.rend(); ++it) {
-            if (!Restore(*it)) out.notRestored.push_back(it->path);
-        }
-        return out;
-    };
-    auto write = [&](const fs::path& path, const std::string& bytes) {
-        Snapshot s;
-        if (!TakeSnapshot(path, s)) return false;
-        if (!WriteFileAtomic(path, bytes)) return false;
-        written.push_back(std::move(s));
-        return true;
-    };
-
-    if (!write(files.totalList, JoinLines(total))) return fail(files.totalList);
-    if (!write(files.actList, JoinLines(act))) return fail(files.actList);
     ini.WriteInteger("TOP", "KEY", result.bests.BestKeysPerMin);
     ini.WriteInteger("TOP", "MOZI", result.bests.BestCharsPerMin);
     ini.WriteInteger("PLAY", "COUNT", result.bests.PlayCount);
-    if (!write(files.settings, ini.Bytes())) return fail(files.settings);
+    // The old log is kept byte for byte, whatever it holds; only a missing last line end is
+    // added so that the block starts on a line of its own.
+    if (!log.empty() && log.back() != '\n' && log.back() != '\r') log += "\r\n";
+    log += JoinLines(PlayLogBlock(at, result.play, result.memo));
+
+    const FileGroupOutcome written =
+        WriteFileGroup(files.journal, {{files.totalList, JoinLines(total)},
+                                       {files.actList, JoinLines(act)},
+                                       {files.settings, ini.Bytes()},
+                                       {files.playLog, std::move(log)}});
+    if (!written.committed) return notRecorded(written.failedPath);
 
     book.TotalRecords = std::move(total);
     book.ActRecords = std::move(act);
     book.totalStatus = ReadStatus::Ok;
     book.actStatus = ReadStatus::Ok;
     book.bests = result.bests;
-    return {};
-}
-
-SaveOutcome AppendPlayLog(const fs::path& playLog, const std::vector<std::string>& block) {
-    std::string bytes;
-    if (ReadFileBytes(playLog, bytes) == ReadStatus::Unreadable) return Failure(playLog);
-    // The old log is kept byte for byte, whatever it holds; only a missing last line end
-    // is added so that the block starts on a line of its own.
-    if (!bytes.empty() && bytes.back() != '\n' && bytes.back() != '\r') bytes += "\r\n";
-    bytes += JoinLines(block);
-    if (!WriteFileAtomic(playLog, bytes)) return Failure(playLog);
-    return {};
-}
-
-RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult& result,
-                         const LocalTime& at) {
-    RecordOutcome out;
-    if (!result.record) return out;
-    const SaveOutcome saved = SaveRecords(files, book, result);
-    if (!saved.ok) {
-        out.failedPath = saved.failedPath;
-        out.notRestored = saved.notRestored;
-        result.memo.resize(5);
-        result.lb_mes = text::kRecordFailed;
-        result.record = false;
-        return out;
-    }
     out.recorded = true;
-    const SaveOutcome logged =
-        AppendPlayLog(files.playLog, PlayLogBlock(at, result.play, result.memo));
-    out.logged = logged.ok;
-    if (!logged.ok) out.failedPath = logged.failedPath;
+    out.pending = !written.ok;
+    out.failedPath = written.failedPath;
     return out;
+}
+
+FinishOutcome FinishInterruptedRecording(const fs::path& saveFolder) {
+    return FinishFileGroup(RecordJournalPath(saveFolder));
 }
 
 std::string RecordFailureText(const RecordOutcome& outcome, const PathText& pathText) {
     if (!outcome.Failed()) return {};
     std::string s = pathText.ToSjis(outcome.failedPath);
     s += text::kLfCr;
-    s += outcome.recorded ? text::kWriteFailedRecorded : text::kWriteFailedNotRecorded;
-    if (!outcome.notRestored.empty()) {
-        s += text::kLfCr;
-        s += text::kNotRestored;
-        for (const auto& p : outcome.notRestored) {
-            s += text::kLfCr;
-            s += pathText.ToSjis(p);
-        }
-    }
+    s += outcome.recorded ? text::kWriteFailedPending : text::kWriteFailedNotRecorded;
     return s;
 }
 

@@ -1,8 +1,8 @@
 // The end of a play: the result dialog's summary, the comparison with the bests, the next
 // Act, and the records a completed play leaves behind (record lists, settings keys, play
 // log). ComputeResult decides everything as a pure function; RecordPlay then writes the
-// files in an order that never leaves a play half-recorded, and says exactly which file
-// failed. All texts are Shift_JIS; paths stay native until they are shown.
+// files as one group that is never left half-recorded, and says exactly which file failed.
+// All texts are Shift_JIS; paths stay native until they are shown.
 #pragma once
 
 #include <cstdint>
@@ -13,15 +13,15 @@
 #include <string_view>
 #include <vector>
 
+#include "filegroup.h"
 #include "play.h"
 #include "settings.h"
 #include "textfile.h"
 
 namespace kotopa {
 
-// How native paths and their Shift_JIS text convert into each other. The program passes
-// its edge conversions (PathToSjis / PathFromSjis); left empty, the bytes are taken as
-// they are, which serves ASCII names.
+// How native paths and their Shift_JIS text convert into each other: the system's code page
+// 932 converter (PathToSjis / PathFromSjis) unless a test puts other conversions in.
 struct PathText {
     std::function<std::string(const std::filesystem::path&)> toSjis;
     std::function<std::filesystem::path(std::string_view)> fromSjis;
@@ -43,8 +43,9 @@ struct ResultInput {
     std::filesystem::path actPath;
     Bests bests;  // before this play
     PathText pathText;
-    // Whether the next Act exists; std::filesystem::exists when left empty.
-    std::function<bool(const std::filesystem::path&)> fileExists;
+    // Finds the next Act: the path of the file found, or empty. FindFileAnyCase when left
+    // empty.
+    std::function<std::filesystem::path(const std::filesystem::path&)> findFile;
 };
 
 struct PlayResult {
@@ -74,6 +75,11 @@ PlayResult ComputeResult(const ResultInput& in);
 // three bytes, which lead nowhere.
 std::string NextActName(std::string_view actNameSjis);
 
+// The file at path or, when there is none, a file beside it whose name differs only in the
+// case of ASCII letters (the first in byte order when there are several), as a file system
+// that ignores case would find it. Empty when neither exists.
+std::filesystem::path FindFileAnyCase(const std::filesystem::path& path);
+
 // Three decimal integers separated by single blanks.
 std::string RecordLine(uint32_t elapsedSeconds, int32_t charsPerMin, int32_t missCount);
 
@@ -92,16 +98,21 @@ struct LocalTime {
 std::vector<std::string> PlayLogBlock(const LocalTime& at, const PlayFacts& play,
                                       const std::vector<std::string>& summary);
 
-// The files of one recorded play.
+// The files of one recorded play, all in save/, and the journal that makes their writing one
+// step (filegroup.h).
 struct RecordFiles {
     std::filesystem::path settings;   // save/kotopa.ini
     std::filesystem::path totalList;  // save/record.lst
     std::filesystem::path actList;    // save/<ActName>.lst
     std::filesystem::path playLog;    // save/playlog.log
+    std::filesystem::path journal;    // save/recording.journal
 
     static RecordFiles For(const std::filesystem::path& baseDir,
                            const std::filesystem::path& actPath);
 };
+
+// save/recording.journal, given save/.
+std::filesystem::path RecordJournalPath(const std::filesystem::path& saveFolder);
 
 // The records the main window keeps between plays. A list whose file exists but could not
 // be read is never written over, so that its plays are not replaced by an empty list.
@@ -116,41 +127,28 @@ struct RecordBook {
     ReadStatus LoadActRecords(const std::filesystem::path& path);    // with every loaded Act
 };
 
-struct SaveOutcome {
-    bool ok = true;
-    std::filesystem::path failedPath;  // the file that could not be read or written
-    // Files that already held the play when a later write failed and could not be put back.
-    std::vector<std::filesystem::path> notRestored;
-};
-
-// Writes record.lst, the Act's list and then the three settings keys. When one of them
-// fails, those already written are put back as they were, so that the lists and the play
-// count never disagree, and the book is left unchanged. On success the book holds the new
-// lists and bests.
-SaveOutcome SaveRecords(const RecordFiles& files, RecordBook& book, const PlayResult& result);
-
-// Adds the block to the play log, keeping every byte already there, and writes it whole.
-// A log that exists but cannot be read is not replaced.
-SaveOutcome AppendPlayLog(const std::filesystem::path& playLog,
-                          const std::vector<std::string>& block);
-
 struct RecordOutcome {
-    bool recorded = false;  // the lists and the settings hold the play; the book was updated
-    bool logged = false;    // its block is in the play log
+    bool recorded = false;  // the play is in every file (or will be: pending); the book holds it
+    bool pending = false;   // failedPath could not be put in place yet; the next start does it
     std::filesystem::path failedPath;  // empty when nothing failed
-    std::vector<std::filesystem::path> notRestored;
     bool Failed() const { return !failedPath.empty(); }
 };
 
-// Records a play that is to be recorded: SaveRecords, then AppendPlayLog. When the records
-// cannot be saved the play is not recorded: the dialog then shows the five summary lines
-// and says so in lb_mes (the best lines would claim bests that were not stored), and no
-// log block is written. A play log that cannot be written leaves the play recorded.
+// Records a play that is to be recorded: record.lst and the Act's list with the play appended,
+// the settings keys TOP/KEY, TOP/MOZI and PLAY/COUNT, and the play log with the play's block
+// added after every byte it held. The four files are written as one group: all of them hold
+// the play or none does, also when the program is killed or the power fails in between. A
+// list, the settings or the log that exists but could not be read is never written over.
+// When the play is not recorded the book is unchanged, and the dialog shows the five summary
+// lines and says so in lb_mes (the best lines would claim bests that were not stored).
 RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult& result,
                          const LocalTime& at);
 
-// The message for a failed recording: the path, LF CR, what happened to the play, and any
-// files that could not be put back, one per line.
+// Completes a recording that was cut short (FinishFileGroup on save/'s journal). Run at
+// start-up before anything reads save/, by the only copy of the program that uses it.
+FinishOutcome FinishInterruptedRecording(const std::filesystem::path& saveFolder);
+
+// The message for a failed recording: the path, LF CR, and what happened to the play.
 std::string RecordFailureText(const RecordOutcome& outcome, const PathText& pathText);
 
 }  // namespace kotopa

@@ -1,20 +1,44 @@
 #include "textfile.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <system_error>
+#include <type_traits>
 
-#ifndef _WIN32
+#include "faultpoint.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
+#include "sjis.h"
+#include "sjiscodec.h"
+
 namespace kotopa {
 
 namespace fs = std::filesystem;
+
+#ifdef KOTOPA_FAULT_INJECTION
+namespace faultpoint {
+namespace {
+std::atomic<Hook> g_hook{nullptr};
+}
+void SetHook(Hook hook) {
+    g_hook = hook;
+}
+bool Reached(const char* step) {
+    const Hook hook = g_hook;
+    return hook && hook(step);
+}
+}  // namespace faultpoint
+#endif
 
 ReadStatus ReadFileBytes(const fs::path& path, std::string& bytes) {
     bytes.clear();
@@ -48,7 +72,9 @@ ReadStatus ReadStringList(const fs::path& path, std::vector<std::string>& lines)
     lines.clear();
     std::string bytes;
     const ReadStatus st = ReadFileBytes(path, bytes);
-    if (st == ReadStatus::Ok) lines = SplitLines(bytes);
+    if (st == ReadStatus::Ok) {
+        ForEachLineKeepingNul(bytes, [&](std::string_view line) { lines.emplace_back(line); });
+    }
     return st;
 }
 
@@ -66,19 +92,47 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 namespace {
 
+constexpr std::string_view kTemporaryMark = ".tmp";
+
 fs::path TemporaryPathFor(const fs::path& path) {
     static std::atomic<unsigned> counter{0};
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     fs::path tmp = path;
-    tmp += ".tmp" + std::to_string(static_cast<unsigned long long>(stamp) % 1000000007ULL) + "-" +
+    tmp += std::string(kTemporaryMark) +
+           std::to_string(static_cast<unsigned long long>(stamp) % 1000000007ULL) + "-" +
            std::to_string(counter++);
     return tmp;
+}
+
+// The length of the ".tmpDIGITS-DIGITS" that ends name, or 0 when it does not end so.
+template <typename Char>
+std::size_t TemporarySuffixLength(std::basic_string_view<Char> name) {
+    const auto isDigit = [](Char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = name.size();
+    const std::size_t counterEnd = i;
+    while (i > 0 && isDigit(name[i - 1])) --i;
+    if (i == counterEnd || i == 0 || name[i - 1] != '-') return 0;
+    const std::size_t stampEnd = --i;
+    while (i > 0 && isDigit(name[i - 1])) --i;
+    if (i == stampEnd || i < kTemporaryMark.size()) return 0;
+    for (std::size_t k = 0; k < kTemporaryMark.size(); ++k) {
+        if (name[i - kTemporaryMark.size() + k] != static_cast<Char>(kTemporaryMark[k])) return 0;
+    }
+    return name.size() - (i - kTemporaryMark.size());
+}
+
+std::size_t TemporarySuffixLength(const fs::path& name) {
+    return TemporarySuffixLength(std::basic_string_view<fs::path::value_type>(name.native()));
 }
 
 #ifndef _WIN32
 bool WriteAndSync(const fs::path& tmp, std::string_view bytes, const fs::path& target) {
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0) return false;
+    if (KOTOPA_FAULT_POINT("stage.created")) {
+        ::close(fd);
+        return false;
+    }
     // The new file keeps the permissions of the one it replaces.
     struct stat old {};
     if (::stat(target.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
@@ -107,6 +161,8 @@ bool TargetWritable(const fs::path& path) {
     return ::access(path.c_str(), W_OK) == 0;
 }
 
+}  // namespace
+
 void SyncFolder(const fs::path& folder) {
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -114,41 +170,137 @@ void SyncFolder(const fs::path& folder) {
         ::close(fd);
     }
 }
-#else
-bool WriteAndSync(const fs::path& tmp, std::string_view bytes, const fs::path&) {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    return static_cast<bool>(out);
-}
-bool TargetWritable(const fs::path& path) {
+
+namespace {
+
+// The staged file takes the old file's place: rename() replaces it in one step.
+bool Replace(const fs::path& staged, const fs::path& target) {
     std::error_code ec;
-    const auto st = fs::status(path, ec);
-    if (!fs::exists(st)) return true;
-    return (st.permissions() & fs::perms::owner_write) != fs::perms::none;
+    fs::rename(staged, target, ec);
+    return !ec;
 }
+#else
+// The attributes a replaced file keeps (read-only ones are never replaced).
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+bool WriteAndSync(const fs::path& tmp, std::string_view bytes, const fs::path& target) {
+    const HANDLE h = CreateFileW(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    if (KOTOPA_FAULT_POINT("stage.created")) {
+        CloseHandle(h);
+        return false;
+    }
+    const char* p = bytes.data();
+    std::size_t left = bytes.size();
+    bool ok = true;
+    while (ok && left > 0) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1u << 30));
+        DWORD written = 0;
+        ok = WriteFile(h, p, chunk, &written, nullptr) && written > 0;
+        p += written;
+        left -= written;
+    }
+    // On the disk before it replaces anything, as fsync does elsewhere.
+    if (ok && !FlushFileBuffers(h)) ok = false;
+    if (!CloseHandle(h)) ok = false;
+    const DWORD old = GetFileAttributesW(target.c_str());
+    if (ok && old != INVALID_FILE_ATTRIBUTES && (old & kKeptAttributes) != 0) {
+        ok = SetFileAttributesW(tmp.c_str(), old & kKeptAttributes);
+    }
+    return ok;
+}
+
+bool TargetWritable(const fs::path& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+}
+
+// Another program that has the old file open (a virus scanner, a backup, an editor) keeps
+// it from being replaced for a moment; the replace is tried again for about a second.
+constexpr int kReplaceAttempts = 40;
+constexpr DWORD kReplacePauseMs = 25;
+
+// MoveFileExW with write-through returns once the rename is on the disk.
+bool Replace(const fs::path& staged, const fs::path& target) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(staged.c_str(), target.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        const DWORD error = GetLastError();
+        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                          error == ERROR_LOCK_VIOLATION;
+        if (!held || attempt == kReplaceAttempts) return false;
+        Sleep(kReplacePauseMs);
+    }
+}
+
+}  // namespace
+
 void SyncFolder(const fs::path&) {}
+
+namespace {
 #endif
 
 }  // namespace
 
-bool WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+fs::path StageFile(const fs::path& path, std::string_view bytes) {
     std::error_code ec;
-    if (fs::is_directory(path, ec)) return false;
-    if (!TargetWritable(path)) return false;
+    if (fs::is_directory(path, ec)) return {};
+    if (!TargetWritable(path)) return {};
     const fs::path tmp = TemporaryPathFor(path);
-    if (!WriteAndSync(tmp, bytes, path)) {
+    if (!WriteAndSync(tmp, bytes, path) || KOTOPA_FAULT_POINT("stage.written")) {
         fs::remove(tmp, ec);
-        return false;
+        return {};
     }
-    fs::rename(tmp, path, ec);
-    if (ec) {
-        fs::remove(tmp, ec);
-        return false;
-    }
+    return tmp;
+}
+
+bool CommitStagedFile(const fs::path& staged, const fs::path& path) {
+    if (KOTOPA_FAULT_POINT("commit.rename")) return false;
+    if (!Replace(staged, path)) return false;
+    KOTOPA_STOP_POINT("commit.renamed");
     SyncFolder(path.parent_path());
     return true;
+}
+
+bool WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+    const fs::path tmp = StageFile(path, bytes);
+    if (tmp.empty()) return false;
+    if (!CommitStagedFile(tmp, path)) {
+        std::error_code ec;
+        fs::remove(tmp, ec);
+        return false;
+    }
+    return true;
+}
+
+bool IsTemporaryFileName(const fs::path& name) {
+    const std::size_t suffix = TemporarySuffixLength(name);
+    return suffix > 0 && suffix < name.native().size();
+}
+
+bool IsTemporaryFileOf(const fs::path& staged, const fs::path& target) {
+    const std::size_t suffix = TemporarySuffixLength(staged);
+    const auto& s = staged.native();
+    const auto& t = target.native();
+    return suffix > 0 && !t.empty() && s.size() == t.size() + suffix &&
+           s.compare(0, t.size(), t) == 0;
+}
+
+std::vector<fs::path> RemoveStaleTemporaries(const fs::path& folder) {
+    std::vector<fs::path> left;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code kind;
+        if (!it->is_regular_file(kind) || !IsTemporaryFileName(it->path().filename())) continue;
+        std::error_code removed;
+        fs::remove(it->path(), removed);
+        if (removed) left.push_back(it->path());
+    }
+    return left;
 }
 
 bool WriteStringList(const fs::path& path, const std::vector<std::string>& lines) {
@@ -158,6 +310,42 @@ bool WriteStringList(const fs::path& path, const std::vector<std::string>& lines
 std::string CannotWriteMessage(std::string_view sjisPath) {
     // " に書き込めません"
     return std::string(sjisPath) + " \x82\xC9\x8F\x91\x82\xAB\x8D\x9E\x82\xDF\x82\xDC\x82\xB9\x82\xF1";
+}
+
+namespace {
+
+// The file name in the system's own characters (UTF-16 on Windows), never narrowed, and where
+// its extension starts (its size when it has none).
+fs::path::string_type FileName(const fs::path& path) {
+    return path.filename().native();
+}
+
+std::size_t ExtensionStart(const fs::path::string_type& name) {
+    const std::size_t dot = name.rfind(fs::path::value_type('.'));
+    return dot == fs::path::string_type::npos ? name.size() : dot;
+}
+
+}  // namespace
+
+std::string FileExtension(const std::filesystem::path& path) {
+    const fs::path::string_type name = FileName(path);
+    return PathToUtf8(fs::path(name.substr(ExtensionStart(name))));
+}
+
+bool HasExtension(const std::filesystem::path& path, std::string_view ext) {
+    const fs::path::string_type name = FileName(path);
+    const std::size_t dot = ExtensionStart(name);
+    if (name.size() - dot != ext.size()) return false;
+    for (std::size_t i = 0; i < ext.size(); ++i) {
+        const auto c = static_cast<std::make_unsigned_t<fs::path::value_type>>(name[dot + i]);
+        if (c >= 0x80 || FoldAscii(static_cast<char>(c)) != FoldAscii(ext[i])) return false;
+    }
+    return true;
+}
+
+fs::path FileStem(const fs::path& path) {
+    const fs::path::string_type name = FileName(path);
+    return fs::path(name.substr(0, ExtensionStart(name)));
 }
 
 }  // namespace kotopa

@@ -1,11 +1,12 @@
 // String lists and whole files: lines split on CR LF, lone LF or lone CR (a NUL byte
-// ends the text), lists written whole with CR LF, and every write made atomic through
-// a temporary file in the same folder that is renamed over the old one.
+// ends an Act's text but stays in a list's line), lists written whole with CR LF, and every
+// write made atomic through a temporary file in the same folder that is renamed over the old one.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kotopa {
@@ -17,11 +18,9 @@ enum class ReadStatus { Ok, Missing, Unreadable };
 ReadStatus ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
 
 // Calls f(line) for every line of text, in order. CR LF, LF and CR each end a line; a final
-// line end adds no empty line; a NUL byte ends the text.
+// line end adds no empty line; a NUL byte is kept inside its line.
 template <typename F>
-void ForEachLine(std::string_view text, F&& f) {
-    const std::size_t nul = text.find('\0');
-    if (nul != std::string_view::npos) text = text.substr(0, nul);
+void ForEachLineKeepingNul(std::string_view text, F&& f) {
     std::size_t start = 0;
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -34,21 +33,61 @@ void ForEachLine(std::string_view text, F&& f) {
     if (start < n) f(text.substr(start));
 }
 
+// The same, except that a NUL byte ends the text, as it does for an Act script.
+template <typename F>
+void ForEachLine(std::string_view text, F&& f) {
+    ForEachLineKeepingNul(text.substr(0, text.find('\0')), std::forward<F>(f));
+}
+
 std::vector<std::string> SplitLines(std::string_view text);
 
-// Reads a string list. A missing file gives Missing and an empty list.
+// Reads a string list. A missing file gives Missing and an empty list. A NUL byte stays in
+// its line: a list is written back whole, and no line of it may be lost on the way.
 ReadStatus ReadStringList(const std::filesystem::path& path, std::vector<std::string>& lines);
 
 // Every line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 
 // Writes bytes to a temporary file beside path, flushes it to the disk and renames it over
-// path. On any failure the old file is left as it was, the temporary file is removed and
-// false is returned. A missing folder is not created.
+// path (on Windows MoveFileExW with write-through, tried again for about a second while
+// another program holds the old file). The new file keeps the old one's permissions or
+// attributes; a file marked read-only is not replaced. On any failure the old file is left
+// as it was, the temporary file is removed and false is returned. A missing folder is not
+// created.
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+
+// The two halves of WriteFileAtomic, for writes that put several files in place together.
+// StageFile writes bytes to a new temporary file beside path and flushes it to the disk: its
+// path, or empty when it could not be written (and then nothing is left behind).
+// CommitStagedFile renames it over path and flushes the folder; false leaves path as it was
+// and the staged file where it is.
+std::filesystem::path StageFile(const std::filesystem::path& path, std::string_view bytes);
+bool CommitStagedFile(const std::filesystem::path& staged, const std::filesystem::path& path);
+
+// Names of the temporary files of the atomic write: the file's own name, ".tmp", digits, "-",
+// digits. A write cut short by a crash or a power cut leaves one beside the file for ever.
+bool IsTemporaryFileName(const std::filesystem::path& name);
+bool IsTemporaryFileOf(const std::filesystem::path& staged, const std::filesystem::path& target);
+
+// Removes the temporary files (IsTemporaryFileName) that interrupted writes left in folder,
+// and nothing else. Only for a folder that no other process is writing to. Returns the files
+// that could not be removed.
+std::vector<std::filesystem::path> RemoveStaleTemporaries(const std::filesystem::path& folder);
+
+// Makes the folder's entries (a rename or a removal in it) durable.
+void SyncFolder(const std::filesystem::path& folder);
 
 // Writes the list whole, CR LF after every line, atomically.
 bool WriteStringList(const std::filesystem::path& path, const std::vector<std::string>& lines);
+
+// The file name's extension: from its last point on (".key", so ".ktp" alone has one); a
+// name without one has none. Taken from the name in the system's own characters, so that a
+// Japanese name stays whole on every system; FileExtension gives it as UTF-8.
+std::string FileExtension(const std::filesystem::path& path);
+// True when the extension is ext with the letters a to z in either case.
+bool HasExtension(const std::filesystem::path& path, std::string_view ext);
+// The file name without its extension.
+std::filesystem::path FileStem(const std::filesystem::path& path);
 
 // The message shown when a file cannot be written: the path (Shift_JIS) followed by
 // " に書き込めません".

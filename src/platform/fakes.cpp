@@ -1,9 +1,12 @@
 #include "fakes.h"
 
+#include "sjiscodec.h"
+
 namespace kotopa::platform {
 
 void FakeDialogs::Record(Kind kind, std::string_view text, const char* buttons) {
-    asked.push_back(Asked{kind, std::string(text), buttons, BeepKind::Asterisk, QString(), QString()});
+    asked.push_back(
+        Asked{kind, std::string(text), buttons, BeepKind::Asterisk, QString(), QString()});
     if (duringMessage) duringMessage();
 }
 
@@ -34,7 +37,8 @@ void FakeDialogs::Plain(std::string_view text) { Record(Kind::Plain, text, "OK")
 
 std::optional<std::filesystem::path> FakeDialogs::OpenFile(const std::filesystem::path& folder,
                                                            const QString& filter) {
-    asked.push_back(Asked{Kind::OpenFile, folder.string(), std::string(), BeepKind::Asterisk, filter, QString()});
+    asked.push_back(Asked{Kind::OpenFile, PathToUtf8(folder), std::string(), BeepKind::Asterisk,
+                          filter, QString()});
     if (openAnswers.empty()) return std::nullopt;
     auto answer = openAnswers.front();
     openAnswers.pop_front();
@@ -44,8 +48,8 @@ std::optional<std::filesystem::path> FakeDialogs::OpenFile(const std::filesystem
 std::optional<std::filesystem::path> FakeDialogs::SaveFile(const QString& title,
                                                            const std::filesystem::path& proposed,
                                                            const QString& filter) {
-    asked.push_back(
-        Asked{Kind::SaveFile, proposed.string(), std::string(), BeepKind::Asterisk, filter, title});
+    asked.push_back(Asked{Kind::SaveFile, PathToUtf8(proposed), std::string(), BeepKind::Asterisk,
+                          filter, title});
     if (saveAnswers.empty()) return std::nullopt;
     auto answer = saveAnswers.front();
     saveAnswers.pop_front();

@@ -36,7 +36,7 @@ public:
     struct Asked {
         Kind kind;
         std::string text;     // Shift_JIS; for OpenFile the start folder, for SaveFile the
-                              // proposed file (native)
+                              // proposed file (UTF-8)
         std::string buttons;  // "OK", "Yes No", or empty for beeps and the file dialogs
         BeepKind beep = BeepKind::Asterisk;  // for Beep
         QString filter;                      // for OpenFile and SaveFile
@@ -72,17 +72,33 @@ private:
     void Record(Kind kind, std::string_view text, const char* buttons);
 };
 
+// Records every file it is to open; answers as the desktop named by windows would, and
+// fails to open when told to.
 class FakeShell final : public Shell {
 public:
     std::vector<std::filesystem::path> opened;
-    void Open(const std::filesystem::path& file) override { opened.push_back(file); }
+    bool windows = false;
+    bool opens = true;
+    bool Open(const std::filesystem::path& file) override {
+        opened.push_back(file);
+        return opens;
+    }
+    bool IsWindows() const override { return windows; }
 };
 
 class FakeSoundDevice final : public SoundDevice {
 public:
+    // open: there is a sound output.
     explicit FakeSoundDevice(bool open = true) : open_(open) {}
-    bool IsOpen() const override { return open_; }
+    bool IsOpen() const override { return open_ && (!onRequest_ || opens > 0); }
+    bool Open() override {
+        ++opens;
+        return IsOpen();
+    }
     std::unique_ptr<Voice> CreateVoice(const QUrl& wave) override;
+    // From now on closed until Open(), like the program's own device.
+    void OpenOnRequest() { onRequest_ = true; }
+    int opens = 0;
 
     struct VoiceState {
         QUrl wave;
@@ -96,6 +112,7 @@ public:
 
 private:
     bool open_;
+    bool onRequest_ = false;
 };
 
 }  // namespace kotopa::platform

@@ -1,7 +1,8 @@
-// The guard that keeps a second copy of the program from running beside the first, for the
-// same user across the whole system. On Windows it is a named mutex; elsewhere an exclusive
-// lock on a file in the user's runtime folder. Either way the system releases it when the
-// process ends, also when it crashes.
+// The guards of a running copy of the program. InstanceGuard keeps a second copy from
+// running anywhere on the machine, whoever starts it and whatever their environment;
+// FolderLock keeps two processes from writing one program folder's records, also from two
+// machines that share the folder. The system releases both when the process ends, also when
+// it crashes.
 #pragma once
 
 #include <filesystem>
@@ -10,38 +11,50 @@
 
 namespace kotopa::platform {
 
-class InstanceGuard {
-public:
-    enum class State {
-        Held,         // this process holds the guard
-        Taken,        // another process holds it
-        Unavailable,  // it cannot be set up (no usable runtime folder); run unguarded
-    };
+enum class LockState {
+    Held,         // this process holds it
+    Taken,        // another process holds it
+    Unavailable,  // it cannot be set up here; the program runs without it
+};
 
-    // The guard called name in the user's runtime folder (RuntimeFolder below).
-    explicit InstanceGuard(std::string_view name);
-    // The same in a given folder.
-    InstanceGuard(std::string_view name, const std::filesystem::path& folder);
-    ~InstanceGuard();
-    InstanceGuard(const InstanceGuard&) = delete;
-    InstanceGuard& operator=(const InstanceGuard&) = delete;
+// What either guard keeps while the process holds it: its state and the system's handle,
+// closed when the guard goes (which releases it).
+class ProcessHold {
+  public:
+    ProcessHold(const ProcessHold&) = delete;
+    ProcessHold& operator=(const ProcessHold&) = delete;
+    LockState state() const { return state_; }
 
-    State state() const { return state_; }
+  protected:
+    ProcessHold() = default;
+    ~ProcessHold();
 
-    // $XDG_RUNTIME_DIR when it is an existing folder; otherwise a folder of this user's own
-    // under the system's temporary folder, created with access for the user alone and
-    // refused when someone else owns it or can write to it. Empty when neither is usable.
-    static std::filesystem::path RuntimeFolder();
-
-private:
-    void Acquire(std::string_view name, const std::filesystem::path& folder);
-
-    State state_ = State::Unavailable;
+    LockState state_ = LockState::Unavailable;
 #ifdef _WIN32
     void* handle_ = nullptr;
 #else
     int fd_ = -1;
 #endif
+};
+
+class InstanceGuard : public ProcessHold {
+  public:
+    using State = LockState;
+
+    // The guard called name, one for the whole machine: on Windows the named mutex in the
+    // global namespace (Global\name), seen from every user's session; on Linux an abstract
+    // Unix socket of that name, seen by every user of the machine, in no folder that an
+    // environment variable could move. Elsewhere it is Unavailable.
+    explicit InstanceGuard(std::string_view name);
+};
+
+class FolderLock : public ProcessHold {
+  public:
+    // An exclusive lock on the lock file kLockFile in folder, created when missing. Unavailable
+    // when the folder is missing or the file cannot be opened or locked there.
+    explicit FolderLock(const std::filesystem::path& folder);
+
+    static constexpr std::string_view kLockFile = "kotopa.lock";
 };
 
 }  // namespace kotopa::platform

@@ -58,12 +58,16 @@ public:
                                                           const QString& filter) = 0;
 };
 
-// The desktop's "open" for a file: the file's default application shows it. What
-// happens then is the desktop's business; nothing is reported back.
+// The desktop's "open" for a file: the file's default application shows it. What that
+// application then does is the desktop's business; false only when the desktop could not
+// even hand the file over (no application, no opener installed).
 class Shell {
 public:
     virtual ~Shell() = default;
-    virtual void Open(const std::filesystem::path& file) = 0;
+    virtual bool Open(const std::filesystem::path& file) = 0;
+    // True for the Windows shell, which opens the .chm help and shows a Shift_JIS text as
+    // it is; other desktops get the help as HTML and the play log in a viewer of our own.
+    virtual bool IsWindows() const = 0;
 };
 
 class SoundDevice;  // wavelist.h

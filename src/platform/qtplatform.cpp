@@ -1,12 +1,10 @@
 #include "qtplatform.h"
 
 #include <QApplication>
-#include <QAudioDevice>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QMediaDevices>
+#include <QLibrary>
 #include <QMessageBox>
-#include <QSoundEffect>
 #include <chrono>
 
 #include "sjistext.h"
@@ -98,8 +96,16 @@ std::optional<std::filesystem::path> QtDialogs::SaveFile(const QString& title,
     return PathFromQString(file);
 }
 
-void DesktopShell::Open(const std::filesystem::path& file) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(file)));
+bool DesktopShell::Open(const std::filesystem::path& file) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(file)));
+}
+
+bool DesktopShell::IsWindows() const {
+#ifdef _WIN32
+    return true;
+#else
+    return false;
+#endif
 }
 
 void SystemRandom::SeedFromClock() {
@@ -115,35 +121,34 @@ uint32_t SystemRandom::Below(uint32_t n) {
     return std::uniform_int_distribution<uint32_t>(0, n - 1)(engine_);
 }
 
-namespace {
+#ifdef KOTOPA_SOUND_BUILTIN
+}  // namespace kotopa::platform
+// soundmodule.cpp, linked into the program with a static Qt.
+extern "C" kotopa::platform::SoundDevice* kotopa_sound_device();
+namespace kotopa::platform {
+#endif
 
-class QtVoice final : public Voice {
-public:
-    explicit QtVoice(const QUrl& wave) {
-        effect_.setSource(wave);
-        effect_.setLoopCount(1);
-    }
-    bool IsPlaying() const override {
-        return effect_.isPlaying() ||
-               (started_ && effect_.status() == QSoundEffect::Loading);
-    }
-    void Restart() override {
-        started_ = true;
-        effect_.stop();
-        effect_.play();
-    }
+QtSoundDevice::QtSoundDevice(std::filesystem::path module) : module_(std::move(module)) {}
 
-private:
-    QSoundEffect effect_;
-    bool started_ = false;
-};
+QtSoundDevice::~QtSoundDevice() = default;
 
-}  // namespace
-
-QtSoundDevice::QtSoundDevice() : open_(!QMediaDevices::audioOutputs().isEmpty()) {}
+bool QtSoundDevice::Open() {
+    if (tried_) return IsOpen();
+    tried_ = true;
+#ifdef KOTOPA_SOUND_BUILTIN
+    device_.reset(kotopa_sound_device());
+#else
+    // The module stays loaded for the rest of the run: its code runs every voice.
+    QLibrary library(PathToQString(module_));
+    using Create = SoundDevice* (*)();
+    const auto create = reinterpret_cast<Create>(library.resolve(kSoundModuleEntry));
+    if (create) device_.reset(create());
+#endif
+    return IsOpen();
+}
 
 std::unique_ptr<Voice> QtSoundDevice::CreateVoice(const QUrl& wave) {
-    return std::make_unique<QtVoice>(wave);
+    return device_ ? device_->CreateVoice(wave) : nullptr;
 }
 
 }  // namespace kotopa::platform

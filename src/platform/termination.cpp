@@ -52,7 +52,8 @@ TerminationWatcher::~TerminationWatcher() {
     }
 }
 #else
-// Windows ends a session through the window messages, which Qt turns into closing the windows.
+// Windows ends a session through the window messages: Qt closes the windows as soon as it is
+// asked whether the session may end (WM_QUERYENDSESSION), before Windows may end the process.
 TerminationWatcher::TerminationWatcher(std::function<void()> onRequest, QObject* parent)
     : QObject(parent), onRequest_(std::move(onRequest)) {}
 TerminationWatcher::~TerminationWatcher() = default;

@@ -30,9 +30,21 @@ void WaveList::Add(std::string_view name, const QUrl& wave) {
     Item item;
     item.name.assign(name);
     item.wave = wave;
-    item.prepared = device_->IsOpen() && !wave.isEmpty();
-    if (item.prepared) item.voices.push_back(device_->CreateVoice(wave));
+    if (opened_ || device_->IsOpen()) Prepare(item);
     items_.push_back(std::move(item));
+}
+
+void WaveList::Prepare(Item& item) {
+    item.prepared = device_->IsOpen() && !item.wave.isEmpty();
+    if (item.prepared && item.voices.empty())
+        item.voices.push_back(device_->CreateVoice(item.wave));
+}
+
+void WaveList::Open() {
+    if (opened_) return;
+    opened_ = true;
+    device_->Open();
+    for (auto& item : items_) Prepare(item);
 }
 
 bool WaveList::Remove(std::string_view name) {
@@ -44,6 +56,7 @@ bool WaveList::Remove(std::string_view name) {
 }
 
 void WaveList::Play(std::string_view name) {
+    if (!opened_) Open();
     Item* item = Find(name);
     if (!item || !item->prepared) return;
     for (auto& voice : item->voices) {

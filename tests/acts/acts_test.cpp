@@ -5,7 +5,6 @@
 // same words, and readings that agree with MeCab's reading of the written form, or whose
 // disagreement has been reviewed and written down in mecab-reviewed.tsv.
 #include <gtest/gtest.h>
-#include <iconv.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,6 +25,7 @@
 #include <vector>
 
 #include "act.h"
+#include "sjiscodec.h"
 #include "textfile.h"
 
 namespace fs = std::filesystem;
@@ -117,25 +117,13 @@ struct Cp932 {
 
 Cp932 ToCp932(std::string_view utf8) {
     Cp932 result;
-    iconv_t cd = iconv_open("CP932", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        ADD_FAILURE() << "this system's iconv has no CP932";
-        result.badChar = 0;
-        return result;
+    kotopa::SjisEncoding e = kotopa::SjisFromUtf8(utf8);
+    if (!e.ok()) {
+        const std::size_t done = static_cast<std::size_t>(e.badIndex);
+        result.badChar = DecodeUtf8(utf8.substr(0, done)).value_or(U"").size();
+        e.bytes = kotopa::SjisFromUtf8Lossy(utf8.substr(0, done));
     }
-    std::string in(utf8);
-    char* inPtr = in.data();
-    std::size_t inLeft = in.size();
-    std::string out(in.size() * 2 + 16, '\0');
-    char* outPtr = out.data();
-    std::size_t outLeft = out.size();
-    if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
-        const std::size_t done = in.size() - inLeft;
-        result.badChar = DecodeUtf8(std::string_view(in).substr(0, done)).value_or(U"").size();
-    }
-    iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    result.bytes = std::move(out);
+    result.bytes = std::move(e.bytes);
     return result;
 }
 

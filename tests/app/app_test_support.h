@@ -2,8 +2,10 @@
 // fakes, and the main window built over them, for the window tests.
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QTest>
 #include <QWidget>
 #include <filesystem>
 #include <initializer_list>
@@ -15,6 +17,7 @@
 #include "fake_random.h"
 #include "fakes.h"
 #include "mainform.h"
+#include "printers.h"
 #include "test_util.h"
 
 namespace apptest {
@@ -94,6 +97,17 @@ public:
         form->show();
         QApplication::processEvents();
         return *form;
+    }
+
+    // Clicks a slide button (bt_ViewOpen, bt_Opt) and waits until the slide has ended.
+    void Slide(const char* button) {
+        Get<QAbstractButton>(button)->click();
+        WaitForSlide();
+    }
+    void WaitForSlide() {
+        if (!QTest::qWaitFor([this] { return form->PanelSlide() == 0; }, 5000)) {
+            throw std::runtime_error("a slide did not end");
+        }
     }
 
     template <typename W = QWidget>

@@ -10,6 +10,7 @@
 #include "dataform.h"
 #include "fake_random.h"
 #include "fakes.h"
+#include "printers.h"
 #include "test_util.h"
 
 using kotopa::PlayResult;
@@ -95,9 +96,31 @@ TEST(DataForm, LowerCaseKeysAndEscAnswerLikeTheButtons) {
     }
 }
 
+// The dialog opens inside the Enter that ends the last line, so a doubled or held Enter
+// reaches it at once: it must not answer, wherever the focus is.
+TEST(DataForm, EnterDoesNothingWhereverTheFocusIs) {
+    for (const char* focus : {"Memo", "bt_Tugi", "bt_Replay", "bt_Cansel"}) {
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            SCOPED_TRACE(std::string(focus) + (key == Qt::Key_Return ? " Return" : " Enter"));
+            DialogRig rig;
+            TDataForm& form = rig.Open(true);
+            QWidget* target = form.findChild<QWidget*>(focus);
+            target->setFocus();
+            QTest::keyClick(target, key);
+            QTest::keyClick(&form, key);
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_EQ(form.Choice(), ResultChoice::Cancel);
+            EXPECT_EQ(form.result(), 0);
+            QTest::keyClick(target, 'r');  // the dialog still answers its keys
+            EXPECT_EQ(form.Choice(), ResultChoice::Replay);
+        }
+    }
+}
+
 TEST(DataForm, ButtonsAnswerAndThePlayLogOpensThroughTheDesktop) {
     DialogRig rig;
     TDataForm& form = rig.Open(false);
+    rig.shell.windows = true;  // the viewer of the other desktops: desktop_test.cpp
     form.findChild<QToolButton*>("SpeedButtonOpen")->click();
     EXPECT_EQ(rig.shell.opened, (std::vector<std::filesystem::path>{"/k/save/playlog.log"}));
     EXPECT_TRUE(form.isVisible());

@@ -14,7 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "app_test_support.h"
 #include "sjistext.h"
@@ -72,13 +72,16 @@ TEST(MainFormStart, CleanFolderLoadsAct01WithDefaults) {
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
 
     // The key table in the list view: item and up to five candidates per row.
-    auto* view = rig.Get<QTreeWidget>("ListView");
+    const QAbstractItemModel* view = rig.Get<QTreeView>("ListView")->model();
+    auto cell = [&](int row, int column) {
+        return view->index(row, column).data().toString().toStdString();
+    };
     EXPECT_EQ(view->columnCount(), 6);
-    EXPECT_EQ(view->headerItem()->text(5).toStdString(), "候補 5");
-    ASSERT_EQ(view->topLevelItemCount(), 6);
-    EXPECT_EQ(view->topLevelItem(2)->text(0).toStdString(), "う");
-    EXPECT_EQ(view->topLevelItem(2)->text(3).toStdString(), "whu");
-    EXPECT_EQ(view->topLevelItem(5)->text(0).toStdString(), " ");  // the space sign row, decoded
+    EXPECT_EQ(view->headerData(5, Qt::Horizontal).toString().toStdString(), "候補 5");
+    ASSERT_EQ(view->rowCount(), 6);
+    EXPECT_EQ(cell(2, 0), "う");
+    EXPECT_EQ(cell(2, 3), "whu");
+    EXPECT_EQ(cell(5, 0), " ");  // the space sign row, decoded
 }
 
 TEST(MainFormStart, JapaneseTextIsDrawnWithTheGothicFaces) {
@@ -154,6 +157,20 @@ TEST(MainFormStart, AFolderThatCannotHoldSaveIsReportedAndThePlayGoesOn) {
     messages = rig.dialogs.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, PathSj(rig.base / "save" / "kotopa.ini") + Sj(" に書き込めません"));
+}
+
+TEST(MainFormStart, AKeyTableThatJudgesNoKeyIsWarnedOnceAndThePlayGoesOn) {
+    Rig rig;
+    fs::remove(rig.base / "key" / "mykey.key");
+    rig.Start();
+    const auto messages = rig.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, Kind::Warning);
+    EXPECT_EQ(messages[0].text, PathSj(rig.base / "key" / "mykey.key") + "\n\r" +
+                                    Sj("キーファイルがありません。") + "\n\r" +
+                                    Sj("キーファイルを読み込むまで、どのキーも判定できません。"));
+    EXPECT_TRUE(Enabled(rig, "bt_start"));
+    EXPECT_EQ(Caption(rig), "KotoPA  [ Act01 ]");
 }
 
 TEST(MainFormSettings, SavedOptionsAreAppliedWithTheirRules) {
@@ -302,7 +319,7 @@ TEST(MainFormAct, FileDialogStartsInKtpAndCancelChangesNothing) {
     rig.form->bt_FileOpenClick();
     ASSERT_EQ(rig.dialogs.asked.size(), 1u);
     EXPECT_EQ(rig.dialogs.asked[0].kind, Kind::OpenFile);
-    EXPECT_EQ(rig.dialogs.asked[0].text, (rig.base / "ktp").string());
+    EXPECT_EQ(rig.dialogs.asked[0].text, kotopa::PathToUtf8(rig.base / "ktp"));
     EXPECT_EQ(rig.dialogs.asked[0].filter.toStdString(), "KotoPa スクリプト (*.ktp)");
     EXPECT_EQ(rig.form->ActPath(), rig.base / "ktp" / "Act01.ktp");
     EXPECT_TRUE(Enabled(rig, "bt_start"));
@@ -321,6 +338,8 @@ TEST(MainFormAct, FileDialogStartsInKtpAndCancelChangesNothing) {
 
 TEST(MainFormAct, HelpIsHandedToTheDesktop) {
     Rig rig;
+    rig.shell.windows = true;  // the other desktops' HTML help: desktop_test.cpp
+    WriteBytes(rig.base / "kotopa.chm", "ITSF");
     rig.Start();
     rig.Get<QToolButton>("bt_Help")->click();
     EXPECT_EQ(rig.shell.opened, (std::vector<fs::path>{rig.base / "kotopa.chm"}));
@@ -367,7 +386,7 @@ TEST(MainFormSlide, KeyPanelOpensUpwardInStepsAndClosesBack) {
     TMainForm& form = rig.StartShown();
     const QPoint start = form.pos();
     SlideRecorder rec(&form);
-    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    rig.Slide("bt_ViewOpen");
     EXPECT_EQ(form.size(), QSize(500, 410));
     EXPECT_EQ(form.pos(), start - QPoint(0, 46));
     EXPECT_EQ(form.PanelSlide(), 0);
@@ -377,7 +396,7 @@ TEST(MainFormSlide, KeyPanelOpensUpwardInStepsAndClosesBack) {
     EXPECT_EQ(rec.sizes[46], QSize(500, 410));
     EXPECT_EQ(rec.tops.size(), 46u);
 
-    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    rig.Slide("bt_ViewOpen");
     EXPECT_EQ(form.size(), QSize(500, 275));
     EXPECT_EQ(form.pos(), start);
 }
@@ -387,19 +406,41 @@ TEST(MainFormSlide, OptionPanelWidensToTheRightAndBothCanBeOpen) {
     TMainForm& form = rig.StartShown();
     const QPoint start = form.pos();
     SlideRecorder rec(&form);
-    rig.Get<QToolButton>("bt_Opt")->click();
+    rig.Slide("bt_Opt");
     EXPECT_EQ(form.size(), QSize(600, 275));
     EXPECT_EQ(form.pos(), start);
     ASSERT_EQ(rec.sizes.size(), 27u);  // 26 steps of 4, then the exact width
     EXPECT_EQ(rec.sizes[25], QSize(604, 275));
     EXPECT_TRUE(rec.tops.empty());
 
-    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    rig.Slide("bt_ViewOpen");
     EXPECT_EQ(form.size(), QSize(600, 410));
     EXPECT_TRUE(rig.Get<QWidget>("me_About")->geometry().intersects(form.rect()));
-    rig.Get<QToolButton>("bt_Opt")->click();
+    rig.Slide("bt_Opt");
     EXPECT_EQ(form.size(), QSize(500, 410));
     EXPECT_FALSE(rig.Get<QWidget>("me_About")->geometry().intersects(form.rect()));
+}
+
+TEST(MainFormSlide, SlidesRunFromTheEventLoopAfterTheClickHasReturned) {
+    Rig rig;
+    TMainForm& form = rig.StartShown();
+    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    EXPECT_EQ(form.PanelSlide(), 1);
+    EXPECT_EQ(form.size(), QSize(500, 275)) << "no step inside the click";
+    rig.WaitForSlide();
+    EXPECT_EQ(form.size(), QSize(500, 410));
+
+    // A start with the key panel open: the panel shuts first, and until the play begins
+    // nothing that a play locks can be used, the key panel included.
+    rig.Get<QPushButton>("bt_start")->click();
+    EXPECT_EQ(form.GameState(), PlayState::Idle);
+    for (const char* locked :
+         {"bt_start", "bt_FileOpen", "bt_ViewOpen", "ListView", "GroupBox_Key"}) {
+        EXPECT_FALSE(Enabled(rig, locked)) << locked;
+    }
+    rig.WaitForSlide();
+    EXPECT_EQ(form.GameState(), PlayState::Countdown);
+    EXPECT_EQ(form.size(), QSize(500, 275));
 }
 
 TEST(MainFormSlide, ClicksDuringASlideAreDropped) {
@@ -414,7 +455,7 @@ TEST(MainFormSlide, ClicksDuringASlideAreDropped) {
         rig.Get<QToolButton>("bt_ViewOpen")->click();
         form.bt_startClick();
     });
-    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    rig.Slide("bt_ViewOpen");
     EXPECT_EQ(seen, 1);
     EXPECT_EQ(form.size(), QSize(500, 410));
     EXPECT_EQ(form.PanelSlide(), 0);
@@ -470,10 +511,24 @@ TEST(MainFormSound, MistypeSoundIsTheBuiltInWaveUnlessMissWavReplacesIt) {
         EXPECT_TRUE(rig.dialogs.asked.empty());
         rig.form->PlayMissSound();
         ASSERT_EQ(rig.sound.voices.size(), 2u);  // the built-in one was prepared, then replaced
-        EXPECT_EQ(rig.sound.voices[1]->wave, QUrl::fromLocalFile(QString::fromStdString(
-                                                   (rig.base / "system" / "miss.wav").string())));
+        EXPECT_EQ(rig.sound.voices[1]->wave,
+                  QUrl::fromLocalFile(kotopa::PathToQString(rig.base / "system" / "miss.wav")));
         EXPECT_EQ(rig.sound.voices[1]->starts, 1);
     }
+}
+
+TEST(MainFormSound, TheOutputOpensOnceTheWindowIsDrawn) {
+    Rig rig;
+    rig.sound.OpenOnRequest();
+    rig.Start();
+    EXPECT_EQ(rig.sound.opens, 0) << "not during the start-up";
+    EXPECT_TRUE(rig.sound.voices.empty());
+    rig.form->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return rig.sound.opens > 0; }));
+    ASSERT_EQ(rig.sound.voices.size(), 1u) << "the mistype sound is ready before the first mistype";
+    rig.form->PlayMissSound();
+    EXPECT_EQ(rig.sound.Starts(), 1);
+    EXPECT_EQ(rig.sound.opens, 1);
 }
 
 TEST(MainFormSound, AMissWavThatIsNotAWaveIsReportedOnceAndTheRunIsSilent) {

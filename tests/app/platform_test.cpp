@@ -1,22 +1,30 @@
 // The platform layer: the pool of voices behind the mistype sound, the single-instance
-// guard across processes, the built-in wave, the text of message dialogs and the random
-// source of the problem order.
+// guard and the program folder's lock across processes and users, what the only copy tidies
+// at start-up, the built-in wave, the text of message dialogs and the random source of the
+// problem order.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QFile>
+#include <QLibrary>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 
 #include "app.h"
 #include "fakes.h"
 #include "instanceguard.h"
 #include "qtplatform.h"
+#include "sjistext.h"
 #include "test_util.h"
 #include "wavelist.h"
 
 using kotopa::platform::FakeDialogs;
 using kotopa::platform::FakeSoundDevice;
+using kotopa::platform::FolderLock;
 using kotopa::platform::InstanceGuard;
+using kotopa::platform::LockState;
 using kotopa::platform::WaveList;
 
 TEST(WaveList, IdleVoicesAreReusedAndBusyOnesOverlap) {
@@ -62,6 +70,46 @@ TEST(WaveList, ReplacingRemovingAndSilence) {
     EXPECT_TRUE(none.voices.empty());
 }
 
+TEST(WaveList, ADeviceThatOpensLatePreparesTheWavesThenOrAtTheFirstPlay) {
+    FakeSoundDevice device;
+    device.OpenOnRequest();
+    WaveList list(device);
+    list.Add("Miss", QUrl("qrc:/sounds/miss.wav"));
+    EXPECT_EQ(list.VoiceCount("miss"), 0u) << "nothing is made before the output opens";
+    list.Open();
+    list.Open();
+    EXPECT_EQ(device.opens, 1);
+    EXPECT_EQ(list.VoiceCount("miss"), 1u);
+    list.Add("other", QUrl("qrc:/sounds/miss.wav"));  // after the opening: prepared at once
+    EXPECT_EQ(list.VoiceCount("other"), 1u);
+
+    FakeSoundDevice late;
+    late.OpenOnRequest();
+    WaveList unopened(late);
+    unopened.Add("Miss", QUrl("qrc:/sounds/miss.wav"));
+    unopened.Play("miss");  // never opened: the play opens it and still sounds
+    EXPECT_EQ(late.opens, 1);
+    EXPECT_EQ(late.Starts(), 1);
+}
+
+TEST(SoundModule, TheStagedModuleLoadsAndGivesADevice) {
+    const std::filesystem::path module =
+        std::filesystem::path(KOTOPA_STAGE_DIR) / kotopa::platform::kSoundModuleName;
+    QLibrary library(QString::fromStdString(module.string()));
+    ASSERT_TRUE(library.load()) << library.errorString().toStdString();
+    EXPECT_NE(library.resolve(kotopa::platform::kSoundModuleEntry), nullptr);
+    kotopa::platform::QtSoundDevice device(module);
+    EXPECT_FALSE(device.IsOpen()) << "nothing is loaded before Open";
+    // Whether it opens depends on an audio output on this machine; voices come only then.
+    if (device.Open()) {
+        EXPECT_NE(device.CreateVoice(QUrl("qrc:/sounds/miss.wav")), nullptr);
+    }
+
+    kotopa::platform::QtSoundDevice missing(module.parent_path() / "no_such_module");
+    EXPECT_FALSE(missing.Open());
+    EXPECT_EQ(missing.CreateVoice(QUrl("qrc:/sounds/miss.wav")), nullptr);
+}
+
 TEST(BuiltInWave, IsAShortPcmWaveOfTheRequiredShape) {
     QFile f(QStringLiteral(":/sounds/miss.wav"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -88,16 +136,40 @@ TEST(BuiltInWave, IsAShortPcmWaveOfTheRequiredShape) {
     EXPECT_LE(std::abs(static_cast<uint8_t>(b[b.size() - 1]) - 128), 1);
 }
 
+namespace {
+
+// A guard name of this test's own: the real one may be held by a running program.
+std::string GuardName() {
+    static int count = 0;
+    return "kotopa-test-" + std::to_string(getpid()) + "-" + std::to_string(++count);
+}
+
+// Runs f in a child process and gives back what it returned (0 to 255), or -1.
+template <typename F>
+int InChild(F&& f) {
+    const pid_t child = fork();
+    if (child == 0) _exit(f());
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int StateOfGuard(const std::string& name) {
+    return static_cast<int>(InstanceGuard(name).state());
+}
+
+}  // namespace
+
 TEST(InstanceGuard, SecondCopyIsRefusedWithTheInformationDialog) {
-    testutil::TempDir dir;
-    InstanceGuard first(kotopa::kInstanceName, dir.path());
+    const std::string name = GuardName();
+    InstanceGuard first(name);
     ASSERT_EQ(first.state(), InstanceGuard::State::Held);
     FakeDialogs dialogs;
-    EXPECT_TRUE(kotopa::MayRun(first, dialogs));
+    EXPECT_TRUE(kotopa::MayRun(first.state(), dialogs));
 
-    InstanceGuard second(kotopa::kInstanceName, dir.path());
+    InstanceGuard second(name);
     EXPECT_EQ(second.state(), InstanceGuard::State::Taken);
-    EXPECT_FALSE(kotopa::MayRun(second, dialogs));
+    EXPECT_FALSE(kotopa::MayRun(second.state(), dialogs));
     const auto messages = dialogs.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, FakeDialogs::Kind::Information);
@@ -105,56 +177,179 @@ TEST(InstanceGuard, SecondCopyIsRefusedWithTheInformationDialog) {
     EXPECT_EQ(messages[0].text, testutil::Sj("二重起動はできません."));
 }
 
+// Two copies with different runtime folders, temporary folders or homes, or run by two
+// users of one installation, would each rewrite the records from their own memory.
+TEST(InstanceGuard, HoldsAcrossTheMachineWhateverTheEnvironmentAndTheUser) {
+    const std::string name = GuardName();
+    const InstanceGuard first(name);
+    ASSERT_EQ(first.state(), InstanceGuard::State::Held);
+    testutil::TempDir other;
+    const int taken = static_cast<int>(InstanceGuard::State::Taken);
+    EXPECT_EQ(InChild([&] {
+                  setenv("XDG_RUNTIME_DIR", other.path().c_str(), 1);
+                  setenv("TMPDIR", other.path().c_str(), 1);
+                  setenv("HOME", other.path().c_str(), 1);
+                  return StateOfGuard(name);
+              }),
+              taken);
+    EXPECT_EQ(InChild([&] {
+                  unsetenv("XDG_RUNTIME_DIR");
+                  unsetenv("TMPDIR");
+                  return StateOfGuard(name);
+              }),
+              taken);
+    if (geteuid() != 0) GTEST_SKIP() << "another user needs root to be played";
+    EXPECT_EQ(InChild([&] {
+                  if (setgid(65534) != 0 || setuid(65534) != 0) return 99;
+                  setenv("XDG_RUNTIME_DIR", "/nonexistent", 1);
+                  return StateOfGuard(name);
+              }),
+              taken);
+}
+
 TEST(InstanceGuard, IsReleasedWhenTheHolderEndsEvenByACrash) {
-    testutil::TempDir dir;
+    const std::string name = GuardName();
+    int held[2], seen[2];  // the child holds the guard; the parent has seen it taken
+    ASSERT_EQ(pipe(held), 0);
+    ASSERT_EQ(pipe(seen), 0);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-        InstanceGuard held(kotopa::kInstanceName, dir.path());
-        if (held.state() != InstanceGuard::State::Held) _exit(3);
-        // Tell the parent, wait until it has seen the guard taken, then crash.
-        const std::filesystem::path ready = dir.path() / "ready";
-        FILE* f = fopen(ready.c_str(), "w");
-        if (f) fclose(f);
-        for (int i = 0; i < 500 && std::filesystem::exists(ready); ++i) usleep(10000);
+        const InstanceGuard guard(name);
+        char c = guard.state() == InstanceGuard::State::Held ? 1 : 0;
+        if (write(held[1], &c, 1) != 1 || read(seen[0], &c, 1) != 1) _exit(4);
         abort();
     }
-    for (int i = 0; i < 500 && !std::filesystem::exists(dir.path() / "ready"); ++i) usleep(10000);
-    {
-        InstanceGuard whileHeld(kotopa::kInstanceName, dir.path());
-        EXPECT_EQ(whileHeld.state(), InstanceGuard::State::Taken);
-    }
-    std::filesystem::remove(dir.path() / "ready");
+    char c = 0;
+    ASSERT_EQ(read(held[0], &c, 1), 1);
+    EXPECT_EQ(c, 1);
+    EXPECT_EQ(InstanceGuard(name).state(), InstanceGuard::State::Taken);
+    ASSERT_EQ(write(seen[1], &c, 1), 1);
     int status = 0;
     waitpid(child, &status, 0);
+    for (int fd : {held[0], held[1], seen[0], seen[1]}) close(fd);
     EXPECT_TRUE(WIFSIGNALED(status));
-    InstanceGuard after(kotopa::kInstanceName, dir.path());
-    EXPECT_EQ(after.state(), InstanceGuard::State::Held);
+    EXPECT_EQ(InstanceGuard(name).state(), InstanceGuard::State::Held);
 }
 
-TEST(InstanceGuard, AnUnusableFolderLetsTheProgramRun) {
-    InstanceGuard guard(kotopa::kInstanceName, "/nonexistent/folder");
-    EXPECT_EQ(guard.state(), InstanceGuard::State::Unavailable);
+TEST(FolderLock, OneProcessAtATimeHoldsAFolder) {
+    testutil::TempDir dir;
+    {
+        const FolderLock first(dir.path());
+        ASSERT_EQ(first.state(), LockState::Held);
+        EXPECT_EQ(FolderLock(dir.path()).state(), LockState::Taken);
+        EXPECT_EQ(InChild([&] { return static_cast<int>(FolderLock(dir.path()).state()); }),
+                  static_cast<int>(LockState::Taken));
+    }
+    EXPECT_EQ(FolderLock(dir.path()).state(), LockState::Held) << "released with its holder";
+    // A folder that is not there cannot be locked; the program runs all the same.
+    const FolderLock missing(dir.path() / "missing");
+    EXPECT_EQ(missing.state(), LockState::Unavailable);
     FakeDialogs dialogs;
-    EXPECT_TRUE(kotopa::MayRun(guard, dialogs));
+    EXPECT_TRUE(kotopa::MayRun(missing.state(), dialogs));
     EXPECT_TRUE(dialogs.asked.empty());
 }
 
-TEST(InstanceGuard, RuntimeFolderIsPrivateToTheUser) {
+namespace {
+
+// A program folder with what interrupted writes left: temporary files in save/ and key/, and
+// a recording cut short after its commit, its Act list still waiting beside it.
+struct LeftBehind {
     testutil::TempDir dir;
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    const std::filesystem::path runtime = dir.path() / "run";
-    std::filesystem::create_directories(runtime);
-    qputenv("XDG_RUNTIME_DIR", runtime.c_str());
-    EXPECT_EQ(InstanceGuard::RuntimeFolder(), runtime);
-    // Without it: a folder of the user's own under the temporary folder, closed to others.
-    qunsetenv("XDG_RUNTIME_DIR");
-    const std::filesystem::path fallback = InstanceGuard::RuntimeFolder();
-    ASSERT_FALSE(fallback.empty());
-    const auto perms = std::filesystem::status(fallback).permissions();
-    EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
-              std::filesystem::perms::none);
-    if (!saved.isEmpty()) qputenv("XDG_RUNTIME_DIR", saved);
+    std::filesystem::path save = dir.path() / "save";
+    std::filesystem::path key = dir.path() / "key";
+    LeftBehind() {
+        std::filesystem::create_directories(save);
+        std::filesystem::create_directories(key);
+        testutil::WriteBytes(save / "record.lst", "1 2 3\r\n");
+        testutil::WriteBytes(save / "playlog.log.tmp12-0", std::string(1000, 'x'));
+        testutil::WriteBytes(key / "mykey.key.tmp13-0", "x");
+        testutil::WriteBytes(key / "mykey.key", "[MOZI]\r\n");
+        testutil::WriteBytes(save / "Act01.lst", "old\r\n");
+        testutil::WriteBytes(save / "Act01.lst.tmp14-2", "1 2 3\r\n");
+        testutil::WriteBytes(save / "recording.journal",
+                             "KotoPA file group 1\nAct01.lst" + std::string(1, '\0') +
+                                 "Act01.lst.tmp14-2" + std::string(1, '\0'));
+    }
+    std::vector<std::string> Names(const std::filesystem::path& folder) const {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(folder)) {
+            names.push_back(e.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+}  // namespace
+
+TEST(ClaimProgram, TheOnlyCopyFinishesTheRecordingAndClearsWhatWritesLeft) {
+    LeftBehind folder;
+    FakeDialogs dialogs;
+    const auto locks = kotopa::ClaimProgram(GuardName(), folder.dir.path(), dialogs);
+    ASSERT_TRUE(locks);
+    EXPECT_EQ(locks->instance.state(), LockState::Held);
+    EXPECT_EQ(locks->save->state(), LockState::Held);
+    EXPECT_TRUE(dialogs.asked.empty());
+    EXPECT_EQ(testutil::ReadBytes(folder.save / "Act01.lst"), "1 2 3\r\n");
+    EXPECT_EQ(folder.Names(folder.save),
+              (std::vector<std::string>{"Act01.lst", "kotopa.lock", "record.lst"}));
+    EXPECT_EQ(folder.Names(folder.key), std::vector<std::string>{"mykey.key"});
+}
+
+TEST(ClaimProgram, ACopyBesideAnotherTouchesNothing) {
+    LeftBehind folder;
+    const FolderLock other(folder.save);  // another copy of this folder, on another machine
+    const auto before = folder.Names(folder.save);
+    FakeDialogs dialogs;
+    EXPECT_FALSE(kotopa::ClaimProgram(GuardName(), folder.dir.path(), dialogs));
+    const auto messages = dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, testutil::Sj("二重起動はできません."));
+    EXPECT_EQ(folder.Names(folder.save), before);
+    EXPECT_EQ(folder.Names(folder.key),
+              (std::vector<std::string>{"mykey.key", "mykey.key.tmp13-0"}));
+
+    // Refused by the machine's guard, the copy does not even create save/.
+    const std::string name = GuardName();
+    const InstanceGuard running(name);
+    testutil::TempDir fresh;
+    EXPECT_FALSE(kotopa::ClaimProgram(name, fresh.path(), dialogs));
+    EXPECT_FALSE(std::filesystem::exists(fresh.path() / "save"));
+}
+
+TEST(ClaimProgram, ARecordingThatCannotBeFinishedIsToldAndKeptForItsNextTry) {
+    LeftBehind folder;
+    std::filesystem::remove(folder.save / "Act01.lst");
+    std::filesystem::create_directories(folder.save / "Act01.lst" / "in the way");
+    FakeDialogs dialogs;
+    ASSERT_TRUE(kotopa::ClaimProgram(GuardName(), folder.dir.path(), dialogs));
+    auto messages = dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, FakeDialogs::Kind::Warning);
+    EXPECT_EQ(
+        messages[0].text,
+        kotopa::PathToSjis(folder.save / "Act01.lst") + "\n\r" +
+            testutil::Sj(
+                "ファイルを書き込めません。前回中断されたプレイの記録を完了できませんでした。"));
+    EXPECT_TRUE(std::filesystem::exists(folder.save / "Act01.lst.tmp14-2"));
+    EXPECT_TRUE(std::filesystem::exists(folder.save / "recording.journal"));
+    EXPECT_FALSE(std::filesystem::exists(folder.key / "mykey.key.tmp13-0"));
+
+    // A journal the program did not write is dropped, and said so; nothing is renamed.
+    LeftBehind garbled;
+    testutil::WriteBytes(garbled.save / "recording.journal", "garbage");
+    dialogs.Clear();
+    ASSERT_TRUE(kotopa::ClaimProgram(GuardName(), garbled.dir.path(), dialogs));
+    messages = dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(
+        messages[0].text,
+        kotopa::PathToSjis(garbled.save / "recording.journal") + "\n\r" +
+            testutil::Sj("ファイルを読み取れません。前回中断されたプレイは記録されていません。"));
+    EXPECT_EQ(testutil::ReadBytes(garbled.save / "Act01.lst"), "old\r\n");
+    EXPECT_EQ(garbled.Names(garbled.save),
+              (std::vector<std::string>{"Act01.lst", "kotopa.lock", "record.lst"}));
 }
 
 TEST(MessageText, LineFeedCarriageReturnBreaksALine) {

@@ -376,15 +376,16 @@ TEST(Play, StartWithTheKeyPanelOpenClosesItFirst) {
     Player p(rig);
     TMainForm& form = *rig.form;
     const QPoint start = form.pos();
-    rig.Get<QToolButton>("bt_ViewOpen")->click();
+    rig.Slide("bt_ViewOpen");
     ASSERT_EQ(form.height(), 410);
     rig.Get<QPushButton>("bt_start")->click();
+    rig.WaitForSlide();
     EXPECT_EQ(form.size(), QSize(500, 275));
     EXPECT_EQ(form.pos(), start);
     EXPECT_EQ(form.GameState(), PlayState::Countdown);
     EXPECT_FALSE(rig.Get<QWidget>("bt_ViewOpen")->isEnabled());
     // The option panel may still slide during the play.
-    rig.Get<QToolButton>("bt_Opt")->click();
+    rig.Slide("bt_Opt");
     EXPECT_EQ(form.size(), QSize(600, 275));
 }
 

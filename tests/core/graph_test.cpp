@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "bmpfile.h"
+#include "printers.h"
 #include "test_util.h"
 
 using namespace kotopa;
@@ -243,7 +244,8 @@ TEST(GraphBackground, FoundWhateverTheCaseOfItsNames) {
     EXPECT_TRUE(found.found);
     EXPECT_EQ(found.path, base / "System" / "GLAPH.BMP");
 
-    // The exact names win over other spellings.
+    // The exact names win over other spellings, where the file system can hold both.
+    if (testutil::IgnoresCase(base)) return;
     fs::create_directories(base / "system");
     WriteBytes(base / "system" / "Glaph.bmp", "BM");
     found = FindGraphBackground(base);

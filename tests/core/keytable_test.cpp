@@ -8,6 +8,7 @@
 #include "act.h"
 #include "inifile.h"
 #include "sjis.h"
+#include "printers.h"
 #include "test_util.h"
 
 using namespace kotopa;
@@ -204,6 +205,54 @@ TEST(KeyTable, AFailedStoreLeavesTheOldFileWholeAndTheTableDecoded) {
     EXPECT_EQ(ReadBytes(path), "[MOZI]\r\nKAZU=1\r\n0=\"x x\"\r\n");
 }
 
+TEST(KeyTable, AFailedStoreLeavesTheTableExactlyAsItWas) {
+    TempDir dir;
+    KeyTable t;
+    t.SetRows({Row("、", {"ten", ","}), KeyRow{"\"", {}}});  // sign rows without their fixed keys
+    const KeyTable before = t;
+    EXPECT_FALSE(t.StoreKeyTable(dir / "key" / "mykey.key"));
+    EXPECT_EQ(t.Rows(), before.Rows());
+    // A store that succeeds gives the sign rows their fixed keys back, as a load would.
+    ASSERT_TRUE(t.StoreKeyTable(dir / "mykey.key"));
+    EXPECT_EQ(t.Rows()[0], Row("、", {",", ","}));
+    EXPECT_EQ(t.Rows()[1], (KeyRow{"\"", {"\""}}));
+}
+
+TEST(KeyTable, AChosenKeyFileReplacesTheTableOnlyWhenItHoldsRows) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        std::string content;  // empty: no file; "/": a folder in its place
+        KeyFileProblem problem;
+    };
+    const Case cases[] = {
+        {"missing.key", "", KeyFileProblem::Missing},
+        {"folder.key", "/", KeyFileProblem::Unreadable},
+        {"empty.key", "\r\n", KeyFileProblem::NoRows},
+        {"zero.key", "[MOZI]\r\nKAZU=0\r\n0=\"a a\"\r\n", KeyFileProblem::NoRows},
+        {"other.key", "[OTHER]\r\nKAZU=2\r\n0=\"a a\"\r\n", KeyFileProblem::NoRows},
+        {"norows.key", "[MOZI]\r\nKAZU=3\r\n7=\"a a\"\r\n1=\"  \"\r\n", KeyFileProblem::NoRows},
+        {"one.key", Sj("[MOZI]\r\nKAZU=2\r\n1=\"▼ ▼\"\r\n"), KeyFileProblem::None},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = dir / c.name;
+        if (c.content == "/") {
+            std::filesystem::create_directory(path);
+        } else if (!c.content.empty()) {
+            WriteBytes(path, c.content);
+        }
+        KeyTable t;
+        t.SetRows({Row("あ", {"a"})});
+        EXPECT_EQ(t.LoadChosenKeyFile(path), c.problem);
+        if (c.problem == KeyFileProblem::None) {
+            EXPECT_EQ(t.Rows(), (std::vector<KeyRow>{Row("☆", {}), Row("、", {","})}));
+        } else {
+            EXPECT_EQ(t.Rows(), (std::vector<KeyRow>{Row("あ", {"a"})}));
+        }
+    }
+}
+
 TEST(KeyTable, LookUpsTakeWholeCharacterHeadsInRowOrder) {
     KeyTable t;
     t.SetRows({Row("き", {"ki"}), Row("きゃ", {"kya", "kixya"}), Row("ね", {"ne"}), Row("ね", {",", "nE"}),
@@ -259,9 +308,10 @@ TEST(KeyTable, AnEmptyTableFindsNothing) {
 
 TEST(KeyTable, IndexedLookUpsFindWhatAScanOfTheDeliveredTableFinds) {
     const std::filesystem::path data = KOTOPA_SOURCE_DIR "/data";
+    if (!std::filesystem::is_directory(data / "ktp")) GTEST_SKIP() << "no delivered data";
     KeyTable t;
     t.LoadKeyFile(data / "key" / "mykey.key");
-    if (t.Rows().empty()) GTEST_SKIP() << "no delivered key table";
+    ASSERT_FALSE(t.Rows().empty());
     int readings = 0;
     for (const auto& entry : std::filesystem::directory_iterator(data / "ktp")) {
         const ActLoad act = ReadAct(entry.path());
@@ -311,4 +361,39 @@ TEST(KeyTable, IndexedLookUpsFindWhatAScanFindsInRandomTablesAsTheyChange) {
             }
         }
     }
+}
+
+// A key file that leaves no key judgeable is told apart by its cause, so that the user can
+// be warned instead of meeting a mistype at every key.
+TEST(KeyTable, AKeyFileThatJudgesNoKeyIsDiagnosed) {
+    using namespace std::string_literals;
+    const std::string good = Sj("[MOZI]\r\nKAZU=2\r\n0=\"あ a\"\r\n1=\"、 ,\"\r\n");
+    const std::pair<std::string, KeyFileProblem> cases[] = {
+        {good, KeyFileProblem::None},
+        {"[MOZI]\r\nKAZU=1\r\n0=\"a a\"\r\n", KeyFileProblem::None},  // ASCII rows only
+        // UTF-8: あい as UTF-8 is also a valid run of Shift_JIS bytes.
+        {"[MOZI]\r\nKAZU=1\r\n0=\"\xE3\x81\x82\xE3\x81\x84 a\"\r\n", KeyFileProblem::NotShiftJis},
+        {"\xFF\xFE[\0M\0O\0Z\0I\0]\0"s, KeyFileProblem::NotShiftJis},  // UTF-16
+        {good + "\xFD\r\n", KeyFileProblem::NotShiftJis},  // a byte no Shift_JIS text holds
+        {"", KeyFileProblem::NoRows},
+        {"[MOZI]\r\nKAZU=0\r\n0=\"a a\"\r\n", KeyFileProblem::NoRows},
+        {Sj("[MOZI]\r\nKAZU=2\r\n0=\"あ\"\r\n"), KeyFileProblem::NoKeys},  // no candidates
+    };
+    for (const auto& [bytes, want] : cases) {
+        SCOPED_TRACE(bytes);
+        TempDir dir;
+        WriteBytes(dir / "mykey.key", bytes);
+        KeyTable t;
+        EXPECT_EQ(t.LoadKeyFile(dir / "mykey.key"), want);
+    }
+    TempDir dir;
+    KeyTable t;
+    EXPECT_EQ(t.LoadKeyFile(dir / "mykey.key"), KeyFileProblem::Missing);
+    std::filesystem::create_directory(dir / "mykey.key");
+    EXPECT_EQ(t.LoadKeyFile(dir / "mykey.key"), KeyFileProblem::Unreadable);
+
+    EXPECT_EQ(KeyFileWarning("/k/key/mykey.key", KeyFileProblem::NotShiftJis),
+              "/k/key/mykey.key\n\r" + Sj("キーファイルが Shift_JIS ではありません。") + "\n\r" +
+                  Sj("キーファイルを読み込むまで、どのキーも判定できません。"));
+    EXPECT_EQ(KeyFileWarning("/k/key/mykey.key", KeyFileProblem::None), "");
 }

@@ -5,6 +5,7 @@
 #include <deque>
 
 #include "fake_random.h"
+#include "printers.h"
 #include "test_util.h"
 
 using namespace kotopa;

@@ -7,6 +7,10 @@
 #include <utility>
 
 #include "act.h"
+#include "filegroup.h"
+#include "graph.h"
+#include "keypanel.h"
+#include "keytable.h"
 #include "matcher.h"
 #include "play.h"
 #include "results.h"
@@ -112,6 +116,41 @@ inline void PrintTo(WaveProblem p, std::ostream* os) {
                          {WaveProblem::NoData, "NoData"},
                          {WaveProblem::DataPastEnd, "DataPastEnd"}},
                         os);
+}
+
+inline void PrintTo(KeyFileProblem p, std::ostream* os) {
+    printers::PrintName(p,
+                        {{KeyFileProblem::None, "None"},
+                         {KeyFileProblem::Missing, "Missing"},
+                         {KeyFileProblem::Unreadable, "Unreadable"},
+                         {KeyFileProblem::NoRows, "NoRows"},
+                         {KeyFileProblem::NotShiftJis, "NotShiftJis"},
+                         {KeyFileProblem::NoKeys, "NoKeys"}},
+                        os);
+}
+
+inline void PrintTo(SetRowRefusal r, std::ostream* os) {
+    printers::PrintName(r,
+                        {{SetRowRefusal::None, "None"},
+                         {SetRowRefusal::NoRow, "NoRow"},
+                         {SetRowRefusal::NoCandidate, "NoCandidate"},
+                         {SetRowRefusal::SignRow, "SignRow"}},
+                        os);
+}
+
+inline void PrintTo(FinishStatus s, std::ostream* os) {
+    printers::PrintName(s,
+                        {{FinishStatus::NoJournal, "NoJournal"},
+                         {FinishStatus::Finished, "Finished"},
+                         {FinishStatus::Unfinished, "Unfinished"},
+                         {FinishStatus::Discarded, "Discarded"}},
+                        os);
+}
+
+inline void PrintTo(SeriesKind k, std::ostream* os) {
+    printers::PrintName(
+        k, {{SeriesKind::Chars, "Chars"}, {SeriesKind::Misses, "Misses"}, {SeriesKind::Seconds, "Seconds"}},
+        os);
 }
 
 }  // namespace kotopa

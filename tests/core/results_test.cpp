@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "printers.h"
 #include "test_util.h"
 
 using namespace kotopa;
@@ -34,7 +37,9 @@ ResultInput Input(const PlayFacts& f = Facts(95'400, 450, 336, 7, 457)) {
     in.play = f;
     in.actPath = "/games/ktp/Act01.ktp";
     in.bests = Bests{280, 220, 4};
-    in.fileExists = [](const fs::path& p) { return p == fs::path("/games/ktp/Act02.ktp"); };
+    in.findFile = [](const fs::path& p) {
+        return p == fs::path("/games/ktp/Act02.ktp") ? p : fs::path();
+    };
     return in;
 }
 
@@ -149,9 +154,9 @@ TEST(Results, NextActNames) {
     std::vector<fs::path> asked;
     ResultInput in = Input();
     in.actPath = "/games/ktp/Lesson.ktp";
-    in.fileExists = [&](const fs::path& p) {
+    in.findFile = [&](const fs::path& p) {
         asked.push_back(p);
-        return false;
+        return fs::path();
     };
     const PlayResult r = ComputeResult(in);
     EXPECT_EQ(asked, (std::vector<fs::path>{"/games/ktp/Less1000.ktp"}));
@@ -167,20 +172,57 @@ TEST(Results, NextActNames) {
 }
 
 TEST(Results, JapaneseNamesAreSplitAsShiftJis) {
-    // The program's own conversion: native UTF-8 names, Shift_JIS inside.
+    // The program's own conversion (the default): native names, Shift_JIS inside.
     ResultInput in = Input();
-    in.pathText.toSjis = [](const fs::path& p) { return Sj(p.string()); };
-    in.pathText.fromSjis = [](std::string_view s) { return fs::path(U8(s)); };
-    in.actPath = fs::path("/games/ktp") / "練習01.ktp";
+    in.actPath = fs::path("/games/ktp") / PathFromUtf8("練習01.ktp");
     fs::path asked;
-    in.fileExists = [&](const fs::path& p) {
+    in.findFile = [&](const fs::path& p) {
         asked = p;
-        return true;
+        return p;
     };
     const PlayResult r = ComputeResult(in);
-    EXPECT_EQ(asked, fs::path("/games/ktp") / "練習02.ktp");
+    EXPECT_EQ(asked, fs::path("/games/ktp") / PathFromUtf8("練習02.ktp"));
     EXPECT_EQ(r.memo[0], Sj("■Act         練習01"));
     EXPECT_EQ(r.lb_mes, Sj("次のAct [ 練習02 ] に進めます。"));
+}
+
+// On a file system that tells case apart the next Act is found whatever the case of its
+// name; the one spelt exactly as asked wins over others. On one that ignores case the names
+// that differ only in case are one file, and its name is the one it was made with.
+TEST(Results, NextActIsFoundWhateverTheCaseOfItsName) {
+    struct Case {
+        const char* current;
+        std::vector<const char*> files;  // beside the current Act
+        const char* found;               // "" when there is no next Act
+    };
+    const Case cases[] = {
+        {"ACT01.KTP", {"ACT02.KTP"}, "ACT02.KTP"},
+        {"Act01.KTP", {"act02.kTp"}, "act02.kTp"},
+        {"act01.ktp", {"ACT02.ktp", "Act02.ktp", "act02.ktp"}, "act02.ktp"},
+        {"Act01.ktp",
+         {"ACT02.KTP", "Act02.KTP"},
+         "ACT02.KTP"},  // no exact name: the first in order
+        {"Act01.ktp", {"Act03.ktp", "Act02.ktp.bak", "Act02"}, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.current);
+        TempDir dir;
+        const bool oneFile = testutil::IgnoresCase(dir.path());
+        WriteBytes(dir / c.current, "");
+        for (const char* f : c.files) WriteBytes(dir / f, "");
+        ResultInput in = Input();
+        in.findFile = nullptr;  // the real folder
+        in.actPath = dir / c.current;
+        const PlayResult r = ComputeResult(in);
+        const std::string found = oneFile && *c.found ? c.files.front() : c.found;
+        EXPECT_EQ(r.bt_TugiEnabled, !found.empty());
+        if (found.empty()) {
+            EXPECT_TRUE(r.NextActPath.empty());
+            continue;
+        }
+        EXPECT_EQ(r.NextActPath, dir / found);
+        EXPECT_EQ(U8(r.lb_mes), "次のAct [ " + found.substr(0, 5) + " ] に進めます。");
+    }
 }
 
 TEST(Results, TheDialogsKeys) {
@@ -261,6 +303,16 @@ protected:
         return ComputeResult(in);
     }
 
+    // The names in save/, sorted: no temporary file or journal may be left there.
+    std::vector<std::string> SaveFolder() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir.path() / "save")) {
+            names.push_back(PathToUtf8(e.path().filename()));
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
     TempDir dir;
     RecordFiles files;
     RecordBook book;
@@ -279,8 +331,9 @@ TEST_F(RecordFilesTest, ARecordedPlayWritesListsSettingsAndLog) {
     PlayResult r = Recordable();
     const RecordOutcome o = RecordPlay(files, book, r, at);
     EXPECT_TRUE(o.recorded);
-    EXPECT_TRUE(o.logged);
+    EXPECT_FALSE(o.pending);
     EXPECT_FALSE(o.Failed());
+    EXPECT_EQ(SaveFolder(), (Lines{"Act01.lst", "kotopa.ini", "playlog.log", "record.lst"}));
     EXPECT_EQ(RecordFailureText(o, PathText{}), "");
     EXPECT_EQ(ReadBytes(files.totalList), "10 100 1\r\n95 212 7\r\n");
     EXPECT_EQ(ReadBytes(files.actList), "95 212 7\r\n");
@@ -297,10 +350,51 @@ TEST_F(RecordFilesTest, ARecordedPlayWritesListsSettingsAndLog) {
     // The next play's block follows; whatever the log held stays byte for byte.
     WriteBytes(files.playLog, std::string("old\0log\nno end", 14));
     PlayResult r2 = Recordable();
-    EXPECT_TRUE(RecordPlay(files, book, r2, at).logged);
+    EXPECT_TRUE(RecordPlay(files, book, r2, at).recorded);
     EXPECT_EQ(ReadBytes(files.playLog), std::string("old\0log\nno end\r\n", 16) +
                                             JoinLines(PlayLogBlock(at, r2.play, r2.memo)));
     EXPECT_EQ(book.bests.PlayCount, 6);
+}
+
+TEST_F(RecordFilesTest, AJapaneseActLeadsToItsNextActAndKeepsItsOwnList) {
+    // 練習01.ktp in a Japanese folder, its next Act beside it: real files, the system's
+    // own conversions.
+    const fs::path folder = dir / "ユーザー/練習問題";
+    fs::create_directories(folder);
+    WriteBytes(folder / PathFromUtf8("練習01.ktp"), "");
+    WriteBytes(folder / PathFromUtf8("練習02.ktp"), "");
+    ResultInput in = Input();
+    in.actPath = folder / PathFromUtf8("練習01.ktp");
+    in.findFile = nullptr;
+    PlayResult r = ComputeResult(in);
+    EXPECT_EQ(r.NextActPath, folder / PathFromUtf8("練習02.ktp"));
+    EXPECT_EQ(r.memo[0], Sj("■Act         練習01"));
+    EXPECT_EQ(r.lb_mes, Sj("次のAct [ 練習02 ] に進めます。"));
+
+    files = RecordFiles::For(dir.path(), in.actPath);
+    ASSERT_TRUE(RecordPlay(files, book, r, at).recorded);
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir / "save"))
+        names.push_back(PathToUtf8(e.path().filename()));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (Lines{"kotopa.ini", "playlog.log", "record.lst", "練習01.lst"}));
+    EXPECT_EQ(ReadBytes(dir / "save/練習01.lst"), "95 212 7\r\n");
+}
+
+// A list is rewritten whole at every recorded play: a NUL byte in it must cost no line.
+TEST_F(RecordFilesTest, ANulByteInAListLosesNoLineWhenThePlayIsRecorded) {
+    using namespace std::string_literals;
+    const std::string total = "1 1 1\r\n2 2\0 2\r\n3 3 3\r\n"s;
+    const std::string act = "\0\r\n4 4 4\r\n"s;
+    WriteBytes(files.totalList, total);
+    WriteBytes(files.actList, act);
+    ASSERT_EQ(book.LoadTotalRecords(files.totalList), ReadStatus::Ok);
+    ASSERT_EQ(book.LoadActRecords(files.actList), ReadStatus::Ok);
+    EXPECT_EQ(book.TotalRecords.size(), 3u);
+    PlayResult r = Recordable();
+    EXPECT_TRUE(RecordPlay(files, book, r, at).recorded);
+    EXPECT_EQ(ReadBytes(files.totalList), total + "95 212 7\r\n");
+    EXPECT_EQ(ReadBytes(files.actList), act + "95 212 7\r\n");
 }
 
 TEST_F(RecordFilesTest, APlayNotToBeRecordedWritesNothing) {
@@ -308,7 +402,7 @@ TEST_F(RecordFilesTest, APlayNotToBeRecordedWritesNothing) {
     in.checkSave = true;
     PlayResult r = ComputeResult(in);
     const RecordOutcome o = RecordPlay(files, book, r, at);
-    EXPECT_FALSE(o.recorded || o.logged || o.Failed());
+    EXPECT_FALSE(o.recorded || o.pending || o.Failed());
     EXPECT_TRUE(fs::is_empty(dir.path() / "save"));
 }
 
@@ -322,10 +416,11 @@ TEST_F(RecordFilesTest, AFailedListWriteLeavesEveryFileAndTheBookAsTheyWere) {
     PlayResult r = Recordable();
     const RecordOutcome o = RecordPlay(files, book, r, at);
     EXPECT_FALSE(o.recorded);
-    EXPECT_FALSE(o.logged);
+    EXPECT_FALSE(o.pending);
     EXPECT_EQ(o.failedPath, files.actList);
-    EXPECT_TRUE(o.notRestored.empty());
-    EXPECT_EQ(ReadBytes(files.totalList), "1 2 3\r\n");  // put back
+    EXPECT_EQ(ReadBytes(files.totalList), "1 2 3\r\n");
+    EXPECT_EQ(SaveFolder(),
+              (Lines{"Act01.lst", "kotopa.ini", "record.lst"}));  // nothing left behind
     EXPECT_EQ(ReadBytes(files.settings), "[PLAY]\r\nCOUNT=4\r\n");
     EXPECT_FALSE(fs::exists(files.playLog));
     EXPECT_EQ(book.TotalRecords, before.TotalRecords);
@@ -335,7 +430,7 @@ TEST_F(RecordFilesTest, AFailedListWriteLeavesEveryFileAndTheBookAsTheyWere) {
     EXPECT_FALSE(r.record);
     EXPECT_EQ(r.lb_mes, Sj("このプレイは記録できませんでした。"));
     EXPECT_EQ(RecordFailureText(o, PathText{}),
-              files.actList.string() + "\n\r" +
+              PathToSjis(files.actList) + "\n\r" +
                   Sj("に書き込めませんでした。このプレイは記録されていません。"));
 }
 
@@ -380,17 +475,22 @@ TEST_F(RecordFilesTest, ListsOrSettingsThatCouldNotBeReadAreNotWrittenOver) {
     EXPECT_FALSE(fs::exists(files.totalList));
 }
 
-TEST_F(RecordFilesTest, AFailedPlayLogLeavesThePlayRecorded) {
+// The play log is one of the play's files: a log that cannot be written leaves the lists and
+// the play count without the play too, rather than recorded without its block.
+TEST_F(RecordFilesTest, APlayLogThatCannotBeWrittenLeavesThePlayUnrecorded) {
+    WriteBytes(files.totalList, "1 2 3\r\n");
+    book.LoadTotalRecords(files.totalList);
     fs::create_directory(files.playLog);
     PlayResult r = Recordable();
     const RecordOutcome o = RecordPlay(files, book, r, at);
-    EXPECT_TRUE(o.recorded);
-    EXPECT_FALSE(o.logged);
+    EXPECT_FALSE(o.recorded);
     EXPECT_EQ(o.failedPath, files.playLog);
-    EXPECT_EQ(r.memo.size(), 7u);
-    EXPECT_EQ(book.bests.PlayCount, 5);
-    EXPECT_EQ(ReadBytes(files.actList), "95 212 7\r\n");
-    EXPECT_EQ(
-        RecordFailureText(o, PathText{}),
-        files.playLog.string() + "\n\r" + Sj("に書き込めませんでした。記録は保存されています。"));
+    EXPECT_EQ(r.memo.size(), 5u);
+    EXPECT_EQ(book.bests.PlayCount, 4);
+    EXPECT_EQ(ReadBytes(files.totalList), "1 2 3\r\n");
+    EXPECT_FALSE(fs::exists(files.actList));
+    EXPECT_FALSE(fs::exists(files.settings));
+    EXPECT_EQ(RecordFailureText(o, PathText{}),
+              PathToSjis(files.playLog) + "\n\r" +
+                  Sj("に書き込めませんでした。このプレイは記録されていません。"));
 }

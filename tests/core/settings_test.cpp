@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #endif
 
+#include "printers.h"
 #include "test_util.h"
 
 using namespace kotopa;

@@ -2,7 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+#include "printers.h"
 #include "test_util.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 using namespace std::string_literals;
 
@@ -28,6 +36,17 @@ TEST(TextFile, LineEndEdgeCases) {
     EXPECT_EQ(SplitLines("a\r\n\r\n"), (Lines{"a", ""}));
     EXPECT_EQ(SplitLines("a\nb\0c\nd"s), (Lines{"a", "b"}));  // NUL ends the text
     EXPECT_EQ(SplitLines("\0abc"s), Lines{});
+}
+
+TEST(TextFile, AStringListKeepsNulBytesInsideItsLines) {
+    // A list is written back whole, so a NUL byte must not end it as it ends an Act's text.
+    TempDir dir;
+    WriteBytes(dir / "r.lst", "a\0b\r\n\0\nc"s);
+    Lines lines;
+    ASSERT_EQ(ReadStringList(dir / "r.lst", lines), ReadStatus::Ok);
+    EXPECT_EQ(lines, (Lines{"a\0b"s, "\0"s, "c"}));
+    ASSERT_TRUE(WriteStringList(dir / "r.lst", lines));
+    EXPECT_EQ(ReadBytes(dir / "r.lst"), "a\0b\r\n\0\r\nc\r\n"s);
 }
 
 TEST(TextFile, WriteIsWholeWithCrLfAndReadsBack) {
@@ -69,7 +88,40 @@ TEST(TextFile, FailedWriteLeavesTheOldFileWholeAndNoLitter) {
     EXPECT_EQ(entries, 2u);  // keep.lst and taken.lst: no temporary file left behind
 }
 
+// A write cut short by a crash leaves its temporary file, as large as the file it replaces.
+// Only names the atomic write makes are taken for such files.
+TEST(TextFile, StaleTemporaryFilesAreRemovedAndNothingElse) {
+    TempDir dir;
+    const std::vector<std::string> stale{"record.lst.tmp123456-0", "playlog.log.tmp1000000006-42",
+                                         "a.tmp1-2.tmp3-4"};
+    const std::vector<std::string> kept{
+        "record.lst",        ".tmp1-2",           "record.lst.tmp",
+        "record.lst.tmp12",  "record.lst.tmp12-", "record.lst.tmp-3",
+        "record.lst.tmpa-3", "record.lst.TMP1-2", "record.lst.tmp1-2.bak",
+        "record.lst.tmp1_2", "notes.txt"};
+    for (const auto& name : stale) {
+        EXPECT_TRUE(IsTemporaryFileName(name)) << name;
+        WriteBytes(dir / name, "x");
+    }
+    for (const auto& name : kept) {
+        EXPECT_FALSE(IsTemporaryFileName(name)) << name;
+        WriteBytes(dir / name, "x");
+    }
+    std::filesystem::create_directory(dir / "folder.tmp1-1");  // not a file the write makes
+    EXPECT_TRUE(RemoveStaleTemporaries(dir.path()).empty());
+    for (const auto& name : stale) EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
+    for (const auto& name : kept) EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
+    EXPECT_TRUE(std::filesystem::exists(dir / "folder.tmp1-1"));
+
+    EXPECT_TRUE(IsTemporaryFileOf("record.lst.tmp5-6", "record.lst"));
+    EXPECT_FALSE(IsTemporaryFileOf("record.lst.tmp5-6", "record.ls"));
+    EXPECT_FALSE(IsTemporaryFileOf("record.lst", "record.lst"));
+}
+
 TEST(TextFile, ReplacedFileKeepsItsPermissions) {
+#ifdef _WIN32
+    GTEST_SKIP() << "POSIX only: permission bits (Windows keeps attributes, tested apart)";
+#endif
     TempDir dir;
     const auto p = dir / "settings.ini";
     WriteBytes(p, "a");
@@ -77,6 +129,86 @@ TEST(TextFile, ReplacedFileKeepsItsPermissions) {
     ASSERT_TRUE(WriteFileAtomic(p, "b"));
     EXPECT_EQ(std::filesystem::status(p).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+}
+
+namespace {
+
+#ifdef _WIN32
+std::size_t Entries(const std::filesystem::path& folder) {
+    std::size_t n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder)) ++n;
+    return n;
+}
+#endif
+
+// The old file as another program (a virus scanner, a backup) holds it: open for reading,
+// its deletion and replacement not shared.
+class HeldFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+#ifndef _WIN32
+        GTEST_SKIP() << "Windows only: files held open by another program";
+#else
+        WriteBytes(path, "old");
+        held = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+#endif
+    }
+
+    TempDir dir;
+    const std::filesystem::path path = dir / "記録.lst";
+#ifdef _WIN32
+    HANDLE held = INVALID_HANDLE_VALUE;
+#endif
+};
+
+}  // namespace
+
+TEST_F(HeldFileTest, AFileHeldForAMomentIsStillReplaced) {
+#ifdef _WIN32
+    std::thread release([this] {
+        Sleep(300);
+        CloseHandle(held);
+    });
+    EXPECT_TRUE(WriteFileAtomic(path, "new"));
+    release.join();
+    EXPECT_EQ(ReadBytes(path), "new");
+    EXPECT_EQ(Entries(dir.path()), 1u);
+#endif
+}
+
+TEST_F(HeldFileTest, AFileHeldThroughoutIsLeftWholeAfterABoundedWait) {
+#ifdef _WIN32
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(WriteFileAtomic(path, "new"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(path), "old");
+    EXPECT_EQ(Entries(dir.path()), 1u);  // no temporary file left behind
+#endif
+}
+
+TEST(TextFile, AReplacedFileKeepsItsAttributesAndAReadOnlyOneIsKept) {
+#ifndef _WIN32
+    GTEST_SKIP() << "Windows only: file attributes";
+#else
+    TempDir dir;
+    const auto hidden = dir / "kotopa.ini";
+    WriteBytes(hidden, "a");
+    ASSERT_TRUE(SetFileAttributesW(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(WriteFileAtomic(hidden, "b"));
+    EXPECT_EQ(ReadBytes(hidden), "b");
+    EXPECT_NE(GetFileAttributesW(hidden.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+
+    const auto readOnly = dir / "mykey.key";
+    WriteBytes(readOnly, "a");
+    ASSERT_TRUE(SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(WriteFileAtomic(readOnly, "b"));
+    EXPECT_EQ(ReadBytes(readOnly), "a");
+    SetFileAttributesW(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(Entries(dir.path()), 2u);
+#endif
 }
 
 TEST(TextFile, CannotWriteMessageNamesThePath) {

@@ -3,7 +3,6 @@
 // of them and every reading of every Act types through the matcher.
 #include <gtest/gtest.h>
 
-#include <QString>
 #include <iostream>
 #include <regex>
 #include <set>
@@ -13,6 +12,7 @@
 #include "actfiles.h"
 #include "keysource.h"
 #include "romaji.h"
+#include "printers.h"
 #include "test_util.h"
 #include "text.h"
 
@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const fs::path kRoot = KOTOPA_SOURCE_DIR;
+const fs::path kRoot = PathFromUtf8(KOTOPA_SOURCE_DIR);
 const fs::path kKeySource = kRoot / "data-src" / "keys" / "mykey.txt";
 const fs::path kKeyFile = kRoot / "data" / "key" / "mykey.key";
 
@@ -61,7 +61,7 @@ std::set<std::string> Names(const fs::path& dir, const char* ext) {
     if (!fs::is_directory(dir)) return names;
     for (const auto& e : fs::directory_iterator(dir)) {
         if (e.is_regular_file() && HasExtension(e.path(), ext))
-            names.insert(e.path().stem().string());
+            names.insert(PathToUtf8(e.path().stem()));
     }
     return names;
 }
@@ -123,7 +123,7 @@ TEST(DeliveredKeyTable, HasARowForEveryCharacterAReadingMayHold) {
     std::vector<std::string> wanted;
     auto add = [&](char16_t from, char16_t to) {
         for (char16_t c = from; c <= to; ++c)
-            wanted.push_back(*Utf8ToSjis(QString(QChar(c)).toStdString()));
+            wanted.push_back(*Utf8ToSjis(Utf16ToUtf8(std::u16string(1, c))));
     };
     add(u'ぁ', u'ん');  // every hiragana Shift_JIS holds, small ones, ゐ and ゑ included
     add(u'ァ', u'ヶ');  // every katakana, ヴ ヵ ヶ included

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "actcheck.h"
+#include "printers.h"
 #include "test_util.h"
 #include "textfile.h"
 #include "tool_run.h"

@@ -12,6 +12,11 @@ using testutil::Sj;
 
 namespace {
 
+// Arguments are UTF-8, as the program's entry makes them on every system.
+std::string Arg(const std::filesystem::path& p) {
+    return kotopa::PathToUtf8(p);
+}
+
 const char* kSource = "# test table\nあ a\nい i\nぬ nu\nね ne\nこ ko\n<sp> <sp>\n";
 const char* kAct =
     "Act\n\n\nheader 4\nheader 5\n犬 猫\nいぬ ねこ\n犬\nいぬ\n猫\nねこ\n犬\nいぬ\n猫\nねこ\n";
@@ -38,15 +43,14 @@ TEST(Cli, BadInputFilesAreUnusableWithAClearMessage) {
         std::vector<std::string> args;
         const char* says;
     };
-    const std::string missing = (dir / "missing.ktp").string();
+    const std::string missing = Arg(dir / "missing.ktp");
     const Case cases[] = {
         {{"check", missing}, "no such file\nthe program refuses it: ファイルが存在しません。"},
-        {{"check", (dir / "act.txt").string()}, "wrong extension"},
-        {{"export", (dir / "empty.ktp").string(), "-o", (dir / "x.txt").string()},
-         "the file is empty"},
-        {{"import", (dir / "act.txt").string(), "-o", (dir / "x.txt").string()}, "wrong extension"},
+        {{"check", Arg(dir / "act.txt")}, "wrong extension"},
+        {{"export", Arg(dir / "empty.ktp"), "-o", Arg(dir / "x.txt")}, "the file is empty"},
+        {{"import", Arg(dir / "act.txt"), "-o", Arg(dir / "x.txt")}, "wrong extension"},
         {{"keys", "dump", missing}, "wrong extension"},
-        {{"try", "--keys", (dir / "none.key").string(), "あ", "a"}, "no such file"},
+        {{"try", "--keys", Arg(dir / "none.key"), "あ", "a"}, "no such file"},
     };
     for (const auto& c : cases) {
         const ToolRun r = Tool(c.args);
@@ -59,17 +63,17 @@ TEST(Cli, ImportCheckExportRoundTrip) {
     testutil::TempDir dir;
     testutil::WriteBytes(dir / "keys.txt", kSource);
     testutil::WriteBytes(dir / "act.txt", kAct);
-    const std::string key = (dir / "mykey.key").string();
-    const std::string ktp = (dir / "Act01.ktp").string();
-    ASSERT_EQ(Tool({"keys", "build", (dir / "keys.txt").string(), "-o", key}).status, 0);
-    ASSERT_EQ(Tool({"import", (dir / "act.txt").string(), "-o", ktp}).status, 0);
-    EXPECT_EQ(testutil::ReadBytes(ktp).substr(0, 5), "Act\r\n");
+    const std::string key = Arg(dir / "mykey.key");
+    const std::string ktp = Arg(dir / "練習01.ktp");
+    ASSERT_EQ(Tool({"keys", "build", Arg(dir / "keys.txt"), "-o", key}).status, 0);
+    ASSERT_EQ(Tool({"import", Arg(dir / "act.txt"), "-o", ktp}).status, 0);
+    EXPECT_EQ(testutil::ReadBytes(dir / "練習01.ktp").substr(0, 5), "Act\r\n");
 
     const ToolRun check = Tool({"check", ktp, "--keys", key});
     EXPECT_EQ(check.status, 0) << check.out;
-    EXPECT_NE(check.out.find("clean, 5 pairs"), std::string::npos) << check.out;
+    EXPECT_NE(check.out.find("練習01.ktp: clean, 5 pairs"), std::string::npos) << check.out;
 
-    ASSERT_EQ(Tool({"export", ktp, "-o", (dir / "back.txt").string()}).status, 0);
+    ASSERT_EQ(Tool({"export", ktp, "-o", Arg(dir / "back.txt")}).status, 0);
     EXPECT_EQ(testutil::ReadBytes(dir / "back.txt"), kAct);
 }
 
@@ -79,15 +83,12 @@ TEST(Cli, CheckFindsTheKeyTableBesideTheAct) {
     std::filesystem::create_directories(dir / "ktp");
     testutil::WriteBytes(dir / "keys.txt", "あ a\n");
     testutil::WriteBytes(dir / "act.txt", kAct);
-    ASSERT_EQ(Tool({"keys", "build", (dir / "keys.txt").string(), "-o",
-                    (dir / "key" / "mykey.key").string()})
-                  .status,
-              0);
     ASSERT_EQ(
-        Tool({"import", (dir / "act.txt").string(), "-o", (dir / "ktp" / "Act01.ktp").string()})
-            .status,
+        Tool({"keys", "build", Arg(dir / "keys.txt"), "-o", Arg(dir / "key" / "mykey.key")}).status,
         0);
-    const ToolRun r = Tool({"check", (dir / "ktp" / "Act01.ktp").string()});
+    ASSERT_EQ(Tool({"import", Arg(dir / "act.txt"), "-o", Arg(dir / "ktp" / "Act01.ktp")}).status,
+              0);
+    const ToolRun r = Tool({"check", Arg(dir / "ktp" / "Act01.ktp")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.out.find("Act01.ktp:7:1: the key table cannot type \"い\""), std::string::npos)
         << r.out;
@@ -97,8 +98,7 @@ TEST(Cli, RefusedImportLeavesTheOldFile) {
     testutil::TempDir dir;
     testutil::WriteBytes(dir / "act.txt", std::string(kAct) + "ゔ\n");
     testutil::WriteBytes(dir / "Act01.ktp", "old");
-    const ToolRun r =
-        Tool({"import", (dir / "act.txt").string(), "-o", (dir / "Act01.ktp").string()});
+    const ToolRun r = Tool({"import", Arg(dir / "act.txt"), "-o", Arg(dir / "Act01.ktp")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("act.txt:16:1: \"ゔ\" (U+3094) cannot be held in Shift_JIS"),
               std::string::npos)
@@ -110,17 +110,14 @@ TEST(Cli, RefusedImportLeavesTheOldFile) {
 TEST(Cli, KeysBuildRefusesABadSourceAndDumpShowsAKeyFile) {
     testutil::TempDir dir;
     testutil::WriteBytes(dir / "bad.txt", "あ a\nん n nn\n");
-    const ToolRun bad =
-        Tool({"keys", "build", (dir / "bad.txt").string(), "-o", (dir / "k.key").string()});
+    const ToolRun bad = Tool({"keys", "build", Arg(dir / "bad.txt"), "-o", Arg(dir / "k.key")});
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("bad.txt:2: "), std::string::npos) << bad.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "k.key"));
 
     testutil::WriteBytes(dir / "good.txt", kSource);
-    ASSERT_EQ(
-        Tool({"keys", "build", (dir / "good.txt").string(), "-o", (dir / "k.key").string()}).status,
-        0);
-    const ToolRun dump = Tool({"keys", "dump", (dir / "k.key").string()});
+    ASSERT_EQ(Tool({"keys", "build", Arg(dir / "good.txt"), "-o", Arg(dir / "k.key")}).status, 0);
+    const ToolRun dump = Tool({"keys", "dump", Arg(dir / "k.key")});
     EXPECT_EQ(dump.status, 0);
     EXPECT_EQ(dump.out, "# 6 rows\nあ\ta\nい\ti\nぬ\tnu\nね\tne\nこ\tko\n<sp>\t<sp>\n");
 }
@@ -128,8 +125,8 @@ TEST(Cli, KeysBuildRefusesABadSourceAndDumpShowsAKeyFile) {
 TEST(Cli, TryPrintsTheCountersAndTheFirstMistype) {
     testutil::TempDir dir;
     testutil::WriteBytes(dir / "keys.txt", kSource);
-    const std::string key = (dir / "k.key").string();
-    ASSERT_EQ(Tool({"keys", "build", (dir / "keys.txt").string(), "-o", key}).status, 0);
+    const std::string key = Arg(dir / "k.key");
+    ASSERT_EQ(Tool({"keys", "build", Arg(dir / "keys.txt"), "-o", key}).status, 0);
     const ToolRun ok = Tool({"try", "--keys", key, "いぬ ねこ", "inu neko"});
     EXPECT_EQ(ok.status, 0);
     EXPECT_NE(
@@ -155,7 +152,7 @@ TEST(Cli, CheckGivesOneStatusForWhatTheProgramRefuses) {
         {"empty.ktp", ""}, {"one.ktp", "one line\r\n"}, {"binary.ktp", "\x7F\xFF\x00\x01\xFE"s}};
     for (const auto& [name, bytes] : acts) {
         testutil::WriteBytes(dir / name, bytes);
-        const ToolRun r = Tool({"check", (dir / name).string()});
+        const ToolRun r = Tool({"check", Arg(dir / name)});
         EXPECT_EQ(r.status, 1) << name << "\n" << r.out << r.err;
         EXPECT_NE(r.out.find("the program refuses this Act: "), std::string::npos) << name;
     }
@@ -165,8 +162,7 @@ TEST(Cli, KeysBuildReportsANulWithItsPlaceAndWritesNothing) {
     testutil::TempDir dir;
     using namespace std::string_literals;
     testutil::WriteBytes(dir / "keys.txt", "あ a\nい i\0 x\nう u\n"s);
-    const ToolRun r =
-        Tool({"keys", "build", (dir / "keys.txt").string(), "-o", (dir / "k.key").string()});
+    const ToolRun r = Tool({"keys", "build", Arg(dir / "keys.txt"), "-o", Arg(dir / "k.key")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("keys.txt:2:4: a NUL character"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "k.key"));

@@ -1,0 +1,102 @@
+#include "basedir.h"
+
+#include <fstream>
+#include <random>
+#include <string>
+#include <system_error>
+
+#include "textfile.h"
+
+namespace kotopa {
+
+namespace fs = std::filesystem;
+
+bool CanCreateFilesIn(const fs::path& folder) {
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec)) return false;
+    std::random_device rd;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const fs::path probe = folder / (".kotopa-write-test-" + std::to_string(rd()));
+        if (fs::exists(fs::symlink_status(probe, ec))) continue;
+        bool created = false;
+        {
+            std::ofstream out(probe, std::ios::binary);
+            created = static_cast<bool>(out);
+        }
+        if (!created) return false;
+        fs::remove(probe, ec);
+        return true;
+    }
+    return false;
+}
+
+bool PortableLayoutUsable(const fs::path& programDir, const WritableTest& writable) {
+    if (writable(programDir)) return true;
+    std::error_code ec;
+    const fs::path save = programDir / "save";
+    return fs::is_directory(save, ec) && writable(save);
+}
+
+namespace {
+
+// Copies one file that the user's folder lacks; false when it cannot be read or written.
+bool SeedFile(const fs::path& from, const fs::path& to) {
+    std::string bytes;
+    if (ReadFileBytes(from, bytes) != ReadStatus::Ok) return false;
+    return WriteFileAtomic(to, bytes);
+}
+
+}  // namespace
+
+SeedOutcome SeedUserFolder(const fs::path& programDir, const fs::path& userDir) {
+    SeedOutcome out;
+    for (const char* name : kSeededFolders) {
+        const fs::path source = programDir / name;
+        std::error_code ec;
+        if (!fs::is_directory(source, ec)) continue;
+        fs::recursive_directory_iterator it(source, fs::directory_options::skip_permission_denied,
+                                            ec);
+        if (ec) {
+            out.failed.push_back(source);
+            continue;
+        }
+        for (const fs::recursive_directory_iterator end; it != end; it.increment(ec)) {
+            if (ec) {
+                out.failed.push_back(source);
+                break;
+            }
+            const fs::path target = userDir / name / it->path().lexically_relative(source);
+            std::error_code sec;
+            if (it->is_directory(sec)) continue;
+            if (!it->is_regular_file(sec)) continue;
+            // Anything the user has at that name stays: a file, a folder, even a broken link.
+            if (fs::exists(fs::symlink_status(target, sec))) continue;
+            fs::create_directories(target.parent_path(), sec);
+            if (SeedFile(it->path(), target)) {
+                out.copied.push_back(target);
+            } else {
+                out.failed.push_back(target);
+            }
+        }
+    }
+    return out;
+}
+
+BaseDirChoice ChooseBaseDir(const fs::path& programDir, const fs::path& userDir,
+                            const WritableTest& writable) {
+    BaseDirChoice choice;
+    choice.baseDir = programDir;
+    if (PortableLayoutUsable(programDir, writable) || userDir.empty()) return choice;
+    std::error_code ec;
+    fs::create_directories(userDir, ec);
+    if (!fs::is_directory(userDir, ec)) {
+        choice.failed.push_back(userDir);
+        return choice;
+    }
+    choice.baseDir = userDir;
+    choice.perUser = true;
+    choice.failed = SeedUserFolder(programDir, userDir).failed;
+    return choice;
+}
+
+}  // namespace kotopa

@@ -1,0 +1,63 @@
+// Which folder holds the program's files (BaseDir: key/, ktp/, save/, system/). A copy that
+// may write beside its executable keeps everything there (the portable layout); an
+// installed copy whose folder is read-only keeps them in a folder of the user's own, filled
+// from the installed key/, ktp/ and system/ without ever replacing a file the user has.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace kotopa {
+
+// The two folders the program works with: base holds key/, ktp/, save/ and system/; program
+// is the executable's folder, which holds the help. The same folder in the portable layout.
+struct ProgramFolders {
+    ProgramFolders(std::filesystem::path both) : base(both), program(std::move(both)) {}
+    ProgramFolders(const char* both) : ProgramFolders(std::filesystem::path(both)) {}
+    ProgramFolders(std::filesystem::path baseDir, std::filesystem::path programDir)
+        : base(std::move(baseDir)), program(std::move(programDir)) {}
+    std::filesystem::path base;
+    std::filesystem::path program;
+};
+
+// True when a new file can be created in folder: one is created and removed again. Asking
+// the permission bits would be wrong for read-only mounts, access lists and the superuser.
+bool CanCreateFilesIn(const std::filesystem::path& folder);
+
+using WritableTest = std::function<bool(const std::filesystem::path&)>;
+
+// The portable layout is kept when programDir takes new files, and also when only its save/
+// does (a portable copy whose records live on although its folder was made read-only).
+bool PortableLayoutUsable(const std::filesystem::path& programDir,
+                          const WritableTest& writable = CanCreateFilesIn);
+
+// The folders copied into a user's folder.
+inline constexpr const char* kSeededFolders[] = {"key", "ktp", "system"};
+
+struct SeedOutcome {
+    std::vector<std::filesystem::path> copied;  // files written into the user's folder
+    std::vector<std::filesystem::path> failed;  // files or folders that could not be made
+};
+
+// Copies every file under programDir's key/, ktp/ and system/ that userDir lacks (each
+// written whole or not at all, missing folders created), and leaves every file that exists
+// in userDir as it is, whatever it holds. Run at every start, so that files a new version
+// brings arrive and a deleted key file or background comes back.
+SeedOutcome SeedUserFolder(const std::filesystem::path& programDir,
+                           const std::filesystem::path& userDir);
+
+struct BaseDirChoice {
+    std::filesystem::path baseDir;
+    bool perUser = false;                       // baseDir is the user's folder
+    std::vector<std::filesystem::path> failed;  // what could not be created or copied
+};
+
+// BaseDir for a program in programDir: programDir itself when the portable layout works
+// there; otherwise userDir, created and seeded. When userDir is empty (no home folder) or
+// cannot be created, the program runs from programDir, whose save/ then cannot be written.
+BaseDirChoice ChooseBaseDir(const std::filesystem::path& programDir,
+                            const std::filesystem::path& userDir,
+                            const WritableTest& writable = CanCreateFilesIn);
+
+}  // namespace kotopa

@@ -1,0 +1,141 @@
+#include "filegroup.h"
+
+#include <string_view>
+#include <system_error>
+
+#include "faultpoint.h"
+#include "textfile.h"
+
+namespace kotopa {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The journal: this line, then for each file its name and its staged file's name, each
+// ended by a NUL byte (which no file name holds). Names are UTF-8 and relative to the
+// journal's folder, so that a program folder that has moved is still finished.
+constexpr std::string_view kJournalHead = "KotoPA file group 1\n";
+
+struct Entry {
+    fs::path target;
+    fs::path staged;
+};
+
+std::string Name(const fs::path& p) {
+    const std::u8string s = p.filename().u8string();
+    return std::string(s.begin(), s.end());
+}
+
+fs::path FromName(std::string_view s) {
+    return fs::path(std::u8string(s.begin(), s.end()));
+}
+
+// A plain name in the folder: no separators, not "." or "..".
+bool PlainName(std::string_view s) {
+    return !s.empty() && s != "." && s != ".." && s.find_first_of("/\\") == std::string_view::npos;
+}
+
+bool ParseJournal(std::string_view bytes, std::vector<Entry>& entries) {
+    if (bytes.substr(0, kJournalHead.size()) != kJournalHead) return false;
+    bytes.remove_prefix(kJournalHead.size());
+    std::vector<std::string_view> names;
+    while (!bytes.empty()) {
+        const std::size_t end = bytes.find('\0');
+        if (end == std::string_view::npos) return false;
+        names.push_back(bytes.substr(0, end));
+        bytes.remove_prefix(end + 1);
+    }
+    if (names.empty() || names.size() % 2 != 0) return false;
+    for (std::size_t i = 0; i < names.size(); i += 2) {
+        if (!PlainName(names[i]) || !PlainName(names[i + 1])) return false;
+        Entry e{FromName(names[i]), FromName(names[i + 1])};
+        // Only the program's own temporary files of that very target are ever renamed.
+        if (!IsTemporaryFileOf(e.staged, e.target)) return false;
+        entries.push_back(std::move(e));
+    }
+    return true;
+}
+
+void RemoveAll(const std::vector<Entry>& entries, const fs::path& folder) {
+    std::error_code ec;
+    for (const Entry& e : entries) fs::remove(folder / e.staged, ec);
+}
+
+FileGroupOutcome Failed(const fs::path& path, bool committed = false) {
+    return FileGroupOutcome{false, committed, path};
+}
+
+}  // namespace
+
+FinishOutcome FinishFileGroup(const fs::path& journal) {
+    std::string bytes;
+    switch (ReadFileBytes(journal, bytes)) {
+        case ReadStatus::Missing:
+            return {};
+        case ReadStatus::Unreadable:
+            return {FinishStatus::Unfinished, journal};
+        case ReadStatus::Ok:
+            break;
+    }
+    const fs::path folder = journal.parent_path();
+    std::error_code ec;
+    std::vector<Entry> entries;
+    if (!ParseJournal(bytes, entries)) {
+        fs::remove(journal, ec);
+        if (ec) return {FinishStatus::Unfinished, journal};
+        return {FinishStatus::Discarded, journal};
+    }
+    for (const Entry& e : entries) {
+        // A staged file that is gone was put in place before the interruption.
+        if (!fs::exists(fs::symlink_status(folder / e.staged, ec))) continue;
+        if (!CommitStagedFile(folder / e.staged, folder / e.target)) {
+            return {FinishStatus::Unfinished, folder / e.target};
+        }
+    }
+    KOTOPA_STOP_POINT("group.finished");
+    fs::remove(journal, ec);
+    if (ec) return {FinishStatus::Unfinished, journal};
+    SyncFolder(folder);
+    return {FinishStatus::Finished, {}};
+}
+
+FileGroupOutcome WriteFileGroup(const fs::path& journal, const std::vector<FileGroupWrite>& files) {
+    const fs::path folder = journal.parent_path();
+    for (const FileGroupWrite& f : files) {
+        if (f.path.parent_path() != folder || !PlainName(Name(f.path))) return Failed(f.path);
+    }
+    const FinishOutcome earlier = FinishFileGroup(journal);
+    if (earlier.status == FinishStatus::Unfinished) return Failed(earlier.failedPath);
+
+    std::vector<Entry> entries;
+    std::string text(kJournalHead);
+    for (const FileGroupWrite& f : files) {
+        const fs::path staged = StageFile(f.path, f.bytes);
+        if (staged.empty()) {
+            RemoveAll(entries, folder);
+            return Failed(f.path);
+        }
+        entries.push_back({f.path.filename(), staged.filename()});
+        text += Name(f.path);
+        text += '\0';
+        text += Name(staged);
+        text += '\0';
+    }
+    if (!WriteFileAtomic(journal, text)) {
+        RemoveAll(entries, folder);
+        return Failed(journal);
+    }
+    // Committed: from here on the group is completed, now or at the next start.
+    for (const Entry& e : entries) {
+        if (!CommitStagedFile(folder / e.staged, folder / e.target)) {
+            return Failed(folder / e.target, true);
+        }
+    }
+    KOTOPA_STOP_POINT("group.finished");
+    std::error_code ec;
+    fs::remove(journal, ec);  // one left behind is removed by the next FinishFileGroup
+    return FileGroupOutcome{true, true, {}};
+}
+
+}  // namespace kotopa

@@ -1,0 +1,50 @@
+// Several files of one folder replaced together, all or nothing, as a database commits a
+// transaction. Each new file is first written whole beside its target under a temporary name;
+// then a journal naming them is written atomically, which is the commit; then the files are
+// renamed into place and the journal is removed. After a crash or a power cut at any moment,
+// FinishFileGroup at the next start completes a committed group, and a group that never
+// reached its commit has left only temporary files, which RemoveStaleTemporaries clears.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kotopa {
+
+struct FileGroupWrite {
+    std::filesystem::path path;
+    std::string bytes;
+};
+
+struct FileGroupOutcome {
+    bool ok = true;          // every file holds its new bytes
+    bool committed = false;  // the group stands: in place now, or completed by FinishFileGroup
+    std::filesystem::path failedPath;  // the file that could not be written, if any
+};
+
+enum class FinishStatus {
+    NoJournal,   // nothing was left to finish
+    Finished,    // a committed group is now in place; the journal is gone
+    Unfinished,  // a file could not be put in place (failedPath); the journal stays
+    Discarded,   // the journal could not be understood: removed, nothing renamed
+};
+
+struct FinishOutcome {
+    FinishStatus status = FinishStatus::NoJournal;
+    std::filesystem::path failedPath;
+};
+
+// Writes the files, which must all lie in the journal's folder, as one group. A group that
+// an earlier failure left committed but unfinished is completed first; if it cannot be, the
+// new group is refused. Not committed: every file is as it was and nothing is left behind.
+// Committed but not ok: failedPath could not be renamed yet; the journal stays for the next
+// FinishFileGroup.
+FileGroupOutcome WriteFileGroup(const std::filesystem::path& journal,
+                                const std::vector<FileGroupWrite>& files);
+
+// Completes the group that the journal names, if there is one. Safe to repeat, and safe to
+// interrupt: it only renames files that are still waiting and removes the journal last.
+FinishOutcome FinishFileGroup(const std::filesystem::path& journal);
+
+}  // namespace kotopa

@@ -1,0 +1,38 @@
+# kotopa-tool started as a program with Japanese file and folder names in its arguments: the
+# files it writes carry those names, and what it prints names them in UTF-8.
+#   cmake -DTOOL=<kotopa-tool> [-DRUNNER=<command list>] -DACT=<UTF-8 Act> -DWORK=<folder> -P ...
+file(REMOVE_RECURSE "${WORK}")
+set(folder "${WORK}/練習フォルダ")
+file(MAKE_DIRECTORY "${folder}")
+file(COPY "${ACT}" DESTINATION "${folder}")
+get_filename_component(text "${ACT}" NAME)
+
+function(run expect_status)
+  execute_process(COMMAND ${RUNNER} "${TOOL}" ${ARGN}
+    WORKING_DIRECTORY "${WORK}" RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL expect_status)
+    message(FATAL_ERROR "kotopa-tool ${ARGN}: status ${status}, not ${expect_status}\n${out}${err}")
+  endif()
+  set(out "${out}${err}" PARENT_SCOPE)
+endfunction()
+
+run(0 import "練習フォルダ/${text}" -o "練習フォルダ/練習01.ktp")
+file(GLOB written RELATIVE "${folder}" "${folder}/*.ktp")
+if(NOT written STREQUAL "練習01.ktp")
+  message(FATAL_ERROR "import wrote '${written}', not 練習01.ktp")
+endif()
+run(0 check "練習フォルダ/練習01.ktp")
+if(NOT out MATCHES "練習フォルダ[/\\\\]練習01\\.ktp: clean, [0-9]+ pairs")
+  message(FATAL_ERROR "check did not name the Act in UTF-8:\n${out}")
+endif()
+run(2 export "練習フォルダ/練習02.ktp" -o "練習フォルダ/戻り.txt")
+if(NOT out MATCHES "練習フォルダ[/\\\\]練習02\\.ktp: no such file")
+  message(FATAL_ERROR "a missing Japanese name was not named in UTF-8:\n${out}")
+endif()
+run(0 export "練習フォルダ/練習01.ktp" -o "練習フォルダ/戻り.txt")
+file(READ "${ACT}" original)
+file(READ "${folder}/戻り.txt" back)
+if(NOT back STREQUAL original)
+  message(FATAL_ERROR "export did not give back the imported text")
+endif()
+file(REMOVE_RECURSE "${WORK}")

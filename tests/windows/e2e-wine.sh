@@ -1,0 +1,182 @@
+#!/usr/bin/env bash
+# End-to-end tests of kotopa.exe under Wine, on its own Xvfb display: the staged Windows
+# program copied into a fresh folder with a Japanese name, driven with xdotool as a new user
+# on Windows would drive it, its files read back as bytes. The helpers come from the Linux
+# cases (tests/e2e/e2e.sh); CTest runs each case on its own:
+#   e2e-wine.sh <case>
+# Environment (set by tests/windows/CMakeLists.txt): KOTOPA_STAGE (the staged Windows
+# program), KOTOPA_WIN_HELPER (win_helper.exe), KOTOPA_WINEPREFIX, KOTOPA_X11_HELPER (for
+# screenshots; may be empty) and KOTOPA_ARTIFACTS.
+set -euo pipefail
+
+: "${KOTOPA_STAGE:?}" "${KOTOPA_WIN_HELPER:?}" "${KOTOPA_WINEPREFIX:?}" "${KOTOPA_ARTIFACTS:?}"
+KOTOPA_X11_HELPER=${KOTOPA_X11_HELPER:-}
+[ -n "$KOTOPA_X11_HELPER" ] || KOTOPA_X11_HELPER=true  # no screenshots
+KOTOPA_TOOL=unused
+KOTOPA_E2E_LIBRARY=1
+# shellcheck source=../e2e/e2e.sh
+source "$(dirname "$0")/../e2e/e2e.sh" "windows_$1"
+
+export WINEPREFIX=$KOTOPA_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+# The program folder, as a Japanese user's may be named.
+prog="$work/練習フォルダ/kotopa"
+
+# --- what differs from the Linux cases ----------------------------------------------------
+
+install_program() {
+    mkdir -p "$(dirname "$prog")"
+    cp -r "$KOTOPA_STAGE" "$prog"
+    rm -rf "$prog/save"
+    [ -f "$prog/kotopa.exe" ] && [ -f "$prog/key/mykey.key" ] && [ -f "$prog/ktp/Act02.ktp" ] ||
+        fail "the staged program lacks kotopa.exe, key/mykey.key or ktp/Act02.ktp"
+}
+
+start_program() {
+    (cd "$prog" && exec wine kotopa.exe) >>"$work/app.log" 2>&1 8>&- &
+    app_pids+=($!)
+    printf -v "$1" '%s' "$!"
+}
+
+# Without a window manager a Wine window takes the keyboard after a click; the click goes to
+# a spot of the window where it changes nothing (a dialog's margin by default).
+focus() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove $((X + ${2:-4})) $((Y + ${3:-4})) click 1
+    sleep 0.3
+}
+
+close_window() { wine "$KOTOPA_WIN_HELPER" close "$1" >/dev/null; }
+
+# The path as the program sees it on Windows (Wine shows / as drive Z:), in Shift_JIS.
+windows_path() { printf 'Z:%s' "$1" | tr / '\\' | iconv -f UTF-8 -t CP932; }
+
+options_and_last() {
+    printf 'NOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI=0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n'
+    printf '[FILE]\r\nLAST="%s"\r\n' "$(windows_path "$prog/ktp/$1.ktp")"
+}
+
+# The desktop's "open" of a .log file copies it beside the test, so that the test sees
+# that the program asked Windows' shell to open its play log.
+associate_log_files() {
+    local copy="Z:$(printf '%s' "$work/opened.log" | tr / '\\')"
+    wine reg add 'HKCR\.log' /ve /d kotopa.e2e.log /f >/dev/null 2>&1
+    wine reg add 'HKCR\kotopa.e2e.log\shell\open\command' /ve \
+        /d "\"C:\\windows\\system32\\cmd.exe\" /c copy \"%1\" \"$copy\"" /f >/dev/null 2>&1
+}
+
+# --- the cases -----------------------------------------------------------------------------
+
+# Act01 typed through with a mistype in its first line; the result dialog opens the play log
+# through the shell and leads on to Act02; the files are checked byte for byte, LAST holds
+# the real (Japanese) path, and the next start offers to resume Act02.
+case_windows_play() {
+    local app wid dialog question
+    associate_log_files
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    [ "$(window_size "$wid")" = 500x275 ] || fail "window is $(window_size "$wid"), not 500x275"
+    sleep 0.5
+    shot "$wid" main
+    act01_keys[0]=axsa  # あさ with a mistype: x cannot begin さ
+    type_act01 "$wid"
+    dialog=$(finish_act01 "$app")
+    sleep 0.5
+    shot "$dialog" result
+    focus "$dialog"
+    focus "$dialog" 301 123  # the play-log button
+    local i
+    for i in $(seq 100); do
+        [ -f "$work/opened.log" ] && break
+        sleep 0.1
+    done
+    [ -f "$work/opened.log" ] || fail "the play log was not handed to the shell"
+    expect_file "$work/opened.log" "$prog/save/playlog.log"
+    focus "$dialog"
+    xdotool key n
+    wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
+    shot "$wid" act02
+    close_window "KotoPA  [ Act02 ]"
+    expect_exit_ok "$app" "the program"
+
+    local seconds cpm kpm
+    check_act01_records 1
+    {
+        printf '[TOP]\r\nKEY=%s\r\nMOZI=%s\r\n[PLAY]\r\nCOUNT=2\r\n' "$kpm" "$cpm"
+        options_and_last Act02
+    } >"$work/expected.ini"
+    expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
+    check_act01_log 1 99.43  # 174 of 175 keys right
+
+    # The stored Japanese path is turned back into a path: the question names it, Yes opens it.
+    start_program app
+    question=$(wait_window '^確認$' "$app")
+    shot "$question" resume-question
+    focus "$question"
+    xdotool key Return
+    wid=$(wait_window '^KotoPA  \[ Act02 \]$' "$app")
+    close_window "KotoPA  [ Act02 ]"
+    expect_exit_ok "$app" "the second run"
+}
+
+# A second copy meets the named mutex: "二重起動はできません." and an end; the first copy
+# goes on and stores its settings when closed.
+case_windows_second_copy() {
+    local first second dialog
+    start_program first
+    wait_window '^KotoPA  \[ Act01 \]$' "$first" >/dev/null
+    start_program second
+    dialog=$(wait_window '^情報$' "$second")
+    shot "$dialog" refusal
+    focus "$dialog"
+    xdotool key Return
+    expect_exit_ok "$second" "the second copy"
+    kill -0 "$first" 2>/dev/null || fail "the first copy ended"
+    [ ! -f "$prog/save/kotopa.ini" ] || fail "the second copy wrote settings"
+    close_window "KotoPA  [ Act01 ]"
+    expect_exit_ok "$first" "the first copy"
+    { printf '[PLAY]\r\n'; options_and_last Act01; } >"$work/expected.ini"
+    expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
+}
+
+# The session ends during a play, and the process is ended as soon as WM_ENDSESSION is
+# answered, as Windows may end it: the settings are stored by then (the windows close when
+# the session asks whether it may end), the unfinished play is not recorded.
+case_windows_end_session() {
+    local app wid
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    xdotool key Return
+    sleep 0.5
+    wine "$KOTOPA_WIN_HELPER" endsession "KotoPA  [ Act01 ]" >/dev/null || fail "no session to end"
+    for _ in $(seq 100); do
+        kill -0 "$app" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$app" 2>/dev/null && fail "the program outlived its session"
+    { printf '[PLAY]\r\n'; options_and_last Act01; } >"$work/expected.ini"
+    expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
+    [ ! -f "$prog/save/record.lst" ] || fail "an unfinished play was recorded"
+}
+
+# A Wine session of this case's own, on its display; a new prefix is made once. This
+# machine may have no sound card: an ALSA output that plays into nothing gives Wine an audio
+# device, so that the program's mistype sound takes its Windows path all the same.
+end_wine() { wineserver -k </dev/null >/dev/null 2>&1 || true; }
+start_wine() {
+    end_wine
+    printf '</usr/share/alsa/alsa.conf>\npcm.!default { type null }\n' >"$work/asound.conf"
+    export ALSA_CONFIG_PATH=$work/asound.conf
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "creating the Wine prefix $WINEPREFIX"
+        wineboot -i </dev/null >/dev/null 2>&1
+    fi
+    trap 'end_wine; cleanup' EXIT
+}
+
+start_display
+start_wine
+install_program
+"case_windows_$1"
+echo "PASS: windows_$1"

@@ -1,0 +1,82 @@
+// What the end-to-end test under Wine needs from the Windows side, for the window of the
+// program whose title begins with a given text:
+//   win_helper close <title>       asks it to close, as its close box does (WM_CLOSE)
+//   win_helper endsession <title>  ends the session as Windows does at shutdown or logout:
+//                                  WM_QUERYENDSESSION and WM_ENDSESSION to each of the
+//                                  program's top-level windows, then the process is ended
+//                                  at once, as Windows may end it once the messages return
+// Exit status 0 when done, 1 when no such window was found.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Search {
+    std::wstring title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindByTitle(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<Search*>(param);
+    wchar_t text[512];
+    const int n = GetWindowTextW(hwnd, text, 512);
+    if (IsWindowVisible(hwnd) && n >= 0 &&
+        std::wstring(text, static_cast<std::size_t>(n)).rfind(search->title, 0) == 0) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct ProcessWindows {
+    DWORD pid = 0;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectOfProcess(HWND hwnd, LPARAM param) {
+    auto* p = reinterpret_cast<ProcessWindows*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == p->pid) p->windows.push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: win_helper close|endsession <title>\n");
+        return 2;
+    }
+    const std::wstring command = argv[1];
+    Search search{argv[2]};
+    EnumWindows(FindByTitle, reinterpret_cast<LPARAM>(&search));
+    if (!search.found) {
+        std::fprintf(stderr, "win_helper: no window with that title\n");
+        return 1;
+    }
+    if (command == L"close") {
+        PostMessageW(search.found, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (command != L"endsession") return 2;
+    ProcessWindows p;
+    GetWindowThreadProcessId(search.found, &p.pid);
+    EnumWindows(CollectOfProcess, reinterpret_cast<LPARAM>(&p));
+    DWORD_PTR answer = 0;
+    for (HWND w : p.windows) {
+        SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer);
+    }
+    for (HWND w : p.windows) {
+        SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000, &answer);
+    }
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, p.pid)) {
+        TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
+    std::printf("ended the session of %zu windows\n", p.windows.size());
+    return 0;
+}
