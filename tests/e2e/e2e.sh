@@ -6,7 +6,7 @@
 # Environment (set by tests/e2e/CMakeLists.txt): KOTOPA_STAGE (the staged program folder with
 # the delivered key table and Acts), KOTOPA_X11_HELPER, KOTOPA_TOOL (kotopa-tool) and
 # KOTOPA_ARTIFACTS (where screenshots go).
-set -euo pipefail
+set -eEuo pipefail
 
 : "${KOTOPA_STAGE:?}" "${KOTOPA_X11_HELPER:?}" "${KOTOPA_TOOL:?}" "${KOTOPA_ARTIFACTS:?}"
 case_name=${1:?usage: e2e.sh <case>}
@@ -26,6 +26,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# A command that fails outside fail() ends the case too (set -e); say which one.
+trap 'echo "FAIL: line $LINENO: $BASH_COMMAND" >&2' ERR
 
 fail() {
     echo "FAIL: $*" >&2
@@ -127,6 +129,14 @@ window_size() {
     local WIDTH HEIGHT X Y SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$1")"
     echo "${WIDTH}x${HEIGHT}"
+}
+
+# The number of the first row of the staged key table whose line matches the pattern. The
+# whole file is read: a reader that stops early would end the pipe with SIGPIPE, which
+# pipefail turns into a failure that depends on timing.
+key_row() {
+    iconv -f CP932 -t UTF-8 "$prog/key/mykey.key" | tr -d '\r' |
+        awk -F= -v pattern="$1" '!found && $0 ~ pattern { print $1; found = 1 }'
 }
 
 # Shift_JIS bytes of UTF-8 text, in a file.
@@ -628,7 +638,7 @@ case_readme() {
     done
     [ "$(window_size "$wid")" = 500x410 ] || fail "the key panel did not open: $(window_size "$wid")"
     # The row of し opened for editing: the first row of the list view, then down to it.
-    row=$(iconv -f CP932 -t UTF-8 "$prog/key/mykey.key" | tr -d '\r' | grep -m1 '^[0-9]*="し ' | cut -d= -f1)
+    row=$(key_row '^[0-9]*="し ')
     xdotool mousemove --window "$wid" 30 306 click 1
     sleep 0.2
     xdotool key Home
@@ -663,7 +673,7 @@ case_readme() {
 # since "si" types し.
 case_key_panel() {
     local app wid question row line seconds cpm
-    row=$(iconv -f CP932 -t UTF-8 "$prog/key/mykey.key" | tr -d '\r' | grep -m1 '^[0-9]*="し si shi' | cut -d= -f1)
+    row=$(key_row '^[0-9]*="し si shi')
     [ -n "$row" ] || fail "the delivered key table has no row し si shi"
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")

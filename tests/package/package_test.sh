@@ -90,7 +90,7 @@ done
 cmp -s "$root/usr/lib/kotopa/key/mykey.key" "$KOTOPA_SOURCE/data/key/mykey.key" || fail "key/mykey.key differs"
 [ "$(zcat "$root/usr/share/doc/kotopa/changelog.gz" | head -n1)" = "kotopa ($KOTOPA_VERSION) unstable; urgency=medium" ] ||
     fail "changelog: $(zcat "$root/usr/share/doc/kotopa/changelog.gz" | head -n1)"
-zcat "$root/usr/share/man/man1/kotopa.1.gz" | grep -q "KotoPA $KOTOPA_VERSION" || fail "kotopa(1) lacks the version"
+grep -q "KotoPA $KOTOPA_VERSION" <<<"$(zcat "$root/usr/share/man/man1/kotopa.1.gz")" || fail "kotopa(1) lacks the version"
 
 # --- the checkers --------------------------------------------------------------------------
 
@@ -102,5 +102,5 @@ grep -qx 'Categories=Education;Languages;' "$root/usr/share/applications/kotopa.
 lintian_out=$(lintian --fail-on error "$deb" 2>&1) || { echo "$lintian_out" >&2; fail "lintian found errors"; }
 echo "lintian:"
 echo "$lintian_out" | sed 's/^/  /'
-! echo "$lintian_out" | grep -q '^E:' || fail "lintian errors"
+! grep -q '^E:' <<<"$lintian_out" || fail "lintian errors"
 echo "PASS: package"
