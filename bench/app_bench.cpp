@@ -9,6 +9,7 @@
 //   - the staged program started until its main window is mapped, and its anonymous
 //     memory, against a bare Qt window with one Japanese label, on a private Xvfb;
 //   - the graph window's full redraw of all six series of two full record lists.
+//   - one key typed in a reading line of 10 MB.
 // The key table and Act are the delivered data/key/mykey.key and data/ktp/Act01.ktp when
 // the source tree has them, otherwise a generated table of some 250 rows and a 40-line Act.
 //   build/bench/app_bench
@@ -39,6 +40,7 @@
 
 #include "app.h"
 #include "dataform.h"
+#include "fake_random.h"
 #include "fakes.h"
 #include "glaphform.h"
 #include "mainform.h"
@@ -143,7 +145,7 @@ struct Rig {
     kotopa::platform::FakeClock clock;
     kotopa::platform::FakeDialogs dialogs;
     kotopa::platform::FakeShell shell;
-    kotopa::platform::FakeRandom random;
+    testutil::FakeRandom random;
     kotopa::platform::FakeSoundDevice sound;
     std::string source;
     fs::path base = MakeProgramFolder(source);
@@ -177,7 +179,7 @@ struct Rig {
     char NextKey() const {
         const kotopa::PlaySession& s = form->Session();
         if (s.GameState() == kotopa::PlayState::LineComplete) return 13;
-        const kotopa::Matcher& v = s.View();
+        const kotopa::PlayView v = s.View();
         for (const auto* list : {&v.lst_1, &v.lst_2, &v.lst_3}) {
             for (const std::string& entry : *list) {
                 if (!entry.empty() && !kotopa::IsLeadByte(entry[0])) return entry[0];
@@ -253,7 +255,7 @@ void BM_WaitingPlayProcessorTime(benchmark::State& state) {
     kotopa::platform::SystemClock clock;
     kotopa::platform::FakeDialogs dialogs;
     kotopa::platform::FakeShell shell;
-    kotopa::platform::FakeRandom random;
+    testutil::FakeRandom random;
     kotopa::platform::FakeSoundDevice sound;
     std::string source;
     const fs::path base = MakeProgramFolder(source);
@@ -439,7 +441,7 @@ void BM_GraphRedrawSixSeries(benchmark::State& state) {
     kotopa::platform::FakeClock clock;
     kotopa::platform::FakeDialogs dialogs;
     kotopa::platform::FakeShell shell;
-    kotopa::platform::FakeRandom random;
+    testutil::FakeRandom random;
     kotopa::platform::FakeSoundDevice sound;
     {
         kotopa::TGlaphForm form(base, base / "ktp" / "Act01.ktp", plays, plays,
@@ -453,6 +455,54 @@ void BM_GraphRedrawSixSeries(benchmark::State& state) {
     fs::remove_all(base, ec);
 }
 BENCHMARK(BM_GraphRedrawSixSeries)->Unit(benchmark::kMicrosecond);
+
+// One key in a line of 10 MB, from the event to the widgets: the window must cost the same
+// per key whatever the length of the line.
+void BM_KeyInA10MBLine(benchmark::State& state) {
+    const fs::path base = fs::temp_directory_path() / ("kotopa-bench-long-" + std::to_string(getpid()));
+    fs::remove_all(base);
+    Write(base / "key" / "mykey.key", Sj("[MOZI]\r\nKAZU=5\r\n0=\"あ a\"\r\n1=\"い i\"\r\n2=\"う u\"\r\n"
+                                         "3=\"え e\"\r\n4=\"お o\"\r\n"));
+    const std::string vowels[] = {Sj("あ"), Sj("い"), Sj("う"), Sj("え"), Sj("お")};
+    std::string reading, keys;
+    reading.reserve(10'000'000);
+    for (std::size_t i = 0; reading.size() < 10'000'000; ++i) {
+        reading += vowels[i % 5];
+        keys += "aiueo"[i % 5];
+    }
+    const std::string kanji(reading.size() / 2, 'K');
+    std::string act = "h1\r\nh2\r\nh3\r\nh4\r\nh5\r\n" + kanji + "\r\n" + reading + "\r\n";
+    for (int i = 0; i < 4; ++i) act += "k\r\n" + vowels[0] + "\r\n";
+    Write(base / "ktp" / "Act01.ktp", act);
+    {
+        kotopa::platform::FakeClock clock;
+        kotopa::platform::FakeDialogs dialogs;
+        kotopa::platform::FakeShell shell;
+        testutil::FakeRandom random;
+        kotopa::platform::FakeSoundDevice sound;
+        TMainForm form(base, kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        form.show();
+        QApplication::processEvents();
+        QWidget* box = form.findChild<QWidget*>(QStringLiteral("ed_Nyuuryoku"));
+        form.bt_startClick();
+        for (int i = 0; i < 30; ++i) {
+            clock.Advance(101);
+            form.TimerTimer();
+        }
+        std::size_t next = 0;
+        for (auto _ : state) {
+            const QString text(QChar(keys[next++ % keys.size()]));
+            QKeyEvent press(QEvent::KeyPress, text[0].toUpper().unicode(), Qt::NoModifier, text);
+            QApplication::sendEvent(box, &press);
+        }
+        if (form.Session().Facts().MissCount != 0) state.SkipWithError("the play mistyped");
+        state.counters["line_MB"] = static_cast<double>(reading.size()) / 1e6;
+        form.Timer().stop();
+    }
+    std::error_code ec;
+    fs::remove_all(base, ec);
+}
+BENCHMARK(BM_KeyInA10MBLine)->Iterations(200)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

@@ -1,5 +1,6 @@
-// Speed and memory of the core: one judged key with the refill of the lists, a whole play
-// driven key by key through the play session, a timer tick of a waiting play, loading a
+// Speed and memory of the core: one judged key with the refill of the lists, one key of a
+// 10 MB reading line and one of a 100,000-row key table, a whole play driven key by key
+// through the play session, a timer tick of a waiting play, loading a
 // key file of 600 rows, and reading an Act of 100,000 pairs (time, and peak heap against
 // the file's size).
 //   build/bench/core_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "act.h"
+#include "fake_random.h"
 #include "keytable.h"
 #include "matcher.h"
 #include "play.h"
@@ -72,17 +74,17 @@ std::vector<Kana> BasicKana() {
 }
 
 // A table of 600 rows shaped like a real one: single kana with several spellings, and
-// two-kana groups, so that every look-up scans the whole table.
+// two-kana groups.
 kotopa::KeyTable Table600() {
     const auto kana = BasicKana();
-    kotopa::KeyTable t;
-    for (const auto& k : kana) t.rows.push_back({k.sjis, {k.romaji, "x" + k.romaji, "l" + k.romaji}});
-    for (std::size_t i = 0; t.rows.size() < 600; ++i) {
+    std::vector<kotopa::KeyRow> rows;
+    for (const auto& k : kana) rows.push_back({k.sjis, {k.romaji, "x" + k.romaji, "l" + k.romaji}});
+    for (std::size_t i = 0; rows.size() < 600; ++i) {
         const auto& a = kana[i % kana.size()];
         const auto& b = kana[(i * 7 + 3) % kana.size()];
-        t.rows.push_back({a.sjis + b.sjis, {"q" + a.romaji + b.romaji}});
+        rows.push_back({a.sjis + b.sjis, {"q" + a.romaji + b.romaji}});
     }
-    return t;
+    return kotopa::KeyTable(std::move(rows));
 }
 
 // A whole Act of readings made of the basic kana, and the keys that type it.
@@ -114,9 +116,7 @@ void BM_JudgeKey(benchmark::State& state) {
     kotopa::Matcher m(table);
     std::size_t line = 0, pos = 0;
     auto startLine = [&] {
-        m.FillCandidateLists(play.readings[line]);
-        m.ed_Yomi = play.readings[line] + std::string(kotopa::marker::kLineEnd);
-        m.ed_Kanji = m.ed_Yomi;
+        m.StartLine(play.readings[line], play.readings[line]);
         pos = 0;
     };
     startLine();
@@ -131,7 +131,7 @@ void BM_JudgeKey(benchmark::State& state) {
             state.ResumeTiming();
         }
     }
-    if (m.MissCount != 0) state.SkipWithError("the play mistyped");
+    if (m.Counts().MissCount != 0) state.SkipWithError("the play mistyped");
 }
 BENCHMARK(BM_JudgeKey);
 
@@ -145,8 +145,7 @@ bool TimeEachKey(benchmark::State& state, const kotopa::KeyTable& table,
         ns.clear();
         for (std::size_t line = 0; line < readings.size(); ++line) {
             kotopa::Matcher m(table);
-            m.FillCandidateLists(readings[line]);
-            m.ed_Yomi = readings[line] + std::string(kotopa::marker::kLineEnd);
+            m.StartLine({}, readings[line]);
             for (char k : keys[line]) {
                 char key = k;
                 const auto t0 = std::chrono::steady_clock::now();
@@ -155,7 +154,7 @@ bool TimeEachKey(benchmark::State& state, const kotopa::KeyTable& table,
                 benchmark::DoNotOptimize(r);
                 ns.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count());
             }
-            clean = clean && m.MissCount == 0;
+            clean = clean && m.Counts().MissCount == 0;
         }
     }
     std::sort(ns.begin(), ns.end());
@@ -177,13 +176,12 @@ BENCHMARK(BM_JudgeKeyDistribution)->Unit(benchmark::kMillisecond);
 // shortest unit first. The matcher itself says what is live, so the keys always match.
 std::string KeysFor(const kotopa::KeyTable& table, std::string_view reading) {
     kotopa::Matcher m(table);
-    m.FillCandidateLists(reading);
-    m.ed_Yomi = std::string(reading) + std::string(kotopa::marker::kLineEnd);
+    m.StartLine({}, reading);
     std::string keys;
     const std::string ruledOut(kotopa::marker::kRuledOut);
     for (int guard = 0; guard < 10000; ++guard) {
         char next = 0;
-        for (const auto* list : {&m.lst_1, &m.lst_2, &m.lst_3}) {
+        for (const auto* list : {&m.lst_1(), &m.lst_2(), &m.lst_3()}) {
             for (const auto& e : *list) {
                 if (!next && e != ruledOut && !e.empty()) next = e.front();
             }
@@ -213,16 +211,98 @@ void BM_JudgeKeyDeliveredData(benchmark::State& state) {
             if (lines.back().second.empty()) state.SkipWithError("a reading the table cannot type");
         }
     }
-    if (table.rows.empty() || lines.empty()) state.SkipWithError("no delivered data");
+    if (table.Rows().empty() || lines.empty()) state.SkipWithError("no delivered data");
     std::vector<std::string> readings, keys;
     for (auto& [reading, k] : lines) {
         readings.push_back(reading);
         keys.push_back(k);
     }
     if (!TimeEachKey(state, table, readings, keys)) state.SkipWithError("the play mistyped");
-    state.counters["rows"] = static_cast<double>(table.rows.size());
+    state.counters["rows"] = static_cast<double>(table.Rows().size());
 }
 BENCHMARK(BM_JudgeKeyDeliveredData)->Unit(benchmark::kMillisecond);
+
+// Types a line key by key, one key per iteration, and starts it again (untimed) when it is
+// done; a mistype ends the run with an error.
+void TypeKeyPerIteration(benchmark::State& state, const kotopa::KeyTable& table,
+                         const std::vector<std::string>& readings,
+                         const std::vector<std::string>& keys) {
+    kotopa::Matcher m(table);
+    std::size_t line = 0, pos = 0;
+    m.StartLine(readings[line], readings[line]);
+    for (auto _ : state) {
+        char key = keys[line][pos++];
+        const auto r = m.JudgeKey(key);
+        benchmark::DoNotOptimize(r);
+        if (r == kotopa::JudgeResult::Mistype) {
+            state.SkipWithError("the play mistyped");
+            break;
+        }
+        if (r == kotopa::JudgeResult::LineComplete) {
+            state.PauseTiming();
+            line = (line + 1) % readings.size();
+            pos = 0;
+            m.StartLine(readings[line], readings[line]);
+            state.ResumeTiming();
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// One key of a single reading line of 10 MB: a key must cost the same at the start of the
+// longest line as anywhere in a short one.
+void BM_JudgeKeyLongLine(benchmark::State& state) {
+    static const Play play = [] {
+        const auto kana = BasicKana();
+        std::mt19937 rng(3);
+        Play p;
+        std::string r, k;
+        r.reserve(10'000'000);
+        while (r.size() < 10'000'000) {
+            const auto& x = kana[rng() % (kana.size() - 1)];
+            r += x.sjis;
+            k += x.romaji;
+        }
+        p.readings.push_back(std::move(r));
+        p.keys.push_back(std::move(k));
+        return p;
+    }();
+    TypeKeyPerIteration(state, Table600(), play.readings, play.keys);
+    state.counters["line_MB"] = static_cast<double>(play.readings[0].size()) / 1e6;
+}
+BENCHMARK(BM_JudgeKeyLongLine)->Unit(benchmark::kMicrosecond);
+
+// A table of 100,000 rows: the basic kana, then every group of two and of three basic kana
+// (typed with a "q" spelling no line uses), the last few groups twice.
+kotopa::KeyTable Table100k() {
+    const auto kana = BasicKana();
+    std::vector<kotopa::KeyRow> rows;
+    rows.reserve(100000);
+    for (const auto& k : kana) rows.push_back({k.sjis, {k.romaji, "x" + k.romaji}});
+    for (const auto& a : kana) {
+        for (const auto& b : kana) rows.push_back({a.sjis + b.sjis, {"q" + a.romaji + b.romaji}});
+    }
+    for (std::size_t i = 0; rows.size() < 100000; ++i) {
+        const auto& a = kana[i / (kana.size() * kana.size()) % kana.size()];
+        const auto& b = kana[(i / kana.size()) % kana.size()];
+        const auto& c = kana[i % kana.size()];
+        rows.push_back({a.sjis + b.sjis + c.sjis, {"q" + a.romaji + b.romaji + c.romaji}});
+    }
+    return kotopa::KeyTable(std::move(rows));
+}
+
+// One key of a play typed with a table of 100,000 rows: a key must cost the same whatever
+// the size of the table.
+void BM_JudgeKeyLargeTable(benchmark::State& state) {
+    const long long before = g_live.load();
+    const kotopa::KeyTable table = Table100k();
+    const double heapMB = static_cast<double>(g_live.load() - before) / 1e6;
+    const Play play = MakePlay(20);
+    TypeKeyPerIteration(state, table, play.readings, play.keys);
+    state.counters["rows"] = static_cast<double>(table.Rows().size());
+    state.counters["table_heap_MB"] = heapMB;  // rows and index together
+}
+BENCHMARK(BM_JudgeKeyLargeTable)->Unit(benchmark::kMicrosecond);
 
 // An Act of the given lines: the reading doubles as the written form.
 kotopa::ActLoad MakeActLoad(const Play& play) {
@@ -239,7 +319,7 @@ kotopa::ActLoad MakeActLoad(const Play& play) {
 void BM_PlaySessionKey(benchmark::State& state) {
     const kotopa::KeyTable table = Table600();
     const Play play = MakePlay(20);
-    kotopa::StdRandomSource random;
+    testutil::FakeRandom random;  // the normal order draws nothing
     kotopa::PlaySession session(table, random);
     session.LoadAct(MakeActLoad(play));
     uint32_t now = 0;
@@ -273,7 +353,7 @@ BENCHMARK(BM_PlaySessionKey);
 void BM_PlayTickWaiting(benchmark::State& state) {
     const kotopa::KeyTable table = Table600();
     const Play play = MakePlay(20);
-    kotopa::StdRandomSource random;
+    testutil::FakeRandom random;  // the normal order draws nothing
     kotopa::PlaySession session(table, random);
     session.LoadAct(MakeActLoad(play));
     uint32_t now = 0;
@@ -296,7 +376,7 @@ void BM_LoadKeyFile600(benchmark::State& state) {
     for (auto _ : state) {
         kotopa::KeyTable t;
         t.LoadKeyFile(path);
-        benchmark::DoNotOptimize(t.rows.data());
+        benchmark::DoNotOptimize(t.Rows().data());
     }
     fs::remove(path);
 }

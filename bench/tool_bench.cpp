@@ -62,7 +62,7 @@ void CheckLong(benchmark::State& state, std::size_t stride) {
     kotopa::KeyTable table;
     table.LoadKeyFile(kRoot / "data" / "key" / "mykey.key");
     const std::string act = ActWith(LongReading(static_cast<std::size_t>(state.range(0)), stride));
-    if (table.rows.empty() || act.size() < 100) state.SkipWithError("no delivered data");
+    if (table.Rows().empty() || act.size() < 100) state.SkipWithError("no delivered data");
     std::size_t findings = 0;
     for (auto _ : state) {
         const kotopa::tool::ActCheck check = kotopa::tool::CheckAct(act, &table);
@@ -105,7 +105,7 @@ void BM_MakeAct100KB(benchmark::State& state) {
     while (!forms.empty() && text.size() < 100 * 1024) text += forms;
     std::string error;
     const auto mecab = kotopa::tool::OpenMecab(kotopa::tool::DefaultDictionary(), error);
-    if (!mecab || table.rows.empty()) {
+    if (!mecab || table.Rows().empty()) {
         state.SkipWithError(mecab ? "no delivered data" : error.c_str());
         return;
     }

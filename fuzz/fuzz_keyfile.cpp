@@ -12,13 +12,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     kotopa::KeyTable table;
     table.LoadKeyBytes(bytes);
-    for (const auto& row : table.rows) {
+    for (const auto& row : table.Rows()) {
         for (const auto& c : row.candidates) FUZZ_CHECK(!c.empty());
     }
-    const auto decoded = table.rows;
+    const auto decoded = table.Rows();
     table.EncodeSignRows();
     table.DecodeSignRows();
-    FUZZ_CHECK(table.rows.size() == decoded.size());
+    FUZZ_CHECK(table.Rows().size() == decoded.size());
     table.DecodeSignRows();  // decoding is idempotent
     std::vector<std::string> l3, l2, l1;
     const std::string_view reading = bytes.substr(0, 64);
@@ -28,6 +28,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     table.FindCandidates1(reading, l1);
     for (const auto& c : l3) FUZZ_CHECK(!c.empty());
     // Every row survives its own stored value, but for what blanks, commas and quotes split.
-    for (const auto& row : table.rows) (void)kotopa::SplitStoredValue(kotopa::BuildStoredValue(row));
+    for (const auto& row : table.Rows()) (void)kotopa::SplitStoredValue(kotopa::BuildStoredValue(row));
     return 0;
 }

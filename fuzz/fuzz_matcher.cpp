@@ -20,21 +20,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view keys = in.substr(b + 1);
 
     kotopa::Matcher m(table);
-    m.FillCandidateLists(reading);
-    m.ed_Yomi = reading + std::string(kotopa::marker::kLineEnd);
-    const std::string full = m.ed_Yomi;
+    m.StartLine({}, reading);
+    const std::string full(m.ed_Yomi());
     int32_t typed = 0;
     for (char k : keys) {
         if (k == 27) continue;
         char key = k;
         const auto r = m.JudgeKey(key);
         ++typed;
-        FUZZ_CHECK(full.size() >= m.ed_Yomi.size());
-        FUZZ_CHECK(full.compare(full.size() - m.ed_Yomi.size(), std::string::npos, m.ed_Yomi) == 0);
-        FUZZ_CHECK(m.ed_Nyuuryoku.size() <= kotopa::Matcher::kInputLimit);
+        const std::string_view left = m.ed_Yomi();
+        FUZZ_CHECK(full.size() >= left.size());
+        FUZZ_CHECK(full.compare(full.size() - left.size(), std::string::npos, left) == 0);
+        FUZZ_CHECK(m.ed_Nyuuryoku().size() <= kotopa::Matcher::kInputLimit);
         if (r == kotopa::JudgeResult::LineComplete) break;
     }
-    FUZZ_CHECK(m.KeyCount + m.MissCount == typed);
-    FUZZ_CHECK(m.CharCount <= static_cast<int32_t>(full.size()));
+    const kotopa::Counters& c = m.Counts();
+    FUZZ_CHECK(c.KeyCount + c.MissCount == typed && c.TypeCount == typed);
+    FUZZ_CHECK(c.CharCount <= static_cast<int32_t>(full.size()));
     return 0;
 }

@@ -139,7 +139,7 @@ std::optional<KeyTable> ReadKeyFile(const fs::path& path, Io io) {
     if (!bytes) return std::nullopt;
     KeyTable table;
     table.LoadKeyBytes(*bytes);
-    if (table.rows.empty()) {
+    if (table.Rows().empty()) {
         io.err << ShowPath(path) << ": holds no key table (no section [MOZI] with KAZU above 0)\n";
         return std::nullopt;
     }
@@ -227,7 +227,7 @@ int Check(const std::vector<std::string>& args, Io io) {
     if (!keyPath.empty()) {
         keys = ReadKeyFile(keyPath, io);
         if (!keys) return kUnusable;
-        io.out << "keys: " << ShowPath(keyPath) << " (" << keys->rows.size() << " rows)\n";
+        io.out << "keys: " << ShowPath(keyPath) << " (" << keys->Rows().size() << " rows)\n";
     } else {
         io.out << "keys: none given and none beside the Act; readings are not checked for typing\n";
     }
@@ -354,7 +354,7 @@ int KeysBuild(const std::vector<std::string>& args, Io io) {
     if (!bytes) return kUnusable;
     std::vector<SourceError> errors;
     const KeySource src = ParseKeySource(*bytes, errors);
-    if (errors.empty() && src.table.rows.empty()) errors.push_back({0, "the source holds no rows"});
+    if (errors.empty() && src.table.Rows().empty()) errors.push_back({0, "the source holds no rows"});
     if (!errors.empty()) {
         for (const auto& e : errors) Report(io.err, source, {e.line, e.column, e.message});
         io.err << ShowPath(source) << ": " << errors.size() << " error"
@@ -366,7 +366,7 @@ int KeysBuild(const std::vector<std::string>& args, Io io) {
         io.err << error << '\n';
         return kUnusable;
     }
-    io.out << "wrote " << ShowPath(output) << ": " << src.table.rows.size() << " rows\n";
+    io.out << "wrote " << ShowPath(output) << ": " << src.table.Rows().size() << " rows\n";
     return kClean;
 }
 
@@ -380,7 +380,7 @@ int KeysDump(const std::vector<std::string>& args, Io io) {
     if (!table) return kUnusable;
     std::vector<SourceError> errors;
     const std::string text = FormatKeySource(*table, errors);
-    io.out << "# " << table->rows.size() << " rows\n" << text;
+    io.out << "# " << table->Rows().size() << " rows\n" << text;
     for (const auto& e : errors) io.err << ShowPath(keyFile) << ": " << e.message << '\n';
     return errors.empty() ? kClean : kFindings;
 }

@@ -65,23 +65,23 @@ bool FoldedStartsWith(std::string_view s, std::string_view prefix) {
 // The row as a key file gives it back: encoded, stored, read and decoded as the program does.
 std::vector<KeyRow> ThroughKeyFile(const std::vector<KeyRow>& rows) {
     KeyTable t;
-    t.rows = rows;
+    t.SetRows(rows);
     t.EncodeSignRows();
     IniFile ini;
-    ini.WriteInteger("MOZI", "KAZU", static_cast<int32_t>(t.rows.size()));
-    for (std::size_t i = 0; i < t.rows.size(); ++i) {
-        ini.WriteString("MOZI", std::to_string(i), BuildStoredValue(t.rows[i]));
+    ini.WriteInteger("MOZI", "KAZU", static_cast<int32_t>(t.Rows().size()));
+    for (std::size_t i = 0; i < t.Rows().size(); ++i) {
+        ini.WriteString("MOZI", std::to_string(i), BuildStoredValue(t.Rows()[i]));
     }
     KeyTable back;
     back.LoadKeyBytes(ini.Bytes());
-    return back.rows;
+    return back.Rows();
 }
 
 bool IsSignItem(const std::string& item) {
     KeyTable t;
-    t.rows = {KeyRow{item, {"x"}}};
+    t.SetRows({KeyRow{item, {"x"}}});
     t.EncodeSignRows();
-    return t.rows[0].item != item;
+    return t.Rows()[0].item != item;
 }
 
 bool IsKanaCommaRow(const KeyRow& row) {
@@ -92,11 +92,11 @@ bool IsKanaCommaRow(const KeyRow& row) {
 std::string WhyNotStorable(const KeyRow& row) {
     {
         KeyTable t;
-        t.rows = {KeyRow{row.item, {"x"}}};
+        t.SetRows({KeyRow{row.item, {"x"}}});
         t.DecodeSignRows();
-        if (t.rows[0].item != row.item) {
+        if (t.Rows()[0].item != row.item) {
             return "the item " + QuoteSjis(row.item) +
-                   " is the mark a key file keeps for the sign " + QuoteSjis(t.rows[0].item) +
+                   " is the mark a key file keeps for the sign " + QuoteSjis(t.Rows()[0].item) +
                    " and would load as that sign";
         }
     }
@@ -126,8 +126,8 @@ std::string WhyNotStorable(const KeyRow& row) {
 
 void CheckRows(const KeySource& src, std::vector<SourceError>& errors) {
     std::map<std::string, int> firstLine;  // item -> line of its ordinary row
-    for (std::size_t r = 0; r < src.table.rows.size(); ++r) {
-        const KeyRow& row = src.table.rows[r];
+    for (std::size_t r = 0; r < src.table.Rows().size(); ++r) {
+        const KeyRow& row = src.table.Rows()[r];
         const int line = src.lines[r];
         const std::string item = QuoteSjis(row.item);
         if (row.candidates.empty()) {
@@ -239,7 +239,7 @@ KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors
             }
             row.candidates.push_back(std::move(c));
         }
-        src.table.rows.push_back(std::move(row));
+        src.table.AddRow(std::move(row));
         src.lines.push_back(lineNo);
     }
     CheckRows(src, errors);
@@ -252,8 +252,8 @@ KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors
 
 std::string FormatKeySource(const KeyTable& table, std::vector<SourceError>& errors) {
     std::string out;
-    for (std::size_t r = 0; r < table.rows.size(); ++r) {
-        const KeyRow& row = table.rows[r];
+    for (std::size_t r = 0; r < table.Rows().size(); ++r) {
+        const KeyRow& row = table.Rows()[r];
         std::vector<std::string> fields{row.item};
         fields.insert(fields.end(), row.candidates.begin(), row.candidates.end());
         std::string line;
@@ -300,10 +300,10 @@ bool BuildKeyFile(const KeyTable& table, const fs::path& path, std::string& erro
     }
     KeyTable back;
     back.LoadKeyFile(temp);
-    if (back.rows != table.rows) {
+    if (back.Rows() != table.Rows()) {
         fs::remove(temp, ec);
         std::size_t r = 0;
-        while (r < back.rows.size() && r < table.rows.size() && back.rows[r] == table.rows[r]) ++r;
+        while (r < back.Rows().size() && r < table.Rows().size() && back.Rows()[r] == table.Rows()[r]) ++r;
         error = "the key file does not read back as the table (row " + std::to_string(r) +
                 "); nothing was written";
         return false;

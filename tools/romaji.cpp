@@ -472,8 +472,7 @@ class PairedRun {
               const KeyTable& table, std::string_view reading, int length)
         : graph_(graph), inScope_(inScope), reading_(reading), length_(length) {
         Matcher m(table);
-        m.FillCandidateLists(reading);
-        m.ed_Yomi = std::string(reading) + std::string(marker::kLineEnd);
+        m.StartLine({}, reading);
         ids_.emplace(Key(0, m), 0);
         paired_.push_back({0, std::move(m), -1, 0});
         next_.emplace_back();
@@ -505,8 +504,8 @@ class PairedRun {
     };
 
     static std::string Key(int m, const Matcher& x) {
-        std::string k = std::to_string(m) + '|' + std::to_string(x.ed_Yomi.size());
-        for (const auto* list : {&x.lst_3, &x.lst_2, &x.lst_1}) {
+        std::string k = std::to_string(m) + '|' + std::to_string(x.ed_Yomi().size());
+        for (const auto* list : {&x.lst_3(), &x.lst_2(), &x.lst_1()}) {
             k += '\x02';
             for (const auto& e : *list) {
                 k += e;
@@ -539,7 +538,7 @@ class PairedRun {
         char k = e.key;
         const JudgeResult r = next.JudgeKey(k);
         const bool final = graph_.IsFinal(e.to);
-        const std::string left = next.ed_Yomi.substr(0, next.ed_Yomi.size() - 2);
+        const std::string left(next.ed_Yomi().substr(0, next.ed_Yomi().size() - 2));
         if (r == JudgeResult::Mistype) {
             Fail(i, e, "a mistype where " + Quoted(left) + " is left", check, maxFailures);
             return;
@@ -547,9 +546,9 @@ class PairedRun {
         if (r == JudgeResult::LineComplete) {
             if (!final) {
                 Fail(i, e, "the line is complete before the spelling ends", check, maxFailures);
-            } else if (next.CharCount != length_) {
+            } else if (next.Counts().CharCount != length_) {
                 Fail(i, e,
-                     "CharCount is " + std::to_string(next.CharCount) + ", not " +
+                     "CharCount is " + std::to_string(next.Counts().CharCount) + ", not " +
                          std::to_string(length_),
                      check, maxFailures);
             } else {

@@ -21,7 +21,7 @@ int CharCountOf(std::string_view s) {
 // What decides the matcher's next steps at a given place of the reading: its lists.
 std::string ListsKey(const Matcher& m) {
     std::string k;
-    for (const auto* list : {&m.lst_3, &m.lst_2, &m.lst_1}) {
+    for (const auto* list : {&m.lst_3(), &m.lst_2(), &m.lst_1()}) {
         k += '\x02';
         for (const auto& e : *list) {
             k += e;
@@ -36,7 +36,7 @@ std::string ListsKey(const Matcher& m) {
 std::string NextKeys(const Matcher& m) {
     bool seen[128] = {};
     std::string keys;
-    for (const auto* list : {&m.lst_3, &m.lst_2, &m.lst_1}) {
+    for (const auto* list : {&m.lst_3(), &m.lst_2(), &m.lst_1()}) {
         for (const auto& e : *list) {
             if (e.empty()) continue;
             const auto b = static_cast<unsigned char>(e.front());
@@ -52,73 +52,42 @@ std::string NextKeys(const Matcher& m) {
     return keys;
 }
 
-// The matcher looks at most three characters (six bytes) ahead and one key takes at most
-// that much, so it is given a window of the reading instead of all of it: then a step costs
-// the same wherever it stands in a long reading. The window moves on before less than two
-// looks ahead of it are left.
-constexpr std::size_t kWindowBytes = 64;
-constexpr std::size_t kWindowSlack = 12;
-
-// A matcher playing rest through a window: its reading is rest[start, end) plus the line-end
-// marker when end is the end of rest.
-struct Probe {
-    Matcher matcher;
-    std::size_t end = 0;
-
-    // Bytes of rest that completed units have taken.
-    std::size_t Typed(std::string_view rest) const {
-        const std::size_t marker = end == rest.size() ? kLineEnd.size() : 0;
-        return end - (matcher.ed_Yomi.size() - marker);
-    }
-    void MoveWindow(std::string_view rest) {
-        const std::size_t at = Typed(rest);
-        if (end == rest.size() || end - at >= kWindowSlack) return;
-        end = at;
-        while (end < rest.size() && end - at < kWindowBytes) end += CharLength(rest, end);
-        matcher.ed_Yomi = std::string(rest.substr(at, end - at));
-        if (end == rest.size()) matcher.ed_Yomi += kLineEnd;
-    }
-};
-
 // The states found at one place of the reading, each once.
 struct Place {
     std::unordered_set<std::string> seen;
-    std::vector<Probe> probes;
-    void Add(Probe p) {
-        if (seen.insert(ListsKey(p.matcher)).second) probes.push_back(std::move(p));
+    std::vector<Matcher> probes;
+    void Add(Matcher m) {
+        if (seen.insert(ListsKey(m)).second) probes.push_back(std::move(m));
     }
 };
 
-// Plays every key sequence from a fresh matcher on rest. Returns true when the line can be
-// finished; otherwise furthest is the most bytes of rest that completed units ever took.
-// Units only move forward, so the states are tried place by place, and a place is forgotten
-// once it is done: time and memory grow with the length of rest, no faster.
-bool Explore(const KeyTable& table, std::string_view rest, bool lineStart, std::size_t& furthest) {
+// Plays every key sequence from start, a matcher at the beginning of rest, the end of its
+// reading. Returns true when the line can be finished; otherwise furthest is the most bytes
+// of rest that completed units ever took. Units only move forward, so the states are tried
+// place by place, and a place is forgotten once it is done; a copy of a matcher shares its
+// line and a step costs the same anywhere in it: time and memory grow with the length of
+// rest, no faster.
+bool Explore(const Matcher& start, std::string_view rest, std::size_t& furthest) {
     furthest = 0;
-    Probe start{Matcher(table), 0};
-    start.MoveWindow(rest);
-    if (lineStart) {
-        start.matcher.FillCandidateLists(
-            std::string_view(start.matcher.ed_Yomi).substr(0, start.end));
-    } else {
-        start.matcher.FillCandidateLists(start.matcher.ed_Yomi);
-    }
+    // Bytes of rest that completed units have taken.
+    const auto typedOf = [&](const Matcher& m) {
+        return rest.size() + kLineEnd.size() - m.ed_Yomi().size();
+    };
     std::map<std::size_t, Place> ahead;
-    ahead[0].Add(std::move(start));
+    ahead[0].Add(start);
     while (!ahead.empty()) {
         auto node = ahead.extract(ahead.begin());
         Place& here = node.mapped();
         for (std::size_t i = 0; i < here.probes.size(); ++i) {
-            const Probe probe = here.probes[i];  // Add below may move the vector
-            for (const char key : NextKeys(probe.matcher)) {
-                Probe next = probe;
+            const Matcher probe = here.probes[i];  // Add below may move the vector
+            for (const char key : NextKeys(probe)) {
+                Matcher next = probe;
                 char k = key;
-                const JudgeResult r = next.matcher.JudgeKey(k);
+                const JudgeResult r = next.JudgeKey(k);
                 if (r == JudgeResult::LineComplete) return true;
                 if (r == JudgeResult::Mistype) continue;
-                const std::size_t typed = next.Typed(rest);
+                const std::size_t typed = typedOf(next);
                 if (r == JudgeResult::UnitCompleted) furthest = std::max(furthest, typed);
-                next.MoveWindow(rest);
                 if (typed == node.key()) {
                     here.Add(std::move(next));
                 } else {
@@ -136,11 +105,15 @@ std::vector<Blocked> UntypableCharacters(const KeyTable& table, std::string_view
     std::vector<Blocked> blocked;
     std::size_t at = 0;  // bytes of the reading already judged
     int atChars = 0;     // and the characters they hold
-    bool lineStart = true;
+    Matcher line(table);
+    line.StartLine({}, reading);
     while (at < reading.size()) {
         const std::string_view rest = reading.substr(at);
         std::size_t furthest = 0;
-        if (Explore(table, rest, lineStart, furthest)) break;
+        // Behind a blocked character typing goes on as in the middle of a line.
+        Matcher start = line;
+        if (at > 0) start.ResumeAt(at);
+        if (Explore(start, rest, furthest)) break;
         if (furthest >= rest.size()) {
             blocked.push_back(
                 {atChars + CharCountOf(rest), std::string()});  // all typed, yet no end
@@ -155,7 +128,6 @@ std::vector<Blocked> UntypableCharacters(const KeyTable& table, std::string_view
         blocked.push_back({atChars + chars, std::string(rest.substr(pos, len))});
         at += pos + len;
         atChars += chars + 1;
-        lineStart = false;
     }
     return blocked;
 }
@@ -163,8 +135,7 @@ std::vector<Blocked> UntypableCharacters(const KeyTable& table, std::string_view
 TryResult TryTyping(const KeyTable& table, std::string_view reading, std::string_view keys) {
     TryResult result;
     Matcher m(table);
-    m.FillCandidateLists(reading);
-    m.ed_Yomi = std::string(reading) + std::string(kLineEnd);
+    m.StartLine({}, reading);
     const int total = CharCountOf(reading);
     std::string unitKeys;
     for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -172,7 +143,7 @@ TryResult TryTyping(const KeyTable& table, std::string_view reading, std::string
             ++result.keysAfterEnd;
             continue;
         }
-        const std::string before = m.ed_Yomi;
+        const std::string_view before = m.ed_Yomi();  // the line's text stays in place
         char k = keys[i];
         const JudgeResult r = m.JudgeKey(k);
         if (r == JudgeResult::Stopped) break;
@@ -185,14 +156,15 @@ TryResult TryTyping(const KeyTable& table, std::string_view reading, std::string
         }
         unitKeys += keys[i];
         if (r == JudgeResult::UnitCompleted || r == JudgeResult::LineComplete) {
-            result.units.push_back({before.substr(0, before.size() - m.ed_Yomi.size()), unitKeys});
+            result.units.push_back(
+                {std::string(before.substr(0, before.size() - m.ed_Yomi().size())), unitKeys});
             unitKeys.clear();
         }
         if (r == JudgeResult::LineComplete) result.completed = true;
     }
-    result.KeyCount = m.KeyCount;
-    result.CharCount = m.CharCount;
-    result.MissCount = m.MissCount;
+    result.KeyCount = m.Counts().KeyCount;
+    result.CharCount = m.Counts().CharCount;
+    result.MissCount = m.Counts().MissCount;
     return result;
 }
 

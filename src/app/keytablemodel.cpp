@@ -6,7 +6,7 @@
 namespace kotopa {
 
 int KeyTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(table_->rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(table_->Rows().size());
 }
 
 int KeyTableModel::columnCount(const QModelIndex& parent) const {
@@ -16,8 +16,8 @@ int KeyTableModel::columnCount(const QModelIndex& parent) const {
 QVariant KeyTableModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
     const auto row = static_cast<std::size_t>(index.row());
-    if (row >= table_->rows.size()) return {};
-    const KeyRow& r = table_->rows[row];
+    if (row >= table_->Rows().size()) return {};
+    const KeyRow& r = table_->Rows()[row];
     if (index.column() == 0) return FromSjis(r.item);
     const auto candidate = static_cast<std::size_t>(index.column() - 1);
     return candidate < r.candidates.size() ? QVariant(FromSjis(r.candidates[candidate]))
@@ -38,7 +38,7 @@ void KeyTableModel::RowChanged(std::size_t row) {
 }
 
 void KeyTableModel::RowsChanged() {
-    if (table_->rows.empty()) return;
+    if (table_->Rows().empty()) return;
     emit dataChanged(index(0, 0), index(rowCount() - 1, kColumns - 1), {Qt::DisplayRole});
 }
 

@@ -60,10 +60,9 @@ TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidge
       ui_(std::make_unique<Ui::TMainForm>()),
       services_(services),
       Sounds_(services.sound),
-      Random_(services.random),
       BaseDir_(std::move(folders.base)),
       ProgramDir_(std::move(folders.program)),
-      Session_(KeyTable_, Random_) {
+      Session_(KeyTable_, services.random) {
     // The flags first: setting them re-resolves the fonts of every child.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -307,7 +306,7 @@ void TMainForm::ShowPlayInfo() {
 // Showing the session
 
 void TMainForm::ShowTexts() {
-    const Matcher& v = Session_.View();
+    const PlayView v = Session_.View();
     SetTextIfChanged(ui_->ed_Kanji, FromSjis(v.ed_Kanji));
     SetTextIfChanged(ui_->ed_Yomi, FromSjis(v.ed_Yomi));
     SetTextIfChanged(ui_->ed_Nyuuryoku, FromSjis(v.ed_Nyuuryoku));
@@ -588,8 +587,10 @@ void TMainForm::Button1Click() {
         return;
     }
     const std::size_t row = *ChosenRow(KeyTable_, number);
-    if (!services_.dialogs.Confirm(SetRowQuestion(KeyTable_.rows[row].item))) return;
-    SetRowCandidates(KeyTable_.rows[row], kouho);
+    if (!services_.dialogs.Confirm(SetRowQuestion(KeyTable_.Rows()[row].item))) return;
+    KeyRow edited = KeyTable_.Rows()[row];
+    SetRowCandidates(edited, kouho);
+    KeyTable_.SetRow(row, std::move(edited));
     KeyModel_.RowChanged(row);
     ShowKeyRow(row);
     bt_KeySaveClick();
@@ -629,7 +630,7 @@ void TMainForm::bt_KeyLoadClick() {
         const BusyCursor busy;
         problem = loaded.LoadChosenKeyFile(*chosen);
         if (problem == KeyFileProblem::None) {
-            KeyModel_.Reset([&] { KeyTable_.rows = std::move(loaded.rows); });
+            KeyModel_.Reset([&] { KeyTable_ = std::move(loaded); });
         }
     }
     if (problem != KeyFileProblem::None) {

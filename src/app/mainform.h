@@ -35,17 +35,6 @@ class TMainForm;
 
 namespace kotopa {
 
-// The play session's random draws, taken from the platform's generator.
-class PlatformRandomSource final : public RandomSource {
-public:
-    explicit PlatformRandomSource(platform::Random& random) : random_(&random) {}
-    void SeedFromClock() override { random_->SeedFromClock(); }
-    uint32_t Below(uint32_t n) override { return random_->Below(n); }
-
-private:
-    platform::Random* random_;
-};
-
 // Milliseconds until the play can next change by itself: the next countdown step (each
 // waits strictly more than 100 ms) or, while typing or waiting for Enter, the next whole
 // second of the clock, when the time label, the rates and the time limit move. 0 when no
@@ -102,7 +91,7 @@ public:
     const std::filesystem::path& ProgramDir() const { return ProgramDir_; }
     const std::filesystem::path& ActPath() const { return ActPath_; }
     int PanelSlide() const { return PanelSlide_; }
-    int GameState() const { return static_cast<int>(Session_.GameState()); }
+    PlayState GameState() const { return Session_.GameState(); }
     const PlaySession& Session() const { return Session_; }
     const RecordBook& Records() const { return Records_; }
     const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords; }
@@ -161,7 +150,6 @@ private:
     std::unique_ptr<Ui::TMainForm> ui_;
     platform::Services services_;
     platform::WaveList Sounds_;
-    PlatformRandomSource Random_;
     QTimer Timer_;
     QTimer SlideTimer_;
     // The slide that SlideTimer_ steps.

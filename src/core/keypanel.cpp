@@ -26,7 +26,7 @@ std::string LowerLetters(std::string_view s) {
 }  // namespace
 
 KeyRowView ViewKeyRow(const KeyTable& table, std::size_t row) {
-    const KeyRow& r = table.rows.at(row);
+    const KeyRow& r = table.Rows().at(row);
     KeyRowView view;
     view.item = r.item;
     view.number = std::to_string(row);
@@ -60,7 +60,7 @@ std::optional<std::size_t> ChosenRow(const KeyTable& table, std::string_view kou
         if (c < '0' || c > '9') return std::nullopt;
         row = row * 10 + static_cast<std::size_t>(c - '0');
     }
-    if (row >= table.rows.size()) return std::nullopt;
+    if (row >= table.Rows().size()) return std::nullopt;
     return row;
 }
 

@@ -1,9 +1,11 @@
 #include "keytable.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
 #include "inifile.h"
+#include "messages.h"
 #include "sjis.h"
 #include "textfile.h"
 
@@ -160,7 +162,7 @@ KeyFileProblem KeyTable::LoadKeyFile(const std::filesystem::path& path) {
     if (status == ReadStatus::Unreadable) return KeyFileProblem::Unreadable;
     if (!LooksLikeShiftJis(bytes)) return KeyFileProblem::NotShiftJis;
     if (held == 0) return KeyFileProblem::NoRows;
-    for (const auto& row : rows) {
+    for (const auto& row : rows_) {
         for (const auto& c : row.candidates) {
             if (!c.empty()) return KeyFileProblem::None;
         }
@@ -171,42 +173,14 @@ KeyFileProblem KeyTable::LoadKeyFile(const std::filesystem::path& path) {
 std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
     std::string_view cause;
     switch (problem) {
-        case KeyFileProblem::None:
-            return {};
-        case KeyFileProblem::Missing:  // キーファイルがありません。
-            cause =
-                "\x83\x4C\x81\x5B\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA\x82\xA0\x82\xE8\x82\xDC"
-                "\x82\xB9\x82\xF1\x81\x42";
-            break;
-        case KeyFileProblem::Unreadable:  // キーファイルを読み込めません。
-            cause =
-                "\x83\x4C\x81\x5B\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x93\xC7\x82\xDD\x8D\x9E"
-                "\x82\xDF\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-            break;
-        case KeyFileProblem::NotShiftJis:  // キーファイルが Shift_JIS ではありません。
-            cause =
-                "\x83\x4C\x81\x5B\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xAA Shift_JIS "
-                "\x82\xC5\x82\xCD"
-                "\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-            break;
+        case KeyFileProblem::None: return {};
+        case KeyFileProblem::Missing: cause = msg::kKeyFileMissing; break;
+        case KeyFileProblem::Unreadable: cause = msg::kKeyFileUnreadable; break;
+        case KeyFileProblem::NotShiftJis: cause = msg::kKeyFileNotShiftJis; break;
         case KeyFileProblem::NoRows:
-        case KeyFileProblem::NoKeys:  // キーファイルにキーの定義がありません。
-            cause =
-                "\x83\x4C\x81\x5B\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xC9\x83\x4C\x81\x5B\x82\xCC"
-                "\x92\xE8\x8B\x60\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-            break;
+        case KeyFileProblem::NoKeys: cause = msg::kKeyFileNoKeys; break;
     }
-    // キーファイルを読み込むまで、どのキーも判定できません。
-    constexpr std::string_view kNoKeyJudged =
-        "\x83\x4C\x81\x5B\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xF0\x93\xC7\x82\xDD\x8D\x9E\x82\xDE"
-        "\x82\xDC\x82\xC5\x81\x41\x82\xC7\x82\xCC\x83\x4C\x81\x5B\x82\xE0\x94\xBB\x92\xE8\x82\xC5"
-        "\x82\xAB\x82\xDC\x82\xB9\x82\xF1\x81\x42";
-    std::string text(sjisPath);
-    text += "\n\r";
-    text += cause;
-    text += "\n\r";
-    text += kNoKeyJudged;
-    return text;
+    return PathMessage(PathMessage(sjisPath, cause), msg::kNoKeyJudged);
 }
 
 KeyFileProblem KeyTable::LoadChosenKeyFile(const std::filesystem::path& path) {
@@ -221,16 +195,19 @@ KeyFileProblem KeyTable::LoadChosenKeyFile(const std::filesystem::path& path) {
     }
     KeyTable chosen;
     if (chosen.LoadKeyBytes(bytes) == 0) return KeyFileProblem::NoRows;
-    rows = std::move(chosen.rows);
+    *this = std::move(chosen);
     return KeyFileProblem::None;
 }
 
 std::size_t KeyTable::LoadKeyBytes(std::string_view bytes) {
-    rows.clear();
+    rows_.clear();
     IniFile ini;
     ini.LoadBytes(bytes);
     int32_t count = ini.ReadInteger(kSection, kCountKey, 0);
-    if (count <= 0) return 0;
+    if (count <= 0) {
+        Reindex();
+        return 0;
+    }
     if (count > kMaxRows) count = kMaxRows;
 
     // One pass over the section; the first key of a number wins, as a lookup by name would.
@@ -244,7 +221,7 @@ std::size_t KeyTable::LoadKeyBytes(std::string_view bytes) {
         if (!slot) slot = value;
     });
 
-    rows.reserve(stored.size());
+    rows_.reserve(stored.size());
     std::size_t held = 0;
     for (const auto& value : stored) {
         KeyRow row;
@@ -261,9 +238,9 @@ std::size_t KeyTable::LoadKeyBytes(std::string_view bytes) {
                 if (!fields[f].empty()) row.candidates.push_back(std::move(fields[f]));
             }
         }
-        rows.push_back(std::move(row));
+        rows_.push_back(std::move(row));
     }
-    DecodeSignRows();
+    DecodeSignRows();  // indexes the rows
     return held;
 }
 
@@ -271,15 +248,15 @@ bool KeyTable::SaveKeyFile(const std::filesystem::path& path) const {
     IniFile ini;
     // The file's other lines are kept; a file that exists but cannot be read is not replaced.
     if (ini.Load(path) == ReadStatus::Unreadable) return false;
-    ini.WriteInteger(kSection, kCountKey, static_cast<int32_t>(rows.size()));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        ini.WriteString(kSection, std::to_string(i), BuildStoredValue(rows[i]));
+    ini.WriteInteger(kSection, kCountKey, static_cast<int32_t>(rows_.size()));
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        ini.WriteString(kSection, std::to_string(i), BuildStoredValue(rows_[i]));
     }
     return ini.Save(path);
 }
 
 void KeyTable::EncodeSignRows() {
-    for (auto& row : rows) {
+    for (auto& row : rows_) {
         for (std::size_t s = 0; s < 6; ++s) {
             if (row.item == kSignRows[s].sign) {
                 row.item = std::string(kSignRows[s].mark);
@@ -292,10 +269,11 @@ void KeyTable::EncodeSignRows() {
             row.candidates.front() = std::string(kSignRows[6].mark);
         }
     }
+    Reindex();
 }
 
 void KeyTable::DecodeSignRows() {
-    for (auto& row : rows) {
+    for (auto& row : rows_) {
         for (const auto& s : kSignRows) {
             if (row.item == s.mark) {
                 row.item = std::string(s.sign);
@@ -304,6 +282,7 @@ void KeyTable::DecodeSignRows() {
             }
         }
     }
+    Reindex();
 }
 
 bool KeyTable::StoreKeyTable(const std::filesystem::path& path) {
@@ -311,36 +290,56 @@ bool KeyTable::StoreKeyTable(const std::filesystem::path& path) {
     stored.EncodeSignRows();
     if (!stored.SaveKeyFile(path)) return false;
     stored.DecodeSignRows();
-    rows = std::move(stored.rows);
+    *this = std::move(stored);
     return true;
 }
 
-void KeyTable::AppendCandidates(std::string_view key, std::vector<std::string>& list) const {
-    for (const auto& row : rows) {
-        if (row.item.size() == key.size() && FoldedEqual(row.item, key)) AppendRow(row, list);
-    }
+void KeyTable::SetRows(std::vector<KeyRow> rows) {
+    rows_ = std::move(rows);
+    Reindex();
 }
 
-void KeyTable::FindCandidates642(std::string_view reading, std::vector<std::string>& lst_3,
-                                 std::vector<std::string>& lst_2, std::vector<std::string>& lst_1) const {
-    if (reading.empty()) return;
-    const std::string_view k6 = reading.substr(0, HeadLength(reading, 6));
-    const std::string_view k4 = reading.substr(0, HeadLength(reading, 4));
-    const std::string_view k2 = reading.substr(0, HeadLength(reading, 2));
-    // Each row is compared with the keys of its own length; a short reading can make two or
-    // three keys equal, and the row then goes to each of their lists.
-    // Cheap tests first: most rows of a kana table share the lead byte, so the second byte
-    // decides. Bytes that differ after folding differ in every comparison.
-    const char first = FoldAscii(reading.front());
-    const char second = reading.size() > 1 ? FoldAscii(reading[1]) : 0;
-    for (const auto& row : rows) {
-        const std::size_t n = row.item.size();
-        if (n == 0 || FoldAscii(row.item.front()) != first) continue;
-        if (n > 1 && FoldAscii(row.item[1]) != second) continue;
-        if (n == k6.size() && FoldedEqual(row.item, k6)) AppendRow(row, lst_3);
-        if (n == k4.size() && FoldedEqual(row.item, k4)) AppendRow(row, lst_2);
-        if (n == k2.size() && FoldedEqual(row.item, k2)) AppendRow(row, lst_1);
-    }
+void KeyTable::SetRow(std::size_t index, KeyRow row) {
+    UnindexRow(index);
+    rows_.at(index) = std::move(row);
+    IndexRow(index);
+}
+
+void KeyTable::AddRow(KeyRow row) {
+    rows_.push_back(std::move(row));
+    IndexRow(rows_.size() - 1);
+}
+
+void KeyTable::Reindex() {
+    index_.clear();
+    for (std::size_t i = 0; i < rows_.size(); ++i) IndexRow(i);
+}
+
+// A look-up key is never empty, so a row without an item is never found and not indexed.
+void KeyTable::IndexRow(std::size_t index) {
+    const std::string& item = rows_[index].item;
+    if (item.empty()) return;
+    auto& bucket = index_[FoldedForm(item)];
+    const auto at = static_cast<uint32_t>(index);
+    // Rows join in table order, except one changed in place, which takes its own place.
+    bucket.insert(std::upper_bound(bucket.begin(), bucket.end(), at), at);
+}
+
+void KeyTable::UnindexRow(std::size_t index) {
+    const std::string& item = rows_.at(index).item;
+    if (item.empty()) return;
+    const auto found = index_.find(FoldedForm(item));
+    if (found == index_.end()) return;
+    auto& bucket = found->second;
+    bucket.erase(std::remove(bucket.begin(), bucket.end(), static_cast<uint32_t>(index)),
+                 bucket.end());
+    if (bucket.empty()) index_.erase(found);
+}
+
+void KeyTable::AppendCandidates(std::string_view key, std::vector<std::string>& list) const {
+    const auto found = index_.find(FoldedForm(key));
+    if (found == index_.end()) return;
+    for (const uint32_t row : found->second) AppendRow(rows_[row], list);
 }
 
 void KeyTable::FindCandidates1(std::string_view reading, std::vector<std::string>& lst_1) const {

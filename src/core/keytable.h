@@ -1,11 +1,14 @@
 // The key definition table: rows of an item (one to three kana or a sign) and the romaji
 // candidates that type it, the key files (INI, section "MOZI") that hold it, the sign
-// rows that a key file cannot store as they are, and the four look-ups of the matcher.
+// rows that a key file cannot store as they are, and the four look-ups of the matcher,
+// which go through an index of the items so that a look-up costs the same in any table.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kotopa {
@@ -50,7 +53,15 @@ std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem);
 
 class KeyTable {
 public:
-    std::vector<KeyRow> rows;
+    KeyTable() = default;
+    explicit KeyTable(std::vector<KeyRow> rows) { SetRows(std::move(rows)); }
+
+    // The rows in table order; row i is stored under the key i of a key file.
+    const std::vector<KeyRow>& Rows() const { return rows_; }
+    // Every change of the rows goes through these, so that the index follows.
+    void SetRows(std::vector<KeyRow> rows);
+    void SetRow(std::size_t index, KeyRow row);
+    void AddRow(KeyRow row);
 
     // Replaces every row by those of the key file at path and decodes the sign rows.
     // A missing or unreadable file, or a KAZU of 0 or less, gives an empty table. Says why
@@ -82,19 +93,23 @@ public:
 
     // Append the candidates of every row whose item equals the head of reading: its first
     // byte, or its longest whole-character head of at most 2, 4 or 6 bytes. Row order, then
-    // candidate order; duplicates kept; the lists are never cleared here.
+    // candidate order; duplicates kept; the lists are never cleared here. Exactly what a scan
+    // of every row would find, at the cost of one look-up of the index.
     void FindCandidates1(std::string_view reading, std::vector<std::string>& lst_1) const;
     void FindCandidates2(std::string_view reading, std::vector<std::string>& lst_1) const;
     void FindCandidates4(std::string_view reading, std::vector<std::string>& lst_2) const;
     void FindCandidates6(std::string_view reading, std::vector<std::string>& lst_3) const;
 
-    // FindCandidates6, FindCandidates4 and FindCandidates2 of one reading in a single pass
-    // over the rows; the lists come out exactly as from the three calls.
-    void FindCandidates642(std::string_view reading, std::vector<std::string>& lst_3,
-                           std::vector<std::string>& lst_2, std::vector<std::string>& lst_1) const;
-
 private:
     void AppendCandidates(std::string_view key, std::vector<std::string>& list) const;
+    void Reindex();
+    void IndexRow(std::size_t index);
+    void UnindexRow(std::size_t index);
+
+    std::vector<KeyRow> rows_;
+    // Row numbers in table order by the folded form of their item (FoldedForm, sjis.h): the
+    // rows a look-up finds are those under the folded form of its key.
+    std::unordered_map<std::string, std::vector<uint32_t>> index_;
 };
 
 }  // namespace kotopa

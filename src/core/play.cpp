@@ -1,7 +1,6 @@
 #include "play.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -17,19 +16,6 @@ PlayOptions PlayOptions::FromControls(std::optional<EndCondition> end, int32_t v
     o.value = std::clamp(value, kMinValue, kMaxValue);
     o.order = order.value_or(ProblemOrder::Normal);
     return o;
-}
-
-void StdRandomSource::SeedFromClock() {
-    const auto t = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-    std::random_device rd;
-    std::seed_seq seq{static_cast<uint32_t>(t),
-                      static_cast<uint32_t>(static_cast<uint64_t>(t) >> 32), rd()};
-    engine_.seed(seq);
-}
-
-uint32_t StdRandomSource::Below(uint32_t n) {
-    if (n <= 1) return 0;
-    return std::uniform_int_distribution<uint32_t>(0, n - 1)(engine_);
 }
 
 int32_t PerMinuteRate(int64_t count, uint32_t wholeSeconds) {
@@ -82,13 +68,13 @@ PlaySession::PlaySession(const KeyTable& table, RandomSource& random)
 
 void PlaySession::LoadAct(ActLoad load) {
     state_ = PlayState::Idle;
-    memo_.clear();
+    display_.memo.clear();
     queue_.clear();
-    matcher_.ed_Nyuuryoku.clear();
+    display_.inputCleared = true;
     if (load.headerRead) {
-        for (std::size_t i = 0; i < 3; ++i) memo_.push_back(load.script.header[i]);
-        matcher_.ed_Kanji = load.script.header[3];
-        matcher_.ed_Yomi = load.script.header[4];
+        for (std::size_t i = 0; i < 3; ++i) display_.memo.push_back(load.script.header[i]);
+        display_.ed_Kanji = load.script.header[3];
+        display_.ed_Yomi = load.script.header[4];
     }
     if (load.refusal != ActRefusal::None) {
         hasAct_ = false;
@@ -105,7 +91,6 @@ bool PlaySession::StartPlay(const PlayOptions& options, uint32_t now) {
     if (state_ != PlayState::Idle && state_ != PlayState::Finished) return false;
 
     options_ = PlayOptions::FromControls(options.end, options.value, options.order);
-    matcher_.ed_Nyuuryoku.clear();
     lineIndex_ = 0;
     poolIndex_ = 0;
     if (options_.order == ProblemOrder::Random) {
@@ -131,44 +116,53 @@ bool PlaySession::StartPlay(const PlayOptions& options, uint32_t now) {
     ShowUpcomingLine(0);
     ShowUpcomingLine(1);
     ShowUpcomingLine(2);
-    ShowLine(0, false);
-    matcher_.ed_Yomi.assign(kCountdownBar);
+    StartLine(0);
+    // The reading stays hidden behind the countdown bar until typing starts.
+    display_.ed_Yomi.emplace(kCountdownBar);
 
-    matcher_.KeyCount = 0;
-    matcher_.CharCount = 0;
-    matcher_.MissCount = 0;
-    typeCount_ = 0;
+    matcher_.ResetCounters();
     state_ = PlayState::Countdown;
     aborted_ = false;
     startTick_ = now;
     countdownTick_ = now;
-    labelInputs_.reset();
+    display_.labelInputs.reset();
     UpdateLiveStats(now);
     return true;
 }
 
 void PlaySession::ShowUpcomingLine(std::size_t position) {
+    auto& memo = display_.memo;
     if (lineTotal_ - 3 < lineIndex_ || position >= queue_.size()) {
-        memo_.emplace_front(kMemoEof);
+        memo.emplace_front(kMemoEof);
         return;
     }
     const std::string_view line = act_.Kanji(static_cast<std::size_t>(queue_[position]));
     if (line.size() > static_cast<std::size_t>(kMemoLineBytes)) {
-        memo_.push_front(MbCopy(line, kMemoLineBytes) + std::string(kMemoEllipsis));
+        memo.push_front(MbCopy(line, kMemoLineBytes) + std::string(kMemoEllipsis));
     } else {
-        memo_.emplace_front(line);
+        memo.emplace_front(line);
     }
 }
 
-void PlaySession::ShowLine(std::size_t position, bool withReading) {
+void PlaySession::StartLine(std::size_t position) {
     const auto pair = static_cast<std::size_t>(queue_[position]);
-    matcher_.ed_Kanji.assign(act_.Kanji(pair));
-    matcher_.ed_Kanji += marker::kLineEnd;
-    if (withReading) {
-        matcher_.ed_Yomi.assign(act_.Yomi(pair));
-        matcher_.ed_Yomi += marker::kLineEnd;
-    }
-    matcher_.FillCandidateLists(act_.Yomi(pair));
+    matcher_.StartLine(act_.Kanji(pair), act_.Yomi(pair));
+    display_.ed_Kanji.reset();
+    display_.ed_Yomi.reset();
+    display_.inputCleared = false;
+}
+
+PlayView PlaySession::View() const {
+    const auto shown = [](const std::optional<std::string>& own, std::string_view line) {
+        const std::string_view text = own ? std::string_view(*own) : line;
+        return text.substr(0, HeadLength(text, kBoxBytes));
+    };
+    return {shown(display_.ed_Kanji, matcher_.ed_Kanji()),
+            shown(display_.ed_Yomi, matcher_.ed_Yomi()),
+            display_.inputCleared ? std::string_view() : std::string_view(matcher_.ed_Nyuuryoku()),
+            matcher_.lst_3(),
+            matcher_.lst_2(),
+            matcher_.lst_1()};
 }
 
 void PlaySession::StopAborted(uint32_t now) {
@@ -190,8 +184,8 @@ KeyOutcome PlaySession::OnKey(char key, uint32_t now) {
                 out.finished = true;
             }
             break;
-        case PlayState::Typing: {
-            ++typeCount_;
+        case PlayState::Typing:
+        case PlayState::LineComplete: {
             char k = key;
             switch (matcher_.JudgeKey(k)) {
                 case JudgeResult::Stopped:
@@ -210,13 +204,12 @@ KeyOutcome PlaySession::OnKey(char key, uint32_t now) {
                     state_ = PlayState::LineComplete;
                     out.textsChanged = true;
                     break;
+                case JudgeResult::LineClosed:
+                    NextLine(now, out);
+                    break;
             }
             break;
         }
-        case PlayState::LineComplete:
-            ++typeCount_;
-            HandleLineEndKey(key, now, out);
-            break;
         case PlayState::Finished:
             // The form runs FinishPlay when a play ends and leaves this state through
             // StartPlay or LoadAct; a stray key must not open a second result dialog.
@@ -225,19 +218,9 @@ KeyOutcome PlaySession::OnKey(char key, uint32_t now) {
     return out;
 }
 
-void PlaySession::HandleLineEndKey(char key, uint32_t now, KeyOutcome& out) {
-    if (key == 27) {
-        StopAborted(now);
-        out.finished = true;
-        return;
-    }
-    if (key != 13) {
-        ++matcher_.MissCount;
-        out.mistype = true;
-        return;
-    }
-    ++matcher_.KeyCount;
-    ++matcher_.CharCount;
+// After the Enter that closed a line: the play ends with its last line, or the next line
+// comes from the queue, which outside the end-of-file mode slides over the pool.
+void PlaySession::NextLine(uint32_t now, KeyOutcome& out) {
     ++lineIndex_;
     if (lineIndex_ > lineTotal_ - 1) {
         stopTick_ = now;
@@ -262,7 +245,7 @@ void PlaySession::HandleLineEndKey(char key, uint32_t now, KeyOutcome& out) {
     }
     if (options_.end == EndCondition::Seconds) ++lineTotal_;
     ShowUpcomingLine(position + 2);
-    ShowLine(position, true);
+    StartLine(position);
     state_ = PlayState::Typing;
     out.textsChanged = true;
     out.memoChanged = true;
@@ -270,13 +253,14 @@ void PlaySession::HandleLineEndKey(char key, uint32_t now, KeyOutcome& out) {
 
 bool PlaySession::UpdateLiveStats(uint32_t now) {
     const uint32_t elapsed = now - startTick_;  // unsigned: right across a counter wrap
-    const LabelInputs in{elapsed / 1000,     matcher_.KeyCount, matcher_.CharCount,
-                         matcher_.MissCount, lineIndex_,        lineTotal_};
-    if (labelInputs_ == in) return false;
-    labelInputs_ = in;
+    const Counters& c = matcher_.Counts();
+    const LabelInputs in{elapsed / 1000, c.KeyCount, c.CharCount,
+                         c.MissCount,    lineIndex_, lineTotal_};
+    if (display_.labelInputs == in) return false;
+    display_.labelInputs = in;
     LiveLabels next = FormatLiveLabels(elapsed, in.keys, in.chars, in.misses, in.line, in.total);
-    if (next == labels_) return false;
-    labels_ = std::move(next);
+    if (next == display_.labels) return false;
+    display_.labels = std::move(next);
     return true;
 }
 
@@ -285,15 +269,14 @@ TickOutcome PlaySession::OnTick(uint32_t now) {
     switch (state_) {
         case PlayState::Countdown:
             if (now - countdownTick_ > kCountdownStepMs) {
-                matcher_.ed_Yomi.pop_back();
-                if (!matcher_.ed_Yomi.empty()) {
+                std::string& bar = *display_.ed_Yomi;
+                bar.pop_back();
+                if (!bar.empty()) {
                     countdownTick_ = now;
                 } else {
+                    // The bar has run down: the reading shows and typing starts.
                     state_ = PlayState::Typing;
-                    const auto pair =
-                        static_cast<std::size_t>(queue_[static_cast<std::size_t>(lineIndex_)]);
-                    matcher_.ed_Yomi.assign(act_.Yomi(pair));
-                    matcher_.ed_Yomi += marker::kLineEnd;
+                    display_.ed_Yomi.reset();
                     startTick_ = now;
                 }
                 out.textsChanged = true;
@@ -328,10 +311,11 @@ PlayFacts PlaySession::Facts() const {
     f.Aborted = aborted_;
     f.StartTick = startTick_;
     f.StopTick = stopTick_;
-    f.KeyCount = matcher_.KeyCount;
-    f.CharCount = matcher_.CharCount;
-    f.MissCount = matcher_.MissCount;
-    f.TypeCount = typeCount_;
+    const Counters& c = matcher_.Counts();
+    f.KeyCount = c.KeyCount;
+    f.CharCount = c.CharCount;
+    f.MissCount = c.MissCount;
+    f.TypeCount = c.TypeCount;
     f.LineIndex = lineIndex_;
     f.LineTotal = lineTotal_;
     f.options = options_;

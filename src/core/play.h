@@ -8,13 +8,14 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "act.h"
 #include "keytable.h"
 #include "matcher.h"
+#include "randomsource.h"
 
 namespace kotopa {
 
@@ -43,26 +44,6 @@ struct PlayOptions {
     // The value is brought into 5 to 999.
     static PlayOptions FromControls(std::optional<EndCondition> end, int32_t value,
                                     std::optional<ProblemOrder> order);
-};
-
-// The random problem order draws through this, so that tests can script the draws.
-class RandomSource {
-public:
-    virtual ~RandomSource() = default;
-    // Called once at the start of every random-order play.
-    virtual void SeedFromClock() = 0;
-    // Uniform in 0 to n - 1; n is at least 1.
-    virtual uint32_t Below(uint32_t n) = 0;
-};
-
-// A Mersenne Twister seeded from the system clock and the system's entropy source.
-class StdRandomSource final : public RandomSource {
-public:
-    void SeedFromClock() override;
-    uint32_t Below(uint32_t n) override;
-
-private:
-    std::mt19937 engine_;
 };
 
 // Per-minute rate: count / whole seconds × 60 in floating point, halves to the even
@@ -104,6 +85,17 @@ struct PlayFacts {
     PlayOptions options;  // the options the play ran with
 };
 
+// What the play boxes show: ed_Kanji, ed_Yomi (the countdown bar during the countdown),
+// ed_Nyuuryoku and the three lists. Valid until the session next changes.
+struct PlayView {
+    std::string_view ed_Kanji;
+    std::string_view ed_Yomi;
+    std::string_view ed_Nyuuryoku;
+    const std::vector<std::string>& lst_3;
+    const std::vector<std::string>& lst_2;
+    const std::vector<std::string>& lst_1;
+};
+
 // What one key did. The session keeps ed_Nyuuryoku itself, so the form swallows every key
 // of the typing box and shows the session's texts instead.
 struct KeyOutcome {
@@ -127,6 +119,10 @@ public:
     static constexpr std::string_view kMemoEof = "[ EOF ]";
     static constexpr std::string_view kMemoEllipsis = " ...";
     static constexpr int kMemoLineBytes = 46;
+    // The written-form and reading boxes show at most this many bytes of the text still to
+    // type (whole characters): several times what fits in their width, and so the window's
+    // work for a key stays the same however long a line is.
+    static constexpr int kBoxBytes = 512;
     // Lines that end a seconds-mode play: more than anyone types, and it grows with each line.
     static constexpr int32_t kSecondsLineTotal = 999;
 
@@ -165,30 +161,48 @@ public:
     PlayState GameState() const { return state_; }
     PlayFacts Facts() const;
 
-    // Display state: ed_Kanji, ed_Yomi (the countdown bar during the countdown),
-    // ed_Nyuuryoku and the three lists.
-    const Matcher& View() const { return matcher_; }
+    // The play boxes: the matcher's line, except where the display says otherwise, with
+    // ed_Kanji and ed_Yomi cut to kBoxBytes.
+    PlayView View() const;
     // The memo from its top line down; the top three are the line after next, the next
     // line and the current line.
-    const std::deque<std::string>& Memo() const { return memo_; }
-    const LiveLabels& Labels() const { return labels_; }
+    const std::deque<std::string>& Memo() const { return display_.memo; }
+    const LiveLabels& Labels() const { return display_.labels; }
 
     const ActScript& Act() const { return act_; }
     const ProblemQueue& Queue() const { return queue_; }
     int32_t LineIndex() const { return lineIndex_; }
     int32_t LineTotal() const { return lineTotal_; }
     int32_t PoolIndex() const { return poolIndex_; }
-    int32_t TypeCount() const { return typeCount_; }
+    const Counters& Counts() const { return matcher_.Counts(); }
     bool Aborted() const { return aborted_; }
     uint32_t StartTick() const { return startTick_; }
     uint32_t StopTick() const { return stopTick_; }
     uint32_t CountdownTick() const { return countdownTick_; }
 
 private:
+    // What labels were last formatted from; a tick that changes none of it formats nothing.
+    struct LabelInputs {
+        uint32_t seconds;
+        int32_t keys, chars, misses, line, total;
+        bool operator==(const LabelInputs&) const = default;
+    };
+    // What the window shows beside the matcher's line. The boxes show the matcher's texts
+    // except where a text of the display's own stands in: the header lines of a loaded Act,
+    // the countdown bar in place of the reading, the typing box a load emptied.
+    struct Display {
+        std::optional<std::string> ed_Kanji;
+        std::optional<std::string> ed_Yomi;
+        bool inputCleared = false;
+        std::deque<std::string> memo;
+        LiveLabels labels;
+        std::optional<LabelInputs> labelInputs;
+    };
+
     void StopAborted(uint32_t now);
-    void HandleLineEndKey(char key, uint32_t now, KeyOutcome& out);
+    void NextLine(uint32_t now, KeyOutcome& out);
     void ShowUpcomingLine(std::size_t position);
-    void ShowLine(std::size_t position, bool withReading);
+    void StartLine(std::size_t position);
     bool UpdateLiveStats(uint32_t now);
 
     Matcher matcher_;
@@ -196,22 +210,13 @@ private:
     ActScript act_;
     bool hasAct_ = false;
     ProblemQueue queue_;
-    std::deque<std::string> memo_;
-    LiveLabels labels_;
-    // What the labels were last formatted from; a tick that changes none of it formats nothing.
-    struct LabelInputs {
-        uint32_t seconds;
-        int32_t keys, chars, misses, line, total;
-        bool operator==(const LabelInputs&) const = default;
-    };
-    std::optional<LabelInputs> labelInputs_;
+    Display display_;
 
     PlayOptions options_;
     PlayState state_ = PlayState::Idle;
     int32_t lineIndex_ = 0;
     int32_t lineTotal_ = 0;
     int32_t poolIndex_ = 0;
-    int32_t typeCount_ = 0;
     bool aborted_ = false;
     uint32_t startTick_ = 0;
     uint32_t stopTick_ = 0;

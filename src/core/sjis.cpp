@@ -43,4 +43,10 @@ bool FoldedEqual(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string FoldedForm(std::string_view s) {
+    std::string out(s);
+    for (std::size_t i = 0; i < out.size(); i += CharLength(out, i)) out[i] = FoldAscii(out[i]);
+    return out;
+}
+
 }  // namespace kotopa

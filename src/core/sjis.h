@@ -36,4 +36,8 @@ constexpr char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<c
 // as it is, so that for example the katakana ヂ (83 61) never equals ア (83 41).
 bool FoldedEqual(std::string_view a, std::string_view b);
 
+// s with those same bytes folded: two strings are FoldedEqual exactly when their folded
+// forms are equal, so the folded form can key an index.
+std::string FoldedForm(std::string_view s);
+
 }  // namespace kotopa

@@ -66,16 +66,6 @@ std::vector<FakeDialogs::Asked> FakeDialogs::Messages() const {
     return out;
 }
 
-uint32_t FakeRandom::Below(uint32_t n) {
-    if (n == 0) return 0;
-    if (!script.empty()) {
-        const uint32_t v = script.front();
-        script.pop_front();
-        return v % n;
-    }
-    return next_++ % n;
-}
-
 namespace {
 
 class FakeVoice final : public Voice {

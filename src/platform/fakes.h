@@ -1,7 +1,7 @@
 // Stand-ins for the platform in tests and benchmarks: a clock that moves only when told,
 // dialogs that answer from a script and write down what they were asked, a shell that
-// records what it was to open, a predictable random generator and a sound device whose
-// voices play until they are told to finish.
+// records what it was to open and a sound device whose voices play until they are told to
+// finish. The random source's stand-in is the tests' FakeRandom (tests/core).
 #pragma once
 
 #include <deque>
@@ -84,18 +84,6 @@ public:
         return opens;
     }
     bool IsWindows() const override { return windows; }
-};
-
-// Answers from a script while it lasts, then counts up from 0 modulo n.
-class FakeRandom final : public Random {
-public:
-    std::deque<uint32_t> script;
-    int seeds = 0;
-    void SeedFromClock() override { ++seeds; }
-    uint32_t Below(uint32_t n) override;
-
-private:
-    uint32_t next_ = 0;
 };
 
 class FakeSoundDevice final : public SoundDevice {

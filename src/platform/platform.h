@@ -1,7 +1,7 @@
 // The program's effects on the outside world, each behind a small interface: the
 // millisecond tick, message dialogs with their beeps, the file-open dialog, the desktop
-// shell's "open" and the random generator. The windows take them as Services, so the
-// tests can put fakes in their place (fakes.h).
+// shell's "open", and the core's random source. The windows take them as Services, so the
+// tests can put fakes in their place (fakes.h, and the tests' FakeRandom).
 #pragma once
 
 #include <QDateTime>
@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
+
+#include "randomsource.h"
 
 namespace kotopa::platform {
 
@@ -68,15 +70,6 @@ public:
     virtual bool IsWindows() const = 0;
 };
 
-// A uniform generator, seeded from the clock on request.
-class Random {
-public:
-    virtual ~Random() = default;
-    virtual void SeedFromClock() = 0;
-    // A number from 0 to n - 1; 0 when n is 0.
-    virtual uint32_t Below(uint32_t n) = 0;
-};
-
 class SoundDevice;  // wavelist.h
 
 // Everything a window needs of the platform, handed down from main() or from a test.
@@ -84,7 +77,7 @@ struct Services {
     Clock& clock;
     Dialogs& dialogs;
     Shell& shell;
-    Random& random;
+    RandomSource& random;
     SoundDevice& sound;
 };
 

@@ -111,12 +111,14 @@ bool DesktopShell::IsWindows() const {
 
 void SystemRandom::SeedFromClock() {
     const auto t = std::chrono::high_resolution_clock::now().time_since_epoch().count();
-    engine_.seed(static_cast<std::mt19937::result_type>(static_cast<uint64_t>(t) ^
-                                                        (static_cast<uint64_t>(t) >> 32)));
+    std::random_device entropy;
+    std::seed_seq seq{static_cast<uint32_t>(t), static_cast<uint32_t>(static_cast<uint64_t>(t) >> 32),
+                      entropy()};
+    engine_.seed(seq);
 }
 
 uint32_t SystemRandom::Below(uint32_t n) {
-    if (n == 0) return 0;
+    if (n <= 1) return 0;
     return std::uniform_int_distribution<uint32_t>(0, n - 1)(engine_);
 }
 

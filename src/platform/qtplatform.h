@@ -39,7 +39,8 @@ public:
     bool IsWindows() const override;
 };
 
-class SystemRandom final : public Random {
+// A Mersenne Twister seeded from the clock and the system's entropy source.
+class SystemRandom final : public RandomSource {
 public:
     void SeedFromClock() override;
     uint32_t Below(uint32_t n) override;

@@ -14,12 +14,15 @@
 #include <utility>
 #include <vector>
 
+#include "fake_random.h"
 #include "fakes.h"
 #include "mainform.h"
+#include "printers.h"
 #include "test_util.h"
 
 namespace apptest {
 
+using kotopa::PlayState;
 using testutil::ReadBytes;
 using testutil::Sj;
 using testutil::U8;
@@ -61,7 +64,7 @@ public:
     kotopa::platform::FakeClock clock;
     kotopa::platform::FakeDialogs dialogs;
     kotopa::platform::FakeShell shell;
-    kotopa::platform::FakeRandom random;
+    testutil::FakeRandom random;
     kotopa::platform::FakeSoundDevice sound;
     std::unique_ptr<kotopa::TMainForm> form;
 

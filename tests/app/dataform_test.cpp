@@ -8,7 +8,9 @@
 #include <QToolButton>
 
 #include "dataform.h"
+#include "fake_random.h"
 #include "fakes.h"
+#include "printers.h"
 #include "test_util.h"
 
 using kotopa::PlayResult;
@@ -22,7 +24,7 @@ struct DialogRig {
     kotopa::platform::FakeClock clock;
     kotopa::platform::FakeDialogs dialogs;
     kotopa::platform::FakeShell shell;
-    kotopa::platform::FakeRandom random;
+    testutil::FakeRandom random;
     kotopa::platform::FakeSoundDevice sound;
     std::unique_ptr<TDataForm> form;
 

@@ -106,7 +106,7 @@ struct Fakes {
     kotopa::platform::FakeShell shell;
     kotopa::platform::FakeClock clock;
     kotopa::platform::FakeDialogs dialogs;
-    kotopa::platform::FakeRandom random;
+    testutil::FakeRandom random;
     kotopa::platform::FakeSoundDevice sound;
     kotopa::platform::Services services() { return {clock, dialogs, shell, random, sound}; }
 };

@@ -178,7 +178,7 @@ TEST(KeyPanel, SetRewritesTheRowTheNextPlayJudgesWithItAndYesStoresIt) {
         p.rig.clock.Advance(101);
         p.rig.form->TimerTimer();
     }
-    ASSERT_EQ(p.rig.form->GameState(), 200);
+    ASSERT_EQ(p.rig.form->GameState(), PlayState::Typing);
     QWidget* box = p.rig.Get<QWidget>("ed_Nyuuryoku");
     QTest::keyClick(box, 'a');
     EXPECT_EQ(p.rig.sound.Starts(), 1);
@@ -234,7 +234,7 @@ TEST(KeyPanel, RefusedKeyFilesChangeNeitherTheTableNorMykey) {
         p.DoubleClick(1);
         const fs::path file = p.rig.base / "key" / name;
         if (std::string(name) == "mine") WriteBytes(file, PanelKeyFile());
-        const auto before = p.rig.form->Keys().rows;
+        const auto before = p.rig.form->Keys().Rows();
         p.Load(file, {true, true});
         const auto messages = p.rig.dialogs.Messages();
         ASSERT_FALSE(messages.empty());
@@ -244,7 +244,7 @@ TEST(KeyPanel, RefusedKeyFilesChangeNeitherTheTableNorMykey) {
                       ? kotopa::BadKeyExtensionText(kotopa::PathToSjis(file))
                       : kotopa::KeyFileRefusalText(kotopa::PathToSjis(file),
                                                    kotopa::KeyFileProblem::Missing));
-        EXPECT_EQ(p.rig.form->Keys().rows, before);
+        EXPECT_EQ(p.rig.form->Keys().Rows(), before);
         EXPECT_EQ(ReadBytes(p.mykey), PanelKeyFile());
         EXPECT_EQ(p.Edit("ed_KoumokuNo")->text().toStdString(), "1");
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
@@ -264,6 +264,6 @@ TEST(KeyPanel, AStoreThatCannotBeWrittenSaysSoAndChangesNothing) {
     EXPECT_EQ(messages[2].kind, Kind::Warning);
     EXPECT_EQ(messages[2].text, kotopa::CannotWriteMessage(kotopa::PathToSjis(p.mykey)));
     EXPECT_EQ(ReadBytes(p.mykey), PanelKeyFile());
-    EXPECT_EQ(p.rig.form->Keys().rows[0].candidates, (std::vector<std::string>{"x"}));
+    EXPECT_EQ(p.rig.form->Keys().Rows()[0].candidates, (std::vector<std::string>{"x"}));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }

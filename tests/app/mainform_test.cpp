@@ -50,7 +50,7 @@ TEST(MainFormStart, CleanFolderLoadsAct01WithDefaults) {
     EXPECT_TRUE(Enabled(rig, "bt_start"));
     EXPECT_FALSE(Enabled(rig, "bt_end"));
     EXPECT_TRUE(Enabled(rig, "bt_Glaph"));
-    EXPECT_EQ(form.GameState(), 0);
+    EXPECT_EQ(form.GameState(), PlayState::Idle);
 
     EXPECT_EQ(rig.Text("lb_Kaisu"), "    1");
     EXPECT_EQ(rig.Text("lb_TopNyu"), "    0");
@@ -433,13 +433,13 @@ TEST(MainFormSlide, SlidesRunFromTheEventLoopAfterTheClickHasReturned) {
     // A start with the key panel open: the panel shuts first, and until the play begins
     // nothing that a play locks can be used, the key panel included.
     rig.Get<QPushButton>("bt_start")->click();
-    EXPECT_EQ(form.GameState(), 0);
+    EXPECT_EQ(form.GameState(), PlayState::Idle);
     for (const char* locked :
          {"bt_start", "bt_FileOpen", "bt_ViewOpen", "ListView", "GroupBox_Key"}) {
         EXPECT_FALSE(Enabled(rig, locked)) << locked;
     }
     rig.WaitForSlide();
-    EXPECT_EQ(form.GameState(), 100);
+    EXPECT_EQ(form.GameState(), PlayState::Countdown);
     EXPECT_EQ(form.size(), QSize(500, 275));
 }
 

@@ -1,6 +1,7 @@
 // The platform layer: the pool of voices behind the mistype sound, the single-instance
 // guard and the program folder's lock across processes and users, what the only copy tidies
-// at start-up, the built-in wave, and the text of message dialogs.
+// at start-up, the built-in wave, the text of message dialogs and the random source of the
+// problem order.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -354,4 +355,17 @@ TEST(ClaimProgram, ARecordingThatCannotBeFinishedIsToldAndKeptForItsNextTry) {
 TEST(MessageText, LineFeedCarriageReturnBreaksALine) {
     EXPECT_EQ(kotopa::platform::MessageText(testutil::Sj("/a/b.ktp\n\rファイルが存在しません。")).toStdString(),
               "/a/b.ktp\nファイルが存在しません。");
+}
+
+TEST(SystemRandom, DrawsEveryPositionBelowTheCountAndNothingElse) {
+    kotopa::platform::SystemRandom random;
+    random.SeedFromClock();
+    std::vector<int> seen(7, 0);
+    for (int i = 0; i < 2000; ++i) {
+        const uint32_t v = random.Below(7);
+        ASSERT_LT(v, 7u);
+        ++seen[v];
+    }
+    for (int count : seen) EXPECT_GT(count, 0);
+    EXPECT_EQ(random.Below(1), 0u);
 }

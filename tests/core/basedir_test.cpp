@@ -6,6 +6,7 @@
 
 #include <set>
 
+#include "printers.h"
 #include "test_util.h"
 
 using kotopa::BaseDirChoice;

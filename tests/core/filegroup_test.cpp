@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "printers.h"
 #include "test_util.h"
 #include "textfile.h"
 

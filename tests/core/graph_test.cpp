@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "bmpfile.h"
+#include "printers.h"
 #include "test_util.h"
 
 using namespace kotopa;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "printers.h"
 #include "test_util.h"
 
 using namespace kotopa;

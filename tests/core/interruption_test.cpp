@@ -13,6 +13,7 @@
 #include "faultpoint.h"
 #include "filegroup.h"
 #include "results.h"
+#include "printers.h"
 #include "test_util.h"
 #include "textfile.h"
 

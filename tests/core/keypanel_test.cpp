@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "printers.h"
 #include "test_util.h"
 
 using namespace kotopa;
@@ -12,14 +13,14 @@ namespace {
 
 KeyTable Table() {
     KeyTable t;
-    t.rows = {
+    t.SetRows({
         {Sj("あ"), {}},
         {Sj("し"), {"si", "shi", "ci"}},
         {Sj("ちゃ"), {"tya", "cha", "cya", "tyxa", "chixya"}},
         {Sj("きゃ"), {"kya", "k1", "k2", "k3", "k4", "k5", "k6"}},
         {Sj("ア"), {"XA", Sj("ア"), "Ka" + Sj("ア")}},  // ア is 83 41: its second byte is an "A"
         {"\x81\x41", {",", "ten"}},                     // 、
-    };
+    });
     return t;
 }
 
@@ -43,7 +44,7 @@ TEST(KeyPanel, ARowShowsItsFirstFiveCandidatesAndWhereTheFocusGoes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row);
         const KeyRowView view = ViewKeyRow(table, c.row);
-        EXPECT_EQ(view.item, table.rows[c.row].item);
+        EXPECT_EQ(view.item, table.Rows()[c.row].item);
         EXPECT_EQ(view.number, std::to_string(c.row));
         EXPECT_EQ(view.kouho, c.kouho);
         EXPECT_EQ(view.focus, c.focus);

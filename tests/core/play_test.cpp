@@ -4,6 +4,8 @@
 
 #include <deque>
 
+#include "fake_random.h"
+#include "printers.h"
 #include "test_util.h"
 
 using namespace kotopa;
@@ -13,27 +15,9 @@ namespace {
 
 const std::string kLineEnd(marker::kLineEnd);
 
-// Draws come from a script; running out of it or drawing out of range is a failure.
-class ScriptedRandom : public RandomSource {
-public:
-    std::deque<uint32_t> draws;
-    int seeds = 0;
-    void SeedFromClock() override { ++seeds; }
-    uint32_t Below(uint32_t n) override {
-        if (draws.empty()) {
-            ADD_FAILURE() << "unscripted draw below " << n;
-            return 0;
-        }
-        const uint32_t v = draws.front();
-        draws.pop_front();
-        EXPECT_LT(v, n);
-        return v;
-    }
-};
-
 KeyTable Table() {
     KeyTable t;
-    t.rows = {{Sj("あ"), {"a"}}, {Sj("い"), {"i"}}, {Sj("か"), {"ka"}}};
+    t.SetRows({{Sj("あ"), {"a"}}, {Sj("い"), {"i"}}, {Sj("か"), {"ka"}}});
     return t;
 }
 
@@ -63,6 +47,11 @@ PlayOptions Options(EndCondition end, int32_t value = 60,
 class PlayTest : public ::testing::Test {
 protected:
     PlayTest() : table(Table()), session(table, random) {}
+    // Every draw was scripted, and within the range the play asked for.
+    void TearDown() override {
+        EXPECT_EQ(random.unscripted, 0);
+        EXPECT_EQ(random.outOfRange, 0);
+    }
 
     void Load(int pairs) { session.LoadAct(MakeAct(pairs)); }
 
@@ -99,8 +88,8 @@ protected:
 
     // The written form of the current line, without the marker.
     std::string Current() const {
-        const std::string& k = session.View().ed_Kanji;
-        return k.substr(0, k.size() - kLineEnd.size());
+        const std::string_view k = session.View().ed_Kanji;
+        return std::string(k.substr(0, k.size() - kLineEnd.size()));
     }
 
     std::vector<std::string> MemoTop(std::size_t n) const {
@@ -110,7 +99,7 @@ protected:
     }
 
     KeyTable table;
-    ScriptedRandom random;
+    testutil::FakeRandom random;
     PlaySession session;
     uint32_t now = 50000;
 };
@@ -217,6 +206,28 @@ TEST_F(PlayTest, LongWrittenFormsAreShortenedOnWholeCharacters) {
     session.LoadAct(MakeAct(5, exact));
     ASSERT_TRUE(session.StartPlay(Options(EndCondition::Eof), now));
     EXPECT_EQ(session.Memo()[2], exact);  // 46 bytes fit as they are
+}
+
+TEST_F(PlayTest, TheBoxesShowTheHeadOfALongLineAndTypingMovesItOn) {
+    std::string text = "h1\r\nh2\r\nh3\r\nh4\r\nh5\r\n";
+    const std::string kanji = std::string(511, 'k') + Sj("漢字");  // the 漢 would end at byte 513
+    std::string yomi;
+    for (int i = 0; i < 300; ++i) yomi += Sj(i % 2 ? "い" : "あ");
+    text += kanji + "\r\n" + yomi + "\r\n";
+    for (int i = 0; i < 4; ++i) text += "L\r\n" + Sj("あい") + "\r\n";
+    ActLoad load;
+    load.refusal = load.script.Parse(text);
+    load.headerRead = true;
+    session.LoadAct(std::move(load));
+    Start(Options(EndCondition::Eof));
+    EXPECT_EQ(session.View().ed_Kanji, std::string(511, 'k'));
+    EXPECT_EQ(session.View().ed_Yomi, yomi.substr(0, PlaySession::kBoxBytes));
+    Type("a");
+    EXPECT_EQ(session.View().ed_Yomi, yomi.substr(2, PlaySession::kBoxBytes));
+    for (int i = 0; i < 149; ++i) Type("ia");
+    EXPECT_EQ(Key('i').textsChanged, true);
+    EXPECT_EQ(session.GameState(), PlayState::LineComplete);
+    EXPECT_EQ(session.View().ed_Yomi, kLineEnd);
 }
 
 TEST_F(PlayTest, CountdownStepsAreStrictlyOverOneHundredMilliseconds) {
@@ -381,7 +392,7 @@ TEST_F(PlayTest, LinesModeEndsAfterItsCountAndWrapsThePoolInFileOrder) {
 TEST_F(PlayTest, RandomOrderShufflesWithPairedSwapsAndRefillsAtRandom) {
     Load(5);
     // Five swaps of the positions (b, a) as drawn a then b.
-    random.draws = {0, 4, 1, 1, 3, 2, 2, 0, 4, 3};
+    random.script = {0, 4, 1, 1, 3, 2, 2, 0, 4, 3};
     ASSERT_TRUE(session.StartPlay(Options(EndCondition::Lines, 8, ProblemOrder::Random), now));
     EXPECT_EQ(random.seeds, 1);
     ProblemQueue expected{0, 1, 2, 3, 4};
@@ -392,16 +403,16 @@ TEST_F(PlayTest, RandomOrderShufflesWithPairedSwapsAndRefillsAtRandom) {
     EXPECT_EQ(session.Memo()[0], "L" + std::to_string(expected[2]));
     RunCountdown();
 
-    random.draws = {3};
+    random.script = {3};
     Line();
     ProblemQueue slid(expected.begin() + 1, expected.end());
     slid.push_back(3);
     EXPECT_EQ(session.Queue(), slid);
     EXPECT_EQ(session.PoolIndex(), 0);  // only the normal order walks the pool
-    random.draws = {3};                 // the same pair may come again
+    random.script = {3};                 // the same pair may come again
     Line();
     EXPECT_EQ(session.Queue().back(), 3);
-    EXPECT_TRUE(random.draws.empty());
+    EXPECT_TRUE(random.script.empty());
     // Every written form still has its own reading.
     for (int32_t pair : session.Queue()) {
         EXPECT_EQ(session.Act().Kanji(static_cast<std::size_t>(pair)), "L" + std::to_string(pair));
@@ -427,11 +438,11 @@ TEST_F(PlayTest, PlayingAgainKeepsTheQueueThePlayLeft) {
 
     // End of file in random order shuffles the same lines again.
     Load(5);
-    random.draws = {0, 1, 0, 1, 0, 1, 0, 1, 0, 1};
+    random.script = {0, 1, 0, 1, 0, 1, 0, 1, 0, 1};
     Start(Options(EndCondition::Eof, 60, ProblemOrder::Random));
     EXPECT_EQ(session.Queue(), (ProblemQueue{1, 0, 2, 3, 4}));
     for (int i = 0; i < 5; ++i) Line();
-    random.draws = {4, 2, 2, 2, 2, 2, 2, 2, 2, 2};
+    random.script = {4, 2, 2, 2, 2, 2, 2, 2, 2, 2};
     ASSERT_TRUE(session.StartPlay(Options(EndCondition::Eof, 60, ProblemOrder::Random), now));
     EXPECT_EQ(random.seeds, 2);
     EXPECT_EQ(session.Queue(), (ProblemQueue{1, 0, 4, 3, 2}));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "printers.h"
 #include "test_util.h"
 
 using namespace kotopa;
@@ -246,6 +247,18 @@ TEST(Records, ListsKeepTheNewest150) {
     Lines longList(160, "x");
     AppendRecord(longList, "new");
     EXPECT_EQ(longList.size(), 160u);
+}
+
+TEST(Records, AListOf149GainsIts150thAndThenStaysAt150) {
+    Lines list;
+    for (int i = 0; i < 149; ++i) list.push_back(std::to_string(i) + " 0 0");
+    AppendRecord(list, "150th");
+    ASSERT_EQ(list.size(), 150u);
+    EXPECT_EQ(list.front(), "0 0 0") << "nothing is dropped until the list is over 150";
+    AppendRecord(list, "151st");
+    ASSERT_EQ(list.size(), 150u);
+    EXPECT_EQ(list.front(), "1 0 0");
+    EXPECT_EQ(list[148], "150th");
 }
 
 TEST(Records, PlayLogBlockLines) {

@@ -7,6 +7,7 @@
 #endif
 
 #include "messages.h"
+#include "printers.h"
 #include "test_util.h"
 
 using namespace kotopa;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "printers.h"
 #include "test_util.h"
 
 #ifdef _WIN32

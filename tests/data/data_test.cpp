@@ -12,6 +12,7 @@
 #include "actfiles.h"
 #include "keysource.h"
 #include "romaji.h"
+#include "printers.h"
 #include "test_util.h"
 #include "text.h"
 
@@ -111,12 +112,12 @@ TEST(DeliveredKeyTable, IsAFreshBuildOfItsSource) {
     ASSERT_TRUE(BuildKeyFile(src.table, dir / "mykey.key", error)) << error;
     EXPECT_TRUE(testutil::ReadBytes(dir / "mykey.key") == Read(kKeyFile))
         << "data/key/mykey.key is not what data-src/keys/mykey.txt builds: run tools/build-data.sh";
-    EXPECT_EQ(Shipped().rows, src.table.rows);
+    EXPECT_EQ(Shipped().Rows(), src.table.Rows());
 }
 
 TEST(DeliveredKeyTable, HasARowForEveryCharacterAReadingMayHold) {
     std::set<std::string> items;
-    for (const auto& row : Shipped().rows) {
+    for (const auto& row : Shipped().Rows()) {
         if (!row.candidates.empty()) items.insert(row.item);
     }
     std::vector<std::string> wanted;
@@ -145,7 +146,7 @@ TEST(DeliveredKeyTable, HasARowForEveryCharacterAReadingMayHold) {
         const auto& item = sign.first;
         const auto& key = sign.second;
         const bool found =
-            std::any_of(Shipped().rows.begin(), Shipped().rows.end(), [&](const KeyRow& r) {
+            std::any_of(Shipped().Rows().begin(), Shipped().Rows().end(), [&](const KeyRow& r) {
                 return r.item == item && !r.candidates.empty() && r.candidates.front() == key;
             });
         EXPECT_TRUE(found) << "no sign row for " << testutil::U8(item);
@@ -157,7 +158,7 @@ TEST(ReferenceSpellings, EveryKanaAndGroupTypes) {
     Coverage c;
     for (const auto& seq : UnitSequences(*romaji, false))
         c.Add(CheckSpellings(*romaji, Shipped(), seq));
-    std::cout << "key table rows: " << Shipped().rows.size() << "\nkana and groups:\n"
+    std::cout << "key table rows: " << Shipped().Rows().size() << "\nkana and groups:\n"
               << c.Summary();
     EXPECT_TRUE(c.ok()) << c.Summary();
     ExpectOnlyDocumentedExceptions(c);

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "actcheck.h"
+#include "printers.h"
 #include "test_util.h"
 #include "textfile.h"
 #include "tool_run.h"
@@ -153,7 +154,9 @@ TEST(MakeAct, WhatCannotBeWrittenIsReportedWithItsPlace) {
 
 TEST(MakeAct, AReadingTheKeyTableCannotTypeLeavesItsSentenceOut) {
     KeyTable keys = DeliveredKeys();
-    std::erase_if(keys.rows, [](const KeyRow& r) { return r.item.starts_with(Sj("ぬ")); });
+    std::vector<KeyRow> rows = keys.Rows();
+    std::erase_if(rows, [](const KeyRow& r) { return r.item.starts_with(Sj("ぬ")); });
+    keys.SetRows(std::move(rows));
     const MadeAct act = MakeAct("猫が鳴く。犬が鳴く。", Mecab(), keys, {"t", ""});
     EXPECT_EQ(Pairs(act), "猫が 鳴く。 / ねこが なく。\n");
     EXPECT_EQ(Places(act.findings),

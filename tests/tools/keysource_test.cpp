@@ -49,7 +49,7 @@ TEST(KeySource, ReadsRowsCommentsEscapesAndSignRows) {
                                           {"\"", {"\""}},
                                           {",", {","}},
                                           {Sj("”"), {"\""}}};
-    EXPECT_EQ(src.table.rows, expected);
+    EXPECT_EQ(src.table.Rows(), expected);
     EXPECT_EQ(src.lines, (std::vector<int>{3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
@@ -101,12 +101,12 @@ TEST(KeySource, FormatReadsBackAsTheSameTable) {
     EXPECT_TRUE(formatErrors.empty());
     const KeySource again = Parse(text, errors);
     EXPECT_TRUE(errors.empty()) << Messages(errors);
-    EXPECT_EQ(again.table.rows, src.table.rows);
+    EXPECT_EQ(again.table.Rows(), src.table.Rows());
 }
 
 TEST(KeySource, FormatNamesRowsItCannotShow) {
     KeyTable t;
-    t.rows = {{Sj("あ"), {"a"}}, {"\x85\x40", {"x"}}, {"a b", {"c"}}};
+    t.SetRows({{Sj("あ"), {"a"}}, {"\x85\x40", {"x"}}, {"a b", {"c"}}});
     std::vector<SourceError> errors;
     const std::string text = FormatKeySource(t, errors);
     EXPECT_EQ(errors.size(), 2u);
@@ -117,11 +117,11 @@ TEST(KeySource, FormatNamesRowsItCannotShow) {
 TEST(KeySource, BuildWritesAFreshFileThroughTheProgramsWriter) {
     testutil::TempDir dir;
     KeyTable t;
-    t.rows = {{Sj("あ"), {"a"}}, {Sj("、"), {","}}, {" ", {" "}}, {Sj("ね"), {","}}};
+    t.SetRows({{Sj("あ"), {"a"}}, {Sj("、"), {","}}, {" ", {" "}}, {Sj("ね"), {","}}});
     // What the program writes when it stores this table into a new file.
     KeyTable program = t;
     ASSERT_TRUE(program.StoreKeyTable(dir / "program.key"));
-    EXPECT_EQ(program.rows, t.rows);
+    EXPECT_EQ(program.Rows(), t.Rows());
 
     // An older, longer key file in place: nothing of it may survive.
     testutil::WriteBytes(dir / "mykey.key",
@@ -141,7 +141,7 @@ TEST(KeySource, BuildWritesAFreshFileThroughTheProgramsWriter) {
 TEST(KeySource, BuildIntoAMissingFolderWritesNothing) {
     testutil::TempDir dir;
     KeyTable t;
-    t.rows = {{Sj("あ"), {"a"}}};
+    t.SetRows({{Sj("あ"), {"a"}}});
     std::string error;
     EXPECT_FALSE(BuildKeyFile(t, dir / "nofolder" / "mykey.key", error));
     EXPECT_NE(error.find("does not exist"), std::string::npos);
@@ -152,7 +152,7 @@ TEST(KeySource, BuildRefusesATableThatWouldNotReadBack) {
     testutil::TempDir dir;
     testutil::WriteBytes(dir / "mykey.key", "old");
     KeyTable t;
-    t.rows = {{Sj("ん"), {"n,"}}};  // the comma would split the candidate
+    t.SetRows({{Sj("ん"), {"n,"}}});  // the comma would split the candidate
     std::string error;
     EXPECT_FALSE(BuildKeyFile(t, dir / "mykey.key", error));
     EXPECT_NE(error.find("read back"), std::string::npos);

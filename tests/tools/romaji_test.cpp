@@ -25,7 +25,7 @@ RomajiTable Romaji() {
 
 KeyTable Keys(std::initializer_list<std::pair<const char*, std::vector<std::string>>> rows) {
     KeyTable t;
-    for (const auto& [item, cands] : rows) t.rows.push_back({Sj(item), cands});
+    for (const auto& [item, cands] : rows) t.AddRow({Sj(item), cands});
     return t;
 }
 
@@ -78,7 +78,9 @@ TEST(RomajiModel, CountsEverySpellingOnce) {
 
 TEST(RomajiModel, AMissingGroupRowFailsWithTheSpellingThatShowsIt) {
     KeyTable keys = Good();
-    std::erase_if(keys.rows, [](const KeyRow& r) { return r.item == Sj("っか"); });
+    std::vector<KeyRow> rows = keys.Rows();
+    std::erase_if(rows, [](const KeyRow& r) { return r.item == Sj("っか"); });
+    keys.SetRows(std::move(rows));
     const SpellingCheck r = Check(keys, "っか");
     EXPECT_FALSE(r.ok());
     EXPECT_EQ(CountText(r.accepted), "1");
@@ -90,7 +92,7 @@ TEST(RomajiModel, AMissingGroupRowFailsWithTheSpellingThatShowsIt) {
 TEST(RomajiModel, ACandidateThatIsAPrefixOfASpellingShutsItOut) {
     // With n for ん, "nn" completes ん at its first n and the second n is a mistype.
     KeyTable keys = Good();
-    keys.rows.push_back({Sj("ん"), {"n"}});
+    keys.AddRow({Sj("ん"), {"n"}});
     const SpellingCheck r = Check(keys, "んか");
     EXPECT_FALSE(r.ok());
     EXPECT_NE(Failures(r).find("\"nnka\", at key 2 ('n'): a mistype"), std::string::npos)

@@ -12,8 +12,8 @@ namespace {
 
 KeyTable Table() {
     KeyTable t;
-    t.rows = {{Sj("き"), {"ki"}},    {Sj("きゃ"), {"kya"}}, {Sj("く"), {"ku"}}, {Sj("か"), {"ka"}},
-              {Sj("っか"), {"kka"}}, {Sj("ちょ"), {"tyo"}}, {Sj("と"), {"to"}}, {" ", {" "}}};
+    t.SetRows({{Sj("き"), {"ki"}},    {Sj("きゃ"), {"kya"}}, {Sj("く"), {"ku"}}, {Sj("か"), {"ka"}},
+              {Sj("っか"), {"kka"}}, {Sj("ちょ"), {"tyo"}}, {Sj("と"), {"to"}}, {" ", {" "}}});
     return t;
 }
 
@@ -57,7 +57,7 @@ TEST(Untypable, FindsThePlacesFarIntoALongReading) {
 
 TEST(Untypable, ACandidateShutOutByAShorterOneCountsAsUntypable) {
     KeyTable t;
-    t.rows = {{Sj("ん"), {"n"}}, {Sj("んあ"), {"nna"}}};  // n completes ん first, always
+    t.SetRows({{Sj("ん"), {"n"}}, {Sj("んあ"), {"nna"}}});  // n completes ん first, always
     EXPECT_EQ(Show(UntypableCharacters(t, Sj("んあ"))), "1:あ ");
 }
 
