@@ -83,18 +83,20 @@ fs::path MakeProgramFolder(std::string& source) {
         const char* romaji;
     };
     const Kana singles[] = {
-        {"あ", "a"}, {"い", "i yi"}, {"う", "u wu"}, {"え", "e"}, {"お", "o"}, {"か", "ka ca"},
-        {"き", "ki"}, {"く", "ku cu"}, {"け", "ke"}, {"こ", "ko co"}, {"さ", "sa"}, {"し", "si shi ci"},
-        {"す", "su"}, {"せ", "se ce"}, {"そ", "so"}, {"た", "ta"}, {"ち", "ti chi"}, {"つ", "tu tsu"},
-        {"て", "te"}, {"と", "to"}, {"な", "na"}, {"に", "ni"}, {"ぬ", "nu"}, {"ね", "ne"},
-        {"の", "no"}, {"は", "ha"}, {"ひ", "hi"}, {"ふ", "hu fu"}, {"へ", "he"}, {"ほ", "ho"},
-        {"ま", "ma"}, {"み", "mi"}, {"む", "mu"}, {"め", "me"}, {"も", "mo"}, {"や", "ya"},
-        {"ゆ", "yu"}, {"よ", "yo"}, {"ら", "ra"}, {"り", "ri"}, {"る", "ru"}, {"れ", "re"},
-        {"ろ", "ro"}, {"わ", "wa"}, {"を", "wo"}, {"ん", "nn xn"}, {"が", "ga"}, {"ぎ", "gi"},
-        {"ぐ", "gu"}, {"げ", "ge"}, {"ご", "go"}, {"ざ", "za"}, {"じ", "zi ji"}, {"ず", "zu"},
-        {"ぜ", "ze"}, {"ぞ", "zo"}, {"だ", "da"}, {"で", "de"}, {"ど", "do"}, {"ば", "ba"},
-        {"び", "bi"}, {"ぶ", "bu"}, {"べ", "be"}, {"ぼ", "bo"}, {"ぱ", "pa"}, {"ぴ", "pi"},
-        {"ぷ", "pu"}, {"ぺ", "pe"}, {"ぽ", "po"}, {"ー", "-"},
+        {"あ", "a"},     {"い", "i yi"},      {"う", "u wu"},   {"え", "e"},     {"お", "o"},
+        {"か", "ka ca"}, {"き", "ki"},        {"く", "ku cu"},  {"け", "ke"},    {"こ", "ko co"},
+        {"さ", "sa"},    {"し", "si shi ci"}, {"す", "su"},     {"せ", "se ce"}, {"そ", "so"},
+        {"た", "ta"},    {"ち", "ti chi"},    {"つ", "tu tsu"}, {"て", "te"},    {"と", "to"},
+        {"な", "na"},    {"に", "ni"},        {"ぬ", "nu"},     {"ね", "ne"},    {"の", "no"},
+        {"は", "ha"},    {"ひ", "hi"},        {"ふ", "hu fu"},  {"へ", "he"},    {"ほ", "ho"},
+        {"ま", "ma"},    {"み", "mi"},        {"む", "mu"},     {"め", "me"},    {"も", "mo"},
+        {"や", "ya"},    {"ゆ", "yu"},        {"よ", "yo"},     {"ら", "ra"},    {"り", "ri"},
+        {"る", "ru"},    {"れ", "re"},        {"ろ", "ro"},     {"わ", "wa"},    {"を", "wo"},
+        {"ん", "nn xn"}, {"が", "ga"},        {"ぎ", "gi"},     {"ぐ", "gu"},    {"げ", "ge"},
+        {"ご", "go"},    {"ざ", "za"},        {"じ", "zi ji"},  {"ず", "zu"},    {"ぜ", "ze"},
+        {"ぞ", "zo"},    {"だ", "da"},        {"で", "de"},     {"ど", "do"},    {"ば", "ba"},
+        {"び", "bi"},    {"ぶ", "bu"},        {"べ", "be"},     {"ぼ", "bo"},    {"ぱ", "pa"},
+        {"ぴ", "pi"},    {"ぷ", "pu"},        {"ぺ", "pe"},     {"ぽ", "po"},    {"ー", "-"},
     };
     std::vector<std::string> rows;
     for (const Kana& k : singles) rows.push_back(std::string(k.kana) + " " + k.romaji);
@@ -153,7 +155,8 @@ struct Rig {
     QWidget* box = nullptr;
 
     Rig() {
-        form = std::make_unique<TMainForm>(base, kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        form = std::make_unique<TMainForm>(
+            base, kotopa::platform::Services{clock, dialogs, shell, random, sound});
         form->show();
         QApplication::processEvents();
         box = form->findChild<QWidget*>(QStringLiteral("ed_Nyuuryoku"));
@@ -168,7 +171,8 @@ struct Rig {
         int key = QChar(c).toUpper().unicode();
         if (c == 13) key = Qt::Key_Return;
         if (c == 27) key = Qt::Key_Escape;
-        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, c == 13 ? QStringLiteral("\r") : QString(QChar(c)));
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier,
+                        c == 13 ? QStringLiteral("\r") : QString(QChar(c)));
         QApplication::sendEvent(box, &press);
         QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, QString(QChar(c)));
         QApplication::sendEvent(box, &release);
@@ -237,10 +241,14 @@ void PlayTimed(benchmark::State& state, bool repaint) {
     state.SetLabel(rig.source);
 }
 
-void BM_KeyToWidgets(benchmark::State& state) { PlayTimed(state, false); }
+void BM_KeyToWidgets(benchmark::State& state) {
+    PlayTimed(state, false);
+}
 BENCHMARK(BM_KeyToWidgets)->Iterations(20)->Unit(benchmark::kMillisecond);
 
-void BM_KeyToWidgetsAndRepaint(benchmark::State& state) { PlayTimed(state, true); }
+void BM_KeyToWidgetsAndRepaint(benchmark::State& state) {
+    PlayTimed(state, true);
+}
 BENCHMARK(BM_KeyToWidgetsAndRepaint)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 double CpuSeconds() {
@@ -459,10 +467,12 @@ BENCHMARK(BM_GraphRedrawSixSeries)->Unit(benchmark::kMicrosecond);
 // One key in a line of 10 MB, from the event to the widgets: the window must cost the same
 // per key whatever the length of the line.
 void BM_KeyInA10MBLine(benchmark::State& state) {
-    const fs::path base = fs::temp_directory_path() / ("kotopa-bench-long-" + std::to_string(getpid()));
+    const fs::path base =
+        fs::temp_directory_path() / ("kotopa-bench-long-" + std::to_string(getpid()));
     fs::remove_all(base);
-    Write(base / "key" / "mykey.key", Sj("[MOZI]\r\nKAZU=5\r\n0=\"あ a\"\r\n1=\"い i\"\r\n2=\"う u\"\r\n"
-                                         "3=\"え e\"\r\n4=\"お o\"\r\n"));
+    Write(base / "key" / "mykey.key",
+          Sj("[MOZI]\r\nKAZU=5\r\n0=\"あ a\"\r\n1=\"い i\"\r\n2=\"う u\"\r\n"
+             "3=\"え e\"\r\n4=\"お o\"\r\n"));
     const std::string vowels[] = {Sj("あ"), Sj("い"), Sj("う"), Sj("え"), Sj("お")};
     std::string reading, keys;
     reading.reserve(10'000'000);

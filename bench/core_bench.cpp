@@ -45,7 +45,9 @@ void operator delete(void* p) noexcept {
     g_live -= static_cast<long long>(malloc_usable_size(p));
     std::free(p);
 }
-void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
 
 namespace {
 
@@ -58,14 +60,15 @@ struct Kana {
 
 // The basic kana with one spelling each, Shift_JIS.
 std::vector<Kana> BasicKana() {
-    const char* romaji[] = {"a",  "i",  "u",  "e",  "o",  "ka", "ki", "ku", "ke", "ko", "sa", "si", "su",
-                            "se", "so", "ta", "ti", "tu", "te", "to", "na", "ni", "nu", "ne", "no", "ha",
-                            "hi", "hu", "he", "ho", "ma", "mi", "mu", "me", "mo", "ya", "yu", "yo", "ra",
-                            "ri", "ru", "re", "ro", "wa", "wo", "nn"};
-    const unsigned char codes[] = {0xA0, 0xA2, 0xA4, 0xA6, 0xA8, 0xA9, 0xAB, 0xAD, 0xAF, 0xB1, 0xB3, 0xB5,
-                                   0xB7, 0xB9, 0xBB, 0xBD, 0xBF, 0xC2, 0xC4, 0xC6, 0xC8, 0xC9, 0xCA, 0xCB,
-                                   0xCC, 0xCD, 0xD0, 0xD3, 0xD6, 0xD9, 0xDC, 0xDD, 0xDE, 0xDF, 0xE0, 0xE2,
-                                   0xE4, 0xE6, 0xE7, 0xE8, 0xE9, 0xEA, 0xEB, 0xED, 0xF0, 0xF1};
+    const char* romaji[] = {"a",  "i",  "u",  "e",  "o",  "ka", "ki", "ku", "ke", "ko", "sa", "si",
+                            "su", "se", "so", "ta", "ti", "tu", "te", "to", "na", "ni", "nu", "ne",
+                            "no", "ha", "hi", "hu", "he", "ho", "ma", "mi", "mu", "me", "mo", "ya",
+                            "yu", "yo", "ra", "ri", "ru", "re", "ro", "wa", "wo", "nn"};
+    const unsigned char codes[] = {0xA0, 0xA2, 0xA4, 0xA6, 0xA8, 0xA9, 0xAB, 0xAD, 0xAF, 0xB1,
+                                   0xB3, 0xB5, 0xB7, 0xB9, 0xBB, 0xBD, 0xBF, 0xC2, 0xC4, 0xC6,
+                                   0xC8, 0xC9, 0xCA, 0xCB, 0xCC, 0xCD, 0xD0, 0xD3, 0xD6, 0xD9,
+                                   0xDC, 0xDD, 0xDE, 0xDF, 0xE0, 0xE2, 0xE4, 0xE6, 0xE7, 0xE8,
+                                   0xE9, 0xEA, 0xEB, 0xED, 0xF0, 0xF1};
     std::vector<Kana> kana;
     for (std::size_t i = 0; i < std::size(codes); ++i) {
         kana.push_back({std::string{'\x82', static_cast<char>(codes[i])}, romaji[i]});
@@ -168,7 +171,8 @@ bool TimeEachKey(benchmark::State& state, const kotopa::KeyTable& table,
 // judged key, refills included.
 void BM_JudgeKeyDistribution(benchmark::State& state) {
     const Play play = MakePlay(20);
-    if (!TimeEachKey(state, Table600(), play.readings, play.keys)) state.SkipWithError("the play mistyped");
+    if (!TimeEachKey(state, Table600(), play.readings, play.keys))
+        state.SkipWithError("the play mistyped");
 }
 BENCHMARK(BM_JudgeKeyDistribution)->Unit(benchmark::kMillisecond);
 
@@ -366,7 +370,9 @@ void BM_PlayTickWaiting(benchmark::State& state) {
 }
 BENCHMARK(BM_PlayTickWaiting);
 
-fs::path TempFile(const std::string& name) { return fs::temp_directory_path() / ("kotopa-bench-" + name); }
+fs::path TempFile(const std::string& name) {
+    return fs::temp_directory_path() / ("kotopa-bench-" + name);
+}
 
 void BM_LoadKeyFile600(benchmark::State& state) {
     kotopa::KeyTable table = Table600();
@@ -399,7 +405,8 @@ void BM_ReadAct100k(benchmark::State& state) {
         std::ofstream out(path, std::ios::binary);
         for (int i = 0; i < 5; ++i) out << "header\r\n";
         for (int i = 0; i < 100000; ++i) {
-            const std::string& r = play.readings[static_cast<std::size_t>(i) % play.readings.size()];
+            const std::string& r =
+                play.readings[static_cast<std::size_t>(i) % play.readings.size()];
             out << r.substr(0, 40) << "\r\n" << r << "\r\n";  // written form, then reading
         }
     }

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         (void)ini.ReadString(section, "KAZU", "d");
         (void)ini.ReadInteger(section, "VALUE", 60);
         (void)ini.ReadBool(section, "SOUND", true);
-        ini.ForEachKey(section, [](std::string_view, std::string_view v) { FUZZ_CHECK(v.size() <= 2047); });
+        ini.ForEachKey(section,
+                       [](std::string_view, std::string_view v) { FUZZ_CHECK(v.size() <= 2047); });
     }
     ini.WriteInteger("PLAY", "VALUE", 90);
     ini.WriteString("FILE", "LAST", "\"C:\\a b\\Act02.ktp\"");

@@ -28,6 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     table.FindCandidates1(reading, l1);
     for (const auto& c : l3) FUZZ_CHECK(!c.empty());
     // Every row survives its own stored value, but for what blanks, commas and quotes split.
-    for (const auto& row : table.Rows()) (void)kotopa::SplitStoredValue(kotopa::BuildStoredValue(row));
+    for (const auto& row : table.Rows())
+        (void)kotopa::SplitStoredValue(kotopa::BuildStoredValue(row));
     return 0;
 }

@@ -315,7 +315,7 @@ std::u32string TypedReading(std::u32string reading) {
 // ---- making ------------------------------------------------------------------------------
 
 class Maker {
-  public:
+public:
     Maker(Analyzer& analyzer, const KeyTable& keys, std::vector<Finding>& findings)
         : analyzer_(analyzer), keys_(keys), findings_(findings) {}
 
@@ -361,7 +361,7 @@ class Maker {
         return pairs;
     }
 
-  private:
+private:
     void Report(int column, const std::string& message) {
         findings_.push_back({sentence_->line, column, message});
     }

@@ -354,7 +354,8 @@ int KeysBuild(const std::vector<std::string>& args, Io io) {
     if (!bytes) return kUnusable;
     std::vector<SourceError> errors;
     const KeySource src = ParseKeySource(*bytes, errors);
-    if (errors.empty() && src.table.Rows().empty()) errors.push_back({0, "the source holds no rows"});
+    if (errors.empty() && src.table.Rows().empty())
+        errors.push_back({0, "the source holds no rows"});
     if (!errors.empty()) {
         for (const auto& e : errors) Report(io.err, source, {e.line, e.column, e.message});
         io.err << ShowPath(source) << ": " << errors.size() << " error"

@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, running and testing KotoPA need, when any is
 # missing, and configures the build. Sourced by test.sh and run.sh.
 kotopa_packages=(
-  g++ cmake ninja-build pkg-config git
+  g++ cmake ninja-build pkg-config git clang-format
   libgtest-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libgl-dev qt6-translations-l10n
   fonts-ipafont-gothic

@@ -303,7 +303,9 @@ bool BuildKeyFile(const KeyTable& table, const fs::path& path, std::string& erro
     if (back.Rows() != table.Rows()) {
         fs::remove(temp, ec);
         std::size_t r = 0;
-        while (r < back.Rows().size() && r < table.Rows().size() && back.Rows()[r] == table.Rows()[r]) ++r;
+        while (r < back.Rows().size() && r < table.Rows().size() &&
+               back.Rows()[r] == table.Rows()[r])
+            ++r;
         error = "the key file does not read back as the table (row " + std::to_string(r) +
                 "); nothing was written";
         return false;

@@ -20,7 +20,7 @@ std::vector<std::string> Fields(std::string_view feature) {
 }
 
 class Mecab : public Analyzer {
-  public:
+public:
     Mecab(MeCab::Model* model, MeCab::Tagger* tagger, MeCab::Lattice* lattice)
         : model_(model), tagger_(tagger), lattice_(lattice) {}
 
@@ -50,7 +50,7 @@ class Mecab : public Analyzer {
         return words;
     }
 
-  private:
+private:
     std::unique_ptr<MeCab::Model> model_;
     std::unique_ptr<MeCab::Tagger> tagger_;
     std::unique_ptr<MeCab::Lattice> lattice_;

@@ -12,7 +12,8 @@ namespace kotopa::tool {
 
 namespace {
 
-constexpr std::size_t kColumnLimit = 100;  // as .clang-format has it, so the header stays as written
+constexpr std::size_t kColumnLimit =
+    100;  // as .clang-format has it, so the header stays as written
 
 constexpr std::string_view kPreamble =
     "// The program's texts as Shift_JIS constants, written by make_messages from\n"
@@ -192,9 +193,9 @@ std::optional<std::string> MessagesHeader(std::string_view table, std::vector<Fi
         const SjisEncoding sjis = SjisFromUtf8(*text);
         if (!sjis.ok()) {
             const auto at = static_cast<std::size_t>(sjis.badIndex);
-            findings.push_back({number, Utf8Column(line, open + 1),
-                                "Shift_JIS cannot hold \"" +
-                                    text->substr(at, Utf8CharBytes(*text, at)) + "\""});
+            findings.push_back(
+                {number, Utf8Column(line, open + 1),
+                 "Shift_JIS cannot hold \"" + text->substr(at, Utf8CharBytes(*text, at)) + "\""});
             return;
         }
         body += "\n// \"" + std::string(line.substr(open + 1, line.rfind('"') - open - 1)) + "\"\n";

@@ -26,7 +26,7 @@ struct FixedWord {
 };
 
 class Analyzer {
-  public:
+public:
     virtual ~Analyzer() = default;
     // The words of a UTF-8 sentence in order; blanks between words are left out.
     virtual std::vector<Morpheme> Analyze(const std::string& sentence,

@@ -205,7 +205,7 @@ struct Edge {
 };
 
 class Model {
-  public:
+public:
     Model(const RomajiTable& t, std::string_view reading) : t_(t), reading_(reading) {
         for (std::size_t i = 0; i < reading.size(); i += CharLength(reading, i))
             starts_.push_back(i);
@@ -265,7 +265,7 @@ class Model {
         return Matches(pos, form, chars) ? chars : 0;
     }
 
-  private:
+private:
     bool Matches(int pos, const std::string& form, int& chars) const {
         const std::size_t at = starts_[pos];
         if (reading_.substr(at, form.size()) != form) return false;
@@ -348,7 +348,7 @@ std::string KeysToTry(const RomajiTable& romaji, const Model& model, const Model
 // Every state of the model on one reading and its transitions, found breadth first; each
 // state remembers the key that first reached it, so that a spelling can be shown.
 class ModelGraph {
-  public:
+public:
     ModelGraph(const RomajiTable& romaji, const Model& model) : length_(model.Length()) {
         states_.push_back(ModelState{});
         edges_.emplace_back();
@@ -431,7 +431,7 @@ class ModelGraph {
         return keys;
     }
 
-  private:
+private:
     int length_;
     std::vector<ModelState> states_;
     std::vector<std::vector<Edge>> edges_;
@@ -467,7 +467,7 @@ void CountSpellings(const ModelGraph& graph, const std::vector<SpellingCount>& a
 // (a mistype, a line complete too early or too late, a wrong CharCount) and counts the
 // spellings the matcher accepts.
 class PairedRun {
-  public:
+public:
     PairedRun(const ModelGraph& graph, const std::vector<SpellingCount>& inScope,
               const KeyTable& table, std::string_view reading, int length)
         : graph_(graph), inScope_(inScope), reading_(reading), length_(length) {
@@ -495,7 +495,7 @@ class PairedRun {
         check.accepted = Accepted();
     }
 
-  private:
+private:
     struct Paired {
         int model;
         Matcher matcher;

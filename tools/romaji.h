@@ -39,7 +39,7 @@ struct RomajiUnit {
 };
 
 class RomajiTable {
-  public:
+public:
     // Reads "keys TAB output [TAB pending]" lines (UTF-8). False with a message naming the
     // line when a line is malformed or the table is empty.
     bool Load(std::string_view tsv, std::string& error);
@@ -67,7 +67,7 @@ class RomajiTable {
     // True when a key file can hold a row with this item and this one candidate.
     bool Storable(const std::string& item, const std::string& keys) const;
 
-  private:
+private:
     struct Hash {
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const {

@@ -12,13 +12,17 @@
 #include "widgets.h"
 
 // The resource initialiser lives in the global namespace.
-static void InitKotopaResources() { Q_INIT_RESOURCE(kotopa); }
+static void InitKotopaResources() {
+    Q_INIT_RESOURCE(kotopa);
+}
 
 namespace kotopa {
 
 namespace fs = std::filesystem;
 
-void InitResources() { InitKotopaResources(); }
+void InitResources() {
+    InitKotopaResources();
+}
 
 QIcon AppIcon() {
     QIcon icon;

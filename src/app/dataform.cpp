@@ -13,7 +13,9 @@ namespace kotopa {
 
 TDataForm::TDataForm(const PlayResult& result, std::filesystem::path playLog,
                      platform::Services services, QWidget* parent)
-    : QDialog(parent), Ui_(std::make_unique<Ui::TDataForm>()), PlayLog_(std::move(playLog)),
+    : QDialog(parent),
+      Ui_(std::make_unique<Ui::TDataForm>()),
+      PlayLog_(std::move(playLog)),
       Services_(services) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);  // before the fonts
@@ -68,15 +70,23 @@ void TDataForm::bt_CanselClick() {
     accept();
 }
 
-void TDataForm::SpeedButtonOpenClick() { OpenPlayLog(PlayLog_, Services_, this); }
+void TDataForm::SpeedButtonOpenClick() {
+    OpenPlayLog(PlayLog_, Services_, this);
+}
 
 bool TDataForm::FormKeyPress(char key) {
     const std::optional<ResultChoice> choice = ResultKeyChoice(key, Ui_->bt_Tugi->isEnabled());
     if (!choice) return false;
     switch (*choice) {
-        case ResultChoice::NextAct: bt_TugiClick(); break;
-        case ResultChoice::Replay: bt_ReplayClick(); break;
-        case ResultChoice::Cancel: bt_CanselClick(); break;
+        case ResultChoice::NextAct:
+            bt_TugiClick();
+            break;
+        case ResultChoice::Replay:
+            bt_ReplayClick();
+            break;
+        case ResultChoice::Cancel:
+            bt_CanselClick();
+            break;
     }
     return true;
 }
@@ -86,7 +96,8 @@ bool TDataForm::PreviewKey(QKeyEvent* event) {
     // arrives here at once. It answers nothing: no default button, not even a focused one.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) return true;
     // Alt and Ctrl combinations are the buttons' accelerators, not typed characters.
-    if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) return false;
+    if (event->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier))
+        return false;
     char key = 0;
     if (event->key() == Qt::Key_Escape) {
         key = 27;
@@ -97,7 +108,8 @@ bool TDataForm::PreviewKey(QKeyEvent* event) {
 }
 
 bool TDataForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && PreviewKey(static_cast<QKeyEvent*>(event))) return true;
+    if (event->type() == QEvent::KeyPress && PreviewKey(static_cast<QKeyEvent*>(event)))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 

@@ -25,7 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-
 QColor ToQColor(Rgb c) {
     return QColor(c.r, c.g, c.b);
 }

@@ -25,7 +25,7 @@ namespace kotopa {
 
 class TGlaphForm : public QDialog {
     Q_OBJECT
-  public:
+public:
     // Runs FormCreate: the background from baseDir's system folder, the series from the two
     // record lists, the first drawing. actPath gives the Act's name in the corner.
     TGlaphForm(std::filesystem::path baseDir, std::filesystem::path actPath,
@@ -51,10 +51,10 @@ class TGlaphForm : public QDialog {
     const GraphSeries& Series() const { return Series_; }
     const PictureDrag& Drag() const { return Drag_; }
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     void FormCreate(const std::vector<std::string>& totalRecords,
                     const std::vector<std::string>& actRecords);
     bool LoadBackground(const BackgroundLookup& background);

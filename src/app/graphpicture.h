@@ -11,7 +11,7 @@ namespace kotopa {
 
 class GraphPicture : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit GraphPicture(QWidget* parent = nullptr);
 
     void SetPicture(const QImage& picture);
@@ -22,13 +22,13 @@ class GraphPicture : public QWidget {
     std::function<void(int x, int y)> onMouseMove;
     std::function<void()> onMouseUp;
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-  private:
+private:
     QImage picture_;
 };
 

@@ -57,16 +57,17 @@ uint32_t NextTickDelay(const PlaySession& session, uint32_t now) {
 
 TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidget* parent)
     : QWidget(parent),
-      ui_(std::make_unique<Ui::TMainForm>()),
-      services_(services),
+      Ui_(std::make_unique<Ui::TMainForm>()),
+      Services_(services),
       Sounds_(services.sound),
       BaseDir_(std::move(folders.base)),
       ProgramDir_(std::move(folders.program)),
       Session_(KeyTable_, services.random) {
     // The flags first: setting them re-resolves the fonts of every child.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    ui_->setupUi(this);
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    Ui_->setupUi(this);
     // The layout's size is the one with both panels open; it says the collapsed one too.
     OpenSize_ = size();
     CollapsedSize_ = property("collapsedSize").toSize();
@@ -78,14 +79,16 @@ TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidge
     CentreOnScreen();
 }
 
-TMainForm::~TMainForm() { FormDestroy(); }
+TMainForm::~TMainForm() {
+    FormDestroy();
+}
 
 void TMainForm::SetupControls() {
     ApplyPixelFonts(this);
     ApplyLayoutProperties(this);
     UseClassicGroupBoxes(this);
-    ui_->ListView->setModel(&KeyModel_);
-    QHeaderView* header = ui_->ListView->header();
+    Ui_->ListView->setModel(&KeyModel_);
+    QHeaderView* header = Ui_->ListView->header();
     header->setSectionsClickable(false);
     header->setSectionsMovable(false);
     header->setSectionResizeMode(4, QHeaderView::Stretch);  // "候補 4" fills the width
@@ -99,39 +102,45 @@ void TMainForm::SetupControls() {
     Timer_.setTimerType(Qt::PreciseTimer);
     // The slides step from a timer, so that nothing else is handled in the middle of a step.
     SlideTimer_.setInterval(kSlideStepMs);
-    setFocusProxy(ui_->ed_Nyuuryoku);
+    setFocusProxy(Ui_->ed_Nyuuryoku);
 }
 
 void TMainForm::ConnectHandlers() {
-    connect(ui_->bt_start, &QPushButton::clicked, this, [this] { bt_startClick(); });
-    connect(ui_->bt_end, &QPushButton::clicked, this, [this] { bt_endClick(); });
-    connect(ui_->bt_FileOpen, &QToolButton::clicked, this, [this] { bt_FileOpenClick(); });
-    connect(ui_->bt_Help, &QToolButton::clicked, this, [this] { bt_HelpClick(); });
-    connect(ui_->bt_Glaph, &QToolButton::clicked, this, [this] { bt_GlaphClick(); });
-    connect(ui_->bt_ViewOpen, &QToolButton::clicked, this, [this] { bt_ViewOpenClick(); });
-    connect(ui_->bt_Opt, &QToolButton::clicked, this, [this] { bt_OptClick(); });
+    connect(Ui_->bt_start, &QPushButton::clicked, this, [this] { bt_startClick(); });
+    connect(Ui_->bt_end, &QPushButton::clicked, this, [this] { bt_endClick(); });
+    connect(Ui_->bt_FileOpen, &QToolButton::clicked, this, [this] { bt_FileOpenClick(); });
+    connect(Ui_->bt_Help, &QToolButton::clicked, this, [this] { bt_HelpClick(); });
+    connect(Ui_->bt_Glaph, &QToolButton::clicked, this, [this] { bt_GlaphClick(); });
+    connect(Ui_->bt_ViewOpen, &QToolButton::clicked, this, [this] { bt_ViewOpenClick(); });
+    connect(Ui_->bt_Opt, &QToolButton::clicked, this, [this] { bt_OptClick(); });
     connect(&Timer_, &QTimer::timeout, this, [this] { TimerTimer(); });
     connect(&SlideTimer_, &QTimer::timeout, this, [this] { SlideStep(); });
-    connect(ui_->ListView, &QAbstractItemView::doubleClicked, this, [this] { ListViewDblClick(); });
-    ui_->ListView->onEnter = [this] { ListViewDblClick(); };
+    connect(Ui_->ListView, &QAbstractItemView::doubleClicked, this, [this] { ListViewDblClick(); });
+    Ui_->ListView->onEnter = [this] { ListViewDblClick(); };
     for (int n = 0; n < kKouhoEdits; ++n) {
         KouhoEdits()[static_cast<std::size_t>(n)]->onKeyPress = [this, n](char& key) {
             ed_kouhoKeyPress(n, key);
         };
     }
-    connect(ui_->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(ui_->bt_KeyLoad, &QPushButton::clicked, this, [this] { bt_KeyLoadClick(); });
-    connect(ui_->bt_KeySave, &QPushButton::clicked, this, [this] { bt_KeySaveClick(); });
-    ui_->ed_Nyuuryoku->onKeyPress = [this](char& key) { ed_NyuuryokuKeyPress(key); };
+    connect(Ui_->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Ui_->bt_KeyLoad, &QPushButton::clicked, this, [this] { bt_KeyLoadClick(); });
+    connect(Ui_->bt_KeySave, &QPushButton::clicked, this, [this] { bt_KeySaveClick(); });
+    Ui_->ed_Nyuuryoku->onKeyPress = [this](char& key) { ed_NyuuryokuKeyPress(key); };
     // Selecting a button, by a click or the keyboard, runs its handler.
-    connect(ui_->rd_Eof, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_EofClick(); });
-    connect(ui_->rd_Mili, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_MiliClick(); });
-    connect(ui_->rd_Gyou, &QRadioButton::toggled, this, [this](bool on) { if (on) rd_GyouClick(); });
+    connect(Ui_->rd_Eof, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) rd_EofClick();
+    });
+    connect(Ui_->rd_Mili, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) rd_MiliClick();
+    });
+    connect(Ui_->rd_Gyou, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) rd_GyouClick();
+    });
     // Typing changes the editor's text; setting the value changes it with the editor's
     // signals blocked and is announced by the box itself.
-    connect(ui_->sp_Time->lineEdit(), &QLineEdit::textChanged, this, [this] { sp_TimeChange(); });
-    connect(ui_->sp_Time, &QSpinBox::textChanged, this, [this] { sp_TimeChange(); });
-    ui_->sp_Time->onExit = [this] { sp_TimeExit(); };
+    connect(Ui_->sp_Time->lineEdit(), &QLineEdit::textChanged, this, [this] { sp_TimeChange(); });
+    connect(Ui_->sp_Time, &QSpinBox::textChanged, this, [this] { sp_TimeChange(); });
+    Ui_->sp_Time->onExit = [this] { sp_TimeExit(); };
 }
 
 void TMainForm::CentreOnScreen() {
@@ -141,10 +150,12 @@ void TMainForm::CentreOnScreen() {
     move(area.center() - QPoint(width() / 2, height() / 2));
 }
 
-void TMainForm::SetClientSize(int width, int height) { setFixedSize(width, height); }
+void TMainForm::SetClientSize(int width, int height) {
+    setFixedSize(width, height);
+}
 
 void TMainForm::Warn(const fs::path& path, std::string_view message) {
-    services_.dialogs.Warning(PathMessage(PathToSjis(path), message));
+    Services_.dialogs.Warning(PathMessage(PathToSjis(path), message));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -160,7 +171,7 @@ void TMainForm::FormCreate() {
     }
     // Without a usable table every key would be a mistype: say why, once, and play on.
     if (keyProblem != KeyFileProblem::None) {
-        services_.dialogs.Warning(KeyFileWarning(PathToSjis(keyFile), keyProblem));
+        Services_.dialogs.Warning(KeyFileWarning(PathToSjis(keyFile), keyProblem));
     }
 
     SetClientSize(CollapsedSize_.width(), CollapsedSize_.height());
@@ -200,7 +211,7 @@ void TMainForm::FormDestroy() {
     SlideTimer_.stop();
     const fs::path ini = BaseDir_ / "save" / "kotopa.ini";
     if (!SaveShutdownSettings(ini, ControlSettings())) {
-        services_.dialogs.Warning(CannotWriteMessage(PathToSjis(ini)));
+        Services_.dialogs.Warning(CannotWriteMessage(PathToSjis(ini)));
     }
 }
 
@@ -223,13 +234,13 @@ void TMainForm::ApplySettings(const Settings& s) {
     // as the handlers of the selected buttons would have left them.
     ApplyingSettings_ = true;
     Records_.bests = s.bests;
-    SetRadio(ui_->rd_Nomal, s.order == ProblemOrder::Normal);
-    SetRadio(ui_->rd_Random, s.order == ProblemOrder::Random);
-    SetRadio(ui_->rd_Eof, s.end == EndCondition::Eof);
-    SetRadio(ui_->rd_Mili, s.end == EndCondition::Seconds);
-    SetRadio(ui_->rd_Gyou, s.end == EndCondition::Lines);
-    ui_->sp_Time->SetValueShown(s.value);
-    ui_->ch_miss->setChecked(s.sound);
+    SetRadio(Ui_->rd_Nomal, s.order == ProblemOrder::Normal);
+    SetRadio(Ui_->rd_Random, s.order == ProblemOrder::Random);
+    SetRadio(Ui_->rd_Eof, s.end == EndCondition::Eof);
+    SetRadio(Ui_->rd_Mili, s.end == EndCondition::Seconds);
+    SetRadio(Ui_->rd_Gyou, s.end == EndCondition::Lines);
+    Ui_->sp_Time->SetValueShown(s.value);
+    Ui_->ch_miss->setChecked(s.sound);
     ApplyingSettings_ = false;
     ShowOptionLabels(StartupOptionLabels(s.end, s.value));
 }
@@ -239,15 +250,15 @@ Settings TMainForm::ControlSettings() const {
     s.bests = Records_.bests;
     s.order = SelectedOrder();
     s.end = SelectedEnd();
-    s.value = ui_->sp_Time->value();
-    s.sound = ui_->ch_miss->isChecked();
+    s.value = Ui_->sp_Time->value();
+    s.sound = Ui_->ch_miss->isChecked();
     s.last = PathToSjis(ActPath_);
     return s;
 }
 
 void TMainForm::AskResume(const std::string& last) {
     if (!ShouldAskResume(last, PathToSjis(ActPath_), FileExists(PathFromSjis(last)))) return;
-    if (services_.dialogs.Confirm(ResumeQuestionText(last))) ActPath_ = PathFromSjis(last);
+    if (Services_.dialogs.Confirm(ResumeQuestionText(last))) ActPath_ = PathFromSjis(last);
 }
 
 void TMainForm::InstallMissSound() {
@@ -258,7 +269,7 @@ void TMainForm::InstallMissSound() {
     if (!check.ok()) {
         // Reported once; the run goes on without a mistype sound.
         Sounds_.Add("miss", QUrl());
-        services_.dialogs.Warning(WaveRefusalText(PathToSjis(file), check.problem));
+        Services_.dialogs.Warning(WaveRefusalText(PathToSjis(file), check.problem));
         return;
     }
     Sounds_.Add("miss", QUrl::fromLocalFile(PathToQString(file)));
@@ -268,8 +279,8 @@ void TMainForm::InstallMissSound() {
 // The Act
 
 void TMainForm::LoadAct(const fs::path& path) {
-    ui_->bt_start->setEnabled(false);
-    ui_->bt_end->setEnabled(false);
+    Ui_->bt_start->setEnabled(false);
+    Ui_->bt_end->setEnabled(false);
     ActLoad load = ReadAct(path);
     const ActRefusal refusal = load.refusal;
     const bool headerRead = load.headerRead;
@@ -277,13 +288,13 @@ void TMainForm::LoadAct(const fs::path& path) {
     ShowMemo(true);
     if (headerRead) ShowTexts();
     if (refusal != ActRefusal::None) {
-        services_.dialogs.Warning(RefusalText(PathToSjis(path), refusal));
+        Services_.dialogs.Warning(RefusalText(PathToSjis(path), refusal));
         return;
     }
-    QTextCursor cursor = ui_->Memo->textCursor();
+    QTextCursor cursor = Ui_->Memo->textCursor();
     cursor.movePosition(QTextCursor::Start);
-    ui_->Memo->setTextCursor(cursor);
-    ui_->Memo->verticalScrollBar()->setValue(0);
+    Ui_->Memo->setTextCursor(cursor);
+    Ui_->Memo->verticalScrollBar()->setValue(0);
 
     setWindowTitle(kCaption + QStringLiteral("  [ ") + PathToQString(ActName(ActPath_)) +
                    QStringLiteral(" ]"));
@@ -292,14 +303,14 @@ void TMainForm::LoadAct(const fs::path& path) {
         Warn(list, msg::kActRecordsUnreadable);
     }
     ShowPlayInfo();
-    ui_->bt_start->setEnabled(Session_.StartEnabled());
+    Ui_->bt_start->setEnabled(Session_.StartEnabled());
 }
 
 void TMainForm::ShowPlayInfo() {
     const PlayInfoLabels info = FormatPlayInfo(Records_.bests);
-    SetTextIfChanged(ui_->lb_Kaisu, Ascii(info.lb_Kaisu));
-    SetTextIfChanged(ui_->lb_TopNyu, Ascii(info.lb_TopNyu));
-    SetTextIfChanged(ui_->lb_TopTime, Ascii(info.lb_TopTime));
+    SetTextIfChanged(Ui_->lb_Kaisu, Ascii(info.lb_Kaisu));
+    SetTextIfChanged(Ui_->lb_TopNyu, Ascii(info.lb_TopNyu));
+    SetTextIfChanged(Ui_->lb_TopTime, Ascii(info.lb_TopTime));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -307,12 +318,12 @@ void TMainForm::ShowPlayInfo() {
 
 void TMainForm::ShowTexts() {
     const PlayView v = Session_.View();
-    SetTextIfChanged(ui_->ed_Kanji, FromSjis(v.ed_Kanji));
-    SetTextIfChanged(ui_->ed_Yomi, FromSjis(v.ed_Yomi));
-    SetTextIfChanged(ui_->ed_Nyuuryoku, FromSjis(v.ed_Nyuuryoku));
-    ShowList(ui_->lst_3, v.lst_3);
-    ShowList(ui_->lst_2, v.lst_2);
-    ShowList(ui_->lst_1, v.lst_1);
+    SetTextIfChanged(Ui_->ed_Kanji, FromSjis(v.ed_Kanji));
+    SetTextIfChanged(Ui_->ed_Yomi, FromSjis(v.ed_Yomi));
+    SetTextIfChanged(Ui_->ed_Nyuuryoku, FromSjis(v.ed_Nyuuryoku));
+    ShowList(Ui_->lst_3, v.lst_3);
+    ShowList(Ui_->lst_2, v.lst_2);
+    ShowList(Ui_->lst_1, v.lst_1);
 }
 
 void TMainForm::ShowList(QListWidget* list, const std::vector<std::string>& items) {
@@ -339,7 +350,7 @@ void TMainForm::ShowMemo(bool whole) {
             if (i) text += QChar(u'\n');
             text += FromSjis(memo[i]);
         }
-        ui_->Memo->setPlainText(text);
+        Ui_->Memo->setPlainText(text);
     } else if (memo.size() > MemoShown_) {
         QString text;
         const std::size_t added = memo.size() - MemoShown_;
@@ -347,55 +358,55 @@ void TMainForm::ShowMemo(bool whole) {
             text += FromSjis(memo[i]);
             if (i + 1 < added || MemoShown_ > 0) text += QChar(u'\n');
         }
-        QTextCursor cursor(ui_->Memo->document());
+        QTextCursor cursor(Ui_->Memo->document());
         cursor.movePosition(QTextCursor::Start);
         cursor.insertText(text);
     }
     MemoShown_ = memo.size();
-    ui_->Memo->verticalScrollBar()->setValue(0);
+    Ui_->Memo->verticalScrollBar()->setValue(0);
 }
 
 void TMainForm::ShowLabels() {
     const LiveLabels& l = Session_.Labels();
-    SetTextIfChanged(ui_->lb_Mozi, Ascii(l.lb_Mozi));
-    SetTextIfChanged(ui_->Lb_Miss, Ascii(l.Lb_Miss));
-    SetTextIfChanged(ui_->lb_Keika, Ascii(l.lb_Keika));
-    SetTextIfChanged(ui_->lb_Daken, Ascii(l.lb_Daken));
-    SetTextIfChanged(ui_->lb_Sokudo, Ascii(l.lb_Sokudo));
-    SetTextIfChanged(ui_->lb_Mondai, Ascii(l.lb_Mondai));
+    SetTextIfChanged(Ui_->lb_Mozi, Ascii(l.lb_Mozi));
+    SetTextIfChanged(Ui_->Lb_Miss, Ascii(l.Lb_Miss));
+    SetTextIfChanged(Ui_->lb_Keika, Ascii(l.lb_Keika));
+    SetTextIfChanged(Ui_->lb_Daken, Ascii(l.lb_Daken));
+    SetTextIfChanged(Ui_->lb_Sokudo, Ascii(l.lb_Sokudo));
+    SetTextIfChanged(Ui_->lb_Mondai, Ascii(l.lb_Mondai));
 }
 
 // ---------------------------------------------------------------------------------------
 // The play
 
 PlayOptions TMainForm::CurrentOptions() const {
-    return PlayOptions::FromControls(SelectedEnd(), ui_->sp_Time->value(), SelectedOrder());
+    return PlayOptions::FromControls(SelectedEnd(), Ui_->sp_Time->value(), SelectedOrder());
 }
 
 std::optional<EndCondition> TMainForm::SelectedEnd() const {
-    if (ui_->rd_Eof->isChecked()) return EndCondition::Eof;
-    if (ui_->rd_Mili->isChecked()) return EndCondition::Seconds;
-    if (ui_->rd_Gyou->isChecked()) return EndCondition::Lines;
+    if (Ui_->rd_Eof->isChecked()) return EndCondition::Eof;
+    if (Ui_->rd_Mili->isChecked()) return EndCondition::Seconds;
+    if (Ui_->rd_Gyou->isChecked()) return EndCondition::Lines;
     return std::nullopt;
 }
 
 std::optional<ProblemOrder> TMainForm::SelectedOrder() const {
-    if (ui_->rd_Nomal->isChecked()) return ProblemOrder::Normal;
-    if (ui_->rd_Random->isChecked()) return ProblemOrder::Random;
+    if (Ui_->rd_Nomal->isChecked()) return ProblemOrder::Normal;
+    if (Ui_->rd_Random->isChecked()) return ProblemOrder::Random;
     return std::nullopt;
 }
 
 void TMainForm::SetPlayControls(bool playing) {
-    ui_->bt_FileOpen->setEnabled(!playing);
-    ui_->bt_Glaph->setEnabled(!playing);
-    ui_->bt_ViewOpen->setEnabled(!playing);
-    ui_->GroupBox_Opt1->setEnabled(!playing);
-    ui_->GroupBox_Opt2->setEnabled(!playing);
-    ui_->CheckSave->setEnabled(!playing);
-    ui_->ListView->setEnabled(!playing);
-    ui_->GroupBox_Key->setEnabled(!playing);
-    ui_->bt_end->setEnabled(playing);
-    if (playing) ui_->bt_start->setEnabled(false);
+    Ui_->bt_FileOpen->setEnabled(!playing);
+    Ui_->bt_Glaph->setEnabled(!playing);
+    Ui_->bt_ViewOpen->setEnabled(!playing);
+    Ui_->GroupBox_Opt1->setEnabled(!playing);
+    Ui_->GroupBox_Opt2->setEnabled(!playing);
+    Ui_->CheckSave->setEnabled(!playing);
+    Ui_->ListView->setEnabled(!playing);
+    Ui_->GroupBox_Key->setEnabled(!playing);
+    Ui_->bt_end->setEnabled(playing);
+    if (playing) Ui_->bt_start->setEnabled(false);
 }
 
 void TMainForm::bt_startClick() {
@@ -407,20 +418,20 @@ void TMainForm::bt_startClick() {
     // The key table cannot be edited during a play: an open key panel closes first and the
     // play starts once it is shut. Meanwhile the controls are locked as for the play.
     SetPlayControls(true);
-    ui_->bt_end->setEnabled(false);
+    Ui_->bt_end->setEnabled(false);
     SlideKeyPanel([this] {
         StartPlay();
         if (Session_.Running()) return;
         SetPlayControls(false);
-        ui_->bt_start->setEnabled(Session_.StartEnabled());
+        Ui_->bt_start->setEnabled(Session_.StartEnabled());
     });
 }
 
 void TMainForm::StartPlay() {
-    ui_->ed_Nyuuryoku->setFocus();
+    Ui_->ed_Nyuuryoku->setFocus();
     const bool again = Session_.GameState() == PlayState::Finished;
-    const bool started = again ? Session_.Replay(CurrentOptions(), services_.clock.Now())
-                               : Session_.StartPlay(CurrentOptions(), services_.clock.Now());
+    const bool started = again ? Session_.Replay(CurrentOptions(), Services_.clock.Now())
+                               : Session_.StartPlay(CurrentOptions(), Services_.clock.Now());
     if (!started) return;
     SetPlayControls(true);
     ShowTexts();
@@ -438,14 +449,14 @@ void TMainForm::ScheduleTick(uint32_t delay) {
 }
 
 void TMainForm::bt_endClick() {
-    if (Session_.Stop(services_.clock.Now())) FinishPlay();
+    if (Session_.Stop(Services_.clock.Now())) FinishPlay();
 }
 
 void TMainForm::ed_NyuuryokuKeyPress(char& Key) {
-    const KeyOutcome out = Session_.OnKey(Key, services_.clock.Now());
+    const KeyOutcome out = Session_.OnKey(Key, Services_.clock.Now());
     Key = 0;  // the session keeps the typed text; the box shows it
     if (out.startRequested) {
-        if (ui_->bt_start->isEnabled()) bt_startClick();
+        if (Ui_->bt_start->isEnabled()) bt_startClick();
         return;
     }
     if (out.mistype) PlayMissSound();
@@ -459,7 +470,7 @@ void TMainForm::ed_NyuuryokuKeyPress(char& Key) {
 }
 
 void TMainForm::TimerTimer() {
-    const uint32_t now = services_.clock.Now();
+    const uint32_t now = Services_.clock.Now();
     const TickOutcome out = Session_.OnTick(now);
     if (out.textsChanged) ShowTexts();
     if (out.labelsChanged) ShowLabels();
@@ -477,28 +488,28 @@ void TMainForm::FinishPlay() {
 
     ResultInput in;
     in.play = Session_.Facts();
-    in.checkSave = ui_->CheckSave->isChecked();
+    in.checkSave = Ui_->CheckSave->isChecked();
     in.actPath = ActPath_;
     in.bests = Records_.bests;
     in.pathText = PathText_;
     PlayResult result = ComputeResult(in);
     if (result.record) {
-        const QDateTime now = services_.clock.Local();
-        const LocalTime at{now.date().year(), now.date().month(), now.date().day(),
+        const QDateTime now = Services_.clock.Local();
+        const LocalTime at{now.date().year(), now.date().month(),  now.date().day(),
                            now.time().hour(), now.time().minute(), now.time().second()};
         const RecordOutcome outcome =
             RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at);
-        if (outcome.Failed()) services_.dialogs.Warning(RecordFailureText(outcome, PathText_));
+        if (outcome.Failed()) Services_.dialogs.Warning(RecordFailureText(outcome, PathText_));
     }
 
     ResultChoice choice = ResultChoice::Cancel;
     {
-        TDataForm dialog(result, BaseDir_ / "save" / "playlog.log", services_, this);
+        TDataForm dialog(result, BaseDir_ / "save" / "playlog.log", Services_, this);
         dialog.exec();
         choice = dialog.Choice();
     }
 
-    ui_->ed_Nyuuryoku->setFocus();
+    Ui_->ed_Nyuuryoku->setFocus();
     if (choice == ResultChoice::Replay) {
         ShowPlayInfo();
         StartPlay();
@@ -510,7 +521,7 @@ void TMainForm::FinishPlay() {
 }
 
 void TMainForm::PlayMissSound() {
-    if (!ui_->ch_miss->isChecked()) return;
+    if (!Ui_->ch_miss->isChecked()) return;
     Sounds_.Play("miss");
 }
 
@@ -518,20 +529,21 @@ void TMainForm::PlayMissSound() {
 // Buttons
 
 void TMainForm::bt_FileOpenClick() {
-    const auto chosen =
-        services_.dialogs.OpenFile(BaseDir_ / "ktp", FromSjis(msg::kActFilter));
+    const auto chosen = Services_.dialogs.OpenFile(BaseDir_ / "ktp", FromSjis(msg::kActFilter));
     if (!chosen) return;
-    services_.dialogs.Beep(platform::BeepKind::Asterisk);
+    Services_.dialogs.Beep(platform::BeepKind::Asterisk);
     ActPath_ = *chosen;
-    ui_->ed_Nyuuryoku->setFocus();
+    Ui_->ed_Nyuuryoku->setFocus();
     LoadAct(ActPath_);
 }
 
-void TMainForm::bt_HelpClick() { OpenHelp(ProgramDir_, services_); }
+void TMainForm::bt_HelpClick() {
+    OpenHelp(ProgramDir_, Services_);
+}
 
 // A new graph window for every showing, so that it draws the lists as they are now.
 void TMainForm::bt_GlaphClick() {
-    TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords, Records_.ActRecords, services_,
+    TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords, Records_.ActRecords, Services_,
                     this);
     form.exec();
 }
@@ -541,19 +553,19 @@ void TMainForm::bt_GlaphClick() {
 // does not change under it; the guards below hold that also for a caller that skips them.
 
 std::array<KouhoEdit*, kKouhoEdits> TMainForm::KouhoEdits() const {
-    return {ui_->ed_kouho1, ui_->ed_kouho2, ui_->ed_kouho3, ui_->ed_kouho4, ui_->ed_kouho5};
+    return {Ui_->ed_kouho1, Ui_->ed_kouho2, Ui_->ed_kouho3, Ui_->ed_kouho4, Ui_->ed_kouho5};
 }
 
 void TMainForm::ListViewDblClick() {
-    const QModelIndexList selected = ui_->ListView->selectionModel()->selectedRows();
+    const QModelIndexList selected = Ui_->ListView->selectionModel()->selectedRows();
     if (selected.isEmpty() || Session_.Running()) return;
     ShowKeyRow(static_cast<std::size_t>(selected.front().row()));
 }
 
 void TMainForm::ShowKeyRow(std::size_t row) {
     const KeyRowView view = ViewKeyRow(KeyTable_, row);
-    ui_->ed_koumoku->setText(FromSjis(view.item));
-    ui_->ed_KoumokuNo->setText(Ascii(view.number));
+    Ui_->ed_koumoku->setText(FromSjis(view.item));
+    Ui_->ed_KoumokuNo->setText(Ascii(view.number));
     const auto edits = KouhoEdits();
     for (std::size_t n = 0; n < edits.size(); ++n) edits[n]->setText(FromSjis(view.kouho[n]));
     if (view.focus) edits[static_cast<std::size_t>(*view.focus)]->setFocus();
@@ -577,17 +589,17 @@ void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
 
 void TMainForm::Button1Click() {
     if (Session_.Running()) return;
-    const std::string number = ToSjisLossy(ui_->ed_KoumokuNo->text());
+    const std::string number = ToSjisLossy(Ui_->ed_KoumokuNo->text());
     KouhoTexts kouho;
     const auto edits = KouhoEdits();
     for (std::size_t n = 0; n < edits.size(); ++n) kouho[n] = ToSjisLossy(edits[n]->text());
     const SetRowRefusal refusal = CheckSetRow(KeyTable_, number, kouho[0]);
     if (refusal != SetRowRefusal::None) {
-        services_.dialogs.Information(SetRowRefusalMessage(refusal));
+        Services_.dialogs.Information(SetRowRefusalMessage(refusal));
         return;
     }
     const std::size_t row = *ChosenRow(KeyTable_, number);
-    if (!services_.dialogs.Confirm(SetRowQuestion(KeyTable_.Rows()[row].item))) return;
+    if (!Services_.dialogs.Confirm(SetRowQuestion(KeyTable_.Rows()[row].item))) return;
     KeyRow edited = KeyTable_.Rows()[row];
     SetRowCandidates(edited, kouho);
     KeyTable_.SetRow(row, std::move(edited));
@@ -598,7 +610,7 @@ void TMainForm::Button1Click() {
 
 void TMainForm::bt_KeySaveClick() {
     if (Session_.Running()) return;
-    if (services_.dialogs.Confirm(StoreQuestion())) StoreKeyTable();
+    if (Services_.dialogs.Confirm(StoreQuestion())) StoreKeyTable();
 }
 
 void TMainForm::StoreKeyTable() {
@@ -610,20 +622,19 @@ void TMainForm::StoreKeyTable() {
     }
     // A store rewrites the sign rows' first candidates; the rows stay where they are.
     KeyModel_.RowsChanged();
-    if (!stored) services_.dialogs.Warning(CannotWriteMessage(PathToSjis(path)));
+    if (!stored) Services_.dialogs.Warning(CannotWriteMessage(PathToSjis(path)));
 }
 
 void TMainForm::bt_KeyLoadClick() {
     if (Session_.Running()) return;
-    const auto chosen =
-        services_.dialogs.OpenFile(BaseDir_ / "key", FromSjis(msg::kKeyFilter));
+    const auto chosen = Services_.dialogs.OpenFile(BaseDir_ / "key", FromSjis(msg::kKeyFilter));
     if (!chosen) return;
     const std::string shown = PathToSjis(*chosen);
     if (!HasKeyExtension(*chosen)) {
-        services_.dialogs.Warning(BadKeyExtensionText(shown));
+        Services_.dialogs.Warning(BadKeyExtensionText(shown));
         return;
     }
-    if (!services_.dialogs.Confirm(LoadQuestion(shown))) return;
+    if (!Services_.dialogs.Confirm(LoadQuestion(shown))) return;
     KeyTable loaded;
     KeyFileProblem problem = KeyFileProblem::None;
     {
@@ -634,11 +645,11 @@ void TMainForm::bt_KeyLoadClick() {
         }
     }
     if (problem != KeyFileProblem::None) {
-        services_.dialogs.Warning(KeyFileRefusalText(shown, problem));
+        Services_.dialogs.Warning(KeyFileRefusalText(shown, problem));
         return;
     }
-    ui_->ed_KoumokuNo->clear();  // no row is chosen in the new table
-    if (services_.dialogs.Confirm(LoadedQuestion())) StoreKeyTable();
+    Ui_->ed_KoumokuNo->clear();  // no row is chosen in the new table
+    if (Services_.dialogs.Confirm(LoadedQuestion())) StoreKeyTable();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -708,36 +719,41 @@ void TMainForm::SetRadio(QRadioButton* button, bool selected) {
 }
 
 void TMainForm::ShowOptionLabels(const OptionLabels& labels) {
-    ui_->sp_Time->setEnabled(labels.sp_TimeEnabled);
-    SetTextIfChanged(ui_->lb_Seigen, Ascii(labels.lb_Seigen));
-    SetTextIfChanged(ui_->lb_Mondai, Ascii(labels.lb_Mondai));
+    Ui_->sp_Time->setEnabled(labels.sp_TimeEnabled);
+    SetTextIfChanged(Ui_->lb_Seigen, Ascii(labels.lb_Seigen));
+    SetTextIfChanged(Ui_->lb_Mondai, Ascii(labels.lb_Mondai));
 }
 
 void TMainForm::rd_EofClick() {
-    if (!ApplyingSettings_) ShowOptionLabels(EndConditionClicked(EndCondition::Eof, ui_->sp_Time->value()));
+    if (!ApplyingSettings_)
+        ShowOptionLabels(EndConditionClicked(EndCondition::Eof, Ui_->sp_Time->value()));
 }
 
 void TMainForm::rd_MiliClick() {
-    if (!ApplyingSettings_) ShowOptionLabels(EndConditionClicked(EndCondition::Seconds, ui_->sp_Time->value()));
+    if (!ApplyingSettings_)
+        ShowOptionLabels(EndConditionClicked(EndCondition::Seconds, Ui_->sp_Time->value()));
 }
 
 void TMainForm::rd_GyouClick() {
-    if (!ApplyingSettings_) ShowOptionLabels(EndConditionClicked(EndCondition::Lines, ui_->sp_Time->value()));
+    if (!ApplyingSettings_)
+        ShowOptionLabels(EndConditionClicked(EndCondition::Lines, Ui_->sp_Time->value()));
 }
 
 void TMainForm::sp_TimeChange() {
     if (ApplyingSettings_) return;
-    const SpinTextLabels l = SpinTextChanged(ui_->sp_Time->lineEdit()->text().toStdString(), SelectedEnd());
-    if (l.lb_Seigen) SetTextIfChanged(ui_->lb_Seigen, Ascii(*l.lb_Seigen));
-    if (l.lb_Mondai) SetTextIfChanged(ui_->lb_Mondai, Ascii(*l.lb_Mondai));
+    const SpinTextLabels l =
+        SpinTextChanged(Ui_->sp_Time->lineEdit()->text().toStdString(), SelectedEnd());
+    if (l.lb_Seigen) SetTextIfChanged(Ui_->lb_Seigen, Ascii(*l.lb_Seigen));
+    if (l.lb_Mondai) SetTextIfChanged(Ui_->lb_Mondai, Ascii(*l.lb_Mondai));
 }
 
 void TMainForm::sp_TimeExit() {
-    const SpinExit exit = SpinTimeExit(ui_->sp_Time->lineEdit()->text().toStdString());
+    const SpinExit exit = SpinTimeExit(Ui_->sp_Time->lineEdit()->text().toStdString());
     if (!exit.showMessage) return;  // the box itself brings a number into range
-    services_.dialogs.Plain(std::string(msg::kSpinRange));
-    ui_->sp_Time->SetValueShown(exit.value);
-    QTimer::singleShot(0, ui_->sp_Time, [box = ui_->sp_Time] { box->setFocus(Qt::OtherFocusReason); });
+    Services_.dialogs.Plain(std::string(msg::kSpinRange));
+    Ui_->sp_Time->SetValueShown(exit.value);
+    QTimer::singleShot(0, Ui_->sp_Time,
+                       [box = Ui_->sp_Time] { box->setFocus(Qt::OtherFocusReason); });
 }
 
 }  // namespace kotopa

@@ -147,8 +147,8 @@ private:
     // Selects or clears one radio button; selecting clears the others of its group.
     static void SetRadio(QRadioButton* button, bool selected);
 
-    std::unique_ptr<Ui::TMainForm> ui_;
-    platform::Services services_;
+    std::unique_ptr<Ui::TMainForm> Ui_;
+    platform::Services Services_;
     platform::WaveList Sounds_;
     QTimer Timer_;
     QTimer SlideTimer_;
@@ -173,7 +173,7 @@ private:
     PlaySession Session_;
     RecordBook Records_;
     PathText PathText_;
-    std::size_t MemoShown_ = 0;   // memo lines of the session already in the Memo control
+    std::size_t MemoShown_ = 0;  // memo lines of the session already in the Memo control
     bool ApplyingSettings_ = false;
     bool Destroyed_ = false;
     bool SoundOpening_ = false;

@@ -43,9 +43,8 @@ PlayLogViewer::PlayLogViewer(const std::filesystem::path& log, QWidget* parent)
             ui_->lb_File->setText(PathToQString(log) + FromSjis(msg::kLogUnreadable));
             return;
     }
-    ui_->lb_File->setText(ui_->me_Log->document()->isEmpty()
-                              ? FromSjis(msg::kLogEmpty)
-                              : PathToQString(log));
+    ui_->lb_File->setText(ui_->me_Log->document()->isEmpty() ? FromSjis(msg::kLogEmpty)
+                                                             : PathToQString(log));
     ui_->me_Log->setFocus();
 }
 

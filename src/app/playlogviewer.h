@@ -23,7 +23,7 @@ QString PlayLogText(std::string_view bytes);
 
 class PlayLogViewer : public QDialog {
     Q_OBJECT
-  public:
+public:
     explicit PlayLogViewer(const std::filesystem::path& log, QWidget* parent = nullptr);
     ~PlayLogViewer() override;
 
@@ -31,10 +31,10 @@ class PlayLogViewer : public QDialog {
     QString Text() const;
     QString Note() const;
 
-  protected:
+protected:
     void showEvent(QShowEvent* event) override;
 
-  private:
+private:
     std::unique_ptr<Ui::PlayLogViewer> ui_;
 };
 

@@ -49,14 +49,19 @@ TypingBox::TypingBox(QWidget* parent) : KeyboardOnlyEdit(parent) {
 
 std::string TypingBox::KeyBytes(const QKeyEvent& event) {
     switch (event.key()) {
-        case Qt::Key_Escape: return "\x1b";
+        case Qt::Key_Escape:
+            return "\x1b";
         case Qt::Key_Return:
-        case Qt::Key_Enter: return "\r";
-        case Qt::Key_Backspace: return "\b";
+        case Qt::Key_Enter:
+            return "\r";
+        case Qt::Key_Backspace:
+            return "\b";
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-        case Qt::Key_Delete: return {};
-        default: break;
+        case Qt::Key_Delete:
+            return {};
+        default:
+            break;
     }
     const QString text = event.text();
     if (text.isEmpty()) return {};
@@ -131,9 +136,11 @@ void SpinEdit::SetValueShown(int value) {
 
 QValidator::State SpinEdit::validate(QString& text, int&) const {
     if (text.size() > 3) return QValidator::Invalid;
-    const QChar point = locale().decimalPoint().isEmpty() ? QChar(u'.') : locale().decimalPoint().front();
+    const QChar point =
+        locale().decimalPoint().isEmpty() ? QChar(u'.') : locale().decimalPoint().front();
     for (const QChar c : text) {
-        if (!c.isDigit() && c != u'+' && c != u'-' && c != point && c != u'.') return QValidator::Invalid;
+        if (!c.isDigit() && c != u'+' && c != u'-' && c != point && c != u'.')
+            return QValidator::Invalid;
         if (c.unicode() >= 0x80) return QValidator::Invalid;  // only the ASCII digits
     }
     return QValidator::Acceptable;
@@ -162,7 +169,8 @@ void SpinEdit::keyPressEvent(QKeyEvent* event) {
     QSpinBox::keyPressEvent(event);
 }
 
-QSize FixedRowDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+QSize FixedRowDelegate::sizeHint(const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(height_);
     return size;
@@ -187,7 +195,7 @@ void ApplyLayoutProperties(QWidget* root) {
 namespace {
 
 class ClassicGroupBoxStyle final : public QProxyStyle {
-  public:
+public:
     QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl sub,
                          const QWidget* widget) const override {
         const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option);
@@ -229,7 +237,7 @@ class ClassicGroupBoxStyle final : public QProxyStyle {
                               option->state & State_Enabled, box->text, QPalette::WindowText);
     }
 
-  private:
+private:
     static constexpr int kTitleLeft = 6;
     static constexpr int kTitlePadding = 2;
 };
@@ -287,7 +295,8 @@ void ApplyFontTree(QWidget* w, const QFont& inherited) {
     }
     w->setFont(font);
     for (QObject* child : w->children()) {
-        if (auto* cw = qobject_cast<QWidget*>(child); cw && !cw->isWindow()) ApplyFontTree(cw, font);
+        if (auto* cw = qobject_cast<QWidget*>(child); cw && !cw->isWindow())
+            ApplyFontTree(cw, font);
     }
 }
 

@@ -111,7 +111,8 @@ private:
     int height_;
 };
 
-// "ＭＳ ゴシック" and "ＭＳ Ｐゴシック" are drawn with IPAGothic and IPAPGothic, their metric twins.
+// "ＭＳ ゴシック" and "ＭＳ Ｐゴシック" are drawn with IPAGothic and IPAPGothic, their metric
+// twins.
 void InstallFontSubstitutes();
 
 // Qt's own dialogs (buttons of the message boxes, the file dialog) in Japanese, like the

@@ -8,7 +8,9 @@ namespace kotopa {
 
 namespace {
 
-constexpr bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+constexpr bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -81,7 +83,8 @@ void IniFile::LoadBytes(std::string_view bytes) {
         if (c != '\r' && c != '\n') continue;
         std::size_t end = i + 1;
         if (c == '\r' && end < n && bytes[end] == '\n') ++end;
-        Line line{std::string(bytes.substr(start, i - start)), std::string(bytes.substr(i, end - i))};
+        Line line{std::string(bytes.substr(start, i - start)),
+                  std::string(bytes.substr(i, end - i))};
         Classify(line);
         lines_.push_back(std::move(line));
         start = end;
@@ -193,6 +196,8 @@ std::string IniFile::Bytes() const {
     return out;
 }
 
-bool IniFile::Save(const std::filesystem::path& path) const { return WriteFileAtomic(path, Bytes()); }
+bool IniFile::Save(const std::filesystem::path& path) const {
+    return WriteFileAtomic(path, Bytes());
+}
 
 }  // namespace kotopa

@@ -24,7 +24,8 @@ public:
 
     // The value of key in section, blanks around it removed and one pair of matching
     // enclosing quotes (double or single) removed; def when section or key is missing.
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view def) const;
     // A decimal integer with an optional sign; def when missing or not an integer.
     int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const;
     // Read as an integer with the default 1 or 0; any value but 0 is true.

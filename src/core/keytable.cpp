@@ -28,13 +28,13 @@ struct SignRow {
 
 // The order is the order of comparison when decoding.
 constexpr std::array<SignRow, 7> kSignRows{{
-    {"\"", "\x81\xA0", "\""},                  // double quote / □
-    {",", "\x81\xA4", ","},                    // comma / ▽
-    {"\x81\x68", "\x81\xA1", "\""},            // ” / ■
-    {"\x81\x41", "\x81\xA5", ","},             // 、 / ▼
-    {" ", "\x81\x9B", " "},                    // space / ○
-    {"\x81\x40", "\x81\x9C", " "},             // full-width space / ●
-    {"\x82\xCB", "\x81\x88", ","},             // ね typed with a comma / ∴
+    {"\"", "\x81\xA0", "\""},        // double quote / □
+    {",", "\x81\xA4", ","},          // comma / ▽
+    {"\x81\x68", "\x81\xA1", "\""},  // ” / ■
+    {"\x81\x41", "\x81\xA5", ","},   // 、 / ▼
+    {" ", "\x81\x9B", " "},          // space / ○
+    {"\x81\x40", "\x81\x9C", " "},   // full-width space / ●
+    {"\x82\xCB", "\x81\x88", ","},   // ね typed with a comma / ∴
 }};
 
 void SetFirstCandidate(KeyRow& row, std::string_view value) {
@@ -54,7 +54,9 @@ void AppendRow(const KeyRow& row, std::vector<std::string>& list) {
     }
 }
 
-constexpr bool IsFieldBlank(unsigned char c) { return c >= 0x01 && c <= 0x20; }
+constexpr bool IsFieldBlank(unsigned char c) {
+    return c >= 0x01 && c <= 0x20;
+}
 
 // False for text that cannot be Shift_JIS (code page 932): a byte that is neither a character
 // nor a lead byte followed by a trail byte, or text that is UTF-8 with characters beyond
@@ -127,7 +129,7 @@ std::vector<std::string> SplitStoredValue(std::string_view value) {
             }
         } else {
             const std::size_t start = i;
-            while (i < n && static_cast<unsigned char>(value[i]) > 0x20 && value[i] != ',') {
+            while (i < n && value[i] != ',' && static_cast<unsigned char>(value[i]) > 0x20) {
                 i += CharLength(value, i);
             }
             field.assign(value.substr(start, i - start));
@@ -173,12 +175,21 @@ KeyFileProblem KeyTable::LoadKeyFile(const std::filesystem::path& path) {
 std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
     std::string_view cause;
     switch (problem) {
-        case KeyFileProblem::None: return {};
-        case KeyFileProblem::Missing: cause = msg::kKeyFileMissing; break;
-        case KeyFileProblem::Unreadable: cause = msg::kKeyFileUnreadable; break;
-        case KeyFileProblem::NotShiftJis: cause = msg::kKeyFileNotShiftJis; break;
+        case KeyFileProblem::None:
+            return {};
+        case KeyFileProblem::Missing:
+            cause = msg::kKeyFileMissing;
+            break;
+        case KeyFileProblem::Unreadable:
+            cause = msg::kKeyFileUnreadable;
+            break;
+        case KeyFileProblem::NotShiftJis:
+            cause = msg::kKeyFileNotShiftJis;
+            break;
         case KeyFileProblem::NoRows:
-        case KeyFileProblem::NoKeys: cause = msg::kKeyFileNoKeys; break;
+        case KeyFileProblem::NoKeys:
+            cause = msg::kKeyFileNoKeys;
+            break;
     }
     return PathMessage(PathMessage(sjisPath, cause), msg::kNoKeyJudged);
 }

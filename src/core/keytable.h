@@ -21,8 +21,9 @@ struct KeyRow {
 
 // Shift_JIS marks and signs used by the table.
 namespace keymark {
-inline constexpr std::string_view kMissingRow = "\x81\x99";  // ☆, item of a row missing from the file
-inline constexpr std::string_view kTouten = "\x81\x41";      // 、
+inline constexpr std::string_view kMissingRow =
+    "\x81\x99";                                          // ☆, item of a row missing from the file
+inline constexpr std::string_view kTouten = "\x81\x41";  // 、
 inline constexpr std::string_view kZenkakuSpace = "\x81\x40";  // full-width space
 inline constexpr std::string_view kNe = "\x82\xCB";            // ね
 inline constexpr std::string_view kRightQuote = "\x81\x68";    // ”

@@ -123,8 +123,8 @@ PlayResult ComputeResult(const ResultInput& in) {
                              msg::kCharsPerMinLabel, FormatWidth(r.charsPerMin, 4)}));
     r.memo.push_back(Concat({msg::kCharsLabel, FormatWidth(p.CharCount, 4), " ", msg::kTypedLabel,
                              FormatWidth(p.KeyCount, 4)}));
-    r.memo.push_back(
-        Concat({msg::kMissesLabel, FormatWidth(p.MissCount, 4), " ", msg::kAccuracyLabel, accuracy}));
+    r.memo.push_back(Concat(
+        {msg::kMissesLabel, FormatWidth(p.MissCount, 4), " ", msg::kAccuracyLabel, accuracy}));
 
     if (p.Aborted) return r;
     if (in.checkSave) {

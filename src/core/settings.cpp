@@ -75,7 +75,8 @@ bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& s) 
         // The quotes keep blanks at either end of the path through the reader's trimming.
         // A path with a line break cannot stand on one line; written as it is, its pieces
         // would be read back as keys of their own, so no last Act is stored instead.
-        const bool storable = s.last.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
+        const bool storable =
+            s.last.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
         const std::string last = storable ? s.last : std::string(Settings::kNoLastAct);
         ini.WriteString(kFile, "LAST", "\"" + last + "\"");
     });

@@ -19,7 +19,9 @@ std::size_t HeadLength(std::string_view s, int count) {
     return pos;
 }
 
-std::string MbCopy(std::string_view s, int count) { return std::string(s.substr(0, HeadLength(s, count))); }
+std::string MbCopy(std::string_view s, int count) {
+    return std::string(s.substr(0, HeadLength(s, count)));
+}
 
 int MbDelete(std::string& s, int count) {
     const std::size_t n = HeadLength(s, count);

@@ -12,7 +12,9 @@ namespace kotopa {
 constexpr bool IsLeadByte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
-constexpr bool IsLeadByte(char c) { return IsLeadByte(static_cast<unsigned char>(c)); }
+constexpr bool IsLeadByte(char c) {
+    return IsLeadByte(static_cast<unsigned char>(c));
+}
 
 // Bytes taken by the character that starts at pos: 2 for a lead byte with a byte after it,
 // otherwise 1. A lead byte that ends the string counts as one byte.
@@ -29,7 +31,9 @@ std::string MbCopy(std::string_view s, int count);
 int MbDelete(std::string& s, int count);
 
 // Upper-cases a to z; every other byte is returned as it is.
-constexpr char FoldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+constexpr char FoldAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 // Byte comparison after a to z become A to Z. Only bytes that are characters by
 // themselves are folded: the second byte of a double-byte character is compared

@@ -33,7 +33,9 @@ bool FakeDialogs::Confirm(std::string_view text) {
     return yes;
 }
 
-void FakeDialogs::Plain(std::string_view text) { Record(Kind::Plain, text, "OK"); }
+void FakeDialogs::Plain(std::string_view text) {
+    Record(Kind::Plain, text, "OK");
+}
 
 std::optional<std::filesystem::path> FakeDialogs::OpenFile(const std::filesystem::path& folder,
                                                            const QString& filter) {
@@ -70,7 +72,8 @@ namespace {
 
 class FakeVoice final : public Voice {
 public:
-    explicit FakeVoice(std::shared_ptr<FakeSoundDevice::VoiceState> state) : state_(std::move(state)) {}
+    explicit FakeVoice(std::shared_ptr<FakeSoundDevice::VoiceState> state)
+        : state_(std::move(state)) {}
     bool IsPlaying() const override { return state_->playing; }
     void Restart() override {
         state_->playing = true;

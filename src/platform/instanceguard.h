@@ -20,12 +20,12 @@ enum class LockState {
 // What either guard keeps while the process holds it: its state and the system's handle,
 // closed when the guard goes (which releases it).
 class ProcessHold {
-  public:
+public:
     ProcessHold(const ProcessHold&) = delete;
     ProcessHold& operator=(const ProcessHold&) = delete;
     LockState state() const { return state_; }
 
-  protected:
+protected:
     ProcessHold() = default;
     ~ProcessHold();
 
@@ -38,7 +38,7 @@ class ProcessHold {
 };
 
 class InstanceGuard : public ProcessHold {
-  public:
+public:
     using State = LockState;
 
     // The guard called name, one for the whole machine: on Windows the named mutex in the
@@ -49,7 +49,7 @@ class InstanceGuard : public ProcessHold {
 };
 
 class FolderLock : public ProcessHold {
-  public:
+public:
     // An exclusive lock on the lock file kLockFile in folder, created when missing. Unavailable
     // when the folder is missing or the file cannot be opened or locked there.
     explicit FolderLock(const std::filesystem::path& folder);

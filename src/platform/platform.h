@@ -32,8 +32,8 @@ enum class BeepKind {
     Asterisk,  // information
 };
 
-// Modal message dialogs and the file-open and file-save dialogs. Message texts are Shift_JIS; the bytes
-// LF CR (0A 0D) break a line. Each message kind sounds its beep before it opens.
+// Modal message dialogs and the file-open and file-save dialogs. Message texts are Shift_JIS; the
+// bytes LF CR (0A 0D) break a line. Each message kind sounds its beep before it opens.
 class Dialogs {
 public:
     virtual ~Dialogs() = default;

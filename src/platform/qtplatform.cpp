@@ -49,9 +49,15 @@ int ShowMessage(QMessageBox::Icon icon, const QString& title, std::string_view t
 void QtDialogs::Beep(BeepKind kind) {
 #ifdef _WIN32
     switch (kind) {
-        case BeepKind::Hand: MessageBeep(MB_ICONHAND); break;
-        case BeepKind::Question: MessageBeep(MB_ICONQUESTION); break;
-        case BeepKind::Asterisk: MessageBeep(MB_ICONASTERISK); break;
+        case BeepKind::Hand:
+            MessageBeep(MB_ICONHAND);
+            break;
+        case BeepKind::Question:
+            MessageBeep(MB_ICONQUESTION);
+            break;
+        case BeepKind::Asterisk:
+            MessageBeep(MB_ICONASTERISK);
+            break;
     }
 #else
     (void)kind;
@@ -61,12 +67,14 @@ void QtDialogs::Beep(BeepKind kind) {
 
 void QtDialogs::Warning(std::string_view text) {
     Beep(BeepKind::Hand);
-    ShowMessage(QMessageBox::Warning, FromSjis(msg::kWarningTitle), text, QMessageBox::Ok, QMessageBox::Ok);
+    ShowMessage(QMessageBox::Warning, FromSjis(msg::kWarningTitle), text, QMessageBox::Ok,
+                QMessageBox::Ok);
 }
 
 void QtDialogs::Information(std::string_view text) {
     Beep(BeepKind::Asterisk);
-    ShowMessage(QMessageBox::Information, FromSjis(msg::kInformationTitle), text, QMessageBox::Ok, QMessageBox::Ok);
+    ShowMessage(QMessageBox::Information, FromSjis(msg::kInformationTitle), text, QMessageBox::Ok,
+                QMessageBox::Ok);
 }
 
 bool QtDialogs::Confirm(std::string_view text) {
@@ -76,7 +84,8 @@ bool QtDialogs::Confirm(std::string_view text) {
 }
 
 void QtDialogs::Plain(std::string_view text) {
-    ShowMessage(QMessageBox::NoIcon, QStringLiteral("KotoPA"), text, QMessageBox::Ok, QMessageBox::Ok);
+    ShowMessage(QMessageBox::NoIcon, QStringLiteral("KotoPA"), text, QMessageBox::Ok,
+                QMessageBox::Ok);
 }
 
 std::optional<std::filesystem::path> QtDialogs::OpenFile(const std::filesystem::path& folder,
@@ -112,8 +121,8 @@ bool DesktopShell::IsWindows() const {
 void SystemRandom::SeedFromClock() {
     const auto t = std::chrono::high_resolution_clock::now().time_since_epoch().count();
     std::random_device entropy;
-    std::seed_seq seq{static_cast<uint32_t>(t), static_cast<uint32_t>(static_cast<uint64_t>(t) >> 32),
-                      entropy()};
+    std::seed_seq seq{static_cast<uint32_t>(t),
+                      static_cast<uint32_t>(static_cast<uint64_t>(t) >> 32), entropy()};
     engine_.seed(seq);
 }
 

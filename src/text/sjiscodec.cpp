@@ -143,7 +143,7 @@ std::size_t OsEncode(std::u16string_view text, std::string& out) {
 
 // One conversion descriptor per direction and thread, opened on first use.
 class Iconv {
-  public:
+public:
     Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1))
             throw std::runtime_error("this system's iconv cannot convert code page 932 (CP932)");
@@ -170,7 +170,7 @@ class Iconv {
         return kNone;
     }
 
-  private:
+private:
     iconv_t cd_;
 };
 

@@ -38,7 +38,7 @@ namespace {
 const fs::path kSourceDir = KOTOPA_ACT_SOURCES;
 const fs::path kReviewedList = kSourceDir / "mecab-reviewed.tsv";
 
-constexpr int kMinActs = 12;          // Act01 to Act12 at least, so "next Act" leads through them
+constexpr int kMinActs = 12;           // Act01 to Act12 at least, so "next Act" leads through them
 constexpr std::size_t kMinPairs = 20;  // pairs in every Act
 
 // Room on screen, in Shift_JIS bytes (a full-width character takes two). The upcoming-lines
@@ -56,7 +56,9 @@ using kotopa::Utf8ToUtf32;
 using testutil::Words;
 
 // Bytes of UTF-8 text in Shift_JIS, with "?" for what it cannot hold (reported on its own).
-std::size_t SjisLength(std::string_view utf8) { return kotopa::SjisFromUtf8Lossy(utf8).size(); }
+std::size_t SjisLength(std::string_view utf8) {
+    return kotopa::SjisFromUtf8Lossy(utf8).size();
+}
 
 std::string WithoutSpaces(std::string_view line) {
     std::string out;
@@ -65,8 +67,12 @@ std::string WithoutSpaces(std::string_view line) {
     return out;
 }
 
-bool IsHiragana(char32_t c) { return c >= U'ぁ' && c <= U'ん'; }
-bool IsKatakana(char32_t c) { return c >= U'ァ' && c <= U'ヶ'; }
+bool IsHiragana(char32_t c) {
+    return c >= U'ぁ' && c <= U'ん';
+}
+bool IsKatakana(char32_t c) {
+    return c >= U'ァ' && c <= U'ヶ';
+}
 
 // Punctuation and blanks that readings keep from the written form but that are not part of
 // what MeCab reads.
@@ -158,7 +164,7 @@ struct Morpheme {
 };
 
 struct MecabRun {
-    std::string error;                          // empty when MeCab read every line
+    std::string error;                         // empty when MeCab read every line
     std::vector<std::vector<Morpheme>> lines;  // one entry per input line
 };
 
@@ -175,7 +181,8 @@ MecabRun RunMecab(const std::vector<std::string>& lines) {
         run.error = "cannot create a temporary file for MeCab's input";
         return run;
     }
-    const bool written = write(fd, input.data(), input.size()) == static_cast<ssize_t>(input.size());
+    const bool written =
+        write(fd, input.data(), input.size()) == static_cast<ssize_t>(input.size());
     close(fd);
     if (!written) {
         fs::remove(tempPath);
@@ -302,7 +309,8 @@ std::vector<Reviewed> LoadReviewed() {
             return;
         }
         if (fields[5].empty()) ADD_FAILURE() << where << ": no reason given";
-        list.push_back({{fields[0], sourceLine, fields[2], fields[3], fields[4]}, fields[5], number});
+        list.push_back(
+            {{fields[0], sourceLine, fields[2], fields[3], fields[4]}, fields[5], number});
     });
     return list;
 }
@@ -336,10 +344,12 @@ TEST(ActSources, AreUtf8TextThatShiftJisHolds) {
                                   << ": control character " << static_cast<int>(text[col]);
             const kotopa::SjisEncoding sjis = kotopa::SjisFromUtf8(line.text);
             if (!sjis.ok()) {
-                const std::string_view before(line.text.data(), static_cast<std::size_t>(sjis.badIndex));
+                const std::string_view before(line.text.data(),
+                                              static_cast<std::size_t>(sjis.badIndex));
                 const std::size_t col = Utf8ToUtf32(before).size();
                 ADD_FAILURE() << act.Where(line.number) << ":" << col + 1 << ": "
-                              << Utf32ToUtf8(text.substr(col, 1)) << " has no Shift_JIS (CP932) form";
+                              << Utf32ToUtf8(text.substr(col, 1))
+                              << " has no Shift_JIS (CP932) form";
             }
         }
     }
@@ -371,8 +381,8 @@ TEST(ActSources, HeaderNamesTheActAndFitsWhereItIsShown) {
     for (const auto& act : Acts()) {
         ASSERT_GE(act.lines.size(), 5u) << act.name;
         EXPECT_TRUE(act.lines[0].text.starts_with(act.name + " "))
-            << act.Where(1) << ": the first line names the Act (\"" << act.name
-            << " ...\"), not \"" << act.lines[0].text << "\"";
+            << act.Where(1) << ": the first line names the Act (\"" << act.name << " ...\"), not \""
+            << act.lines[0].text << "\"";
         for (int i : {0, 1, 3, 4})
             EXPECT_FALSE(act.lines[i].text.empty()) << act.Where(i + 1) << ": empty header line";
         for (int i = 0; i < 5; ++i) {
@@ -395,9 +405,9 @@ TEST(ActSources, WrittenFormAndReadingSplitIntoTheSameWords) {
                 << reading.text << "\" have different numbers of words";
             for (const auto* line : {&written, &reading}) {
                 for (const auto& word : Words(line->text))
-                    EXPECT_FALSE(word.empty()) << act.Where(line->number)
-                                               << ": leading, trailing or doubled space in \""
-                                               << line->text << "\"";
+                    EXPECT_FALSE(word.empty())
+                        << act.Where(line->number) << ": leading, trailing or doubled space in \""
+                        << line->text << "\"";
                 // The program also drops a word at a full-width blank.
                 EXPECT_EQ(line->text.find("　"), std::string::npos)
                     << act.Where(line->number) << ": full-width blank in \"" << line->text
@@ -488,8 +498,8 @@ TEST(MecabReadings, AgreeWithTheActsOrAreReviewed) {
                              "add this row with a reason to mecab-reviewed.tsv:\n"
                           << m.Row() << "\t";
 
-    std::cout << checked << " readings checked against MeCab, " << found.size()
-              << " differ, " << reviewed.size() << " on the reviewed list\n";
+    std::cout << checked << " readings checked against MeCab, " << found.size() << " differ, "
+              << reviewed.size() << " on the reviewed list\n";
 }
 
 // Where MeCab's words meet at a space of the written form, the reading's words must meet at
@@ -525,9 +535,8 @@ TEST(MecabReadings, SpacesFallBetweenTheSameWords) {
                 if (at == readAt.end()) continue;  // the space splits one of MeCab's words
                 EXPECT_EQ(at->second, yomiEnd)
                     << act.Where(pair.written.number) << ": space " << w + 1 << " of \""
-                    << pair.written.text << "\" comes after \"" << kanjiWords[w]
-                    << "\", but in \"" << pair.reading.text << "\" after \"" << yomiWords[w]
-                    << "\"";
+                    << pair.written.text << "\" comes after \"" << kanjiWords[w] << "\", but in \""
+                    << pair.reading.text << "\" after \"" << yomiWords[w] << "\"";
             }
         }
     }

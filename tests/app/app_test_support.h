@@ -40,13 +40,15 @@ inline std::string ActText(const std::vector<std::pair<std::string, std::string>
 
 // Six short lines typed with the rows of KeyFile().
 inline std::vector<std::pair<std::string, std::string>> SixLines() {
-    return {{"愛", "あい"}, {"上", "うえ"}, {"家", "いえ"}, {"青い", "あおい"}, {"甥", "おい"}, {"言う", "いう"}};
+    return {{"愛", "あい"},     {"上", "うえ"}, {"家", "いえ"},
+            {"青い", "あおい"}, {"甥", "おい"}, {"言う", "いう"}};
 }
 
 // A key file with the five vowels and the line's signs.
 inline std::string KeyFile() {
-    return Sj("[MOZI]\r\nKAZU=6\r\n0=\"あ a\"\r\n1=\"い i yi\"\r\n2=\"う u wu whu\"\r\n3=\"え e\"\r\n"
-              "4=\"お o\"\r\n5=\"○ ○\"\r\n");
+    return Sj(
+        "[MOZI]\r\nKAZU=6\r\n0=\"あ a\"\r\n1=\"い i yi\"\r\n2=\"う u wu whu\"\r\n3=\"え e\"\r\n"
+        "4=\"お o\"\r\n5=\"○ ○\"\r\n");
 }
 
 // The control of that name under root, or an exception naming it.
@@ -77,7 +79,8 @@ public:
     }
     ~Rig() { form.reset(); }
 
-    void WriteAct(const std::string& name, const std::vector<std::pair<std::string, std::string>>& pairs) {
+    void WriteAct(const std::string& name,
+                  const std::vector<std::pair<std::string, std::string>>& pairs) {
         WriteBytes(base / "ktp" / name, ActText(pairs, name.substr(0, name.find('.'))));
     }
     void WriteSettings(const std::string& utf8Ini) {

@@ -31,10 +31,12 @@ struct DialogRig {
     TDataForm& Open(bool nextEnabled) {
         PlayResult result;
         result.memo = {Sj("■Act         Act01"), Sj("■経過時間    01:05")};
-        result.lb_mes = nextEnabled ? Sj("次のAct [ Act02 ] に進めます。") : Sj("途中で終了しました。");
+        result.lb_mes =
+            nextEnabled ? Sj("次のAct [ Act02 ] に進めます。") : Sj("途中で終了しました。");
         result.bt_TugiEnabled = nextEnabled;
-        form = std::make_unique<TDataForm>(result, "/k/save/playlog.log",
-                                           kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        form = std::make_unique<TDataForm>(
+            result, "/k/save/playlog.log",
+            kotopa::platform::Services{clock, dialogs, shell, random, sound});
         form->show();
         form->activateWindow();
         if (!QTest::qWaitForWindowActive(form.get())) ADD_FAILURE() << "dialog not active";
@@ -56,7 +58,8 @@ TEST(DataForm, ShowsTheResultInItsLayout) {
     EXPECT_EQ(memo->toPlainText().toStdString(), "■Act         Act01\n■経過時間    01:05");
     EXPECT_TRUE(memo->isReadOnly());
     EXPECT_EQ(memo->font().pixelSize(), 12);
-    EXPECT_EQ(form.findChild<QLabel*>("lb_mes")->text().toStdString(), "次のAct [ Act02 ] に進めます。");
+    EXPECT_EQ(form.findChild<QLabel*>("lb_mes")->text().toStdString(),
+              "次のAct [ Act02 ] に進めます。");
     EXPECT_EQ(form.findChild<QPushButton*>("bt_Tugi")->text().toStdString(), "次の Act へ(&N)");
     // The information beep as the dialog opens.
     ASSERT_EQ(rig.dialogs.asked.size(), 1u);

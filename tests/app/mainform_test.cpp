@@ -27,12 +27,22 @@ using kotopa::platform::BeepKind;
 
 namespace {
 
-std::string MemoText(const Rig& rig) { return rig.Get<QPlainTextEdit>("Memo")->toPlainText().toStdString(); }
-std::string Caption(const Rig& rig) { return rig.form->windowTitle().toStdString(); }
-bool Checked(const Rig& rig, const char* name) { return rig.Get<QAbstractButton>(name)->isChecked(); }
-bool Enabled(const Rig& rig, const char* name) { return rig.Get<QWidget>(name)->isEnabled(); }
+std::string MemoText(const Rig& rig) {
+    return rig.Get<QPlainTextEdit>("Memo")->toPlainText().toStdString();
+}
+std::string Caption(const Rig& rig) {
+    return rig.form->windowTitle().toStdString();
+}
+bool Checked(const Rig& rig, const char* name) {
+    return rig.Get<QAbstractButton>(name)->isChecked();
+}
+bool Enabled(const Rig& rig, const char* name) {
+    return rig.Get<QWidget>(name)->isEnabled();
+}
 
-std::string PathSj(const fs::path& p) { return kotopa::PathToSjis(p); }
+std::string PathSj(const fs::path& p) {
+    return kotopa::PathToSjis(p);
+}
 
 }  // namespace
 
@@ -87,7 +97,8 @@ TEST(MainFormStart, CleanFolderLoadsAct01WithDefaults) {
 TEST(MainFormStart, JapaneseTextIsDrawnWithTheGothicFaces) {
     Rig rig;
     rig.Start();
-    EXPECT_EQ(QFontInfo(rig.Get<QLineEdit>("ed_Kanji")->font()).family().toStdString(), "IPAGothic");
+    EXPECT_EQ(QFontInfo(rig.Get<QLineEdit>("ed_Kanji")->font()).family().toStdString(),
+              "IPAGothic");
     EXPECT_EQ(rig.Get<QLineEdit>("ed_Kanji")->font().pixelSize(), 27);
     EXPECT_EQ(QFontInfo(rig.Get<QLabel>("cap_Miss")->font()).family().toStdString(), "IPAPGothic");
     EXPECT_EQ(QFontInfo(rig.Get<QLabel>("lb_Mozi")->font()).family().toStdString(), "IPAGothic");
@@ -102,10 +113,11 @@ TEST(MainFormStart, OptionsAreWrittenAtExitAndOtherKeysKept) {
     EXPECT_EQ(rig.Text("lb_TopNyu"), "  250");
     rig.Get<QCheckBox>("CheckSave")->setChecked(true);  // never stored
     rig.form->close();
-    const std::string expected = Sj(
-        "[TOP]\r\nKEY=250\r\nMOZI=120\r\n[X]\r\nmine=1\r\n"
-        "[PLAY]\r\nNOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI=0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n"
-        "[FILE]\r\nLAST=\"") + PathSj(rig.base / "ktp" / "Act01.ktp") + "\"\r\n";
+    const std::string expected = Sj("[TOP]\r\nKEY=250\r\nMOZI=120\r\n[X]\r\nmine=1\r\n"
+                                    "[PLAY]\r\nNOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI="
+                                    "0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n"
+                                    "[FILE]\r\nLAST=\"") +
+                                 PathSj(rig.base / "ktp" / "Act01.ktp") + "\"\r\n";
     EXPECT_EQ(rig.Settings(), expected);
     rig.form.reset();  // the destructor does not write a second time
     EXPECT_EQ(rig.Settings(), expected);
@@ -123,7 +135,8 @@ TEST(MainFormStart, ResumeQuestionNamesTheLastActAndFollowsTheAnswer) {
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].kind, Kind::Confirm);
         EXPECT_EQ(messages[0].buttons, "Yes No");
-        EXPECT_EQ(messages[0].text, Sj("前回プレイした内容") + "\n\r" + act03 + "\n\r" + Sj("を読み込みますか ?"));
+        EXPECT_EQ(messages[0].text,
+                  Sj("前回プレイした内容") + "\n\r" + act03 + "\n\r" + Sj("を読み込みますか ?"));
         EXPECT_EQ(rig.dialogs.asked[0].kind, Kind::Beep);
         EXPECT_EQ(rig.dialogs.asked[0].beep, BeepKind::Question);
         EXPECT_EQ(Caption(rig), yes ? "KotoPA  [ Act03 ]" : "KotoPA  [ Act01 ]");
@@ -131,7 +144,8 @@ TEST(MainFormStart, ResumeQuestionNamesTheLastActAndFollowsTheAnswer) {
 }
 
 TEST(MainFormStart, NoResumeQuestionForTheDefaultActAMissingFileOrNasi) {
-    for (const std::string& last : {std::string("NASI"), std::string("/no/such/Act05.ktp"), std::string()}) {
+    for (const std::string& last :
+         {std::string("NASI"), std::string("/no/such/Act05.ktp"), std::string()}) {
         Rig rig;
         const std::string value = last.empty() ? U8(PathSj(rig.base / "ktp" / "Act01.ktp")) : last;
         rig.WriteSettings("[FILE]\r\nLAST=\"" + value + "\"\r\n");
@@ -190,7 +204,8 @@ TEST(MainFormSettings, SavedOptionsAreAppliedWithTheirRules) {
         {"VALUE=3", "rd_Nomal", "rd_Eof", 5, "00:00", "000 / 000", false},
         {"VALUE=abc", "rd_Nomal", "rd_Eof", 60, "00:00", "000 / 000", false},
         {"NOMAL=1\r\nRANDOM=1", "rd_Random", "rd_Eof", 60, "00:00", "000 / 000", false},
-        {"ENDMILI=1\r\nENDGYOU=1\r\nVALUE=30", "rd_Nomal", "rd_Gyou", 30, "00:00", "  0 /  30", true},
+        {"ENDMILI=1\r\nENDGYOU=1\r\nVALUE=30", "rd_Nomal", "rd_Gyou", 30, "00:00", "  0 /  30",
+         true},
         // A hand-edited file can select nothing: the design captions stay.
         {"NOMAL=0\r\nENDEOF=0", "", "", 60, "00:00", "000 / 000", false},
     };
@@ -199,8 +214,10 @@ TEST(MainFormSettings, SavedOptionsAreAppliedWithTheirRules) {
         Rig rig;
         rig.WriteSettings(std::string("[PLAY]\r\n") + c.ini + "\r\n");
         rig.Start();
-        for (const char* name : {"rd_Nomal", "rd_Random"}) EXPECT_EQ(Checked(rig, name), std::string(name) == c.order) << name;
-        for (const char* name : {"rd_Eof", "rd_Mili", "rd_Gyou"}) EXPECT_EQ(Checked(rig, name), std::string(name) == c.end) << name;
+        for (const char* name : {"rd_Nomal", "rd_Random"})
+            EXPECT_EQ(Checked(rig, name), std::string(name) == c.order) << name;
+        for (const char* name : {"rd_Eof", "rd_Mili", "rd_Gyou"})
+            EXPECT_EQ(Checked(rig, name), std::string(name) == c.end) << name;
         EXPECT_EQ(rig.Get<kotopa::SpinEdit>("sp_Time")->value(), c.value);
         EXPECT_EQ(rig.Get<kotopa::SpinEdit>("sp_Time")->isEnabled(), c.spinEnabled);
         EXPECT_EQ(rig.Text("lb_Seigen"), c.seigen);
@@ -222,7 +239,7 @@ TEST(MainFormSettings, SpinBoxTextFollowsTheLabelsAndIsCheckedWhenLeft) {
     spin->selectAll();
     QTest::keyClicks(spin, "120");
     EXPECT_EQ(rig.Text("lb_Seigen"), "02:00");  // while typing
-    QTest::keyClicks(spin, "4");                  // at most three characters
+    QTest::keyClicks(spin, "4");                // at most three characters
     EXPECT_EQ(spin->lineEdit()->text().toStdString(), "120");
 
     // A number below the range is brought to 5 without a message.
@@ -271,7 +288,8 @@ TEST(MainFormAct, RefusedActsAreReportedWithPathAndMessage) {
         {"Act02.txt", ActText(SixLines()), "正しい拡張子のファイルではありません。", false},
         {"Act02.ktp.bak", "", "正しい拡張子のファイルではありません。", false},
         {"Act09.ktp", "", "ファイルが存在しません。", false},
-        {"Odd.ktp", ActText(SixLines(), "Odd") + Sj("余り\r\n"), "【漢字】の数と【読み】の数が合っていません。", true},
+        {"Odd.ktp", ActText(SixLines(), "Odd") + Sj("余り\r\n"),
+         "【漢字】の数と【読み】の数が合っていません。", true},
         {"Four.ktp", ActText(fourPairs, "Four"), "問題が 5 問以下です。", true},
         {"Short.ktp", Sj("一\r\n二\r\n三\r\n"), "見出しの 5 行がそろっていません。", false},
     };
@@ -352,7 +370,8 @@ TEST(MainFormAct, RecordListIsLoadedAtStart) {
     WriteBytes(rig.base / "save" / "record.lst", "10 100 1\r\n20 200 2\n30 300 3");
     WriteBytes(rig.base / "save" / "Act01.lst", "10 100 1\r\n");
     rig.Start();
-    EXPECT_EQ(rig.form->TotalRecords(), (std::vector<std::string>{"10 100 1", "20 200 2", "30 300 3"}));
+    EXPECT_EQ(rig.form->TotalRecords(),
+              (std::vector<std::string>{"10 100 1", "20 200 2", "30 300 3"}));
     EXPECT_EQ(rig.form->ActRecords(), (std::vector<std::string>{"10 100 1"}));
 }
 

@@ -57,7 +57,7 @@ TEST(WaveList, ReplacingRemovingAndSilence) {
     list.Add("Miss", QUrl("qrc:/sounds/miss.wav"));
     EXPECT_TRUE(list.Remove("miss"));
     EXPECT_FALSE(list.Remove("miss"));
-    list.Play("miss");  // no such wave: nothing
+    list.Play("miss");         // no such wave: nothing
     list.Add("miss", QUrl());  // no usable wave: silent
     list.Play("miss");
     EXPECT_EQ(device.Starts(), 0);
@@ -115,23 +115,28 @@ TEST(BuiltInWave, IsAShortPcmWaveOfTheRequiredShape) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray b = f.readAll();
     ASSERT_EQ(b.size(), 1432);
-    auto u16 = [&](int at) { return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8; };
-    auto u32 = [&](int at) { return static_cast<uint32_t>(u16(at)) | static_cast<uint32_t>(u16(at + 2)) << 16; };
+    auto u16 = [&](int at) {
+        return static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8;
+    };
+    auto u32 = [&](int at) {
+        return static_cast<uint32_t>(u16(at)) | static_cast<uint32_t>(u16(at + 2)) << 16;
+    };
     EXPECT_EQ(b.mid(0, 4), "RIFF");
     EXPECT_EQ(u32(4), 1424u);
     EXPECT_EQ(b.mid(8, 8), "WAVEfmt ");
     EXPECT_EQ(u32(16), 16u);
-    EXPECT_EQ(u16(20), 1);      // PCM
-    EXPECT_EQ(u16(22), 2);      // stereo
+    EXPECT_EQ(u16(20), 1);  // PCM
+    EXPECT_EQ(u16(22), 2);  // stereo
     EXPECT_EQ(u32(24), 11025u);
     EXPECT_EQ(u32(28), 22050u);
-    EXPECT_EQ(u16(32), 2);      // block align
-    EXPECT_EQ(u16(34), 8);      // bits
+    EXPECT_EQ(u16(32), 2);  // block align
+    EXPECT_EQ(u16(34), 8);  // bits
     EXPECT_EQ(b.mid(36, 4), "data");
     EXPECT_EQ(u32(40), 1388u);  // 694 frames
     // A sound, not silence, that ends at the centre line so that it does not click.
     int loudest = 0;
-    for (int i = 44; i < b.size(); ++i) loudest = std::max(loudest, std::abs(static_cast<uint8_t>(b[i]) - 128));
+    for (int i = 44; i < b.size(); ++i)
+        loudest = std::max(loudest, std::abs(static_cast<uint8_t>(b[i]) - 128));
     EXPECT_GT(loudest, 40);
     EXPECT_LE(std::abs(static_cast<uint8_t>(b[b.size() - 1]) - 128), 1);
 }
@@ -353,7 +358,8 @@ TEST(ClaimProgram, ARecordingThatCannotBeFinishedIsToldAndKeptForItsNextTry) {
 }
 
 TEST(MessageText, LineFeedCarriageReturnBreaksALine) {
-    EXPECT_EQ(kotopa::platform::MessageText(testutil::Sj("/a/b.ktp\n\rファイルが存在しません。")).toStdString(),
+    EXPECT_EQ(kotopa::platform::MessageText(testutil::Sj("/a/b.ktp\n\rファイルが存在しません。"))
+                  .toStdString(),
               "/a/b.ktp\nファイルが存在しません。");
 }
 

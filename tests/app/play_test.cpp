@@ -108,8 +108,8 @@ TEST(Play, AWholeActTypedKeyByKeyIsShownCountedAndRecorded) {
     EXPECT_EQ(p.Kanji(), "愛〆");
     EXPECT_EQ(p.MemoTop(4), "家|上|愛|Act01 1");
     EXPECT_TRUE(rig.Get<QWidget>("bt_end")->isEnabled());
-    for (const char* off :
-         {"bt_start", "bt_FileOpen", "bt_Glaph", "bt_ViewOpen", "GroupBox_Opt1", "GroupBox_Opt2", "CheckSave"}) {
+    for (const char* off : {"bt_start", "bt_FileOpen", "bt_Glaph", "bt_ViewOpen", "GroupBox_Opt1",
+                            "GroupBox_Opt2", "CheckSave"}) {
         EXPECT_FALSE(rig.Get<QWidget>(off)->isEnabled()) << off;
     }
     EXPECT_TRUE(form.Timer().isActive());
@@ -193,7 +193,8 @@ TEST(Play, AWholeActTypedKeyByKeyIsShownCountedAndRecorded) {
     // The records, byte for byte.
     EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "12 95 1\r\n");
     EXPECT_EQ(ReadBytes(rig.base / "save" / "Act01.lst"), "12 95 1\r\n");
-    EXPECT_NE(rig.Settings().find("[TOP]\r\nKEY=95\r\nMOZI=95\r\n[PLAY]\r\nCOUNT=2\r\n"), std::string::npos)
+    EXPECT_NE(rig.Settings().find("[TOP]\r\nKEY=95\r\nMOZI=95\r\n[PLAY]\r\nCOUNT=2\r\n"),
+              std::string::npos)
         << U8(rig.Settings());
     std::string log = Sj("20240506070809 -----\r\n■出題 標準\r\n■終了条件 ファイル末尾   6\r\n");
     QString lines = QString::fromStdString(summary);
@@ -255,7 +256,8 @@ TEST(Play, StoppedPlaysShowWhatHappenedAndRecordNothing) {
         p.Esc();
         ASSERT_TRUE(p.shown.opened);
         EXPECT_EQ(p.shown.message, "途中で終了しました。");
-        EXPECT_NE(p.shown.memo.find("■ミスタイプ      0 ■正解タイプ率    0.00%"), std::string::npos) << p.shown.memo;
+        EXPECT_NE(p.shown.memo.find("■ミスタイプ      0 ■正解タイプ率    0.00%"), std::string::npos)
+            << p.shown.memo;
         EXPECT_EQ(rig.form->GameState(), PlayState::Idle);
         EXPECT_FALSE(fs::exists(rig.base / "save" / "record.lst"));
         EXPECT_FALSE(fs::exists(rig.base / "save" / "playlog.log"));
@@ -406,8 +408,9 @@ TEST(Play, ARecordThatCannotBeWrittenIsReportedAndNotClaimed) {
     const auto messages = rig.dialogs.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, Kind::Warning);
-    EXPECT_EQ(messages[0].text.substr(0, kotopa::PathToSjis(rig.base / "save" / "record.lst").size()),
-              kotopa::PathToSjis(rig.base / "save" / "record.lst"));
+    EXPECT_EQ(
+        messages[0].text.substr(0, kotopa::PathToSjis(rig.base / "save" / "record.lst").size()),
+        kotopa::PathToSjis(rig.base / "save" / "record.lst"));
     ASSERT_TRUE(p.shown.opened);
     EXPECT_EQ(p.shown.memo.find("☆"), std::string::npos) << "no best is claimed";
     EXPECT_EQ(rig.Text("lb_Kaisu"), "    1");

@@ -85,7 +85,8 @@ TEST(Act, AllLineEndsGiveTheSameAct) {
         EXPECT_EQ(act.Kanji(5), Sj("文") + "5");
     }
     ActScript nul;
-    EXPECT_EQ(nul.Parse(Script(Pairs(6)) + std::string("\0more\r\nlines\r\n", 14)), ActRefusal::None);
+    EXPECT_EQ(nul.Parse(Script(Pairs(6)) + std::string("\0more\r\nlines\r\n", 14)),
+              ActRefusal::None);
     EXPECT_EQ(nul.PairCount(), 6u);
     std::string noFinal = Script(Pairs(5));
     noFinal.resize(noFinal.size() - 2);
@@ -107,7 +108,8 @@ TEST(Act, ExtensionAndExistenceAreCheckedFirst) {
     EXPECT_EQ(ReadAct(dir / "Act02.txt").refusal, ActRefusal::BadExtension);
     EXPECT_EQ(ReadAct(dir / "Act02.ktp.bak").refusal, ActRefusal::BadExtension);
     EXPECT_EQ(ReadAct(dir / "Act02").refusal, ActRefusal::BadExtension);
-    EXPECT_EQ(ReadAct(dir / "gone.txt").refusal, ActRefusal::BadExtension);  // extension before existence
+    EXPECT_EQ(ReadAct(dir / "gone.txt").refusal,
+              ActRefusal::BadExtension);  // extension before existence
     EXPECT_EQ(ReadAct(dir / "gone.ktp").refusal, ActRefusal::Missing);
     EXPECT_EQ(ReadAct(dir / "folder.ktp").refusal, ActRefusal::Unreadable);
     const ActLoad shortLoad = ReadAct(dir / "short.ktp");
@@ -124,7 +126,8 @@ TEST(Act, RefusalTextsAreThePathThenLfCrThenTheMessage) {
     EXPECT_EQ(RefusalText("C:\\x.txt", ActRefusal::BadExtension),
               "C:\\x.txt\n\r" + Sj("正しい拡張子のファイルではありません。"));
     EXPECT_EQ(RefusalMessage(ActRefusal::Missing), Sj("ファイルが存在しません。"));
-    EXPECT_EQ(RefusalMessage(ActRefusal::OddLines), Sj("【漢字】の数と【読み】の数が合っていません。"));
+    EXPECT_EQ(RefusalMessage(ActRefusal::OddLines),
+              Sj("【漢字】の数と【読み】の数が合っていません。"));
     EXPECT_EQ(RefusalMessage(ActRefusal::TooFewPairs), Sj("問題が 5 問以下です。"));
     EXPECT_FALSE(RefusalMessage(ActRefusal::Unreadable).empty());
     EXPECT_FALSE(RefusalMessage(ActRefusal::TooShort).empty());
@@ -137,7 +140,8 @@ TEST(Act, NamesAndRecordListPaths) {
     EXPECT_EQ(ActName("noext"), "noext");
     EXPECT_EQ(ActListPath("/opt/kotopa", "/games/ktp/Act07.ktp"),
               std::filesystem::path("/opt/kotopa/save/Act07.lst"));
-    EXPECT_EQ(ActListPath("/opt/kotopa", "/elsewhere/Act07.ktp"), ActListPath("/opt/kotopa", "/games/ktp/Act07.ktp"));
+    EXPECT_EQ(ActListPath("/opt/kotopa", "/elsewhere/Act07.ktp"),
+              ActListPath("/opt/kotopa", "/games/ktp/Act07.ktp"));
     EXPECT_TRUE(HasActExtension(".ktp"));
     EXPECT_TRUE(HasActExtension("x.KtP"));
     EXPECT_FALSE(HasActExtension("x.ktpx"));

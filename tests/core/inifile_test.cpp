@@ -44,8 +44,8 @@ TEST(IniFile, ReadingTrimsUnquotesAndIgnoresCase) {
 }
 
 TEST(IniFile, IntegersAndBoolsFallBackToTheirDefaults) {
-    const IniFile ini = FromBytes(
-        "[PLAY]\nA=-12\nB=abc\nC=\nD=2147483648\nE=+7\nF=1.5\nG=0\nH=2\nI= 3 \n");
+    const IniFile ini =
+        FromBytes("[PLAY]\nA=-12\nB=abc\nC=\nD=2147483648\nE=+7\nF=1.5\nG=0\nH=2\nI= 3 \n");
     EXPECT_EQ(ini.ReadInteger("PLAY", "A", 60), -12);
     EXPECT_EQ(ini.ReadInteger("PLAY", "B", 60), 60);
     EXPECT_EQ(ini.ReadInteger("PLAY", "C", 60), 60);
@@ -67,13 +67,11 @@ TEST(IniFile, TheFirstSectionAndKeyOfANameWin) {
 }
 
 TEST(IniFile, ValuesAreCutAt2047BytesWithoutSplittingACharacter) {
-    const IniFile ini = FromBytes("[S]\nlong=" + std::string(3000, 'x') + "\nkana=a" +
-                                  [] {
-                                      std::string s;
-                                      for (int i = 0; i < 1100; ++i) s += Sj("あ");
-                                      return s;
-                                  }() +
-                                  "\n");
+    const IniFile ini = FromBytes("[S]\nlong=" + std::string(3000, 'x') + "\nkana=a" + [] {
+        std::string s;
+        for (int i = 0; i < 1100; ++i) s += Sj("あ");
+        return s;
+    }() + "\n");
     EXPECT_EQ(ini.ReadString("S", "LONG", "").size(), 2047u);
     const std::string kana = ini.ReadString("S", "KANA", "");
     EXPECT_EQ(kana.size(), 2047u);  // "a" and 1023 whole kana
@@ -82,15 +80,15 @@ TEST(IniFile, ValuesAreCutAt2047BytesWithoutSplittingACharacter) {
 
 TEST(IniFile, AWriteChangesOnlyItsOwnLine) {
     const std::string foreign = "; " + Sj("ユーザーのメモ") + "\r\n";
-    const std::string before =
-        foreign + "[PLAY]\r\nNOMAL=1\r\nX" + Sj("ソ") + "=odd\r\n\r\n[FILE]\nLAST=\"" + Sj("ソ表") + "\"\n";
+    const std::string before = foreign + "[PLAY]\r\nNOMAL=1\r\nX" + Sj("ソ") +
+                               "=odd\r\n\r\n[FILE]\nLAST=\"" + Sj("ソ表") + "\"\n";
     IniFile ini = FromBytes(before);
     ini.WriteString("play", "nomal", "0");  // case of the stored name does not matter
     ini.WriteInteger("PLAY", "VALUE", 90);  // appended after the section's last line
     ini.WriteString("TOP", "KEY", "5");     // new section at the end
-    EXPECT_EQ(ini.Bytes(),
-              foreign + "[PLAY]\r\nnomal=0\r\nX" + Sj("ソ") + "=odd\r\nVALUE=90\r\n\r\n[FILE]\nLAST=\"" +
-                  Sj("ソ表") + "\"\n[TOP]\r\nKEY=5\r\n");
+    EXPECT_EQ(ini.Bytes(), foreign + "[PLAY]\r\nnomal=0\r\nX" + Sj("ソ") +
+                               "=odd\r\nVALUE=90\r\n\r\n[FILE]\nLAST=\"" + Sj("ソ表") +
+                               "\"\n[TOP]\r\nKEY=5\r\n");
     EXPECT_EQ(ini.ReadString("FILE", "LAST", ""), Sj("ソ表"));  // ソ ends in 0x5C, left alone
 }
 

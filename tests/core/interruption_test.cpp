@@ -12,8 +12,8 @@
 
 #include "faultpoint.h"
 #include "filegroup.h"
-#include "results.h"
 #include "printers.h"
+#include "results.h"
 #include "test_util.h"
 #include "textfile.h"
 

@@ -7,8 +7,8 @@
 
 #include "act.h"
 #include "inifile.h"
-#include "sjis.h"
 #include "printers.h"
+#include "sjis.h"
 #include "test_util.h"
 
 using namespace kotopa;
@@ -26,7 +26,9 @@ KeyTable FromKeyFile(std::string_view utf8) {
     return t;
 }
 
-KeyRow Row(std::string_view itemUtf8, List candidates) { return KeyRow{Sj(itemUtf8), std::move(candidates)}; }
+KeyRow Row(std::string_view itemUtf8, List candidates) {
+    return KeyRow{Sj(itemUtf8), std::move(candidates)};
+}
 
 // A look-up as a plain scan of every row: what the index must always agree with.
 List Scan(const KeyTable& t, std::string_view key) {
@@ -90,21 +92,24 @@ TEST(KeyTable, StoredValuesSplitIntoFields) {
     EXPECT_EQ(SplitStoredValue("a,,b"), (List{"a", "", "b"}));
     EXPECT_EQ(SplitStoredValue("\"x y\" \"say \"\"hi\"\"\" z"), (List{"x y", "say \"hi\"", "z"}));
     EXPECT_EQ(SplitStoredValue("\"open to the end"), (List{"open to the end"}));
-    EXPECT_EQ(SplitStoredValue("a\tb\x01" "c"), (List{"a", "b", "c"}));
+    EXPECT_EQ(SplitStoredValue("a\tb\x01"
+                               "c"),
+              (List{"a", "b", "c"}));
     EXPECT_EQ(SplitStoredValue(""), List{});
     EXPECT_EQ(SplitStoredValue("   "), List{});
-    EXPECT_EQ(SplitStoredValue(Sj("ソ a")), (List{Sj("ソ"), "a"}));  // a double-byte character is whole
+    EXPECT_EQ(SplitStoredValue(Sj("ソ a")),
+              (List{Sj("ソ"), "a"}));  // a double-byte character is whole
     EXPECT_EQ(SplitStoredValue(std::string("a\0b", 3)), List{"a"});
 }
 
 TEST(KeyTable, LoadingTakesRowsByNumberUpToKazu) {
-    const KeyTable t = FromKeyFile(
-        "[MOZI]\r\nKAZU=4\r\n0=\"あ a\"\r\n1=い i yi\r\n3=\"う\"\r\n4=\"え e\"\r\n");
+    const KeyTable t =
+        FromKeyFile("[MOZI]\r\nKAZU=4\r\n0=\"あ a\"\r\n1=い i yi\r\n3=\"う\"\r\n4=\"え e\"\r\n");
     ASSERT_EQ(t.Rows().size(), 4u);
     EXPECT_EQ(t.Rows()[0], Row("あ", {"a"}));
-    EXPECT_EQ(t.Rows()[1], Row("い", {"i", "yi"}));    // without enclosing quotes it reads the same
-    EXPECT_EQ(t.Rows()[2], Row("☆", {}));              // missing index
-    EXPECT_EQ(t.Rows()[3], Row("う", {}));              // only an item: no candidates
+    EXPECT_EQ(t.Rows()[1], Row("い", {"i", "yi"}));  // without enclosing quotes it reads the same
+    EXPECT_EQ(t.Rows()[2], Row("☆", {}));            // missing index
+    EXPECT_EQ(t.Rows()[3], Row("う", {}));           // only an item: no candidates
 }
 
 TEST(KeyTable, UnusualFilesLoadWithoutStopping) {
@@ -113,7 +118,8 @@ TEST(KeyTable, UnusualFilesLoadWithoutStopping) {
     EXPECT_TRUE(FromKeyFile("[MOZI]\nKAZU=-3\n").Rows().empty());
     EXPECT_TRUE(FromKeyFile("[MOZI]\nKAZU=many\n0=\"あ a\"\n").Rows().empty());
     // An empty value keeps its row as a row that types nothing; empty candidates are dropped.
-    const KeyTable t = FromKeyFile("[MOZI]\nKAZU=3\n0=\"\"\n1=\"か ka,,ca\"\n01=\"x x\"\n2=\"  \"\n");
+    const KeyTable t =
+        FromKeyFile("[MOZI]\nKAZU=3\n0=\"\"\n1=\"か ka,,ca\"\n01=\"x x\"\n2=\"  \"\n");
     ASSERT_EQ(t.Rows().size(), 3u);
     EXPECT_EQ(t.Rows()[0], Row("☆", {}));
     EXPECT_EQ(t.Rows()[1], Row("か", {"ka", "ca"}));
@@ -141,15 +147,11 @@ TEST(KeyTable, SignRowsDecodeToTheirSignsAndFixedKeys) {
 TEST(KeyTable, SaveAndLoadRoundTripWithSignRowsAndSevenCandidates) {
     TempDir dir;
     KeyTable t;
-    t.SetRows({Row("あ", {"a"}),
-              Row("し", {"si", "shi", "ci", "c1", "c2", "c3", "c4"}),
-              Row("、", {"x", "comma"}),  // first candidate is replaced by the comma key on save
-              KeyRow{" ", {" "}},
-              Row("　", {" ", "zs"}),
-              KeyRow{"\"", {}},           // a sign row without candidates gets its key
-              Row("ね", {",", "ne"}),
-              Row("ね", {"ne", ","}),
-              Row("”", {"\""})});
+    t.SetRows({Row("あ", {"a"}), Row("し", {"si", "shi", "ci", "c1", "c2", "c3", "c4"}),
+               Row("、", {"x", "comma"}),  // first candidate is replaced by the comma key on save
+               KeyRow{" ", {" "}}, Row("　", {" ", "zs"}),
+               KeyRow{"\"", {}},  // a sign row without candidates gets its key
+               Row("ね", {",", "ne"}), Row("ね", {"ne", ","}), Row("”", {"\""})});
     ASSERT_TRUE(t.StoreKeyTable(dir / "mykey.key"));
     const std::string stored = ReadBytes(dir / "mykey.key");
     const std::string head = "[MOZI]\r\nKAZU=9\r\n0=\"" + Sj("あ") + " a\"\r\n";
@@ -157,7 +159,8 @@ TEST(KeyTable, SaveAndLoadRoundTripWithSignRowsAndSevenCandidates) {
     EXPECT_NE(stored.find("1=\"" + Sj("し") + " si shi ci c1 c2 c3 c4\"\r\n"), std::string::npos);
     EXPECT_NE(stored.find("2=\"" + Sj("▼ ▼") + " comma\"\r\n"), std::string::npos);
     EXPECT_NE(stored.find("6=\"" + Sj("∴ ∴") + " ne\"\r\n"), std::string::npos);
-    EXPECT_NE(stored.find("7=\"" + Sj("ね") + " ne ,\"\r\n"), std::string::npos);  // stored as it is
+    EXPECT_NE(stored.find("7=\"" + Sj("ね") + " ne ,\"\r\n"),
+              std::string::npos);  // stored as it is
 
     // The table in memory is decoded again after the store.
     EXPECT_EQ(t.Rows()[2], Row("、", {",", "comma"}));
@@ -177,7 +180,10 @@ TEST(KeyTable, SaveAndLoadRoundTripWithSignRowsAndSevenCandidates) {
 TEST(KeyTable, SavingKeepsForeignLinesAndOldHigherRows) {
     TempDir dir;
     const auto path = dir / "k.key";
-    WriteBytes(path, "; " + Sj("自作") + "\r\n[MOZI]\r\nKAZU=3\r\n0=\"a a\"\r\n1=\"b b\"\r\n2=\"c c\"\r\n[OTHER]\r\nx=1\r\n");
+    WriteBytes(
+        path,
+        "; " + Sj("自作") +
+            "\r\n[MOZI]\r\nKAZU=3\r\n0=\"a a\"\r\n1=\"b b\"\r\n2=\"c c\"\r\n[OTHER]\r\nx=1\r\n");
     KeyTable t;
     t.SetRows({Row("か", {"ka"})});
     ASSERT_TRUE(t.StoreKeyTable(path));
@@ -255,8 +261,8 @@ TEST(KeyTable, AChosenKeyFileReplacesTheTableOnlyWhenItHoldsRows) {
 
 TEST(KeyTable, LookUpsTakeWholeCharacterHeadsInRowOrder) {
     KeyTable t;
-    t.SetRows({Row("き", {"ki"}), Row("きゃ", {"kya", "kixya"}), Row("ね", {"ne"}), Row("ね", {",", "nE"}),
-              Row("a", {"a"}), Row("きゃく", {}), Row("\"", {})});
+    t.SetRows({Row("き", {"ki"}), Row("きゃ", {"kya", "kixya"}), Row("ね", {"ne"}),
+               Row("ね", {",", "nE"}), Row("a", {"a"}), Row("きゃく", {}), Row("\"", {})});
     List l3, l2, l1;
     const std::string kyaku = Sj("きゃく");
     t.FindCandidates6(kyaku, l3);

@@ -270,8 +270,8 @@ TEST(Matcher, NoUnitTakesTheLineEndMarker) {
     StartLine(m, "蚊蚊", "かか");
     EXPECT_EQ(Type(m, "ka").back(), JudgeResult::UnitCompleted);
     EXPECT_EQ(m.lst_2(), List{});
-    EXPECT_EQ(Type(m, "kxa"),
-              (std::vector{JudgeResult::KeyShown, JudgeResult::Mistype, JudgeResult::LineComplete}));
+    EXPECT_EQ(Type(m, "kxa"), (std::vector{JudgeResult::KeyShown, JudgeResult::Mistype,
+                                           JudgeResult::LineComplete}));
     EXPECT_EQ(m.Counts().CharCount, 2);
     // A 〆 inside the reading is typed like any other character.
     StartLine(m, "締", "か〆か");

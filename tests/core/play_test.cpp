@@ -409,7 +409,7 @@ TEST_F(PlayTest, RandomOrderShufflesWithPairedSwapsAndRefillsAtRandom) {
     slid.push_back(3);
     EXPECT_EQ(session.Queue(), slid);
     EXPECT_EQ(session.PoolIndex(), 0);  // only the normal order walks the pool
-    random.script = {3};                 // the same pair may come again
+    random.script = {3};                // the same pair may come again
     Line();
     EXPECT_EQ(session.Queue().back(), 3);
     EXPECT_TRUE(random.script.empty());

@@ -119,7 +119,9 @@ TEST(Settings, ShutdownWritesEightKeysInOrderAndLastInQuotes) {
 TEST(Settings, TheShutdownWriteKeepsTheBestsAndForeignLines) {
     TempDir dir;
     const auto path = dir / "kotopa.ini";
-    WriteBytes(path, "; my notes\r\n[TOP]\r\nKEY=310\r\nMOZI=205\r\n[EXTRA]\r\nX=1\r\n[PLAY]\r\nCOUNT=42\r\n");
+    WriteBytes(
+        path,
+        "; my notes\r\n[TOP]\r\nKEY=310\r\nMOZI=205\r\n[EXTRA]\r\nX=1\r\n[PLAY]\r\nCOUNT=42\r\n");
     Settings s;
     s.last = "ktp/Act05.ktp";
     ASSERT_TRUE(SaveShutdownSettings(path, s));

@@ -27,7 +27,7 @@ inline std::string U8(std::string_view sjis) {
 }
 
 class TempDir {
-  public:
+public:
     TempDir() {
         std::random_device rd;
         // A Japanese name, so that every test that touches files also proves that such
@@ -48,7 +48,7 @@ class TempDir {
         return path_ / kotopa::PathFromUtf8(name);
     }
 
-  private:
+private:
     std::filesystem::path path_;
 };
 

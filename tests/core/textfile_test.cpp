@@ -84,7 +84,8 @@ TEST(TextFile, FailedWriteLeavesTheOldFileWholeAndNoLitter) {
     EXPECT_FALSE(WriteStringList(dir / "taken.lst", Lines{"x"}));
     EXPECT_EQ(ReadBytes(dir / "keep.lst"), "old\r\n");
     std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path()))
+        ++entries;
     EXPECT_EQ(entries, 2u);  // keep.lst and taken.lst: no temporary file left behind
 }
 
@@ -125,7 +126,8 @@ TEST(TextFile, ReplacedFileKeepsItsPermissions) {
     TempDir dir;
     const auto p = dir / "settings.ini";
     WriteBytes(p, "a");
-    std::filesystem::permissions(p, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(
+        p, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     ASSERT_TRUE(WriteFileAtomic(p, "b"));
     EXPECT_EQ(std::filesystem::status(p).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
@@ -144,7 +146,7 @@ std::size_t Entries(const std::filesystem::path& folder) {
 // The old file as another program (a virus scanner, a backup) holds it: open for reading,
 // its deletion and replacement not shared.
 class HeldFileTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
 #ifndef _WIN32
         GTEST_SKIP() << "Windows only: files held open by another program";
@@ -212,5 +214,6 @@ TEST(TextFile, AReplacedFileKeepsItsAttributesAndAReadOnlyOneIsKept) {
 }
 
 TEST(TextFile, CannotWriteMessageNamesThePath) {
-    EXPECT_EQ(CannotWriteMessage("C:\\k\\key\\mykey.key"), "C:\\k\\key\\mykey.key" + Sj(" に書き込めません"));
+    EXPECT_EQ(CannotWriteMessage("C:\\k\\key\\mykey.key"),
+              "C:\\k\\key\\mykey.key" + Sj(" に書き込めません"));
 }

@@ -11,8 +11,8 @@
 #include "actcheck.h"
 #include "actfiles.h"
 #include "keysource.h"
-#include "romaji.h"
 #include "printers.h"
+#include "romaji.h"
 #include "test_util.h"
 #include "text.h"
 

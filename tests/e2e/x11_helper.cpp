@@ -41,7 +41,8 @@ int Shot(Display* dpy, Window w, const char* file) {
         auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
         for (int x = 0; x < attr.width; ++x) {
             const unsigned long p = XGetPixel(img, x, y);
-            line[x] = qRgb(static_cast<int>((p & img->red_mask) >> 16), static_cast<int>((p & img->green_mask) >> 8),
+            line[x] = qRgb(static_cast<int>((p & img->red_mask) >> 16),
+                           static_cast<int>((p & img->green_mask) >> 8),
                            static_cast<int>(p & img->blue_mask));
         }
     }
@@ -62,8 +63,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string what = argv[1];
-    const Window w = std::strcmp(argv[2], "root") == 0 ? DefaultRootWindow(dpy)
-                                                       : static_cast<Window>(std::strtoul(argv[2], nullptr, 0));
+    const Window w = std::strcmp(argv[2], "root") == 0
+                         ? DefaultRootWindow(dpy)
+                         : static_cast<Window>(std::strtoul(argv[2], nullptr, 0));
     int rc = 2;
     if (what == "close") rc = Close(dpy, w);
     if (what == "shot" && argc == 4) rc = Shot(dpy, w, argv[3]);

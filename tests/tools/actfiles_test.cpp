@@ -24,8 +24,14 @@ std::string Places(const std::vector<Finding>& fs) {
 
 KeyTable Kana() {
     KeyTable t;
-    t.SetRows({{Sj("い"), {"i"}},  {Sj("ぬ"), {"nu"}}, {Sj("ね"), {"ne"}}, {Sj("こ"), {"ko"}},
-              {Sj("と"), {"to"}}, {Sj("り"), {"ri"}}, {" ", {" "}},       {Sj("　"), {" "}}});
+    t.SetRows({{Sj("い"), {"i"}},
+               {Sj("ぬ"), {"nu"}},
+               {Sj("ね"), {"ne"}},
+               {Sj("こ"), {"ko"}},
+               {Sj("と"), {"to"}},
+               {Sj("り"), {"ri"}},
+               {" ", {" "}},
+               {Sj("　"), {" "}}});
     return t;
 }
 

@@ -28,7 +28,7 @@ TEST(Messages, TheCommittedConstantsAreWhatTheTableGives) {
 TEST(Messages, ConstantsHoldTheTextsBytes) {
     namespace msg = kotopa::msg;
     EXPECT_EQ(msg::kLfCr, "\n\r");
-    EXPECT_EQ(msg::kWarningTitle, Sj("警告"));          // a trail byte in the ASCII range
+    EXPECT_EQ(msg::kWarningTitle, Sj("警告"));       // a trail byte in the ASCII range
     EXPECT_EQ(msg::kActLabel, Sj("■Act         "));  // a letter after an escape
     EXPECT_EQ(msg::kCannotWrite, Sj(" に書き込めません"));
 

@@ -12,8 +12,14 @@ namespace {
 
 KeyTable Table() {
     KeyTable t;
-    t.SetRows({{Sj("き"), {"ki"}},    {Sj("きゃ"), {"kya"}}, {Sj("く"), {"ku"}}, {Sj("か"), {"ka"}},
-              {Sj("っか"), {"kka"}}, {Sj("ちょ"), {"tyo"}}, {Sj("と"), {"to"}}, {" ", {" "}}});
+    t.SetRows({{Sj("き"), {"ki"}},
+               {Sj("きゃ"), {"kya"}},
+               {Sj("く"), {"ku"}},
+               {Sj("か"), {"ka"}},
+               {Sj("っか"), {"kka"}},
+               {Sj("ちょ"), {"tyo"}},
+               {Sj("と"), {"to"}},
+               {" ", {" "}}});
     return t;
 }
 
