@@ -41,6 +41,7 @@
 #include "app.h"
 #include "dataform.h"
 #include "fake_random.h"
+#include "fake_services.h"
 #include "fakes.h"
 #include "glaphform.h"
 #include "mainform.h"
@@ -143,20 +144,14 @@ fs::path MakeProgramFolder(std::string& source) {
     return base;
 }
 
-struct Rig {
-    kotopa::platform::FakeClock clock;
-    kotopa::platform::FakeDialogs dialogs;
-    kotopa::platform::FakeShell shell;
-    testutil::FakeRandom random;
-    kotopa::platform::FakeSoundDevice sound;
+struct Rig : apptest::FakeServices {
     std::string source;
     fs::path base = MakeProgramFolder(source);
     std::unique_ptr<TMainForm> form;
     QWidget* box = nullptr;
 
     Rig() {
-        form = std::make_unique<TMainForm>(
-            base, kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        form = std::make_unique<TMainForm>(base, services());
         form->show();
         QApplication::processEvents();
         box = form->findChild<QWidget*>(QStringLiteral("ed_Nyuuryoku"));
@@ -446,14 +441,9 @@ void BM_GraphRedrawSixSeries(benchmark::State& state) {
         plays.push_back(std::to_string(30 + rng() % 300) + " " + std::to_string(rng() % 400) + " " +
                         std::to_string(rng() % 40));
     }
-    kotopa::platform::FakeClock clock;
-    kotopa::platform::FakeDialogs dialogs;
-    kotopa::platform::FakeShell shell;
-    testutil::FakeRandom random;
-    kotopa::platform::FakeSoundDevice sound;
+    apptest::FakeServices fakes;
     {
-        kotopa::TGlaphForm form(base, base / "ktp" / "Act01.ktp", plays, plays,
-                                kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        kotopa::TGlaphForm form(base, base / "ktp" / "Act01.ktp", plays, plays, fakes.services());
         for (QCheckBox* box : form.findChildren<QCheckBox*>()) {
             if (box->objectName() != QStringLiteral("CheckKakudai")) box->setChecked(true);
         }
@@ -485,18 +475,14 @@ void BM_KeyInA10MBLine(benchmark::State& state) {
     for (int i = 0; i < 4; ++i) act += "k\r\n" + vowels[0] + "\r\n";
     Write(base / "ktp" / "Act01.ktp", act);
     {
-        kotopa::platform::FakeClock clock;
-        kotopa::platform::FakeDialogs dialogs;
-        kotopa::platform::FakeShell shell;
-        testutil::FakeRandom random;
-        kotopa::platform::FakeSoundDevice sound;
-        TMainForm form(base, kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        apptest::FakeServices fakes;
+        TMainForm form(base, fakes.services());
         form.show();
         QApplication::processEvents();
         QWidget* box = form.findChild<QWidget*>(QStringLiteral("ed_Nyuuryoku"));
         form.bt_startClick();
         for (int i = 0; i < 30; ++i) {
-            clock.Advance(101);
+            fakes.clock.Advance(101);
             form.TimerTimer();
         }
         std::size_t next = 0;

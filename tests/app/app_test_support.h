@@ -14,8 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "fake_random.h"
-#include "fakes.h"
+#include "fake_services.h"
 #include "mainform.h"
 #include "printers.h"
 #include "test_util.h"
@@ -59,15 +58,10 @@ W* Child(const QObject& root, const char* name) {
     return w;
 }
 
-class Rig {
+class Rig : public FakeServices {
 public:
     testutil::TempDir dir;
     fs::path base;
-    kotopa::platform::FakeClock clock;
-    kotopa::platform::FakeDialogs dialogs;
-    kotopa::platform::FakeShell shell;
-    testutil::FakeRandom random;
-    kotopa::platform::FakeSoundDevice sound;
     std::unique_ptr<kotopa::TMainForm> form;
 
     // A program folder with key/mykey.key and ktp/Act01.ktp (six lines).
@@ -88,8 +82,6 @@ public:
         WriteBytes(base / "save" / "kotopa.ini", Sj(utf8Ini));
     }
     std::string Settings() const { return ReadBytes(base / "save" / "kotopa.ini"); }
-
-    kotopa::platform::Services services() { return {clock, dialogs, shell, random, sound}; }
 
     kotopa::TMainForm& Start() {
         form = std::make_unique<kotopa::TMainForm>(base, services());

@@ -8,8 +8,7 @@
 #include <QToolButton>
 
 #include "dataform.h"
-#include "fake_random.h"
-#include "fakes.h"
+#include "fake_services.h"
 #include "printers.h"
 #include "test_util.h"
 
@@ -20,12 +19,7 @@ using testutil::Sj;
 
 namespace {
 
-struct DialogRig {
-    kotopa::platform::FakeClock clock;
-    kotopa::platform::FakeDialogs dialogs;
-    kotopa::platform::FakeShell shell;
-    testutil::FakeRandom random;
-    kotopa::platform::FakeSoundDevice sound;
+struct DialogRig : apptest::FakeServices {
     std::unique_ptr<TDataForm> form;
 
     TDataForm& Open(bool nextEnabled) {
@@ -34,9 +28,7 @@ struct DialogRig {
         result.lb_mes =
             nextEnabled ? Sj("次のAct [ Act02 ] に進めます。") : Sj("途中で終了しました。");
         result.bt_TugiEnabled = nextEnabled;
-        form = std::make_unique<TDataForm>(
-            result, "/k/save/playlog.log",
-            kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        form = std::make_unique<TDataForm>(result, "/k/save/playlog.log", services());
         form->show();
         form->activateWindow();
         if (!QTest::qWaitForWindowActive(form.get())) ADD_FAILURE() << "dialog not active";

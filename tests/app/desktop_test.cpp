@@ -102,14 +102,7 @@ TEST(HelpButton, EachDesktopOpensItsOwnHelpFileAndSaysWhenItCannot) {
 
 namespace {
 
-struct Fakes {
-    kotopa::platform::FakeShell shell;
-    kotopa::platform::FakeClock clock;
-    kotopa::platform::FakeDialogs dialogs;
-    testutil::FakeRandom random;
-    kotopa::platform::FakeSoundDevice sound;
-    kotopa::platform::Services services() { return {clock, dialogs, shell, random, sound}; }
-};
+using Fakes = apptest::FakeServices;
 
 struct ViewerSeen {
     bool shown = false;

@@ -46,14 +46,9 @@ std::string BackgroundBmp(int width = kotopa::kGraphWidth, int height = kotopa::
 
 const QRgb kRed = qRgb(255, 0, 0), kBlue = qRgb(0, 0, 255), kGreen = qRgb(0, 255, 0);
 
-struct GraphRig {
+struct GraphRig : apptest::FakeServices {
     testutil::TempDir dir;
     fs::path base = dir.path() / "kotopa";
-    kotopa::platform::FakeClock clock;
-    kotopa::platform::FakeDialogs dialogs;
-    kotopa::platform::FakeShell shell;
-    testutil::FakeRandom random;
-    kotopa::platform::FakeSoundDevice sound;
     std::unique_ptr<TGlaphForm> form;
 
     // All Acts: plays of 200, 220 and 240 per minute (10, 0 and 12 mistypes). This Act: one
@@ -67,9 +62,8 @@ struct GraphRig {
     }
 
     TGlaphForm& Open() {
-        form = std::make_unique<TGlaphForm>(
-            base, base / "ktp" / "Act07.ktp", total, act,
-            kotopa::platform::Services{clock, dialogs, shell, random, sound});
+        form =
+            std::make_unique<TGlaphForm>(base, base / "ktp" / "Act07.ktp", total, act, services());
         form->show();
         QApplication::processEvents();
         return *form;
