@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "alloc_count.h"
 #include "test_util.h"
 
 using namespace kotopa;
@@ -59,6 +60,23 @@ TEST(Untypable, FindsThePlacesFarIntoALongReading) {
     for (int i = 0; i < 50; ++i) groups += i % 3 ? "っかきゃ" : "くきゃっか";
     EXPECT_EQ(Show(UntypableCharacters(t, Sj(groups + "ち"))),
               std::to_string(17 * 5 + 33 * 4) + ":ち ");  // 17 groups of five, 33 of four
+}
+
+TEST(Untypable, ItsWorkGrowsWithTheReadingNotWithItsSquare) {
+    // Each place is tried with what the places before it left; a step that copied the rest of
+    // the reading made a reading four times as long cost sixteen times as much.
+    const KeyTable t = Table();
+    auto bytesFor = [&](int runs) {
+        std::string reading;
+        for (int i = 0; i < runs; ++i) reading += "きゃく かっか ";
+        const std::string sj = Sj(reading);
+        const std::size_t before = testutil::AllocatedBytes();
+        EXPECT_EQ(Show(UntypableCharacters(t, sj)), "");
+        return testutil::AllocatedBytes() - before;
+    };
+    const std::size_t shorter = bytesFor(1000);
+    const std::size_t longer = bytesFor(4000);
+    EXPECT_LT(longer, 6 * shorter) << shorter << " bytes, then " << longer;
 }
 
 TEST(Untypable, ACandidateShutOutByAShorterOneCountsAsUntypable) {
