@@ -1,6 +1,10 @@
 #include "app.h"
 
+#include <QIconEngine>
+#include <QPainter>
 #include <QStandardPaths>
+#include <algorithm>
+#include <array>
 
 #include "mainform.h"
 #include "messages.h"
@@ -24,12 +28,50 @@ void InitResources() {
     InitKotopaResources();
 }
 
-QIcon AppIcon() {
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-        icon.addFile(QStringLiteral(":/icons/kotopa-%1.png").arg(size), QSize(size, size));
+namespace {
+
+// The program's icon in every size of the icon theme, each read from its file when it is asked
+// for and not kept: the desktop takes the sizes once, and held as pixmaps the large ones would
+// stay in the program's memory for the whole run.
+class IconFiles final : public QIconEngine {
+public:
+    QIconEngine* clone() const override { return new IconFiles; }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (const int n : kSizes) sizes << QSize(n, n);
+        return sizes;
     }
-    return icon;
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int wanted = std::max(size.width(), size.height());
+        int file = kSizes.back();
+        for (const int n : kSizes) {
+            if (n >= wanted) {
+                file = n;
+                break;
+            }
+        }
+        QPixmap pixmap(QStringLiteral(":/icons/kotopa-%1.png").arg(file));
+        if (pixmap.size() != size) {
+            pixmap = pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        }
+        return pixmap;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+private:
+    static constexpr std::array<int, 8> kSizes = {16, 22, 24, 32, 48, 64, 128, 256};
+};
+
+}  // namespace
+
+QIcon AppIcon() {
+    return QIcon(new IconFiles);
 }
 
 bool MayRun(platform::LockState state, platform::Dialogs& dialogs) {

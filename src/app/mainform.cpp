@@ -13,6 +13,7 @@
 #include "desktopfiles.h"
 #include "glaphform.h"
 #include "messages.h"
+#include "qtplatform.h"
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_mainform.h"
@@ -223,10 +224,14 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 void TMainForm::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
     // The sound output opens once the window has been drawn: it takes longer than all the
-    // rest of the start-up, and the first mistype is at least a countdown away.
+    // rest of the start-up, and the first mistype is at least a countdown away. What the
+    // start-up has freed by then goes back to the system.
     if (SoundOpening_) return;
     SoundOpening_ = true;
-    QTimer::singleShot(0, this, [this] { Sounds_.Open(); });
+    QTimer::singleShot(0, this, [this] {
+        Sounds_.Open();
+        platform::ReturnFreedMemory();
+    });
 }
 
 void TMainForm::ApplySettings(const Settings& s) {

@@ -13,6 +13,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #endif
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace kotopa::platform {
 
@@ -124,6 +127,12 @@ void SystemRandom::SeedFromClock() {
     std::seed_seq seq{static_cast<uint32_t>(t),
                       static_cast<uint32_t>(static_cast<uint64_t>(t) >> 32), entropy()};
     engine_.seed(seq);
+}
+
+void ReturnFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 uint32_t SystemRandom::Below(uint32_t n) {

@@ -77,4 +77,8 @@ inline constexpr char kSoundModuleName[] = "kotopa_sound";
 // Dialog text for a Shift_JIS message: LF CR (and lone CRs) become plain line breaks.
 QString MessageText(std::string_view sjis);
 
+// Gives the system back the pages of the heap that the start-up has freed (reading the key
+// table and the Act, building the windows); where the C library cannot, nothing happens.
+void ReturnFreedMemory();
+
 }  // namespace kotopa::platform
