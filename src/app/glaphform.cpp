@@ -51,6 +51,7 @@ TGlaphForm::TGlaphForm(fs::path baseDir, fs::path actPath,
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);  // before the fonts
     Ui_->setupUi(this);
     ApplyPixelFonts(this);
+    UseClassicGroupBoxes(this);
 
     // A click on a box, by the mouse or the keyboard, redraws; ticks set from code do not,
     // so a group toggle draws once with all its new states.
