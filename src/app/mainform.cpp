@@ -564,7 +564,12 @@ std::array<KouhoEdit*, kKouhoEdits> TMainForm::KouhoEdits() const {
 void TMainForm::ListViewDblClick() {
     const QModelIndexList selected = Ui_->ListView->selectionModel()->selectedRows();
     if (selected.isEmpty() || Session_.Running()) return;
-    ShowKeyRow(static_cast<std::size_t>(selected.front().row()));
+    const auto row = static_cast<std::size_t>(selected.front().row());
+    ShowKeyRow(row);
+    // The lowest-numbered empty candidate edit takes the focus; with all five full it stays.
+    if (const auto focus = ViewKeyRow(KeyTable_, row).focus) {
+        KouhoEdits()[static_cast<std::size_t>(*focus)]->setFocus();
+    }
 }
 
 void TMainForm::ShowKeyRow(std::size_t row) {
@@ -573,7 +578,6 @@ void TMainForm::ShowKeyRow(std::size_t row) {
     Ui_->ed_KoumokuNo->setText(Ascii(view.number));
     const auto edits = KouhoEdits();
     for (std::size_t n = 0; n < edits.size(); ++n) edits[n]->setText(FromSjis(view.kouho[n]));
-    if (view.focus) edits[static_cast<std::size_t>(*view.focus)]->setFocus();
 }
 
 void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {

@@ -79,7 +79,7 @@ public:
     void Button1Click();
     void bt_KeyLoadClick();
     void bt_KeySaveClick();
-    // Fills the panel from the row at index row and moves the focus by the panel's rule.
+    // Fills the panel from the row at index row; the focus stays where it is.
     void ShowKeyRow(std::size_t row);
 
     // Reads the Act at path and shows it; the caller has set ActPath to it.

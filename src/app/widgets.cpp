@@ -114,6 +114,15 @@ void ReportView::keyPressEvent(QKeyEvent* event) {
     QTreeView::keyPressEvent(event);
 }
 
+void ReportView::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Only the left button's double click opens a row.
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
 SpinEdit::SpinEdit(QWidget* parent) : QSpinBox(parent) {
     setRange(5, 999);
     setValue(60);

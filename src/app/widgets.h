@@ -64,7 +64,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-// A report list whose Enter key goes to onEnter and no further.
+// A report list whose Enter key goes to onEnter and no further, and whose double click
+// counts with the left button only.
 class ReportView : public QTreeView {
     Q_OBJECT
 public:
@@ -73,6 +74,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
 // A number box for 5 to 999 that, like the classic spin edit, lets its text be anything

@@ -93,10 +93,15 @@ void QtDialogs::Plain(std::string_view text) {
 
 std::optional<std::filesystem::path> QtDialogs::OpenFile(const std::filesystem::path& folder,
                                                          const QString& filter) {
-    const QString file =
-        QFileDialog::getOpenFileName(DialogParent(), QString(), PathToQString(folder), filter);
-    if (file.isEmpty()) return std::nullopt;
-    return PathFromQString(file);
+    // Like the classic open dialog, it also takes a name that does not exist; the caller
+    // then says so with the file's name.
+    QFileDialog dialog(DialogParent(), QString(), PathToQString(folder), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return PathFromQString(dialog.selectedFiles().front());
 }
 
 std::optional<std::filesystem::path> QtDialogs::SaveFile(const QString& title,

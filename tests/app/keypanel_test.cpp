@@ -144,6 +144,12 @@ TEST(KeyPanel, RowsOpenByDoubleClickOrEnterAndTypedKeysGoThroughTheFilter) {
     QTest::keyClick(p.Kouho(1), Qt::Key_Home);
     QTest::keyClick(p.Kouho(1), Qt::Key_Delete);
     EXPECT_EQ(p.Kouho(1)->text().toStdString(), "abcd");
+
+    // A double click with the right button opens nothing.
+    p.Select(2);
+    const QPoint at = p.View()->visualRect(p.View()->currentIndex()).center();
+    QTest::mouseDClick(p.View()->viewport(), Qt::RightButton, {}, at);
+    EXPECT_EQ(p.Edit("ed_KoumokuNo")->text().toStdString(), "6");
 }
 
 TEST(KeyPanel, SetIsRefusedWithInformation) {
@@ -168,6 +174,7 @@ TEST(KeyPanel, SetRewritesTheRowTheNextPlayJudgesWithItAndYesStoresIt) {
                   "項目 【 あ 】\n\rのキー配列を新たに設定します。\n\rよいでしょうか ?",
                   "キーカスタマイズ内容を mykey.key に保存しますか ?"}));
     EXPECT_EQ(p.Texts(), "x|xa|||");
+    EXPECT_TRUE(p.Kouho(2)->hasFocus()) << "設定 leaves the focus where the row's opening put it";
     EXPECT_EQ(p.Cell(0, 1) + " " + p.Cell(0, 2), "x xa");
     EXPECT_EQ(ReadBytes(p.mykey), PanelKeyFile());
 

@@ -1,13 +1,16 @@
 // The platform layer: the pool of voices behind the mistype sound, the single-instance
 // guard and the program folder's lock across processes and users, what the only copy tidies
-// at start-up, the built-in wave, the text of message dialogs and the random source of the
-// problem order.
+// at start-up, the built-in wave, the text of message dialogs, the open dialog and the random
+// source of the problem order.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QLibrary>
+#include <QTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -361,6 +364,21 @@ TEST(MessageText, LineFeedCarriageReturnBreaksALine) {
     EXPECT_EQ(kotopa::platform::MessageText(testutil::Sj("/a/b.ktp\n\rファイルが存在しません。"))
                   .toStdString(),
               "/a/b.ktp\nファイルが存在しません。");
+}
+
+TEST(QtDialogs, TheOpenDialogTakesANameThatDoesNotExist) {
+    testutil::TempDir dir;
+    const std::filesystem::path missing = dir.path() / "none.key";
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(kotopa::PathToQString(missing));
+        QMetaObject::invokeMethod(dialog, "accept");
+        // A dialog that refuses the name is closed rather than left waiting.
+        QTimer::singleShot(2000, dialog, [dialog] { dialog->reject(); });
+    });
+    kotopa::platform::QtDialogs dialogs;
+    EXPECT_EQ(dialogs.OpenFile(dir.path(), QStringLiteral("*.key")), missing);
 }
 
 TEST(SystemRandom, DrawsEveryPositionBelowTheCountAndNothingElse) {
