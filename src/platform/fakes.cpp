@@ -37,8 +37,7 @@ void FakeDialogs::Plain(std::string_view text) {
     Record(Kind::Plain, text, "OK");
 }
 
-std::optional<std::filesystem::path> FakeDialogs::OpenFile(const std::filesystem::path& folder,
-                                                           const QString& filter) {
+std::optional<Path> FakeDialogs::OpenFile(const Path& folder, const QString& filter) {
     asked.push_back(Asked{Kind::OpenFile, PathToUtf8(folder), std::string(), BeepKind::Asterisk,
                           filter, QString()});
     if (openAnswers.empty()) return std::nullopt;
@@ -47,9 +46,8 @@ std::optional<std::filesystem::path> FakeDialogs::OpenFile(const std::filesystem
     return answer;
 }
 
-std::optional<std::filesystem::path> FakeDialogs::SaveFile(const QString& title,
-                                                           const std::filesystem::path& proposed,
-                                                           const QString& filter) {
+std::optional<Path> FakeDialogs::SaveFile(const QString& title, const Path& proposed,
+                                          const QString& filter) {
     asked.push_back(Asked{Kind::SaveFile, PathToUtf8(proposed), std::string(), BeepKind::Asterisk,
                           filter, title});
     if (saveAnswers.empty()) return std::nullopt;

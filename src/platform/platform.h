@@ -15,6 +15,8 @@
 
 namespace kotopa::platform {
 
+using Path = std::filesystem::path;
+
 // Now(): unsigned 32-bit milliseconds of a counter that only moves forward and wraps after
 // about 49.7 days; durations are differences taken in uint32_t, so they survive a wrap.
 // Local(): the local date and time, for time stamps the user reads.
@@ -48,14 +50,12 @@ public:
     virtual void Plain(std::string_view text) = 0;
     // The file chosen in an open dialog that starts in folder, or nothing on cancel.
     // filter is a Qt name filter such as "Scripts (*.ktp)".
-    virtual std::optional<std::filesystem::path> OpenFile(const std::filesystem::path& folder,
-                                                          const QString& filter) = 0;
+    virtual std::optional<Path> OpenFile(const Path& folder, const QString& filter) = 0;
     // The file chosen in a save dialog with this title that proposes the file proposed (its
     // folder and name), or nothing on cancel. A new name is accepted; an existing file is
     // chosen only after the user agreed to replace it.
-    virtual std::optional<std::filesystem::path> SaveFile(const QString& title,
-                                                          const std::filesystem::path& proposed,
-                                                          const QString& filter) = 0;
+    virtual std::optional<Path> SaveFile(const QString& title, const Path& proposed,
+                                         const QString& filter) = 0;
 };
 
 // The desktop's "open" for a file: the file's default application shows it. What that

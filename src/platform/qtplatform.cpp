@@ -91,8 +91,7 @@ void QtDialogs::Plain(std::string_view text) {
                 QMessageBox::Ok);
 }
 
-std::optional<std::filesystem::path> QtDialogs::OpenFile(const std::filesystem::path& folder,
-                                                         const QString& filter) {
+std::optional<Path> QtDialogs::OpenFile(const Path& folder, const QString& filter) {
     // Like the classic open dialog, it also takes a name that does not exist; the caller
     // then says so with the file's name.
     QFileDialog dialog(DialogParent(), QString(), PathToQString(folder), filter);
@@ -104,9 +103,8 @@ std::optional<std::filesystem::path> QtDialogs::OpenFile(const std::filesystem::
     return PathFromQString(dialog.selectedFiles().front());
 }
 
-std::optional<std::filesystem::path> QtDialogs::SaveFile(const QString& title,
-                                                         const std::filesystem::path& proposed,
-                                                         const QString& filter) {
+std::optional<Path> QtDialogs::SaveFile(const QString& title, const Path& proposed,
+                                        const QString& filter) {
     // QFileDialog asks before it replaces a file and takes a name that does not exist yet.
     const QString file =
         QFileDialog::getSaveFileName(DialogParent(), title, PathToQString(proposed), filter);

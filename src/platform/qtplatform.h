@@ -25,11 +25,9 @@ public:
     void Information(std::string_view text) override;
     bool Confirm(std::string_view text) override;
     void Plain(std::string_view text) override;
-    std::optional<std::filesystem::path> OpenFile(const std::filesystem::path& folder,
-                                                  const QString& filter) override;
-    std::optional<std::filesystem::path> SaveFile(const QString& title,
-                                                  const std::filesystem::path& proposed,
-                                                  const QString& filter) override;
+    std::optional<Path> OpenFile(const Path& folder, const QString& filter) override;
+    std::optional<Path> SaveFile(const QString& title, const Path& proposed,
+                                 const QString& filter) override;
 };
 
 // QDesktopServices::openUrl on a local file.
