@@ -204,6 +204,37 @@ TEST(PlayLogViewer, AMissingLogSaysNoPlayIsRecordedYetAndAFolderIsUnreadable) {
     EXPECT_TRUE(fakes.dialogs.asked.empty());
 }
 
+// On Windows the shell shows the log; what the viewer says elsewhere is told in a message:
+// no play recorded yet, or no application that opens it.
+TEST(PlayLogViewer, TheWindowsShellsFailureIsTold) {
+    using Kind = kotopa::platform::FakeDialogs::Kind;
+    testutil::TempDir dir;
+    Fakes fakes;
+    fakes.shell.windows = true;
+    const fs::path log = dir / "playlog.log";
+    const std::string path = kotopa::PathToSjis(log);
+    kotopa::OpenPlayLog(log, fakes.services(), nullptr);
+    auto messages = fakes.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, Kind::Information);
+    EXPECT_EQ(messages[0].text, path + "\n\r" + Sj("まだプレイが記録されていません。"));
+    EXPECT_TRUE(fakes.shell.opened.empty());
+
+    WriteBytes(log, Sj("■出題 標準\r\n"));
+    fakes.shell.opens = false;
+    kotopa::OpenPlayLog(log, fakes.services(), nullptr);
+    messages = fakes.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].kind, Kind::Warning);
+    EXPECT_EQ(messages[1].text.rfind(path + "\n\r" + Sj("プレイログを開けません。"), 0), 0u);
+    EXPECT_EQ(fakes.shell.opened, std::vector<fs::path>{log});
+
+    fakes.shell.opens = true;
+    kotopa::OpenPlayLog(log, fakes.services(), nullptr);
+    EXPECT_EQ(fakes.dialogs.Messages().size(), 2u) << "an opened log needs no word";
+    EXPECT_EQ(fakes.shell.opened.size(), 2u);
+}
+
 TEST(PlayLogViewer, ResultDialogAndGraphWindowOpenItOnTheirLog) {
     Rig rig;
     const fs::path log = rig.base / "save" / "playlog.log";

@@ -17,6 +17,7 @@
 #include <QTreeView>
 
 #include "app_test_support.h"
+#include "keytable.h"
 #include "sjistext.h"
 #include "widgets.h"
 
@@ -104,6 +105,43 @@ TEST(MainFormStart, JapaneseTextIsDrawnWithTheGothicFaces) {
     EXPECT_EQ(QFontInfo(rig.Get<QLabel>("lb_Mozi")->font()).family().toStdString(), "IPAGothic");
     EXPECT_EQ(rig.Get<QLabel>("cap_Miss")->font().pixelSize(), 12);
     EXPECT_EQ(rig.Get<QListWidget>("lst_1")->font().pixelSize(), 16);
+}
+
+// The line-end prompt and every candidate of the delivered key table stand whole in the
+// 57-pixel lists at their 16-pixel Gothic face; a wider face that renders them instead is
+// narrowed to fit, never elided.
+TEST(MainFormStart, CandidateListsShowTheirTextsWhole) {
+    Rig rig;
+    rig.Start();
+    kotopa::KeyTable delivered;
+    ASSERT_EQ(delivered.LoadKeyFile(fs::path(KOTOPA_STAGE_DIR) / "key" / "mykey.key"),
+              kotopa::KeyFileProblem::None);
+    std::vector<QString> texts = {"← ■", "Enter!", "^^^^^^", "■ →", "☆"};
+    for (const kotopa::KeyRow& row : delivered.Rows()) {
+        for (const std::string& c : row.candidates) texts.push_back(kotopa::FromSjis(c));
+    }
+    QFont wide(QStringLiteral("DejaVu Sans"));
+    wide.setBold(true);
+    wide.setPixelSize(16);
+    for (const char* name : {"lst_3", "lst_2", "lst_1"}) {
+        auto* list = rig.Get<QListWidget>(name);
+        auto* delegate = dynamic_cast<kotopa::FixedRowDelegate*>(list->itemDelegate());
+        ASSERT_NE(delegate, nullptr) << name;
+        list->clear();
+        list->addItem(QStringLiteral("^^^^^^"));
+        const QRect row = list->visualItemRect(list->item(0));
+        EXPECT_EQ(row.height(), 16) << name;
+        EXPECT_LE(row.right(), list->viewport()->width() - 1) << name;
+        for (const QString& text : texts) {
+            const auto place = kotopa::FixedRowDelegate::PlaceText(row, list->font(), text);
+            EXPECT_EQ(place.scale, 1.0) << name << " " << text.toStdString();
+            EXPECT_LE(place.rect.right(), row.right() + 1) << name << " " << text.toStdString();
+            const auto narrowed = kotopa::FixedRowDelegate::PlaceText(row, wide, text);
+            EXPECT_LE(narrowed.rect.right(), row.right() + 1) << text.toStdString();
+        }
+        EXPECT_LT(kotopa::FixedRowDelegate::PlaceText(row, wide, "^^^^^^").scale, 1.0)
+            << "a face wider than the list is narrowed";
+    }
 }
 
 TEST(MainFormStart, OptionsAreWrittenAtExitAndOtherKeysKept) {
