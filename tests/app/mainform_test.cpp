@@ -193,6 +193,47 @@ TEST(MainFormStart, NoResumeQuestionForTheDefaultActAMissingFileOrNasi) {
     }
 }
 
+// A user called Zoë: the Act under BaseDir is stored relative to it and resumed; one elsewhere
+// with such a name still plays, and no path with "?" is stored for it.
+TEST(MainFormStart, PathsShiftJisCannotHoldAreStoredRelativeOrNotAtAll) {
+    Rig rig("Zoë");
+    rig.WriteAct("Act02.ktp", SixLines());
+    rig.Start();
+    rig.dialogs.openAnswers.push_back(rig.base / "ktp" / "Act02.ktp");
+    rig.form->bt_FileOpenClick();
+    EXPECT_EQ(Caption(rig), "KotoPA  [ Act02 ]");
+    rig.form->close();
+    rig.form.reset();
+    const std::string relative = kotopa::PathToSjis(fs::path("ktp") / "Act02.ktp");
+    EXPECT_NE(rig.Settings().find("LAST=\"" + relative + "\"\r\n"), std::string::npos)
+        << rig.Settings();
+
+    rig.dialogs.Clear();
+    rig.dialogs.confirmAnswers.push_back(true);
+    rig.Start();
+    auto messages = rig.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, Kind::Confirm);
+    EXPECT_NE(messages[0].text.find(Sj("Act02.ktp")), std::string::npos);
+    EXPECT_EQ(Caption(rig), "KotoPA  [ Act02 ]");
+
+    // An Act elsewhere whose name Shift_JIS cannot hold.
+    const fs::path elsewhere = rig.dir / "Noël.ktp";
+    WriteBytes(elsewhere, ReadBytes(rig.base / "ktp" / "Act02.ktp"));
+    rig.dialogs.Clear();
+    rig.dialogs.openAnswers.push_back(elsewhere);
+    rig.form->bt_FileOpenClick();
+    EXPECT_TRUE(rig.dialogs.Messages().empty());
+    EXPECT_TRUE(rig.Get<QWidget>("bt_start")->isEnabled()) << "it plays";
+    rig.form->close();
+    rig.form.reset();
+    EXPECT_NE(rig.Settings().find("LAST=\"NASI\"\r\n"), std::string::npos) << rig.Settings();
+    rig.dialogs.Clear();
+    rig.Start();
+    EXPECT_TRUE(rig.dialogs.Messages().empty()) << "no resume question";
+    EXPECT_EQ(Caption(rig), "KotoPA  [ Act01 ]");
+}
+
 TEST(MainFormStart, AFolderThatCannotHoldSaveIsReportedAndThePlayGoesOn) {
     Rig rig;
     WriteBytes(rig.base / "save", "a file where the folder should be");

@@ -23,13 +23,15 @@ sizes=$(icotool -l "$work/icon.ico" | sed -n 's/.*--width=\([0-9]*\) --height=\(
 icotool -x -o "$work" "$work/icon.ico" || fail "its icon does not decode"
 [ "$(find "$work" -name '*.png' | wc -l)" -eq 8 ] || fail "its icon does not decode into 8 images"
 
-wrestool -x --type=version -o "$work/version.bin" "$exe" 2>/dev/null || fail "holds no version record"
+wrestool -x --raw --type=version -o "$work/version.bin" "$exe" 2>/dev/null || fail "holds no version record"
 [ -s "$work/version.bin" ] || fail "holds no version record"
-strings=$(iconv -f UTF-16LE -t UTF-8 -c <"$work/version.bin" | tr '\0' '\n')
+# Each key and value is a NUL-ended UTF-16 string; a key's line starts with the binary words
+# of its record, its value is the next text.
+strings=$(iconv -f UTF-16LE -t UTF-8 -c <"$work/version.bin" | tr '\0' '\n' | grep -av '^$')
 for pair in "ProductName=KotoPA" "FileVersion=$version" "ProductVersion=$version" \
     "FileDescription=$description" "OriginalFilename=$(basename "$exe")"; do
     key=${pair%%=*} value=${pair#*=}
-    grep -qxF "$value" <<<"$(grep -A1 -xF "$key" <<<"$strings" | tail -n1)" ||
+    grep -qxF "$value" <<<"$(grep -a -A1 "$key\$" <<<"$strings" | sed -n 2p)" ||
         fail "version record: $key is not '$value'"
 done
 grep -q "Copyright" <<<"$strings" || fail "version record without a copyright"
