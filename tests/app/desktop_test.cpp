@@ -49,6 +49,29 @@ TEST(UserFolder, WhatCouldNotBePreparedIsNamed) {
               "付属のファイルをコピーできませんでした。");
 }
 
+TEST(UserFolder, WhereTheFilesAreIsToldOnceAtTheFirstStart) {
+    kotopa::BaseDirChoice portable;
+    portable.baseDir = "/media/u/KotoPA";
+    EXPECT_EQ(kotopa::FolderNotice(portable, true), "") << "not the first start";
+    portable.firstStart = true;
+    EXPECT_EQ(U8(kotopa::FolderNotice(portable, true)),
+              "/media/u/KotoPA\n\r設定・記録・プレイログは、このフォルダに保存します。");
+    EXPECT_EQ(kotopa::FolderNotice(portable, false), "") << "the Linux desktop: as before";
+
+    kotopa::BaseDirChoice moved;
+    moved.baseDir = "/home/u/.local/share/kotopa";
+    moved.perUser = true;
+    moved.firstStart = true;
+    moved.oldRecords = "/opt/kotopa/save";
+    for (const bool windows : {false, true}) {
+        EXPECT_EQ(
+            U8(kotopa::FolderNotice(moved, windows)),
+            "/opt/kotopa/save\n\rこのフォルダの記録には書き込めないため、これからの設定と記録は"
+            "次のフォルダに保存します。\n\r/home/u/.local/share/kotopa\n\r"
+            "前の記録は上のフォルダに残っています。");
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // The help
 
