@@ -35,7 +35,8 @@ struct FinishOutcome {
     std::filesystem::path failedPath;
 };
 
-// Writes the files, which must all lie in the journal's folder, as one group. A group that
+// Writes the files, which must all lie in the journal's folder, as one group; a file there that
+// is a symbolic link is written where the link leads (WriteTarget). A group that
 // an earlier failure left committed but unfinished is completed first; if it cannot be, the
 // new group is refused. Not committed: every file is as it was and nothing is left behind.
 // Committed but not ok: failedPath could not be renamed yet; the journal stays for the next
