@@ -191,6 +191,10 @@ fs::path RecordJournalPath(const fs::path& saveFolder) {
     return saveFolder / "recording.journal";
 }
 
+bool IsRecordingFile(const fs::path& name) {
+    return name == "kotopa.ini" || name == "playlog.log" || HasExtension(name, ".lst");
+}
+
 ReadStatus RecordBook::LoadTotalRecords(const fs::path& path) {
     totalStatus = ReadStringList(path, TotalRecords);
     return totalStatus;
@@ -235,11 +239,12 @@ RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult&
     if (!log.empty() && log.back() != '\n' && log.back() != '\r') log += "\r\n";
     log += JoinLines(PlayLogBlock(at, result.play, result.memo));
 
-    const FileGroupOutcome written =
-        WriteFileGroup(files.journal, {{files.totalList, JoinLines(total)},
-                                       {files.actList, JoinLines(act)},
-                                       {files.settings, ini.Bytes()},
-                                       {files.playLog, std::move(log)}});
+    const FileGroupOutcome written = WriteFileGroup(files.journal,
+                                                    {{files.totalList, JoinLines(total)},
+                                                     {files.actList, JoinLines(act)},
+                                                     {files.settings, ini.Bytes()},
+                                                     {files.playLog, std::move(log)}},
+                                                    IsRecordingFile);
     if (!written.committed) return notRecorded(written.failedPath);
 
     book.TotalRecords = std::move(total);
@@ -254,7 +259,7 @@ RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult&
 }
 
 FinishOutcome FinishInterruptedRecording(const fs::path& saveFolder) {
-    return FinishFileGroup(RecordJournalPath(saveFolder));
+    return FinishFileGroup(RecordJournalPath(saveFolder), IsRecordingFile);
 }
 
 std::string RecordFailureText(const RecordOutcome& outcome, const PathText& pathText) {

@@ -114,6 +114,10 @@ struct RecordFiles {
 // save/recording.journal, given save/.
 std::filesystem::path RecordJournalPath(const std::filesystem::path& saveFolder);
 
+// The files of save/ that a recording writes, by their names: kotopa.ini, playlog.log and the
+// record lists (record.lst and every Act's list, "*.lst"). The only files its journal may name.
+bool IsRecordingFile(const std::filesystem::path& name);
+
 // The records the main window keeps between plays. A list whose file exists but could not
 // be read is never written over, so that its plays are not replaced by an empty list.
 struct RecordBook {
