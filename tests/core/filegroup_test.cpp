@@ -185,12 +185,13 @@ TEST(RecordingJournal, ACraftedJournalChangesNothingAndIsSetAside) {
         before.erase("save/recording.journal");
         before["save/recording.journal.damaged"] = c.journal;
 
-        const FinishOutcome o = FinishInterruptedRecording(save);
+        const FinishOutcome o = FinishInterruptedRecording(SaveFolder(dir.path()));
         EXPECT_EQ(o.status, FinishStatus::Discarded);
         EXPECT_EQ(o.failedPath, save / "recording.journal.damaged");
         EXPECT_EQ(Tree(dir.path()), before);
         // Set aside, it is no longer in the way: the next start finds nothing to finish.
-        EXPECT_EQ(FinishInterruptedRecording(save).status, FinishStatus::NoJournal);
+        EXPECT_EQ(FinishInterruptedRecording(SaveFolder(dir.path())).status,
+                  FinishStatus::NoJournal);
 #ifdef _WIN32
         EXPECT_FALSE(fs::exists(victim));
         EXPECT_TRUE(fs::exists(fs::path("C:kotopa-victim.txt.tmp1-1")));
