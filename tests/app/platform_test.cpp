@@ -335,7 +335,7 @@ TEST(ClaimProgram, ARecordingThatCannotBeFinishedIsToldAndKeptForItsNextTry) {
     EXPECT_TRUE(std::filesystem::exists(folder.save / "recording.journal"));
     EXPECT_FALSE(std::filesystem::exists(folder.key / "mykey.key.tmp13-0"));
 
-    // A journal the program did not write is dropped, and said so; nothing is renamed.
+    // A journal the program did not write is set aside, and said so; nothing is renamed.
     LeftBehind garbled;
     testutil::WriteBytes(garbled.save / "recording.journal", "garbage");
     dialogs.Clear();
@@ -344,11 +344,30 @@ TEST(ClaimProgram, ARecordingThatCannotBeFinishedIsToldAndKeptForItsNextTry) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(
         messages[0].text,
-        kotopa::PathToSjis(garbled.save / "recording.journal") + "\n\r" +
+        kotopa::PathToSjis(garbled.save / "recording.journal.damaged") + "\n\r" +
             testutil::Sj("ファイルを読み取れません。前回中断されたプレイは記録されていません。"));
     EXPECT_EQ(testutil::ReadBytes(garbled.save / "Act01.lst"), "old\r\n");
     EXPECT_EQ(garbled.Names(garbled.save),
-              (std::vector<std::string>{"Act01.lst", "kotopa.lock", "record.lst"}));
+              (std::vector<std::string>{"Act01.lst", "kotopa.lock", "record.lst",
+                                        "recording.journal.damaged"}));
+}
+
+// A journal that names the lock renames nothing over it: the lock on the disk stays the one
+// this copy holds, so a copy that the machine's guard cannot see is still kept out.
+TEST(ClaimProgram, AJournalNamingTheLockLeavesTheLockHeld) {
+    LeftBehind folder;
+    testutil::WriteBytes(folder.save / "kotopa.lock.tmp14-3", "");
+    testutil::WriteBytes(folder.save / "recording.journal",
+                         "KotoPA file group 1\nkotopa.lock" + std::string(1, '\0') +
+                             "kotopa.lock.tmp14-3" + std::string(1, '\0'));
+    FakeDialogs dialogs;
+    const auto locks = kotopa::ClaimProgram(GuardName(), folder.dir.path(), dialogs);
+    ASSERT_TRUE(locks);
+    ASSERT_EQ(locks->save->state(), LockState::Held);
+    EXPECT_EQ(InChild([&] { return static_cast<int>(FolderLock(folder.save).state()); }),
+              static_cast<int>(LockState::Taken));
+    EXPECT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(folder.save / "recording.journal.damaged"));
 }
 
 TEST(MessageText, LineFeedCarriageReturnBreaksALine) {
