@@ -130,7 +130,8 @@ double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-int Analyse(const char* waveFile, const char* rawFile, const char* timesFile, const char* keysFile) {
+int Analyse(const char* waveFile, const char* rawFile, const char* timesFile,
+            const char* keysFile) {
     const std::string waveBytes = ReadAll(waveFile);
     if (waveBytes.size() < 44) return 1;
     const std::vector<int16_t> wave = Samples(waveBytes, 44);
@@ -146,7 +147,8 @@ int Analyse(const char* waveFile, const char* rawFile, const char* timesFile, co
     std::vector<std::size_t> onsets;
     std::vector<bool> damaged;
     for (std::size_t i = 0; i < frames; ++i) {
-        if (std::abs(left[2 * i]) <= kTolerance && std::abs(left[2 * i + 1]) <= kTolerance) continue;
+        if (std::abs(left[2 * i]) <= kTolerance && std::abs(left[2 * i + 1]) <= kTolerance)
+            continue;
         const long k = std::max(1L, std::lround(static_cast<double>(left[2 * i]) / wave[0]));
         bool matches = i + prefix <= frames;
         for (std::size_t j = 0; matches && j < 2 * prefix; ++j) {
@@ -184,7 +186,8 @@ int Analyse(const char* waveFile, const char* rawFile, const char* timesFile, co
     std::ifstream times(timesFile);
     long long t, bytes;
     double t0 = 1e30;
-    while (times >> t >> bytes) t0 = std::min(t0, t - 1e9 * (static_cast<double>(bytes) / kFrameBytes) / kRate);
+    while (times >> t >> bytes)
+        t0 = std::min(t0, t - 1e9 * (static_cast<double>(bytes) / kFrameBytes) / kRate);
     std::ifstream keys(keysFile);
     std::vector<long long> pressed;
     while (keys >> t) pressed.push_back(t);
