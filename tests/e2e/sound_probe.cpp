@@ -10,6 +10,9 @@
 //                                          (copies may overlap) and prints: onsets, copies
 //                                          heard whole, the largest sample left over, and the
 //                                          delays from key to onset (median, worst) in ms
+//   sound_probe sounding <file.raw>        where the recording is not silent: the number of
+//                                          stretches (gaps under 5 ms joined) and their lengths
+//                                          in ms, for output that was converted on its way
 // All times are CLOCK_REALTIME in nanoseconds.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -204,6 +207,24 @@ int Analyse(const char* waveFile, const char* rawFile, const char* timesFile,
     return 0;
 }
 
+int Sounding(const char* rawFile) {
+    const std::vector<int16_t> s = Samples(ReadAll(rawFile), 0);
+    const std::size_t frames = s.size() / 2, gap = kRate / 200;
+    std::vector<std::pair<std::size_t, std::size_t>> runs;  // first and last sounding frame
+    for (std::size_t i = 0; i < frames; ++i) {
+        if (std::abs(s[2 * i]) <= 64 && std::abs(s[2 * i + 1]) <= 64) continue;
+        if (!runs.empty() && i - runs.back().second <= gap) {
+            runs.back().second = i;
+        } else {
+            runs.emplace_back(i, i);
+        }
+    }
+    std::printf("stretches %zu\nlengths_ms", runs.size());
+    for (const auto& r : runs) std::printf(" %.1f", 1000.0 * (r.second - r.first + 1) / kRate);
+    std::printf("\n");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -211,6 +232,7 @@ int main(int argc, char** argv) {
     if (what == "wave" && argc == 4) return Wave(argv[2], std::atoi(argv[3]));
     if (what == "stamp" && argc == 4) return Stamp(argv[2], argv[3]);
     if (what == "keys" && argc == 5) return Keys(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (what == "sounding" && argc == 3) return Sounding(argv[2]);
     if (what == "analyse" && argc == 6) return Analyse(argv[2], argv[3], argv[4], argv[5]);
     std::fprintf(stderr, "usage: see the head of sound_probe.cpp\n");
     return 2;
