@@ -8,7 +8,7 @@ kotopa_packages=(
   fonts-ipafont-gothic
   xvfb xauth xdotool x11-utils libx11-dev
   mecab mecab-ipadic-utf8 libmecab-dev
-  dpkg-dev lintian desktop-file-utils fp-utils
+  dpkg-dev lintian desktop-file-utils fp-utils libchm-bin icoutils nsis
   g++-mingw-w64-x86-64-posix wine wine64 googletest
 )
 

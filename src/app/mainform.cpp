@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "basedir.h"
 #include "dataform.h"
 #include "desktopfiles.h"
 #include "glaphform.h"
@@ -178,7 +179,8 @@ void TMainForm::FormCreate() {
     SetClientSize(CollapsedSize_.width(), CollapsedSize_.height());
     PanelSlide_ = 0;
 
-    const fs::path save = BaseDir_ / "save";
+    const SaveFolder saveFolder(BaseDir_);
+    const fs::path& save = saveFolder.Path();
     std::error_code ec;
     if (!fs::is_directory(save, ec)) {
         fs::create_directories(save, ec);
@@ -187,14 +189,14 @@ void TMainForm::FormCreate() {
         }
     }
 
-    const fs::path ini = save / "kotopa.ini";
+    const fs::path ini = saveFolder.Settings();
     const SettingsLoad settings = LoadSettings(ini);
     if (settings.status == ReadStatus::Unreadable) {
         Warn(ini, msg::kSettingsUnreadable);
     }
     ApplySettings(settings.settings);
 
-    const fs::path records = save / "record.lst";
+    const fs::path records = saveFolder.TotalRecords();
     if (Records_.LoadTotalRecords(records) == ReadStatus::Unreadable) {
         Warn(records, msg::kRecordsUnreadable);
     }
@@ -210,7 +212,7 @@ void TMainForm::FormDestroy() {
     Destroyed_ = true;
     Timer_.stop();  // a play still running is not recorded
     SlideTimer_.stop();
-    const fs::path ini = BaseDir_ / "save" / "kotopa.ini";
+    const fs::path ini = SaveFolder(BaseDir_).Settings();
     if (!SaveShutdownSettings(ini, ControlSettings())) {
         Services_.dialogs.Warning(CannotWriteMessage(PathToSjis(ini)));
     }
@@ -238,7 +240,7 @@ void TMainForm::ApplySettings(const Settings& s) {
     // The handlers stay quiet while the file is applied; the labels are shown at the end
     // as the handlers of the selected buttons would have left them.
     ApplyingSettings_ = true;
-    Records_.bests = s.bests;
+    Records_.SetBests(s.bests);
     SetRadio(Ui_->rd_Nomal, s.order == ProblemOrder::Normal);
     SetRadio(Ui_->rd_Random, s.order == ProblemOrder::Random);
     SetRadio(Ui_->rd_Eof, s.end == EndCondition::Eof);
@@ -252,7 +254,7 @@ void TMainForm::ApplySettings(const Settings& s) {
 
 Settings TMainForm::ControlSettings() const {
     Settings s;
-    s.bests = Records_.bests;
+    s.bests = Records_.CurrentBests();
     s.order = SelectedOrder();
     s.end = SelectedEnd();
     s.value = Ui_->sp_Time->value();
@@ -312,7 +314,7 @@ void TMainForm::LoadAct(const fs::path& path) {
 }
 
 void TMainForm::ShowPlayInfo() {
-    const PlayInfoLabels info = FormatPlayInfo(Records_.bests);
+    const PlayInfoLabels info = FormatPlayInfo(Records_.CurrentBests());
     SetTextIfChanged(Ui_->lb_Kaisu, Ascii(info.lb_Kaisu));
     SetTextIfChanged(Ui_->lb_TopNyu, Ascii(info.lb_TopNyu));
     SetTextIfChanged(Ui_->lb_TopTime, Ascii(info.lb_TopTime));
@@ -495,21 +497,22 @@ void TMainForm::FinishPlay() {
     in.play = Session_.Facts();
     in.checkSave = Ui_->CheckSave->isChecked();
     in.actPath = ActPath_;
-    in.bests = Records_.bests;
+    in.bests = Records_.CurrentBests();
     in.pathText = PathText_;
-    PlayResult result = ComputeResult(in);
+    const PlayResult result = ComputeResult(in);
+    RecordOutcome outcome;
     if (result.record) {
         const QDateTime now = Services_.clock.Local();
         const LocalTime at{now.date().year(), now.date().month(),  now.date().day(),
                            now.time().hour(), now.time().minute(), now.time().second()};
-        const RecordOutcome outcome =
-            RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at);
+        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at);
         if (outcome.Failed()) Services_.dialogs.Warning(RecordFailureText(outcome, PathText_));
     }
 
     ResultChoice choice = ResultChoice::Cancel;
     {
-        TDataForm dialog(result, BaseDir_ / "save" / "playlog.log", Services_, this);
+        TDataForm dialog(ResultViewOf(result, outcome), SaveFolder(BaseDir_).PlayLog(), Services_,
+                         this);
         dialog.exec();
         choice = dialog.Choice();
     }
@@ -548,7 +551,7 @@ void TMainForm::bt_HelpClick() {
 
 // A new graph window for every showing, so that it draws the lists as they are now.
 void TMainForm::bt_GlaphClick() {
-    TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords, Records_.ActRecords, Services_,
+    TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords(), Records_.ActRecords(), Services_,
                     this);
     form.exec();
 }
