@@ -592,7 +592,7 @@ void TMainForm::ShowKeyRow(std::size_t row) {
 }
 
 void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
-    if (!FilterKouhoKey(Key)) {
+    if (!FilterKouhoKey(Key, KeyTable_.Rules())) {
         Key = 0;
         return;
     }
