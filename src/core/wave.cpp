@@ -1,6 +1,7 @@
 #include "wave.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "messages.h"
 #include "textfile.h"
@@ -45,7 +46,7 @@ WaveProblem ReadFormat(std::string_view body, WaveFormat& f) {
     }
     if (!pcm) return WaveProblem::NotPcm;
     if (f.channels == 0 || f.channels > 8) return WaveProblem::BadChannels;
-    if (f.samplesPerSec == 0 || f.samplesPerSec > 384000) return WaveProblem::BadRate;
+    if (f.samplesPerSec < 8000 || f.samplesPerSec > 192000) return WaveProblem::BadRate;
     if (f.bitsPerSample != 8 && f.bitsPerSample != 16 && f.bitsPerSample != 24 &&
         f.bitsPerSample != 32) {
         return WaveProblem::BadBits;
@@ -96,7 +97,7 @@ WaveCheck CheckWave(std::string_view bytes) {
     return Problem(haveFormat ? WaveProblem::NoData : WaveProblem::NoFormat);
 }
 
-WaveCheck CheckWaveFile(const std::filesystem::path& path) {
+WaveCheck CheckWaveFile(const std::filesystem::path& path, std::string* out) {
     std::string bytes;
     switch (ReadFileBytes(path, bytes)) {
         case ReadStatus::Missing:
@@ -106,7 +107,9 @@ WaveCheck CheckWaveFile(const std::filesystem::path& path) {
         case ReadStatus::Ok:
             break;
     }
-    return CheckWave(bytes);
+    WaveCheck check = CheckWave(bytes);
+    if (out) *out = std::move(bytes);
+    return check;
 }
 
 std::string_view WaveProblemReason(WaveProblem problem) {
@@ -128,11 +131,11 @@ std::string_view WaveProblemReason(WaveProblem problem) {
         case WaveProblem::NotPcm:
             return "samples are not PCM";
         case WaveProblem::BadChannels:
-            return "unsupported number of channels";
+            return "not 1 to 8 channels";
         case WaveProblem::BadRate:
-            return "unsupported sample rate";
+            return "sample rate not within 8000 to 192000 Hz";
         case WaveProblem::BadBits:
-            return "unsupported bits per sample";
+            return "not 8, 16, 24 or 32 bits per sample";
         case WaveProblem::BadBlockAlign:
             return "block align does not match channels and bits";
         case WaveProblem::BadByteRate:

@@ -1,5 +1,5 @@
 // RIFF WAVE files for the mistype sound. CheckWave tells whether bytes are a PCM wave that
-// can be played as they stand: a RIFF/WAVE header, a "fmt " chunk whose numbers agree with
+// the mixer can take (mixer.h converts it): a RIFF/WAVE header, a "fmt " chunk whose numbers agree with
 // each other, then a "data" chunk that lies wholly within the file. Chunks it does not
 // know are skipped, odd-sized chunks are followed by their pad byte. Any input is safe.
 #pragma once
@@ -22,7 +22,7 @@ enum class WaveProblem {
     FormatTooShort,    // "fmt " is shorter than 16 bytes or cut off by the end of the file
     NotPcm,            // compressed or floating-point samples
     BadChannels,       // 0 or more than 8 channels
-    BadRate,           // 0 or more than 384 000 samples per second
+    BadRate,           // fewer than 8 000 or more than 192 000 samples per second
     BadBits,           // bits per sample other than 8, 16, 24 or 32
     BadBlockAlign,     // block align is not channels × bytes per sample
     BadByteRate,       // bytes per second is not samples per second × block align
@@ -49,7 +49,8 @@ struct WaveCheck {
 };
 
 WaveCheck CheckWave(std::string_view bytes);
-WaveCheck CheckWaveFile(const std::filesystem::path& path);
+// The file's check; its bytes go to *bytes when asked for.
+WaveCheck CheckWaveFile(const std::filesystem::path& path, std::string* bytes = nullptr);
 
 // A short English description of a problem, for the message and for logs.
 std::string_view WaveProblemReason(WaveProblem problem);

@@ -1,12 +1,13 @@
-# The shipped kotopa.chm is what chmcmd makes of the help pages today: a fresh build may differ
-# from it only in the two build times the file carries (in its header and in its #SYSTEM
-# record), four bytes each. Run with -DCHMCMD, -DPAGES (data-src/help), -DSHIPPED and -DWORK.
+# The shipped kotopa.chm is what tools/help-chm.cmake makes of the help pages today: a fresh
+# build may differ from it only in the two build times the file carries (in its header and in
+# its #SYSTEM record), four bytes each. Run with -DRECIPE (tools/help-chm.cmake), -DCHMCMD, -DICONV,
+# -DPAGES (data-src/help), -DSHIPPED and -DWORK.
 file(REMOVE_RECURSE "${WORK}")
-file(COPY "${PAGES}/" DESTINATION "${WORK}")
-execute_process(COMMAND "${CHMCMD}" kotopa.hhp WORKING_DIRECTORY "${WORK}"
+execute_process(COMMAND "${CMAKE_COMMAND}" -DCHMCMD=${CHMCMD} -DICONV=${ICONV} -DPAGES=${PAGES}
+                -DWORK=${WORK}/pages -DOUT=${WORK}/kotopa.chm -P ${RECIPE}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT rc EQUAL 0 OR NOT EXISTS "${WORK}/kotopa.chm")
-  message(FATAL_ERROR "chmcmd could not build the help file:\n${out}")
+  message(FATAL_ERROR "the help file could not be built:\n${out}")
 endif()
 file(SIZE "${SHIPPED}" shipped_size)
 file(SIZE "${WORK}/kotopa.chm" fresh_size)
