@@ -11,6 +11,7 @@
 #include "qtplatform.h"
 #include "results.h"
 #include "sjistext.h"
+#include "soundoutput.h"
 #include "termination.h"
 #include "textfile.h"
 #include "widgets.h"
@@ -152,7 +153,7 @@ int RunKotopa(QApplication& app) {
     platform::SystemClock clock;
     platform::DesktopShell shell;
     platform::SystemRandom random;
-    platform::QtSoundDevice sound(programDir / platform::kSoundModuleName);
+    platform::SoundOutput sound(programDir / platform::kSoundModuleName);
     const platform::Services services{clock, dialogs, shell, random, sound};
 
     TMainForm form(ProgramFolders(folders.baseDir, programDir), services);

@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QRadioButton>
@@ -76,7 +77,12 @@ TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidge
     SetupControls();
     ConnectHandlers();
     // The window's own resources: the built-in mistype sound.
-    Sounds_.Add("Miss", QUrl(QStringLiteral("qrc:/sounds/miss.wav")));
+    QFile builtIn(QStringLiteral(":/sounds/miss.wav"));
+    if (builtIn.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = builtIn.readAll();
+        Sounds_.Add("Miss",
+                    std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
     FormCreate();
     CentreOnScreen();
 }
@@ -225,9 +231,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
-    // The sound output opens once the window has been drawn: it takes longer than all the
-    // rest of the start-up, and the first mistype is at least a countdown away. What the
-    // start-up has freed by then goes back to the system.
+    // The sound output opens once the window has been drawn, in the background: loading the
+    // audio libraries takes longer than all the rest of the start-up, and the first mistype
+    // is at least a countdown away. What the start-up has freed by then goes back to the
+    // system.
     if (SoundOpening_) return;
     SoundOpening_ = true;
     QTimer::singleShot(0, this, [this] {
@@ -270,16 +277,17 @@ void TMainForm::AskResume(const std::string& last) {
 
 void TMainForm::InstallMissSound() {
     const fs::path file = BaseDir_ / "system" / "miss.wav";
-    const WaveCheck check = CheckWaveFile(file);
+    std::string bytes;
+    const WaveCheck check = CheckWaveFile(file, &bytes);
     if (check.problem == WaveProblem::Missing) return;
     Sounds_.Remove("miss");
     if (!check.ok()) {
         // Reported once; the run goes on without a mistype sound.
-        Sounds_.Add("miss", QUrl());
+        Sounds_.Add("miss", {});
         Services_.dialogs.Warning(WaveRefusalText(PathToSjis(file), check.problem));
         return;
     }
-    Sounds_.Add("miss", QUrl::fromLocalFile(PathToQString(file)));
+    Sounds_.Add("miss", bytes);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -584,7 +592,7 @@ void TMainForm::ShowKeyRow(std::size_t row) {
 }
 
 void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
-    if (!FilterKouhoKey(Key)) {
+    if (!FilterKouhoKey(Key, KeyTable_.Rules())) {
         Key = 0;
         return;
     }

@@ -187,6 +187,10 @@ RecordFiles RecordFiles::For(const fs::path& baseDir, const fs::path& actPath) {
             save.RecordingJournal()};
 }
 
+bool IsRecordingFile(const fs::path& name) {
+    return name == "kotopa.ini" || name == "playlog.log" || HasExtension(name, ".lst");
+}
+
 ReadStatus RecordBook::LoadTotalRecords(const fs::path& path) {
     TotalStatus_ = ReadStringList(path, TotalRecords_);
     return TotalStatus_;
@@ -272,7 +276,7 @@ RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, const PlayR
         group.push_back({part.path, std::move(*bytes)});
     }
 
-    const FileGroupOutcome written = WriteFileGroup(files.journal, group);
+    const FileGroupOutcome written = WriteFileGroup(files.journal, group, IsRecordingFile);
     out.failedPath = written.failedPath;
     if (!written.committed) return out;
     book.Recorded(std::move(lists), result.bests);
@@ -291,7 +295,7 @@ ResultView ResultViewOf(const PlayResult& result, const RecordOutcome& outcome) 
 }
 
 FinishOutcome FinishInterruptedRecording(const SaveFolder& save) {
-    return FinishFileGroup(save.RecordingJournal());
+    return FinishFileGroup(save.RecordingJournal(), IsRecordingFile);
 }
 
 std::string RecordFailureText(const RecordOutcome& outcome, const PathText& pathText) {

@@ -116,6 +116,10 @@ struct RecordFiles {
                            const std::filesystem::path& actPath);
 };
 
+// The files of save/ that a recording writes, by their names: kotopa.ini, playlog.log and the
+// record lists (record.lst and every Act's list, "*.lst"). The only files its journal may name.
+bool IsRecordingFile(const std::filesystem::path& name);
+
 // The records the main window keeps between plays: the bests, the list of all Acts'
 // plays (record.lst) and the current Act's, each as it was read or last written. A list
 // whose file exists but could not be read is never written over, so that its plays are not

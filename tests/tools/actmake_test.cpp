@@ -11,6 +11,7 @@
 #include <set>
 
 #include "actcheck.h"
+#include "alloc_count.h"
 #include "printers.h"
 #include "test_util.h"
 #include "textfile.h"
@@ -122,6 +123,70 @@ TEST(MakeAct, LongSentencesAreCutToTheBoxAtACommaOrBetweenPhrases) {
                   std::count(p.reading.begin(), p.reading.end(), ' '))
             << U8(p.written);
     }
+}
+
+TEST(MakeAct, ALongLineWithoutPunctuationCostsWhatItsLengthCosts) {
+    // A run of letters or kanji MeCab does not know cost it the square of the run: a 64 KiB
+    // line of letters took 3 GB. Sentences are made in parts of at most 256 characters.
+    const std::vector<std::pair<const char*, std::string>> lines = {
+        {"letters", std::string(65536, 'a')},
+        {"kanji", [] {
+             std::string k;
+             while (k.size() < 65536) k += "漢";
+             return k;
+         }()},
+        {"words", [] {
+             std::string k;
+             while (k.size() < 65536) k += "日本語の文章を書いて";
+             return k;
+         }()},
+    };
+    for (const auto& [name, line] : lines) {
+        const std::size_t before = testutil::AllocatedBytes();
+        const MadeAct act = Make(line + "\n");
+        const std::size_t used = testutil::AllocatedBytes() - before;
+        EXPECT_TRUE(act.ok()) << name << ": " << act.refusal;
+        EXPECT_LT(used, 100u << 20) << name << ": " << used << " bytes allocated";
+        std::size_t written = 0;
+        for (const auto& p : act.pairs) {
+            EXPECT_LE(p.written.size() + 2, 2u * kKanjiBoxChars) << name << ": " << U8(p.written);
+            written += p.written.size() - static_cast<std::size_t>(
+                                              std::count(p.written.begin(), p.written.end(), ' '));
+        }
+        // Nothing of the line is lost at the cuts (a kanji is two bytes in Shift_JIS).
+        EXPECT_EQ(written, name == std::string("letters") ? line.size() : line.size() / 3 * 2)
+            << name;
+    }
+}
+
+TEST(ReadSentences, ASentenceLongerThanAPartIsCutAtACommaAndKeepsItsReadings) {
+    // 300 characters in one sentence: cut after the last 、 of the first 256, never inside
+    // the reading given in brackets.
+    std::string text;
+    for (int i = 0; i < 25; ++i) text += "あいうえおかきくけ";  // 225
+    text += "、";                                               // 226
+    for (int i = 0; i < 29; ++i) text += "さ";                  // 255
+    text += "|東京[とうきょう]";                                 // 257 with its two kanji
+    for (int i = 0; i < 43; ++i) text += "た";
+    std::vector<Finding> findings;
+    const std::vector<Sentence> s = ReadSentences(text, findings);
+    ASSERT_EQ(s.size(), 2u) << Places(findings);
+    EXPECT_EQ(s[0].chars.size(), 226u);
+    EXPECT_EQ(s[0].chars.back().c, U'、');
+    EXPECT_EQ(s[1].chars.front().column, 227);
+    ASSERT_EQ(s[1].readings.size(), 1u);
+    EXPECT_EQ(s[1].readings[0].begin, 29u);
+    EXPECT_EQ(s[1].readings[0].end, 31u);
+    EXPECT_EQ(s[1].readings[0].reading, U"とうきょう");
+    // Without a comma or blank a part ends where kana and kanji meet, never inside a reading.
+    std::string plain;
+    for (int i = 0; i < 255; ++i) plain += "か";
+    plain += "|東京[とうきょう]です";
+    const std::vector<Sentence> p = ReadSentences(plain, findings);
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].chars.size(), 255u);
+    ASSERT_EQ(p[1].readings.size(), 1u);
+    EXPECT_EQ(p[1].readings[0].begin, 0u);
 }
 
 TEST(MakeAct, WhatCannotBeWrittenIsReportedWithItsPlace) {
