@@ -7,6 +7,7 @@
 
 #include "act.h"
 #include "inifile.h"
+#include "keyrecordfile.h"
 #include "messages.h"
 #include "sjiscodec.h"
 
@@ -183,8 +184,8 @@ std::vector<std::string> PlayLogBlock(const LocalTime& at, const PlayFacts& play
 
 RecordFiles RecordFiles::For(const fs::path& baseDir, const fs::path& actPath) {
     const fs::path save = baseDir / "save";
-    return {save / "kotopa.ini", save / "record.lst", ActListPath(baseDir, actPath),
-            save / "playlog.log", RecordJournalPath(save)};
+    return {save / "kotopa.ini",  save / "record.lst",       ActListPath(baseDir, actPath),
+            save / "playlog.log", save / kKeyRecordFileName, RecordJournalPath(save)};
 }
 
 fs::path RecordJournalPath(const fs::path& saveFolder) {
@@ -202,7 +203,7 @@ ReadStatus RecordBook::LoadActRecords(const fs::path& path) {
 }
 
 RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult& result,
-                         const LocalTime& at) {
+                         const LocalTime& at, std::string_view keyBlock) {
     RecordOutcome out;
     if (!result.record) return out;
     const auto notRecorded = [&](const fs::path& path) {
@@ -223,6 +224,11 @@ RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult&
         return notRecorded(files.playLog);
     }
 
+    std::string keys;
+    if (!keyBlock.empty() && ReadFileBytes(files.keyRecord, keys) == ReadStatus::Unreadable) {
+        return notRecorded(files.keyRecord);
+    }
+
     std::vector<std::string> total = book.TotalRecords;
     std::vector<std::string> act = book.ActRecords;
     AppendRecord(total, result.recordLine);
@@ -235,11 +241,13 @@ RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult&
     if (!log.empty() && log.back() != '\n' && log.back() != '\r') log += "\r\n";
     log += JoinLines(PlayLogBlock(at, result.play, result.memo));
 
-    const FileGroupOutcome written =
-        WriteFileGroup(files.journal, {{files.totalList, JoinLines(total)},
-                                       {files.actList, JoinLines(act)},
-                                       {files.settings, ini.Bytes()},
-                                       {files.playLog, std::move(log)}});
+    std::vector<FileGroupWrite> group = {{files.totalList, JoinLines(total)},
+                                         {files.actList, JoinLines(act)},
+                                         {files.settings, ini.Bytes()},
+                                         {files.playLog, std::move(log)}};
+    // Blocks that could not be read are left out: the file is written whole again.
+    if (!keyBlock.empty()) group.push_back({files.keyRecord, KeyRecordFileWith(keys, keyBlock)});
+    const FileGroupOutcome written = WriteFileGroup(files.journal, group);
     if (!written.committed) return notRecorded(written.failedPath);
 
     book.TotalRecords = std::move(total);

@@ -105,6 +105,7 @@ struct RecordFiles {
     std::filesystem::path totalList;  // save/record.lst
     std::filesystem::path actList;    // save/<ActName>.lst
     std::filesystem::path playLog;    // save/playlog.log
+    std::filesystem::path keyRecord;  // save/keyrecord.txt
     std::filesystem::path journal;    // save/recording.journal
 
     static RecordFiles For(const std::filesystem::path& baseDir,
@@ -141,8 +142,11 @@ struct RecordOutcome {
 // list, the settings or the log that exists but could not be read is never written over.
 // When the play is not recorded the book is unchanged, and the dialog shows the five summary
 // lines and says so in lb_mes (the best lines would claim bests that were not stored).
+// keyBlock, the play's block of the key record (KeyRecordBlock), joins the group as a fifth
+// file, the key record with its newest plays and this one; when it is empty that file is
+// left alone.
 RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult& result,
-                         const LocalTime& at);
+                         const LocalTime& at, std::string_view keyBlock = {});
 
 // Completes a recording that was cut short (FinishFileGroup on save/'s journal). Run at
 // start-up before anything reads save/, by the only copy of the program that uses it.

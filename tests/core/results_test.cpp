@@ -494,3 +494,21 @@ TEST_F(RecordFilesTest, APlayLogThatCannotBeWrittenLeavesThePlayUnrecorded) {
               PathToSjis(files.playLog) + "\n\r" +
                   Sj("に書き込めませんでした。このプレイは記録されていません。"));
 }
+
+TEST_F(RecordFilesTest, TheKeyRecordIsTheFifthFileAndAFolderWithoutItGetsOne) {
+    PlayResult r = Recordable();
+    const std::string block = "play 20241231235958 95000 1 Act01\r\n5 k a\r\nend\r\n";
+    ASSERT_TRUE(RecordPlay(files, book, r, at, block).recorded);
+    EXPECT_EQ(SaveFolder(),
+              (Lines{"Act01.lst", "keyrecord.txt", "kotopa.ini", "playlog.log", "record.lst"}));
+    EXPECT_EQ(ReadBytes(files.keyRecord), "KotoPA key record 1\r\n" + block);
+
+    // A key record that cannot be read is not written over, and the play is not recorded.
+    fs::remove(files.keyRecord);
+    fs::create_directory(files.keyRecord);
+    PlayResult r2 = Recordable();
+    const RecordOutcome o = RecordPlay(files, book, r2, at, block);
+    EXPECT_FALSE(o.recorded);
+    EXPECT_EQ(o.failedPath, files.keyRecord);
+    EXPECT_EQ(ReadBytes(files.totalList), "95 212 7\r\n");
+}
