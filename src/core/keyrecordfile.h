@@ -25,7 +25,6 @@
 
 namespace kotopa {
 
-inline constexpr std::string_view kKeyRecordFileName = "keyrecord.txt";
 inline constexpr std::string_view kKeyRecordHeader = "KotoPA key record 1";
 // Plays kept, as in the record lists.
 inline constexpr std::size_t kKeyRecordPlays = 150;
