@@ -80,7 +80,8 @@ TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidge
     QFile builtIn(QStringLiteral(":/sounds/miss.wav"));
     if (builtIn.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = builtIn.readAll();
-        Sounds_.Add("Miss", std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        Sounds_.Add("Miss",
+                    std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     }
     FormCreate();
     CentreOnScreen();
