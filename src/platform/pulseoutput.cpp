@@ -47,7 +47,8 @@ public:
             while (!stop_.load() && std::chrono::steady_clock::now() < until) {
                 const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
                     until - std::chrono::steady_clock::now());
-                if (pa_mainloop_prepare(loop_, static_cast<int>(std::max<int64_t>(0, left.count()))) < 0 ||
+                if (pa_mainloop_prepare(loop_,
+                                        static_cast<int>(std::max<int64_t>(0, left.count()))) < 0 ||
                     pa_mainloop_poll(loop_) < 0 || pa_mainloop_dispatch(loop_) < 0) {
                     break;
                 }

@@ -532,8 +532,8 @@ TEST(MainFormSound, MistypeSoundIsTheBuiltInWaveUnlessMissWavReplacesIt) {
                le32(4) +
                std::string("\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 16);
         const std::string data(200, '\x10');
-        const std::string chunks = "fmt " + le32(static_cast<uint32_t>(fmt.size())) + fmt +
-                                   "data" + le32(static_cast<uint32_t>(data.size())) + data;
+        const std::string chunks = "fmt " + le32(static_cast<uint32_t>(fmt.size())) + fmt + "data" +
+                                   le32(static_cast<uint32_t>(data.size())) + data;
         Rig rig;
         fs::create_directories(rig.base / "system");
         WriteBytes(rig.base / "system" / "miss.wav",
