@@ -181,10 +181,15 @@ std::vector<std::string> PlayLogBlock(const LocalTime& at, const PlayFacts& play
     return block;
 }
 
-RecordFiles RecordFiles::For(const fs::path& baseDir, const fs::path& actPath) {
+RecordFiles RecordFiles::For(const fs::path& baseDir, const fs::path& actPath,
+                             InputStyle style) {
     const SaveFolder save(baseDir);
-    return {save.Settings(), save.TotalRecords(), ActListPath(baseDir, actPath), save.PlayLog(),
-            save.RecordingJournal()};
+    return {save.Settings(),
+            save.TotalRecords(style),
+            save.ActRecords(ActName(actPath), style),
+            save.PlayLog(),
+            save.RecordingJournal(),
+            style};
 }
 
 bool IsRecordingFile(const fs::path& name) {
@@ -231,12 +236,15 @@ std::optional<std::string> ListBytes(ReadStatus read, const std::vector<std::str
     return JoinLines(list);
 }
 
-std::optional<std::string> SettingsWithPlay(const fs::path& path, const Bests& bests) {
+// The bests of the style the play was typed in: a kana play is compared with kana plays.
+std::optional<std::string> SettingsWithPlay(const fs::path& path, const Bests& bests,
+                                            InputStyle style) {
     IniFile ini;
     if (ini.Load(path) == ReadStatus::Unreadable) return std::nullopt;
-    ini.WriteInteger("TOP", "KEY", bests.BestKeysPerMin);
-    ini.WriteInteger("TOP", "MOZI", bests.BestCharsPerMin);
-    ini.WriteInteger("PLAY", "COUNT", bests.PlayCount);
+    const bool kana = style == InputStyle::Kana;
+    ini.WriteInteger(kana ? "KANA" : "TOP", "KEY", bests.BestKeysPerMin);
+    ini.WriteInteger(kana ? "KANA" : "TOP", "MOZI", bests.BestCharsPerMin);
+    ini.WriteInteger(kana ? "KANA" : "PLAY", "COUNT", bests.PlayCount);
     return ini.Bytes();
 }
 
@@ -263,7 +271,7 @@ RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, const PlayR
     const RecordedFile parts[] = {
         {files.totalList, [&] { return ListBytes(book.TotalStatus(), lists.total); }},
         {files.actList, [&] { return ListBytes(book.ActStatus(), lists.act); }},
-        {files.settings, [&] { return SettingsWithPlay(files.settings, result.bests); }},
+        {files.settings, [&] { return SettingsWithPlay(files.settings, result.bests, files.style); }},
         {files.playLog, [&] { return PlayLogWithPlay(files.playLog, at, result); }},
     };
     std::vector<FileGroupWrite> group;

@@ -111,9 +111,12 @@ struct RecordFiles {
     std::filesystem::path actList;    // <ActName>.lst
     std::filesystem::path playLog;    // playlog.log
     std::filesystem::path journal;    // recording.journal
+    InputStyle style = InputStyle::Romaji;  // whose lists these are and whose bests are written
 
+    // The files of a play in a style: its record lists, and kotopa.ini with its bests.
     static RecordFiles For(const std::filesystem::path& baseDir,
-                           const std::filesystem::path& actPath);
+                           const std::filesystem::path& actPath,
+                           InputStyle style = InputStyle::Romaji);
 };
 
 // The files of save/ that a recording writes, by their names: kotopa.ini, playlog.log and the
