@@ -726,8 +726,99 @@ std::vector<Sentence> ReadSentences(std::string_view utf8, std::vector<Finding>&
     return sentences;
 }
 
+std::optional<std::string> DecodeText(std::string_view bytes, std::string& why) {
+    const auto utf16 = [&](bool big) {
+        std::u16string units;
+        units.reserve(bytes.size() / 2);
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const auto hi = static_cast<unsigned char>(bytes[big ? i : i + 1]);
+            const auto lo = static_cast<unsigned char>(bytes[big ? i + 1 : i]);
+            units.push_back(static_cast<char16_t>(hi << 8 | lo));
+        }
+        return Utf16ToUtf8(units);
+    };
+    if (bytes.substr(0, 2) == "\xFF\xFE") return utf16(false);
+    if (bytes.substr(0, 2) == "\xFE\xFF") return utf16(true);
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    const std::size_t bad = FirstInvalidUtf8(bytes);
+    if (bad == std::string_view::npos) return std::string(bytes);
+    // UTF-8 Japanese is often valid Shift_JIS too: a text is taken as Shift_JIS only when
+    // nothing before its first byte that is not UTF-8 was a UTF-8 character of more than
+    // one byte. A UTF-8 text with a broken byte is given as it is, so that making reports
+    // where.
+    const bool asciiBefore = std::all_of(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bad),
+                                         [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (!asciiBefore) return std::string(bytes);
+    if (FirstInvalidSjis(bytes) < 0) return SjisToUtf8(bytes);
+    why = "the text is neither UTF-8, UTF-16 with a byte order mark, nor Shift_JIS";
+    return std::nullopt;
+}
+
+std::vector<std::string> CheckMadePair(const MadePair& pair, const KeyTable& keys) {
+    std::vector<std::string> why;
+    if (pair.reading.empty()) {
+        why.push_back("the reading is empty");
+        return why;
+    }
+    for (const Blocked& b : UntypableCharacters(keys, pair.reading)) {
+        why.push_back("the key table cannot type " +
+                      (b.character.empty() ? std::string("the end of the reading")
+                                           : "\"" + SjisToUtf8(b.character) + "\""));
+    }
+    const int written = CountSpaces(pair.written), reading = CountSpaces(pair.reading);
+    if (written != reading)
+        why.push_back("the words are out of step: the written form has " +
+                      std::to_string(written + 1) + ", the reading " +
+                      std::to_string(reading + 1));
+    return why;
+}
+
+namespace {
+
+// Lines 1 to 5 of an Act: title, comment, a blank line, and both again for the two boxes.
+std::optional<std::string> Header(const MakeOptions& options, std::string& refusal) {
+    std::string header;
+    for (const std::string* h : {&options.title, &options.comment}) {
+        const auto sjis = HeaderLine(*h, h == &options.title ? "--title" : "--comment", refusal);
+        if (!sjis) return std::nullopt;
+        header += *sjis + "\r\n";
+    }
+    return header + "\r\n" + header;
+}
+
+std::string Body(const std::vector<MadePair>& pairs) {
+    std::string bytes;
+    for (const MadePair& p : pairs) bytes += "\r\n" + p.written + "\r\n" + p.reading + "\r\n";
+    return bytes;
+}
+
+std::string TooFew(std::size_t pairs) {
+    return "the text gives " + std::to_string(pairs) + " lines to type; an Act needs at least 5";
+}
+
+}  // namespace
+
+std::string WriteMadeAct(const std::vector<MadePair>& pairs, const MakeOptions& options,
+                         const KeyTable& keys, std::string& why) {
+    const auto header = Header(options, why);
+    if (!header) return {};
+    if (pairs.size() < 5) {
+        why = TooFew(pairs.size());
+        return {};
+    }
+    std::string bytes = *header + Body(pairs);
+    const ActCheck check = CheckAct(bytes, &keys);
+    if (!check.findings.empty()) {
+        const Finding& f = check.findings.front();
+        why = (f.line > 0 ? "line " + std::to_string(f.line) + " of the Act: " : std::string()) +
+              f.message;
+        return {};
+    }
+    return bytes;
+}
+
 MadeAct MakeAct(std::string_view utf8, Analyzer& analyzer, const KeyTable& keys,
-                const MakeOptions& options) {
+                const MakeOptions& options, const MakeProgress& progress) {
     MadeAct act;
     auto sortFindings = [&] {
         std::stable_sort(act.findings.begin(), act.findings.end(),
@@ -745,25 +836,24 @@ MadeAct MakeAct(std::string_view utf8, Analyzer& analyzer, const KeyTable& keys,
         act.refusal = "the text is not UTF-8";
         return act;
     }
-    std::string header;
-    for (const std::string* h : {&options.title, &options.comment}) {
-        const auto sjis =
-            HeaderLine(*h, h == &options.title ? "--title" : "--comment", act.refusal);
-        if (!sjis) return act;
-        header += *sjis + "\r\n";
-    }
-    header += "\r\n" + header;  // lines 4 and 5 repeat them in the two boxes
+    const auto header = Header(options, act.refusal);
+    if (!header) return act;
 
     Maker maker(analyzer, keys, act.findings);
-    for (const Sentence& s : ReadSentences(utf8, act.findings)) {
-        for (MadePair& p : maker.Make(s)) act.pairs.push_back(std::move(p));
+    const std::vector<Sentence> sentences = ReadSentences(utf8, act.findings);
+    for (std::size_t i = 0; i < sentences.size(); ++i) {
+        if (progress && i % 16 == 0 && !progress(i, sentences.size())) {
+            act.pairs.clear();
+            act.refusal = "cancelled";
+            return act;
+        }
+        for (MadePair& p : maker.Make(sentences[i])) act.pairs.push_back(std::move(p));
     }
+    if (progress) progress(sentences.size(), sentences.size());
     sortFindings();
-    std::string bytes = header;
-    for (const MadePair& p : act.pairs) bytes += "\r\n" + p.written + "\r\n" + p.reading + "\r\n";
+    std::string bytes = *header + Body(act.pairs);
     if (act.pairs.size() < 5) {
-        act.refusal = "the text gives " + std::to_string(act.pairs.size()) +
-                      " lines to type; an Act needs at least 5";
+        act.refusal = TooFew(act.pairs.size());
         return act;
     }
     // Every reading was typed against the table as it was made; the check need not type it

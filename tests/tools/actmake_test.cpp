@@ -427,3 +427,85 @@ TEST(MakeCommand, StatusOneWithFindingsTwoWhenNothingIsWritten) {
     EXPECT_EQ(nodic.status, 2);
     EXPECT_NE(nodic.err.find("cannot open the dictionary"), std::string::npos) << nodic.err;
 }
+
+TEST(DecodeText, UnicodeWithABomAndShiftJisAreRecognised) {
+    const std::string text = "猫が来た。";  // UTF-8
+    std::string why;
+    std::u16string u16 = u"猫が来た。";
+    std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    for (const char16_t c : u16) {
+        le += static_cast<char>(c & 0xFF);
+        le += static_cast<char>(c >> 8);
+        be += static_cast<char>(c >> 8);
+        be += static_cast<char>(c & 0xFF);
+    }
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"UTF-8", text},
+        {"UTF-8 with its BOM", "\xEF\xBB\xBF" + text},
+        {"UTF-16 LE", le},
+        {"UTF-16 BE", be},
+        {"Shift_JIS", Sj(text)},
+        {"Shift_JIS after ASCII", "abc " + Sj(text)},
+    };
+    for (const auto& [name, bytes] : cases) {
+        const auto decoded = DecodeText(bytes, why);
+        ASSERT_TRUE(decoded) << name << ": " << why;
+        EXPECT_EQ(*decoded, name == std::string("Shift_JIS after ASCII") ? "abc " + text : text)
+            << name;
+    }
+    // UTF-8 with one broken byte stays UTF-8, so that making says where; bytes that are
+    // neither are refused with the reason.
+    const std::string broken = text + "\xFF" + text;
+    EXPECT_EQ(DecodeText(broken, why), broken);
+    why.clear();
+    EXPECT_FALSE(DecodeText("ab\x81\xFF", why));
+    EXPECT_NE(why.find("Shift_JIS"), std::string::npos);
+}
+
+TEST(CheckMadePair, AnEditedReadingIsCheckedOnItsOwnLine) {
+    const KeyTable& keys = DeliveredKeys();
+    EXPECT_TRUE(CheckMadePair({1, Sj("猫が 来た。"), Sj("ねこが きた。")}, keys).empty());
+    // Out of step: two words written, one read.
+    const auto step = CheckMadePair({1, Sj("猫が 来た。"), Sj("ねこがきた。")}, keys);
+    ASSERT_EQ(step.size(), 1u);
+    EXPECT_NE(step[0].find("out of step"), std::string::npos) << step[0];
+    // A character the table does not type (a kanji in the reading).
+    const auto kanji = CheckMadePair({1, Sj("猫が 来た。"), Sj("猫が きた。")}, keys);
+    ASSERT_FALSE(kanji.empty());
+    EXPECT_NE(kanji[0].find("猫"), std::string::npos) << kanji[0];
+    EXPECT_FALSE(CheckMadePair({1, Sj("猫"), ""}, keys).empty());
+}
+
+TEST(MakeAct, CancellingGivesBackNothing) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "猫が来た。\n";
+    std::size_t calls = 0, lastTotal = 0;
+    const MadeAct act = MakeAct(text, Mecab(), DeliveredKeys(), {"t", "c"},
+                                [&](std::size_t done, std::size_t total) {
+                                    ++calls;
+                                    lastTotal = total;
+                                    return done < 40;
+                                });
+    EXPECT_FALSE(act.ok());
+    EXPECT_EQ(act.refusal, "cancelled");
+    EXPECT_TRUE(act.bytes.empty());
+    EXPECT_TRUE(act.pairs.empty());
+    EXPECT_EQ(lastTotal, 100u);
+    EXPECT_EQ(calls, 4u);  // at 0, 16, 32 and 48 sentences
+    // Made through, the progress ends at the total.
+    std::size_t last = 0;
+    const MadeAct whole = MakeAct(text, Mecab(), DeliveredKeys(), {"t", "c"},
+                                  [&](std::size_t done, std::size_t) {
+                                      last = done;
+                                      return true;
+                                  });
+    EXPECT_TRUE(whole.ok()) << whole.refusal;
+    EXPECT_EQ(last, 100u);
+    // The pairs written again give the same Act; an edit the table cannot type is refused.
+    std::string why;
+    EXPECT_EQ(WriteMadeAct(whole.pairs, {"t", "c"}, DeliveredKeys(), why), whole.bytes) << why;
+    std::vector<MadePair> edited = whole.pairs;
+    edited[3].reading = Sj("猫が きた。");
+    EXPECT_EQ(WriteMadeAct(edited, {"t", "c"}, DeliveredKeys(), why), "");
+    EXPECT_NE(why.find("line"), std::string::npos) << why;
+}
