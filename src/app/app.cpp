@@ -11,6 +11,7 @@
 #include "qtplatform.h"
 #include "results.h"
 #include "sjistext.h"
+#include "soundoutput.h"
 #include "termination.h"
 #include "textfile.h"
 #include "widgets.h"
@@ -116,7 +117,7 @@ std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name, const fs::path
     // The guard may be out of reach (another machine sharing the folder, a system without
     // it); the folder's own lock still keeps two writers apart. A folder that cannot be
     // made is reported by the main window, which tries again.
-    const fs::path save = baseDir / "save";
+    const fs::path save = SaveFolder(baseDir).Path();
     std::error_code ec;
     fs::create_directories(save, ec);
     locks->save.emplace(save);
@@ -126,8 +127,9 @@ std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name, const fs::path
 }
 
 void TidyProgramFolder(const fs::path& baseDir, platform::Dialogs& dialogs) {
-    const fs::path save = baseDir / "save";
-    const FinishOutcome finished = FinishInterruptedRecording(save);
+    const SaveFolder saveFolder(baseDir);
+    const fs::path& save = saveFolder.Path();
+    const FinishOutcome finished = FinishInterruptedRecording(saveFolder);
     switch (finished.status) {
         case FinishStatus::NoJournal:
         case FinishStatus::Finished:
@@ -169,7 +171,7 @@ int RunKotopa(QApplication& app) {
         if (!notice.empty()) dialogs.Information(notice);
     }
     platform::SystemRandom random;
-    platform::QtSoundDevice sound(programDir / platform::kSoundModuleName);
+    platform::SoundOutput sound(programDir / platform::kSoundModuleName);
     const platform::Services services{clock, dialogs, shell, random, sound};
 
     TMainForm form(ProgramFolders(folders.baseDir, programDir), services);

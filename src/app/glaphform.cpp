@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 #include "act.h"
+#include "basedir.h"
 #include "bmpfile.h"
 #include "desktopfiles.h"
 #include "messages.h"
@@ -183,7 +184,9 @@ void TGlaphForm::DrawName(QPainter& p, const NameBox& box) {
 }
 
 bool TGlaphForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonDblClick) {
+    // A disabled report (no background) ignores the double-click, as its boxes ignore clicks.
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::MouseButtonDblClick && widget && widget->isEnabled()) {
         if (watched == Ui_->GroupTotal) {
             GroupTotalDblClick();
             return true;
@@ -266,7 +269,7 @@ void TGlaphForm::bt_ToBmpClick() {
 }
 
 void TGlaphForm::SpeedButtonClick() {
-    OpenPlayLog(BaseDir_ / "save" / "playlog.log", Services_, this);
+    OpenPlayLog(SaveFolder(BaseDir_).PlayLog(), Services_, this);
 }
 
 void TGlaphForm::bt_CloseClick() {

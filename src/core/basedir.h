@@ -6,9 +6,14 @@
 
 #include <filesystem>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 namespace kotopa {
+
+// "入力方式": romaji, or kana typed by the positions of the kana keyboard. Each style has a
+// key file of its own in key/ and record lists and bests of its own.
+enum class InputStyle { Romaji, Kana };
 
 // The two folders the program works with: base holds key/, ktp/, save/ and system/; program
 // is the executable's folder, which holds the help. The same folder in the portable layout.
@@ -19,6 +24,35 @@ struct ProgramFolders {
         : base(std::move(baseDir)), program(std::move(programDir)) {}
     std::filesystem::path base;
     std::filesystem::path program;
+};
+
+// BaseDir's save/ and the name of every file the program keeps in it: the settings, the record
+// lists, the play log, the journal of a recording and the folder's lock. Nothing else names
+// them.
+class SaveFolder {
+public:
+    explicit SaveFolder(const std::filesystem::path& baseDir) : path_(baseDir / kFolderName) {}
+
+    static constexpr std::string_view kFolderName = "save";
+    static constexpr std::string_view kLockName = "kotopa.lock";
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path Settings() const { return path_ / "kotopa.ini"; }
+    std::filesystem::path TotalRecords() const { return path_ / "record.lst"; }  // all Acts
+    // The record list of the Act called actName (ActName): actName.lst.
+    std::filesystem::path ActRecords(const std::filesystem::path& actName) const;
+    // The same lists of a style: the romaji style's are the two above; the kana style's
+    // have "-kana" before the extension (record-kana.lst, actName-kana.lst).
+    std::filesystem::path TotalRecords(InputStyle style) const;
+    std::filesystem::path ActRecords(const std::filesystem::path& actName, InputStyle style) const;
+    std::filesystem::path PlayLog() const { return path_ / "playlog.log"; }
+    // The key records of the newest recorded plays (keyrecordfile.h).
+    std::filesystem::path KeyRecord() const { return path_ / "keyrecord.txt"; }
+    // The journal that makes the writing of a recorded play's files one step (filegroup.h).
+    std::filesystem::path RecordingJournal() const { return path_ / "recording.journal"; }
+
+private:
+    std::filesystem::path path_;
 };
 
 // True when a new file can be created in folder: one is created and removed again. Asking

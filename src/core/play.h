@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "act.h"
+#include "keyrecord.h"
 #include "keytable.h"
 #include "matcher.h"
 #include "randomsource.h"
@@ -175,6 +176,8 @@ public:
     int32_t LineTotal() const { return lineTotal_; }
     int32_t PoolIndex() const { return poolIndex_; }
     const Counters& Counts() const { return matcher_.Counts(); }
+    // Every key judged since typing of the current or last play started.
+    const KeyRecord& Record() const { return record_; }
     bool Aborted() const { return aborted_; }
     uint32_t StartTick() const { return startTick_; }
     uint32_t StopTick() const { return stopTick_; }
@@ -204,8 +207,10 @@ private:
     void ShowUpcomingLine(std::size_t position);
     void StartLine(std::size_t position);
     bool UpdateLiveStats(uint32_t now);
+    void RecordJudged(JudgeResult result, char key, uint32_t now, const char* headBefore);
 
     Matcher matcher_;
+    KeyRecord record_;
     RandomSource* random_;
     ActScript act_;
     bool hasAct_ = false;
