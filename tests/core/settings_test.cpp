@@ -253,6 +253,7 @@ TEST(SettingsResume, StoredActPathsShiftJisCannotHold) {
                                  StoredActPath(zoe / "ktp" / "Act01.ktp", zoe), true));
     EXPECT_TRUE(
         ShouldAskResume(PathToSjis(act02), StoredActPath(zoe / "ktp" / "Act01.ktp", zoe), true));
+}
 
 TEST(Settings, TheInputStyleIsKeptOnceKanaWasChosen) {
     EXPECT_EQ(FromText("").style, InputStyle::Romaji);
