@@ -85,7 +85,7 @@ bool ParseNumber(std::string_view s, T& value) {
 
 struct BlockScan {
     std::size_t begin = 0;  // where the block's play line starts in the file
-    std::size_t end = 0;    // just after its end line
+    std::size_t end = 0;    // just after the "end" of its last line
     PlayKeys play;
 };
 
@@ -130,7 +130,7 @@ public:
                 if (bad_ || keys_ != expectedKeys_) {
                     ++unreadable;
                 } else {
-                    scan_.end = next;
+                    scan_.end = lineStart + kEnd.size();  // without its line end
                     done(scan_);
                 }
                 continue;
@@ -320,9 +320,7 @@ std::string KeyRecordFileWith(std::string_view oldBytes, std::string_view block)
     out.reserve(size);
     out.append(kKeyRecordHeader).append("\r\n");
     for (std::size_t i = drop; i < kept.size(); ++i) {
-        out.append(kept[i]);
-        // A last block may end without its line end (the file was cut after "end").
-        if (out.back() != '\n') out += "\r\n";
+        out.append(kept[i]).append("\r\n");
     }
     out.append(block);
     return out;
