@@ -5,8 +5,9 @@
 #                            and run them under Wine; with a MinGW Qt (below) also kotopa.exe
 #                            and its end-to-end test under Wine on Xvfb
 #   tools/windows.sh build   kotopa.exe and kotopa-tool.exe (needs the MinGW Qt)
-#   tools/windows.sh zip     build/win/kotopa-windows.zip: kotopa.exe, kotopa-tool.exe, key/,
-#                            ktp/, system/, kotopa.chm and README.txt, ready to unpack and run
+#   tools/windows.sh zip     build/win/kotopa-<version>-windows.zip: kotopa.exe, kotopa-tool.exe,
+#                            key/, ktp/, system/, kotopa.chm and README.txt, ready to unpack and
+#                            run; with makensis also build/win/kotopa-<version>-setup.exe
 #
 # The MinGW Qt comes from KOTOPA_MINGW_QT: an installed Qt prefix (with
 # lib/cmake/Qt6/qt.toolchain.cmake), a .tar.gz of one, or a folder that holds such a tarball;
@@ -101,7 +102,7 @@ case $command in
         echo "built $out/kotopa/kotopa.exe and $out/tools/kotopa-tool.exe"
         if [ "$command" = zip ]; then
             cmake --build "$out" --target kotopa_windows_zip
-            echo "wrote $out/kotopa-windows.zip"
+            ls "$out"/kotopa-*-windows.zip "$out"/kotopa-*-setup.exe 2>/dev/null | sed 's/^/wrote /' 
         fi
         ;;
     *)

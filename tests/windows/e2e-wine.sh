@@ -185,6 +185,78 @@ case_windows_sound() {
     expect_exit_ok "$app" "the program"
 }
 
+# The installer run silently as a user would not see it: the program, the Start-menu shortcut
+# and the uninstall entry; the program started from the shortcut's target says once where it
+# keeps the files and records a play in the user's data folder, never beside itself; the
+# silent uninstall removes the program, its shortcut and its entry and leaves those files.
+case_windows_installer() {
+    : "${KOTOPA_INSTALLER:?}"
+    local local_app roaming inst user_dir lnk target app wid dialog notice entry
+    local seconds cpm kpm
+    local_app=$(winepath -u "$(wine cmd /c 'echo %LOCALAPPDATA%' | tr -d '\r')")
+    roaming=$(winepath -u "$(wine cmd /c 'echo %APPDATA%' | tr -d '\r')")
+    inst="$local_app/Programs/KotoPA"
+    user_dir="$local_app/kotopa"
+    lnk="$roaming/Microsoft/Windows/Start Menu/Programs/KotoPA.lnk"
+    rm -rf "$inst" "$user_dir" "$lnk"  # what a failed run of this case left in its prefix
+
+    wine "$KOTOPA_INSTALLER" /S </dev/null >>"$work/app.log" 2>&1 || fail "the installer failed"
+    wineserver -w
+    local f
+    for f in kotopa.exe kotopa-tool.exe kotopa.chm README.txt key/mykey.key ktp/Act01.ktp \
+        ktp/Act12.ktp system/Glaph.bmp translations/qtbase_ja.qm uninstall.exe kotopa.installed; do
+        [ -f "$inst/$f" ] || fail "the installer did not install $f"
+    done
+    cmp -s "$inst/kotopa.exe" "$KOTOPA_STAGE/kotopa.exe" || fail "the installed kotopa.exe differs"
+    [ -f "$lnk" ] || fail "no Start-menu shortcut $lnk"
+    target=$(strings -n 8 "$lnk" | grep -i '^[A-Z]:.*\\kotopa\.exe$' | head -n1)
+    [ -n "$target" ] || fail "the shortcut names no kotopa.exe"
+    [ "$(winepath -u "$target")" -ef "$inst/kotopa.exe" ] || fail "the shortcut leads to $target"
+    entry=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\KotoPA' \
+        2>/dev/null | tr -d '\r')
+    for f in "DisplayName REG_SZ KotoPA" "DisplayVersion REG_SZ $KOTOPA_VERSION" \
+        "DisplayIcon REG_SZ .*kotopa.exe,0" "UninstallString REG_SZ \".*uninstall.exe\"" \
+        "QuietUninstallString REG_SZ \".*uninstall.exe\" /S"; do
+        grep -Eq "^ +${f// /\\s+}$" <<<"$entry" || fail "uninstall entry lacks '$f': $entry"
+    done
+
+    (cd "$inst" && exec wine "$(winepath -u "$target")") >>"$work/app.log" 2>&1 8>&- &
+    app=$!
+    app_pids+=("$app")
+    notice=$(wait_window '^情報$' "$app")
+    shot "$notice" installed-first-start
+    focus "$notice"
+    xdotool key Return
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    type_act01 "$wid"
+    dialog=$(finish_act01 "$app")
+    cancel_result "$app" "$dialog"
+    close_window "KotoPA  [ Act01 ]"
+    expect_exit_ok "$app" "the installed program"
+    [ ! -e "$inst/save" ] || fail "the installed copy wrote save\\ beside itself"
+    local kept=$prog
+    prog=$user_dir
+    check_act01_records 0
+    prog=$kept
+    [ -f "$user_dir/save/kotopa.ini" ] && [ -f "$user_dir/save/playlog.log" ] &&
+        [ -f "$user_dir/key/mykey.key" ] && [ -f "$user_dir/ktp/Act01.ktp" ] ||
+        fail "the user's folder is not seeded and written as on Linux"
+    (cd "$user_dir" && find . -type f -exec md5sum {} + | sort) >"$work/user-before"
+
+    wine "$inst/uninstall.exe" /S </dev/null >>"$work/app.log" 2>&1 || fail "the uninstaller failed"
+    wineserver -w
+    for _ in $(seq 100); do
+        [ -e "$inst" ] || break
+        sleep 0.1
+    done
+    [ ! -e "$inst" ] || fail "the uninstaller left $(cd "$inst" && find . | tr '\n' ' ')"
+    [ ! -e "$lnk" ] || fail "the uninstaller left the shortcut"
+    ! wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\KotoPA' \
+        >/dev/null 2>&1 || fail "the uninstaller left its entry"
+    (cd "$user_dir" && find . -type f -exec md5sum {} + | sort) >"$work/user-after"
+    cmp -s "$work/user-before" "$work/user-after" || fail "the uninstaller changed the user's files"
+}
+
 # A Wine session of this case's own, on its display; a new prefix is made once. This
 # machine may have no sound card: an ALSA output that plays into nothing gives Wine an audio
 # device, so that the program's mistype sound takes its Windows path all the same.
