@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "inifile.h"
+#include "keytable.h"
 #include "sjis.h"
 #include "text.h"
 #include "textfile.h"
@@ -313,7 +314,7 @@ bool BuildKeyFile(const KeyTable& table, const fs::path& path, std::string& erro
     // The checked bytes replace the old file as every file of the program is replaced.
     std::string bytes;
     const bool replaced =
-        ReadFileBytes(temp, bytes) == ReadStatus::Ok && WriteFileAtomic(path, bytes);
+        ReadFileBytes(temp, bytes, kKeyFileLimit) == ReadStatus::Ok && WriteFileAtomic(path, bytes);
     fs::remove(temp, ec);
     if (!replaced) {
         error = ShowPath(path) + " cannot be written (nothing was changed)";

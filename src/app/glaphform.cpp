@@ -84,11 +84,10 @@ TGlaphForm::~TGlaphForm() = default;
 void TGlaphForm::FormCreate(const std::vector<std::string>& totalRecords,
                             const std::vector<std::string>& actRecords) {
     const BackgroundLookup background = FindGraphBackground(BaseDir_);
-    if (!LoadBackground(background)) {
+    const std::string_view problem = LoadBackground(background);
+    if (!problem.empty()) {
         // The window opens without a graph; what does not need one stays usable.
-        Services_.dialogs.Warning(
-            PathMessage(PathToSjis(background.path),
-                        background.found ? msg::kBackgroundUnreadable : msg::kBackgroundMissing));
+        Services_.dialogs.Warning(PathMessage(PathToSjis(background.path), problem));
         Ui_->GroupTotal->setEnabled(false);
         Ui_->GroupFile->setEnabled(false);
         Ui_->bt_ToBmp->setEnabled(false);
@@ -101,14 +100,28 @@ void TGlaphForm::FormCreate(const std::vector<std::string>& totalRecords,
     Drag_ = PictureDrag{};
 }
 
-bool TGlaphForm::LoadBackground(const BackgroundLookup& background) {
-    if (!background.found) return false;
+std::string_view TGlaphForm::LoadBackground(const BackgroundLookup& background) {
+    if (!background.found) return msg::kBackgroundMissing;
+    std::string bytes;
+    switch (ReadFileBytes(background.path, bytes, kBackgroundFileLimit)) {
+        case ReadStatus::Ok:
+            break;
+        case ReadStatus::TooLarge:
+            return msg::kBackgroundTooLarge;
+        case ReadStatus::Missing:
+        case ReadStatus::Unreadable:
+            return msg::kBackgroundUnreadable;
+    }
     QImage image;
     // Only a BMP will do, whatever else the file might be.
-    if (!image.load(PathToQString(background.path), "BMP") || image.isNull()) return false;
+    if (!image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                            static_cast<int>(bytes.size()), "BMP") ||
+        image.isNull()) {
+        return msg::kBackgroundUnreadable;
+    }
     // Without alpha, 32 bits per pixel hold the same colours as 24 and paint faster.
     BackBitmap_ = image.convertToFormat(QImage::Format_RGB32);
-    return !BackBitmap_.isNull();
+    return BackBitmap_.isNull() ? msg::kBackgroundUnreadable : std::string_view();
 }
 
 GraphChecks TGlaphForm::Checks() const {

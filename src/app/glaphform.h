@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "graph.h"
@@ -57,7 +58,8 @@ protected:
 private:
     void FormCreate(const std::vector<std::string>& totalRecords,
                     const std::vector<std::string>& actRecords);
-    bool LoadBackground(const BackgroundLookup& background);
+    // Empty when the background is loaded, else why it is not (its warning's text).
+    std::string_view LoadBackground(const BackgroundLookup& background);
     GraphChecks Checks() const;
     void ShowChecks(const GraphChecks& checks);
     void DrawName(QPainter& painter, const NameBox& box);

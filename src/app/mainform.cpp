@@ -80,7 +80,8 @@ TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidge
     QFile builtIn(QStringLiteral(":/sounds/miss.wav"));
     if (builtIn.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = builtIn.readAll();
-        Sounds_.Add("Miss", std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        Sounds_.Add("Miss",
+                    std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     }
     FormCreate();
     CentreOnScreen();
@@ -198,12 +199,27 @@ void TMainForm::FormCreate() {
     const SettingsLoad settings = LoadSettings(ini);
     if (settings.status == ReadStatus::Unreadable) {
         Warn(ini, msg::kSettingsUnreadable);
+    } else if (settings.status == ReadStatus::TooLarge) {
+        // Set aside, so that the next start is clean; one that could not be moved is kept.
+        if (settings.setAside.empty()) {
+            Warn(ini, msg::kSettingsUnreadable);
+        } else {
+            Warn(settings.setAside, msg::kSettingsSetAside);
+        }
     }
     ApplySettings(settings.settings);
 
     const fs::path records = saveFolder.TotalRecords();
-    if (Records_.LoadTotalRecords(records) == ReadStatus::Unreadable) {
-        Warn(records, msg::kRecordsUnreadable);
+    switch (Records_.LoadTotalRecords(records)) {
+        case ReadStatus::Unreadable:
+            Warn(records, msg::kRecordsUnreadable);
+            break;
+        case ReadStatus::TooLarge:
+            Warn(records, msg::kRecordsTooLarge);
+            break;
+        case ReadStatus::Ok:
+        case ReadStatus::Missing:
+            break;
     }
 
     ActPath_ = BaseDir_ / "ktp" / "Act01.ktp";
@@ -313,8 +329,16 @@ void TMainForm::LoadAct(const fs::path& path) {
     setWindowTitle(kCaption + QStringLiteral("  [ ") + PathToQString(ActName(ActPath_)) +
                    QStringLiteral(" ]"));
     const fs::path list = ActListPath(BaseDir_, ActPath_);
-    if (Records_.LoadActRecords(list) == ReadStatus::Unreadable) {
-        Warn(list, msg::kActRecordsUnreadable);
+    switch (Records_.LoadActRecords(list)) {
+        case ReadStatus::Unreadable:
+            Warn(list, msg::kActRecordsUnreadable);
+            break;
+        case ReadStatus::TooLarge:
+            Warn(list, msg::kActRecordsTooLarge);
+            break;
+        case ReadStatus::Ok:
+        case ReadStatus::Missing:
+            break;
     }
     ShowPlayInfo();
     Ui_->bt_start->setEnabled(Session_.StartEnabled());

@@ -153,4 +153,7 @@ struct BackgroundLookup {
 };
 BackgroundLookup FindGraphBackground(const std::filesystem::path& baseDir);
 
+// The background is 310 x 190 pixels, some 180 KB; no bitmap larger than this is read.
+inline constexpr std::uintmax_t kBackgroundFileLimit = 16 * kMiB;
+
 }  // namespace kotopa

@@ -192,12 +192,12 @@ bool IsRecordingFile(const fs::path& name) {
 }
 
 ReadStatus RecordBook::LoadTotalRecords(const fs::path& path) {
-    TotalStatus_ = ReadStringList(path, TotalRecords_);
+    TotalStatus_ = ReadStringList(path, TotalRecords_, kRecordListFileLimit);
     return TotalStatus_;
 }
 
 ReadStatus RecordBook::LoadActRecords(const fs::path& path) {
-    ActStatus_ = ReadStringList(path, ActRecords_);
+    ActStatus_ = ReadStringList(path, ActRecords_, kRecordListFileLimit);
     return ActStatus_;
 }
 
@@ -227,13 +227,13 @@ struct RecordedFile {
 };
 
 std::optional<std::string> ListBytes(ReadStatus read, const std::vector<std::string>& list) {
-    if (read == ReadStatus::Unreadable) return std::nullopt;
+    if (NotRead(read)) return std::nullopt;
     return JoinLines(list);
 }
 
 std::optional<std::string> SettingsWithPlay(const fs::path& path, const Bests& bests) {
     IniFile ini;
-    if (ini.Load(path) == ReadStatus::Unreadable) return std::nullopt;
+    if (NotRead(ini.Load(path, kSettingsFileLimit))) return std::nullopt;
     ini.WriteInteger("TOP", "KEY", bests.BestKeysPerMin);
     ini.WriteInteger("TOP", "MOZI", bests.BestCharsPerMin);
     ini.WriteInteger("PLAY", "COUNT", bests.PlayCount);
@@ -243,7 +243,7 @@ std::optional<std::string> SettingsWithPlay(const fs::path& path, const Bests& b
 std::optional<std::string> PlayLogWithPlay(const fs::path& path, const LocalTime& at,
                                            const PlayResult& result) {
     std::string log;
-    if (ReadFileBytes(path, log) == ReadStatus::Unreadable) return std::nullopt;
+    if (NotRead(ReadFileBytes(path, log, kPlayLogFileLimit))) return std::nullopt;
     // The old log is kept byte for byte, whatever it holds; only a missing last line end is
     // added so that the block starts on a line of its own.
     if (!log.empty() && log.back() != '\n' && log.back() != '\r') log += "\r\n";

@@ -6,6 +6,8 @@
 
 namespace kotopa {
 
+namespace fs = std::filesystem;
+
 namespace {
 
 constexpr std::string_view kTop = "TOP";
@@ -44,8 +46,15 @@ Settings ReadSettings(const IniFile& ini) {
 SettingsLoad LoadSettings(const std::filesystem::path& path) {
     SettingsLoad load;
     IniFile ini;
-    load.status = ini.Load(path);
+    load.status = ini.Load(path, kSettingsFileLimit);
     load.settings = ReadSettings(ini);
+    if (load.status == ReadStatus::TooLarge) {
+        fs::path aside = path;
+        aside += ".damaged";
+        std::error_code ec;
+        fs::rename(path, aside, ec);
+        if (!ec) load.setAside = std::move(aside);
+    }
     return load;
 }
 
@@ -56,7 +65,7 @@ namespace {
 template <typename F>
 bool UpdateIni(const std::filesystem::path& path, F&& write) {
     IniFile ini;
-    if (ini.Load(path) == ReadStatus::Unreadable) return false;
+    if (NotRead(ini.Load(path, kSettingsFileLimit))) return false;
     write(ini);
     return ini.Save(path);
 }

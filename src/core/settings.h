@@ -44,11 +44,18 @@ struct Settings {
 // brought into 5 to 999 (60 when it is not an integer).
 Settings ReadSettings(const IniFile& ini);
 
+// The settings file is a few hundred bytes; one larger than this is no settings file.
+inline constexpr std::uintmax_t kSettingsFileLimit = 1 * kMiB;
+
 struct SettingsLoad {
     Settings settings;
     // Missing: defaults, silently. Unreadable: defaults too, and the writers below refuse to
-    // replace the file, so that keys the program could not read are not lost.
+    // replace the file, so that keys the program could not read are not lost. TooLarge: the
+    // file is moved aside to setAside (its name + ".damaged"), so that the defaults are written
+    // to a new one and the next start is clean; setAside is empty when it could not be moved
+    // (then it is left as it is and never written over).
     ReadStatus status = ReadStatus::Missing;
+    std::filesystem::path setAside;
 };
 SettingsLoad LoadSettings(const std::filesystem::path& path);
 

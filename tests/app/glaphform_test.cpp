@@ -285,6 +285,12 @@ TEST(GlaphForm, MissingOrUnreadableBackgroundOpensWithoutAGraph) {
         {"not a BMP",
          [](const fs::path& base) { WriteBytes(base / "system" / "Glaph.bmp", "BM\x10garbage"); },
          "グラフ背景ファイルを読み込めません。", fs::path("system") / "Glaph.bmp"},
+        {"larger than memory",
+         [](const fs::path& base) {
+             WriteBytes(base / "system" / "Glaph.bmp", "BM");
+             fs::resize_file(base / "system" / "Glaph.bmp", std::uintmax_t(64) << 30);
+         },
+         "グラフ背景ファイルが大きすぎます。", fs::path("system") / "Glaph.bmp"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -173,6 +173,31 @@ TEST(MainFormStart, AFolderThatCannotHoldSaveIsReportedAndThePlayGoesOn) {
     EXPECT_EQ(messages[0].text, PathSj(rig.base / "save" / "kotopa.ini") + Sj(" に書き込めません"));
 }
 
+// A settings file larger than memory (a sparse one takes no disk) is set aside and told
+// once; the program goes on with the defaults, and the next start is clean.
+TEST(MainFormStart, AHugeSettingsFileIsSetAsideOnceAndTheNextStartIsClean) {
+    Rig rig;
+    rig.WriteSettings("");
+    fs::resize_file(rig.base / "save" / "kotopa.ini", std::uintmax_t(64) << 30);
+    WriteBytes(rig.base / "save" / "record.lst", std::string());
+    fs::resize_file(rig.base / "save" / "record.lst", std::uintmax_t(64) << 30);
+    rig.Start();
+    const auto messages = rig.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, PathSj(rig.base / "save" / "kotopa.ini.damaged") + "\n\r" +
+                                    Sj("設定ファイルが大きすぎるため、この名前に変えて残しました。"
+                                       "設定は既定の値で始めます。"));
+    EXPECT_EQ(messages[1].text, PathSj(rig.base / "save" / "record.lst") + "\n\r" +
+                                    Sj("ファイルが大きすぎます。記録は保存されません。"));
+    EXPECT_TRUE(Enabled(rig, "bt_start"));
+    rig.form->close();
+    EXPECT_LT(fs::file_size(rig.base / "save" / "kotopa.ini"), 1000u) << "a file of its own";
+    fs::remove(rig.base / "save" / "record.lst");
+    rig.dialogs.Clear();
+    rig.Start();
+    EXPECT_TRUE(rig.dialogs.Messages().empty());
+}
+
 TEST(MainFormStart, AKeyTableThatJudgesNoKeyIsWarnedOnceAndThePlayGoesOn) {
     Rig rig;
     fs::remove(rig.base / "key" / "mykey.key");
@@ -532,8 +557,8 @@ TEST(MainFormSound, MistypeSoundIsTheBuiltInWaveUnlessMissWavReplacesIt) {
                le32(4) +
                std::string("\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 16);
         const std::string data(200, '\x10');
-        const std::string chunks = "fmt " + le32(static_cast<uint32_t>(fmt.size())) + fmt +
-                                   "data" + le32(static_cast<uint32_t>(data.size())) + data;
+        const std::string chunks = "fmt " + le32(static_cast<uint32_t>(fmt.size())) + fmt + "data" +
+                                   le32(static_cast<uint32_t>(data.size())) + data;
         Rig rig;
         fs::create_directories(rig.base / "system");
         WriteBytes(rig.base / "system" / "miss.wav",

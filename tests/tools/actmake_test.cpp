@@ -10,6 +10,7 @@
 #include <regex>
 #include <set>
 
+#include "act.h"
 #include "actcheck.h"
 #include "printers.h"
 #include "test_util.h"
@@ -254,7 +255,7 @@ TEST(MakeAct, TheDeliveredActsMadeAgainAgreeWithTheirReviewedReadings) {
     Agreement total;
     for (const auto& path : sources) {
         std::string bytes;
-        ASSERT_EQ(ReadFileBytes(path, bytes), ReadStatus::Ok);
+        ASSERT_EQ(ReadFileBytes(path, bytes, kActFileLimit), ReadStatus::Ok);
         // The pairs: the non-empty lines after the header, written form first. The text made
         // of them: each written form without its blanks, one a line.
         std::vector<std::string> body;
