@@ -209,3 +209,21 @@ TEST(SettingsResume, AskedOnlyForAnotherExistingAct) {
     EXPECT_EQ(ResumeQuestionText("C:\\x\\Act03.ktp"),
               Sj("前回プレイした内容") + "\n\rC:\\x\\Act03.ktp\n\r" + Sj("を読み込みますか ?"));
 }
+
+TEST(Settings, TheInputStyleIsKeptOnceKanaWasChosen) {
+    EXPECT_EQ(FromText("").style, InputStyle::Romaji);
+    EXPECT_EQ(FromText("[PLAY]\r\nKANA=1\r\n").style, InputStyle::Kana);
+    EXPECT_EQ(KeyFileName(InputStyle::Romaji), "mykey.key");
+    EXPECT_EQ(KeyFileName(InputStyle::Kana), "mykana.key");
+    TempDir dir;
+    const auto path = dir / "kotopa.ini";
+    Settings s;
+    s.style = InputStyle::Kana;
+    ASSERT_TRUE(SaveShutdownSettings(path, s));
+    EXPECT_NE(ReadBytes(path).find("SOUND=1\r\nKANA=1\r\n"), std::string::npos);
+    EXPECT_EQ(LoadSettings(path).settings.style, InputStyle::Kana);
+    s.style = InputStyle::Romaji;  // back to romaji: the key stays and says so
+    ASSERT_TRUE(SaveShutdownSettings(path, s));
+    EXPECT_NE(ReadBytes(path).find("KANA=0\r\n"), std::string::npos);
+    EXPECT_EQ(LoadSettings(path).settings.style, InputStyle::Romaji);
+}
