@@ -15,6 +15,7 @@
 #include "desktopfiles.h"
 #include "glaphform.h"
 #include "kanakeys.h"
+#include "keyrecordfile.h"
 #include "messages.h"
 #include "qtplatform.h"
 #include "sjistext.h"
@@ -567,7 +568,12 @@ void TMainForm::FinishPlay() {
         const QDateTime now = Services_.clock.Local();
         const LocalTime at{now.date().year(), now.date().month(),  now.date().day(),
                            now.time().hour(), now.time().minute(), now.time().second()};
-        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_, Style_), Records_, result, at);
+        const std::string keyBlock =
+            KeyRecordBlock(KeyRecordStamp(at.year, at.month, at.day, at.hour, at.minute, at.second),
+                           in.play.StopTick - in.play.StartTick,
+                           PathText_.ToSjis(ActName(ActPath_)), Session_.Record());
+        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_, Style_), Records_, result, at,
+                             keyBlock);
         if (outcome.Failed()) Services_.dialogs.Warning(RecordFailureText(outcome, PathText_));
     }
 
