@@ -46,6 +46,8 @@ public:
     std::filesystem::path TotalRecords(InputStyle style) const;
     std::filesystem::path ActRecords(const std::filesystem::path& actName, InputStyle style) const;
     std::filesystem::path PlayLog() const { return path_ / "playlog.log"; }
+    // The key records of the newest recorded plays (keyrecordfile.h).
+    std::filesystem::path KeyRecord() const { return path_ / "keyrecord.txt"; }
     // The journal that makes the writing of a recorded play's files one step (filegroup.h).
     std::filesystem::path RecordingJournal() const { return path_ / "recording.journal"; }
 

@@ -495,12 +495,30 @@ TEST_F(RecordFilesTest, APlayLogThatCannotBeWrittenLeavesThePlayUnrecorded) {
                   Sj("に書き込めませんでした。このプレイは記録されていません。"));
 }
 
+TEST_F(RecordFilesTest, TheKeyRecordIsTheFifthFileAndAFolderWithoutItGetsOne) {
+    PlayResult r = Recordable();
+    const std::string block = "play 20241231235958 95000 1 Act01\r\n5 k a\r\nend\r\n";
+    ASSERT_TRUE(RecordPlay(files, book, r, at, block).recorded);
+    EXPECT_EQ(SaveFolder(),
+              (Lines{"Act01.lst", "keyrecord.txt", "kotopa.ini", "playlog.log", "record.lst"}));
+    EXPECT_EQ(ReadBytes(files.keyRecord), "KotoPA key record 1\r\n" + block);
+
+    // A key record that cannot be read is not written over, and the play is not recorded.
+    fs::remove(files.keyRecord);
+    fs::create_directory(files.keyRecord);
+    PlayResult r2 = Recordable();
+    const RecordOutcome o = RecordPlay(files, book, r2, at, block);
+    EXPECT_FALSE(o.recorded);
+    EXPECT_EQ(o.failedPath, files.keyRecord);
+    EXPECT_EQ(ReadBytes(files.totalList), "95 212 7\r\n");
+}
+
 TEST_F(RecordFilesTest, AKanaPlayGoesToTheKanaListsAndBestsOnly) {
     WriteBytes(files.settings, "[TOP]\r\nKEY=280\r\nMOZI=220\r\n[PLAY]\r\nCOUNT=4\r\n");
     WriteBytes(files.totalList, "10 100 1\r\n");
     WriteBytes(files.actList, "10 100 1\r\n");
-    const RecordFiles kana = RecordFiles::For(dir.path(), dir.path() / "ktp" / "Act01.ktp",
-                                              InputStyle::Kana);
+    const RecordFiles kana =
+        RecordFiles::For(dir.path(), dir.path() / "ktp" / "Act01.ktp", InputStyle::Kana);
     EXPECT_EQ(kana.totalList, dir.path() / "save" / "record-kana.lst");
     EXPECT_EQ(kana.actList, dir.path() / "save" / "Act01-kana.lst");
     EXPECT_EQ(kana.settings, files.settings);
