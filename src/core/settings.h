@@ -57,14 +57,16 @@ inline constexpr std::uintmax_t kSettingsFileLimit = 1 * kMiB;
 struct SettingsLoad {
     Settings settings;
     // Missing: defaults, silently. Unreadable: defaults too, and the writers below refuse to
-    // replace the file, so that keys the program could not read are not lost. TooLarge: the
-    // file is moved aside to setAside (its name + ".damaged"), so that the defaults are written
-    // to a new one and the next start is clean; setAside is empty when it could not be moved
-    // (then it is left as it is and never written over).
+    // replace the file, so that keys the program could not read are not lost. TooLarge:
+    // defaults, and the start-up moves the file aside (SetSettingsAside).
     ReadStatus status = ReadStatus::Missing;
-    std::filesystem::path setAside;
 };
 SettingsLoad LoadSettings(const std::filesystem::path& path);
+
+// Moves a settings file that is too large to its name + ".damaged", so that the defaults are
+// written to a new one and the next start is clean: the new name, or empty when it could not
+// be moved (then it is left as it is and never written over).
+std::filesystem::path SetSettingsAside(const std::filesystem::path& path);
 
 // Shutdown: PLAY/NOMAL, RANDOM, ENDEOF, ENDMILI, ENDGYOU, VALUE, SOUND, KANA (once the kana
 // style was chosen) and FILE/LAST (in double quotes), in that order, as one write. False when the file was not written.
@@ -114,8 +116,18 @@ PlayInfoLabels FormatPlayInfo(const Bests& bests);
 
 // --- Resuming the last Act ----------------------------------------------------------
 
+// FILE/LAST for the Act at act: its full path in Shift_JIS when Shift_JIS holds it (exactly:
+// it reads back as the same path); otherwise, for an Act under baseDir, its path relative to
+// baseDir when that can be held; otherwise "NASI", since a path with "?" in place of a
+// character would name another file or none.
+std::string StoredActPath(const std::filesystem::path& act, const std::filesystem::path& baseDir);
+// The Act that FILE/LAST names, full or relative to baseDir; nothing for "NASI" or an empty
+// value.
+std::optional<std::filesystem::path> StoredActFile(std::string_view last,
+                                                   const std::filesystem::path& baseDir);
+
 // The question is asked only when the stored path is not "NASI", differs from the default
-// Act's path (exact byte comparison) and names an existing file.
+// Act's stored path (exact byte comparison) and names an existing file.
 bool ShouldAskResume(std::string_view lastSjis, std::string_view defaultActSjis, bool lastExists);
 // "前回プレイした内容" LF CR path LF CR "を読み込みますか ?"
 std::string ResumeQuestionText(std::string_view lastSjis);

@@ -58,8 +58,9 @@ TEST(BoundedRead, EveryReaderRefusesAHugeFile) {
     EXPECT_EQ(settings.status, ReadStatus::TooLarge);
     EXPECT_EQ(settings.settings.last, Settings::kNoLastAct) << "defaults";
     // Set aside beside itself, so that the next start is clean and writes its own file.
-    EXPECT_EQ(settings.setAside, save.Path() / "kotopa.ini.damaged");
-    EXPECT_EQ(fs::file_size(settings.setAside), 64 * kGiB);
+    const fs::path aside = SetSettingsAside(save.Settings());
+    EXPECT_EQ(aside, save.Path() / "kotopa.ini.damaged");
+    EXPECT_EQ(fs::file_size(aside), 64 * kGiB);
     EXPECT_FALSE(fs::exists(save.Settings()));
     EXPECT_EQ(LoadSettings(save.Settings()).status, ReadStatus::Missing);
     Settings s;
