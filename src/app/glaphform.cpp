@@ -18,6 +18,7 @@
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_glaphform.h"
+#include "weakform.h"
 #include "widgets.h"
 
 namespace kotopa {
@@ -64,6 +65,7 @@ TGlaphForm::TGlaphForm(fs::path baseDir, fs::path actPath,
     connect(Ui_->CheckKakudai, &QCheckBox::clicked, this, [this] { CheckKakudaiClick(); });
     connect(Ui_->bt_ToBmp, &QPushButton::clicked, this, [this] { bt_ToBmpClick(); });
     connect(Ui_->SpeedButton, &QToolButton::clicked, this, [this] { SpeedButtonClick(); });
+    connect(Ui_->bt_Weak, &QToolButton::clicked, this, [this] { bt_WeakClick(); });
     connect(Ui_->bt_Close, &QPushButton::clicked, this, [this] { bt_CloseClick(); });
     Ui_->GroupTotal->installEventFilter(this);
     Ui_->GroupFile->installEventFilter(this);
@@ -266,6 +268,12 @@ void TGlaphForm::bt_ToBmpClick() {
     if (!WriteFileAtomic(*chosen, bytes)) {
         Services_.dialogs.Warning(CannotWriteMessage(PathToSjis(*chosen)));
     }
+}
+
+void TGlaphForm::bt_WeakClick() {
+    TWeakForm form(SaveFolder(BaseDir_).KeyRecord(), PathToSjis(fs::path(ActName(ActPath_))),
+                   Services_, this);
+    form.exec();
 }
 
 void TGlaphForm::SpeedButtonClick() {

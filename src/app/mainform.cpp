@@ -21,6 +21,7 @@
 #include "textfile.h"
 #include "ui_mainform.h"
 #include "wave.h"
+#include "weakform.h"
 #include "widgets.h"
 
 namespace kotopa {
@@ -526,6 +527,11 @@ void TMainForm::FinishPlay() {
     {
         TDataForm dialog(ResultViewOf(result, outcome), SaveFolder(BaseDir_).PlayLog(), Services_,
                          this);
+        dialog.SetWeaknessWindow([&] {
+            TWeakForm form(SaveFolder(BaseDir_).KeyRecord(), PathText_.ToSjis(ActName(ActPath_)),
+                           Services_, &dialog);
+            form.exec();
+        });
         dialog.exec();
         choice = dialog.Choice();
     }
