@@ -1,8 +1,12 @@
 #include "widgets.h"
 
+#include <algorithm>
+
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -15,6 +19,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTranslator>
 
+#include "kanakeys.h"
 #include "sjistext.h"
 
 namespace kotopa {
@@ -76,9 +81,39 @@ std::string TypingBox::KeyBytes(const QKeyEvent& event) {
     return bytes;
 }
 
+namespace {
+
+// The PC keyboard's scan code of a key from the native one: Windows gives the scan code
+// itself (with bit 8 for the extended keys, none of which types kana); X11 gives the Linux
+// input event code plus 8. Never the character, which the layout decides.
+uint32_t PcScanCode(quint32 native) {
+#ifdef Q_OS_WIN
+    return native;
+#else
+    return native >= 8 ? ScanCodeOfEvdev(native - 8) : 0;
+#endif
+}
+
+}  // namespace
+
+std::string TypingBox::KanaKeyBytes(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Backspace:
+            return KeyBytes(event);
+        default:
+            break;
+    }
+    const char token = KanaKeyToken(PcScanCode(event.nativeScanCode()),
+                                    event.modifiers().testFlag(Qt::ShiftModifier));
+    return token ? std::string(1, token) : std::string();
+}
+
 void TypingBox::keyPressEvent(QKeyEvent* event) {
     event->accept();
-    const std::string bytes = KeyBytes(*event);
+    const std::string bytes = kanaPositions ? KanaKeyBytes(*event) : KeyBytes(*event);
     for (char b : bytes) {
         char key = b;
         if (onKeyPress) onKeyPress(key);
@@ -90,7 +125,16 @@ void KouhoEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    const std::string bytes = TypingBox::KeyBytes(*event);
+    std::string bytes = TypingBox::KeyBytes(*event);
+    // In the kana style a key with a character is the key of its place; Backspace and the
+    // other control keys stay what they are.
+    if (kanaPositions && !bytes.empty() && static_cast<unsigned char>(bytes[0]) >= 0x20) {
+        bytes = TypingBox::KanaKeyBytes(*event);
+        if (bytes.empty()) {
+            event->accept();
+            return;
+        }
+    }
     if (bytes.empty()) {
         QLineEdit::keyPressEvent(event);
         return;
@@ -102,7 +146,8 @@ void KouhoEdit::keyPressEvent(QKeyEvent* event) {
     const int limit =
         property("typingLimit").isValid() ? property("typingLimit").toInt() : maxLength();
     if (text().size() - selectedText().size() >= limit) return;
-    insert(QString(QChar::fromLatin1(key)));
+    insert(kanaPositions ? FromSjis(KanaKeyTops(std::string(1, key)))
+                         : QString(QChar::fromLatin1(key)));
 }
 
 void ReportView::keyPressEvent(QKeyEvent* event) {
@@ -183,6 +228,39 @@ QSize FixedRowDelegate::sizeHint(const QStyleOptionViewItem& option,
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(height_);
     return size;
+}
+
+FixedRowDelegate::TextPlace FixedRowDelegate::PlaceText(const QRect& rect, const QFont& font,
+                                                        const QString& text) {
+    constexpr qreal kMargin = 1;
+    const qreal room = std::max<qreal>(rect.width() - 2 * kMargin, 1);
+    const qreal width = QFontMetricsF(font).horizontalAdvance(text);
+    TextPlace place;
+    place.scale = width > room ? room / width : 1.0;
+    place.rect = QRectF(rect.left() + kMargin, rect.top(), width * place.scale, rect.height());
+    return place;
+}
+
+void FixedRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = opt.text;
+    opt.text.clear();  // the style draws the row's background, the text is drawn below
+    const QWidget* widget = opt.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    if (text.isEmpty()) return;
+    const TextPlace place = PlaceText(opt.rect, opt.font, text);
+    painter->save();
+    painter->setFont(opt.font);
+    painter->setPen(opt.palette.color(QPalette::Text));
+    painter->translate(place.rect.left(), 0);
+    painter->scale(place.scale, 1.0);
+    painter->drawText(
+        QRectF(0, place.rect.top(), place.rect.width() / place.scale, place.rect.height()),
+        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    painter->restore();
 }
 
 void ApplyLayoutProperties(QWidget* root) {

@@ -44,6 +44,13 @@ public:
 
     // The bytes a key event stands for; empty for keys without a character.
     static std::string KeyBytes(const QKeyEvent& event);
+    // In the kana input style: the token of the key's place on the kana keyboard (with
+    // Shift or not) from the native scan code, whatever the layout makes of it; Esc, Enter
+    // and Backspace as KeyBytes gives them; empty for a key that types no kana.
+    static std::string KanaKeyBytes(const QKeyEvent& event);
+
+    // Keys go to onKeyPress by their place on the kana keyboard (KanaKeyBytes).
+    bool kanaPositions = false;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -59,6 +66,8 @@ class KouhoEdit : public KeyboardOnlyEdit {
 public:
     using KeyboardOnlyEdit::KeyboardOnlyEdit;
     std::function<void(char&)> onKeyPress;
+    // Keys by their place on the kana keyboard; the box shows the kana printed on the key.
+    bool kanaPositions = false;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -103,11 +112,22 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-// Rows of one fixed height in a list box.
+// Rows of one fixed height in a list box, each text drawn whole: never elided, with a pixel of
+// margin, and narrowed (at its full height) only when the face that renders it is wider than
+// the box, so that "^^^^^^" and every candidate read whole whatever Gothic face is found.
 class FixedRowDelegate : public QStyledItemDelegate {
 public:
     FixedRowDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+    struct TextPlace {
+        QRectF rect;        // where the text is drawn, in the row's coordinates
+        qreal scale = 1.0;  // horizontal; 1 when the text fits as it is
+    };
+    // Where a text of font goes in a row of rect.
+    static TextPlace PlaceText(const QRect& rect, const QFont& font, const QString& text);
 
 private:
     int height_;

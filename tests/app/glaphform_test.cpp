@@ -105,6 +105,8 @@ TEST(GlaphForm, OpensWithTheInformationSoundAndItsButtonsWork) {
     EXPECT_EQ(rig.dialogs.asked[0].beep, kotopa::platform::BeepKind::Asterisk);
 
     rig.shell.windows = true;  // the viewer of the other desktops: desktop_test.cpp
+    fs::create_directories(rig.base / "save");
+    WriteBytes(rig.base / "save" / "playlog.log", "x\r\n");
     QTest::mouseClick(rig.Get<QToolButton>("SpeedButton"), Qt::LeftButton);
     EXPECT_EQ(rig.shell.opened, (std::vector<fs::path>{rig.base / "save" / "playlog.log"}));
     QTest::keyClick(rig.Get<QPushButton>("bt_Close"), Qt::Key_Space);
@@ -138,6 +140,28 @@ TEST(GlaphForm, DrawsTheTickedSeriesOverTheBackground) {
     EXPECT_PIXEL(rig, 10, 120, qRgb(0x66, 0, 0));
     rig.Click("chFileMozi");
     EXPECT_BACKGROUND(rig, 10, 120);
+}
+
+// The drawn picture (which the export writes as it is) has every vertex of a line painted and
+// nothing below the baseline: this Act's time alone, over a known list of plays.
+TEST(GlaphForm, EveryVertexIsPaintedAndNothingFallsBelowTheBaseline) {
+    GraphRig rig;
+    rig.total.clear();
+    const int seconds[] = {100, 300, 20, 40, 360, 2, 200, 250, 10, 330, 41, 42, 1000, 5, 61, 1};
+    rig.act.clear();
+    for (int s : seconds) rig.act.push_back(std::to_string(s) + " 0 0");
+    rig.Open();
+    rig.Click("CheckFileName");
+    EXPECT_PIXEL(rig, 0, 180, kGreen);
+    for (int i = 0; i < static_cast<int>(std::size(seconds)); ++i) {
+        const int y = 180 - seconds[i] / 2;
+        if (y >= 0) {
+            EXPECT_PIXEL(rig, 10 + 2 * i, y, kGreen) << "play " << i;
+        }
+    }
+    for (int y = 181; y < kotopa::kGraphHeight; ++y) {
+        for (int x = 0; x < kotopa::kGraphWidth; ++x) EXPECT_BACKGROUND(rig, x, y);
+    }
 }
 
 TEST(GlaphForm, NameBoxInTheTopLeftCorner) {
