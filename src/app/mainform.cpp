@@ -17,6 +17,7 @@
 #include "dataform.h"
 #include "desktopfiles.h"
 #include "glaphform.h"
+#include "keyrecordfile.h"
 #include "makeform.h"
 #include "messages.h"
 #include "qtplatform.h"
@@ -283,13 +284,16 @@ Settings TMainForm::ControlSettings() const {
     s.end = SelectedEnd();
     s.value = Ui_->sp_Time->value();
     s.sound = Ui_->ch_miss->isChecked();
-    s.last = PathToSjis(ActPath_);
+    s.last = StoredActPath(ActPath_, BaseDir_);
     return s;
 }
 
 void TMainForm::AskResume(const std::string& last) {
-    if (!ShouldAskResume(last, PathToSjis(ActPath_), FileExists(PathFromSjis(last)))) return;
-    if (Services_.dialogs.Confirm(ResumeQuestionText(last))) ActPath_ = PathFromSjis(last);
+    const std::optional<fs::path> file = StoredActFile(last, BaseDir_);
+    if (!file) return;
+    if (!ShouldAskResume(last, StoredActPath(ActPath_, BaseDir_), FileExists(*file))) return;
+    // A relative LAST is shown as the full path it names.
+    if (Services_.dialogs.Confirm(ResumeQuestionText(PathToSjis(*file)))) ActPath_ = *file;
 }
 
 void TMainForm::InstallMissSound() {
@@ -530,7 +534,11 @@ void TMainForm::FinishPlay() {
         const QDateTime now = Services_.clock.Local();
         const LocalTime at{now.date().year(), now.date().month(),  now.date().day(),
                            now.time().hour(), now.time().minute(), now.time().second()};
-        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at);
+        const std::string keyBlock =
+            KeyRecordBlock(KeyRecordStamp(at.year, at.month, at.day, at.hour, at.minute, at.second),
+                           in.play.StopTick - in.play.StartTick,
+                           PathText_.ToSjis(ActName(ActPath_)), Session_.Record());
+        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at, keyBlock);
         if (outcome.Failed()) Services_.dialogs.Warning(RecordFailureText(outcome, PathText_));
     }
 

@@ -11,6 +11,10 @@
 
 namespace kotopa {
 
+// "入力方式": romaji, or kana typed by the positions of the kana keyboard. Each style has a
+// key file of its own in key/ and record lists and bests of its own.
+enum class InputStyle { Romaji, Kana };
+
 // The two folders the program works with: base holds key/, ktp/, save/ and system/; program
 // is the executable's folder, which holds the help. The same folder in the portable layout.
 struct ProgramFolders {
@@ -37,7 +41,13 @@ public:
     std::filesystem::path TotalRecords() const { return path_ / "record.lst"; }  // all Acts
     // The record list of the Act called actName (ActName): actName.lst.
     std::filesystem::path ActRecords(const std::filesystem::path& actName) const;
+    // The same lists of a style: the romaji style's are the two above; the kana style's
+    // have "-kana" before the extension (record-kana.lst, actName-kana.lst).
+    std::filesystem::path TotalRecords(InputStyle style) const;
+    std::filesystem::path ActRecords(const std::filesystem::path& actName, InputStyle style) const;
     std::filesystem::path PlayLog() const { return path_ / "playlog.log"; }
+    // The key records of the newest recorded plays (keyrecordfile.h).
+    std::filesystem::path KeyRecord() const { return path_ / "keyrecord.txt"; }
     // The journal that makes the writing of a recorded play's files one step (filegroup.h).
     std::filesystem::path RecordingJournal() const { return path_ / "recording.journal"; }
 
@@ -71,15 +81,28 @@ struct SeedOutcome {
 SeedOutcome SeedUserFolder(const std::filesystem::path& programDir,
                            const std::filesystem::path& userDir);
 
+// A file an installer puts beside the executable: that copy keeps the user's files in the
+// user's folder even where it could write beside itself (a per-user install on Windows).
+inline constexpr const char* kInstalledMarker = "kotopa.installed";
+
+// Whether save/ holds records or settings the program would show: kotopa.ini, playlog.log or
+// a record list (.lst).
+bool HoldsRecords(const std::filesystem::path& save);
+
 struct BaseDirChoice {
     std::filesystem::path baseDir;
     bool perUser = false;                       // baseDir is the user's folder
     std::vector<std::filesystem::path> failed;  // what could not be created or copied
+    bool firstStart = false;  // baseDir had no save/ before this start: the first start there
+    // The program folder's save/ when it holds records the program cannot keep writing, so
+    // that it moved to the user's folder; empty otherwise.
+    std::filesystem::path oldRecords;
 };
 
 // BaseDir for a program in programDir: programDir itself when the portable layout works
-// there; otherwise userDir, created and seeded. When userDir is empty (no home folder) or
-// cannot be created, the program runs from programDir, whose save/ then cannot be written.
+// there and no installer marked it; otherwise userDir, created and seeded. When userDir is empty
+// (no home folder) or cannot be created, the program runs from programDir, whose save/ then cannot
+// be written.
 BaseDirChoice ChooseBaseDir(const std::filesystem::path& programDir,
                             const std::filesystem::path& userDir,
                             const WritableTest& writable = CanCreateFilesIn);

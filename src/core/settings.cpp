@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "messages.h"
+#include "sjiscodec.h"
 
 namespace kotopa {
 
@@ -30,6 +31,9 @@ Settings ReadSettings(const IniFile& ini) {
     s.bests.BestKeysPerMin = ini.ReadInteger(kTop, "KEY", 0);
     s.bests.BestCharsPerMin = ini.ReadInteger(kTop, "MOZI", 0);
     s.bests.PlayCount = ini.ReadInteger(kPlay, "COUNT", 1);
+    s.kanaBests.BestKeysPerMin = ini.ReadInteger("KANA", "KEY", 0);
+    s.kanaBests.BestCharsPerMin = ini.ReadInteger("KANA", "MOZI", 0);
+    s.kanaBests.PlayCount = ini.ReadInteger("KANA", "COUNT", 1);
     ApplyRadio(s.order, ProblemOrder::Normal, ini.ReadBool(kPlay, "NOMAL", true));
     ApplyRadio(s.order, ProblemOrder::Random, ini.ReadBool(kPlay, "RANDOM", false));
     ApplyRadio(s.end, EndCondition::Eof, ini.ReadBool(kPlay, "ENDEOF", true));
@@ -37,8 +41,13 @@ Settings ReadSettings(const IniFile& ini) {
     ApplyRadio(s.end, EndCondition::Lines, ini.ReadBool(kPlay, "ENDGYOU", false));
     s.value = ClampSpinValue(ini.ReadInteger(kPlay, "VALUE", 60));
     s.sound = ini.ReadBool(kPlay, "SOUND", true);
+    s.style = ini.ReadBool(kPlay, "KANA", false) ? InputStyle::Kana : InputStyle::Romaji;
     s.last = ini.ReadString(kFile, "LAST", Settings::kNoLastAct);
     return s;
+}
+
+std::string_view KeyFileName(InputStyle style) {
+    return style == InputStyle::Kana ? "mykana.key" : "mykey.key";
 }
 
 SettingsLoad LoadSettings(const std::filesystem::path& path) {
@@ -72,6 +81,11 @@ bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& s) 
         ini.WriteBool(kPlay, "ENDGYOU", s.end == EndCondition::Lines);
         ini.WriteInteger(kPlay, "VALUE", s.value);
         ini.WriteBool(kPlay, "SOUND", s.sound);
+        // A file that never saw the kana style stays as it was.
+        const bool kana = s.style == InputStyle::Kana;
+        if (kana || ini.ReadString(kPlay, "KANA", "\x01") != "\x01") {
+            ini.WriteBool(kPlay, "KANA", kana);
+        }
         // The quotes keep blanks at either end of the path through the reader's trimming.
         // A path with a line break cannot stand on one line; written as it is, its pieces
         // would be read back as keys of their own, so no last Act is stored instead.
@@ -139,6 +153,40 @@ SpinExit SpinTimeExit(std::string_view text) {
 PlayInfoLabels FormatPlayInfo(const Bests& b) {
     return {FormatWidth(b.PlayCount, 5), FormatWidth(b.BestKeysPerMin, 5),
             FormatWidth(b.BestCharsPerMin, 5)};
+}
+
+namespace {
+
+// The path's Shift_JIS text, when it reads back as the very same path.
+std::optional<std::string> ExactSjis(const std::filesystem::path& path) {
+    const SjisEncoding encoded = SjisFromUtf8(PathToUtf8(path));
+    if (!encoded.ok() || PathFromSjis(encoded.bytes) != path) return std::nullopt;
+    return encoded.bytes;
+}
+
+}  // namespace
+
+std::string StoredActPath(const std::filesystem::path& act, const std::filesystem::path& baseDir) {
+    if (const auto full = ExactSjis(act)) return *full;
+    const std::filesystem::path normal = act.lexically_normal();
+    std::filesystem::path base = baseDir.lexically_normal();
+    if (!base.has_filename()) base = base.parent_path();  // a trailing separator
+    const std::filesystem::path relative = normal.lexically_relative(base);
+    if (relative.empty() || relative.has_root_path() || *relative.begin() == ".." ||
+        relative == ".") {
+        return std::string(Settings::kNoLastAct);
+    }
+    if (const auto inside = ExactSjis(relative)) return *inside;
+    return std::string(Settings::kNoLastAct);
+}
+
+std::optional<std::filesystem::path> StoredActFile(std::string_view last,
+                                                   const std::filesystem::path& baseDir) {
+    if (last.empty() || last == Settings::kNoLastAct) return std::nullopt;
+    std::filesystem::path path = PathFromSjis(last);
+    // Only a plain relative path counts from baseDir; "\\x" or "C:x" are left as written.
+    if (!path.has_root_path()) path = baseDir / path;
+    return path;
 }
 
 bool ShouldAskResume(std::string_view lastSjis, std::string_view defaultActSjis, bool lastExists) {

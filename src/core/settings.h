@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "basedir.h"
 #include "inifile.h"
 #include "play.h"
 
@@ -24,15 +25,21 @@ struct Bests {
     bool operator==(const Bests&) const = default;
 };
 
+// key/'s file of a style: "mykey.key" for romaji, "mykana.key" for kana.
+std::string_view KeyFileName(InputStyle style);
+
 struct Settings {
     static constexpr std::string_view kNoLastAct = "NASI";
 
-    Bests bests;
+    Bests bests;      // TOP/KEY, TOP/MOZI, PLAY/COUNT: the romaji style's
+    Bests kanaBests;  // KANA/KEY, KANA/MOZI, KANA/COUNT: the kana style's
+    const Bests& BestsOf(InputStyle s) const { return s == InputStyle::Kana ? kanaBests : bests; }
     // The selected button of each radio group; empty when a hand-edited file selects none.
     std::optional<ProblemOrder> order = ProblemOrder::Normal;
     std::optional<EndCondition> end = EndCondition::Eof;
     int32_t value = 60;                          // sp_Time, 5 to 999
     bool sound = true;                           // ch_miss
+    InputStyle style = InputStyle::Romaji;       // rd_Romaji, rd_Kana: PLAY/KANA
     std::string last = std::string(kNoLastAct);  // FILE/LAST, a Shift_JIS path
 
     // What the next play runs with; a group without a selected button counts as its default.
@@ -52,8 +59,8 @@ struct SettingsLoad {
 };
 SettingsLoad LoadSettings(const std::filesystem::path& path);
 
-// Shutdown: PLAY/NOMAL, RANDOM, ENDEOF, ENDMILI, ENDGYOU, VALUE, SOUND and FILE/LAST (in
-// double quotes), in that order, as one write. False when the file was not written.
+// Shutdown: PLAY/NOMAL, RANDOM, ENDEOF, ENDMILI, ENDGYOU, VALUE, SOUND, KANA (once the kana
+// style was chosen) and FILE/LAST (in double quotes), in that order, as one write. False when the file was not written.
 bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& settings);
 
 // --- The option controls -------------------------------------------------------------
@@ -100,8 +107,18 @@ PlayInfoLabels FormatPlayInfo(const Bests& bests);
 
 // --- Resuming the last Act ----------------------------------------------------------
 
+// FILE/LAST for the Act at act: its full path in Shift_JIS when Shift_JIS holds it (exactly:
+// it reads back as the same path); otherwise, for an Act under baseDir, its path relative to
+// baseDir when that can be held; otherwise "NASI", since a path with "?" in place of a
+// character would name another file or none.
+std::string StoredActPath(const std::filesystem::path& act, const std::filesystem::path& baseDir);
+// The Act that FILE/LAST names, full or relative to baseDir; nothing for "NASI" or an empty
+// value.
+std::optional<std::filesystem::path> StoredActFile(std::string_view last,
+                                                   const std::filesystem::path& baseDir);
+
 // The question is asked only when the stored path is not "NASI", differs from the default
-// Act's path (exact byte comparison) and names an existing file.
+// Act's stored path (exact byte comparison) and names an existing file.
 bool ShouldAskResume(std::string_view lastSjis, std::string_view defaultActSjis, bool lastExists);
 // "前回プレイした内容" LF CR path LF CR "を読み込みますか ?"
 std::string ResumeQuestionText(std::string_view lastSjis);

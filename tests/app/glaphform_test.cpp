@@ -105,6 +105,8 @@ TEST(GlaphForm, OpensWithTheInformationSoundAndItsButtonsWork) {
     EXPECT_EQ(rig.dialogs.asked[0].beep, kotopa::platform::BeepKind::Asterisk);
 
     rig.shell.windows = true;  // the viewer of the other desktops: desktop_test.cpp
+    fs::create_directories(rig.base / "save");
+    WriteBytes(rig.base / "save" / "playlog.log", "x\r\n");
     QTest::mouseClick(rig.Get<QToolButton>("SpeedButton"), Qt::LeftButton);
     EXPECT_EQ(rig.shell.opened, (std::vector<fs::path>{rig.base / "save" / "playlog.log"}));
     QTest::keyClick(rig.Get<QPushButton>("bt_Close"), Qt::Key_Space);
@@ -302,6 +304,10 @@ TEST(GlaphForm, MissingOrUnreadableBackgroundOpensWithoutAGraph) {
             EXPECT_TRUE(rig.Get<QWidget>(on)->isEnabled()) << on;
         }
         EXPECT_TRUE(form.GraphBitmap().isNull());
+        // A disabled report does not switch its boxes on a double-click either.
+        const bool ticked = rig.Get<QCheckBox>("chTotal")->isChecked();
+        QTest::mouseDClick(rig.Get<QGroupBox>("GroupTotal"), Qt::LeftButton, {}, QPoint(90, 84));
+        EXPECT_EQ(rig.Get<QCheckBox>("chTotal")->isChecked(), ticked);
         rig.Click("CheckFileName");
         rig.Click("CheckKakudai");
         EXPECT_TRUE(form.GraphBitmap().isNull());

@@ -149,6 +149,7 @@ int Analyse(const char* waveFile, const char* rawFile, const char* timesFile,
     const std::size_t frames = left.size() / 2, prefix = std::min<std::size_t>(48, length);
     std::vector<std::size_t> onsets;
     std::vector<bool> damaged;
+    std::vector<bool> spoilt(frames);  // frames of a stretch that is no copy of the wave
     for (std::size_t i = 0; i < frames; ++i) {
         if (std::abs(left[2 * i]) <= kTolerance && std::abs(left[2 * i + 1]) <= kTolerance)
             continue;
@@ -167,6 +168,7 @@ int Analyse(const char* waveFile, const char* rawFile, const char* timesFile,
                 int32_t& v = left[2 * (i + j) + side];
                 v = matches ? v - static_cast<int32_t>(k) * wave[2 * j + side] : 0;
             }
+            if (!matches) spoilt[i + j] = true;
         }
         if (!matches) i += length - 1;
     }
@@ -177,7 +179,7 @@ int Analyse(const char* waveFile, const char* rawFile, const char* timesFile,
         int32_t most = damaged[n] ? 1 << 16 : 0;
         if (i + length > frames) most = 1 << 16;  // cut off by the end of the recording
         for (std::size_t j = 2 * i; j < std::min(left.size(), 2 * (i + length)); ++j) {
-            most = std::max(most, std::abs(left[j]));
+            most = std::max(most, spoilt[j / 2] ? 1 << 16 : std::abs(left[j]));
         }
         worst = std::max(worst, most);
         whole += most <= kTolerance;
