@@ -61,6 +61,10 @@ public:
     void bt_startClick();
     void bt_endClick();
     void bt_FileOpenClick();
+    // "Act を作る" for a text file, or for the text on the clipboard (Ctrl+Shift+V, or the
+    // file button's menu); a saved Act becomes the current one, ready to play.
+    void MakeFromTextFile(const std::filesystem::path& path);
+    void MakeFromClipboard();
     void bt_HelpClick();
     void bt_GlaphClick();
     void bt_ViewOpenClick();
@@ -136,6 +140,7 @@ private:
     std::optional<EndCondition> SelectedEnd() const;
     std::optional<ProblemOrder> SelectedOrder() const;
     void Warn(const std::filesystem::path& path, std::string_view message);
+    void OpenMakeForm(std::string utf8, const QString& title);
     std::array<KouhoEdit*, kKouhoEdits> KouhoEdits() const;
     // Stores the table as key/mykey.key, with the message when that fails.
     void StoreKeyTable();
