@@ -45,6 +45,7 @@ public:
     void ImageMouseUp();
     void bt_ToBmpClick();
     void SpeedButtonClick();
+    void bt_WeakClick();  // the weakness window
     void bt_CloseClick();
 
     // The picture as last drawn: 310 × 190, 24 bits per pixel; empty without a background.

@@ -1,12 +1,15 @@
 #include "mainform.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <algorithm>
 #include <utility>
 
@@ -16,12 +19,14 @@
 #include "glaphform.h"
 #include "kanakeys.h"
 #include "keyrecordfile.h"
+#include "makeform.h"
 #include "messages.h"
 #include "qtplatform.h"
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_mainform.h"
 #include "wave.h"
+#include "weakform.h"
 #include "widgets.h"
 
 namespace kotopa {
@@ -119,6 +124,19 @@ void TMainForm::ConnectHandlers() {
     connect(Ui_->bt_start, &QPushButton::clicked, this, [this] { bt_startClick(); });
     connect(Ui_->bt_end, &QPushButton::clicked, this, [this] { bt_endClick(); });
     connect(Ui_->bt_FileOpen, &QToolButton::clicked, this, [this] { bt_FileOpenClick(); });
+    // The text on the clipboard reaches "Act を作る" by the file button's own menu or by
+    // Ctrl+Shift+V; no control moves for it.
+    Ui_->bt_FileOpen->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Ui_->bt_FileOpen, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        QAction* paste = menu.addAction(FromSjis(msg::kFromClipboard));
+        paste->setEnabled(Ui_->bt_FileOpen->isEnabled());
+        if (menu.exec(Ui_->bt_FileOpen->mapToGlobal(at)) == paste) MakeFromClipboard();
+    });
+    auto* paste = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), this);
+    connect(paste, &QShortcut::activated, this, [this] {
+        if (Ui_->bt_FileOpen->isEnabled()) MakeFromClipboard();
+    });
     connect(Ui_->bt_Help, &QToolButton::clicked, this, [this] { bt_HelpClick(); });
     connect(Ui_->bt_Glaph, &QToolButton::clicked, this, [this] { bt_GlaphClick(); });
     connect(Ui_->bt_ViewOpen, &QToolButton::clicked, this, [this] { bt_ViewOpenClick(); });
@@ -595,6 +613,11 @@ void TMainForm::FinishPlay() {
     {
         TDataForm dialog(ResultViewOf(result, outcome), SaveFolder(BaseDir_).PlayLog(), Services_,
                          this);
+        dialog.SetWeaknessWindow([&] {
+            TWeakForm form(SaveFolder(BaseDir_).KeyRecord(), PathText_.ToSjis(ActName(ActPath_)),
+                           Services_, &dialog);
+            form.exec();
+        });
         dialog.exec();
         choice = dialog.Choice();
     }
@@ -619,10 +642,69 @@ void TMainForm::PlayMissSound() {
 // Buttons
 
 void TMainForm::bt_FileOpenClick() {
-    const auto chosen = Services_.dialogs.OpenFile(BaseDir_ / "ktp", FromSjis(msg::kActFilter));
+    const auto chosen = Services_.dialogs.OpenFile(
+        BaseDir_ / "ktp", FromSjis(msg::kActFilter) + ";;" + FromSjis(msg::kTextFilter));
     if (!chosen) return;
+    if (HasExtension(*chosen, ".txt")) {
+        MakeFromTextFile(*chosen);
+        return;
+    }
     Services_.dialogs.Beep(platform::BeepKind::Asterisk);
     ActPath_ = *chosen;
+    Ui_->ed_Nyuuryoku->setFocus();
+    LoadAct(ActPath_);
+}
+
+// A text to make an Act of is read whole, up to a bound far above any text one types.
+void TMainForm::MakeFromTextFile(const std::filesystem::path& path) {
+    constexpr std::uintmax_t kTextLimit = 16u << 20;
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > kTextLimit) {
+        Warn(path, msg::kTextTooLarge);
+        return;
+    }
+    std::string bytes;
+    switch (ReadFileBytes(path, bytes, kTextLimit)) {
+        case ReadStatus::Missing:
+            Warn(path, msg::kFileMissing);
+            return;
+        case ReadStatus::Unreadable:
+            Warn(path, msg::kFileUnreadable);
+            return;
+        case ReadStatus::TooLarge:
+            Warn(path, msg::kTextTooLarge);
+            return;
+        case ReadStatus::Ok:
+            break;
+    }
+    if (bytes.size() > kTextLimit) {
+        Warn(path, msg::kTextTooLarge);
+        return;
+    }
+    std::string why;
+    std::optional<std::string> text = tool::DecodeText(bytes, why);
+    if (!text) {
+        Warn(path, msg::kTextNotText);
+        return;
+    }
+    OpenMakeForm(std::move(*text), PathToQString(path.stem()));
+}
+
+void TMainForm::MakeFromClipboard() {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.trimmed().isEmpty()) {
+        Services_.dialogs.Warning(msg::kClipboardNoText);
+        return;
+    }
+    OpenMakeForm(text.toStdString(), FromSjis(msg::kClipboardTitle));
+}
+
+void TMainForm::OpenMakeForm(std::string utf8, const QString& title) {
+    TMakeForm form(std::move(utf8), title, KeyTable_, BaseDir_ / "ktp", Services_, this);
+    form.exec();
+    if (!form.Saved()) return;
+    ActPath_ = *form.Saved();
     Ui_->ed_Nyuuryoku->setFocus();
     LoadAct(ActPath_);
 }

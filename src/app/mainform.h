@@ -61,6 +61,10 @@ public:
     void bt_startClick();
     void bt_endClick();
     void bt_FileOpenClick();
+    // "Act を作る" for a text file, or for the text on the clipboard (Ctrl+Shift+V, or the
+    // file button's menu); a saved Act becomes the current one, ready to play.
+    void MakeFromTextFile(const std::filesystem::path& path);
+    void MakeFromClipboard();
     void bt_HelpClick();
     void bt_GlaphClick();
     void bt_ViewOpenClick();
@@ -139,6 +143,7 @@ private:
     // The warning for a record list that was not read: unreadable, or above its bound.
     void WarnRecords(const std::filesystem::path& list, ReadStatus read,
                      std::string_view unreadable, std::string_view tooLarge);
+    void OpenMakeForm(std::string utf8, const QString& title);
     std::array<KouhoEdit*, kKouhoEdits> KouhoEdits() const;
     // Stores the table as key/mykey.key, with the message when that fails.
     void StoreKeyTable();

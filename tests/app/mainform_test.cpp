@@ -389,7 +389,7 @@ TEST(MainFormAct, RefusedActsAreReportedWithPathAndMessage) {
     std::vector<std::pair<std::string, std::string>> fourPairs = SixLines();
     fourPairs.resize(4);
     const Case cases[] = {
-        {"Act02.txt", ActText(SixLines()), "正しい拡張子のファイルではありません。", false},
+        {"Act02.doc", ActText(SixLines()), "正しい拡張子のファイルではありません。", false},
         {"Act02.ktp.bak", "", "正しい拡張子のファイルではありません。", false},
         {"Act09.ktp", "", "ファイルが存在しません。", false},
         {"Odd.ktp", ActText(SixLines(), "Odd") + Sj("余り\r\n"),
@@ -442,7 +442,7 @@ TEST(MainFormAct, FileDialogStartsInKtpAndCancelChangesNothing) {
     ASSERT_EQ(rig.dialogs.asked.size(), 1u);
     EXPECT_EQ(rig.dialogs.asked[0].kind, Kind::OpenFile);
     EXPECT_EQ(rig.dialogs.asked[0].text, kotopa::PathToUtf8(rig.base / "ktp"));
-    EXPECT_EQ(rig.dialogs.asked[0].filter.toStdString(), "KotoPa スクリプト (*.ktp)");
+    EXPECT_EQ(rig.dialogs.asked[0].filter.toStdString(), "KotoPa スクリプト (*.ktp);;テキスト (*.txt)");
     EXPECT_EQ(rig.form->ActPath(), rig.base / "ktp" / "Act01.ktp");
     EXPECT_TRUE(Enabled(rig, "bt_start"));
 
