@@ -744,7 +744,7 @@ case_left_behind() {
     expect_file "$prog/save/Act01.lst" "$work/expected.lst"
     local left
     left="$(ls "$prog/save" | tr '\n' ' ')/ $(ls "$prog/key" | tr '\n' ' ')"
-    [ "$left" = "Act01.lst kotopa.ini kotopa.lock record.lst / mykey.key " ] ||
+    [ "$left" = "Act01.lst kotopa.ini kotopa.lock record.lst / mykana.key mykey.key " ] ||
         fail "left in save/ and key/: $left"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
