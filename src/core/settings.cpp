@@ -37,6 +37,7 @@ Settings ReadSettings(const IniFile& ini) {
     ApplyRadio(s.end, EndCondition::Lines, ini.ReadBool(kPlay, "ENDGYOU", false));
     s.value = ClampSpinValue(ini.ReadInteger(kPlay, "VALUE", 60));
     s.sound = ini.ReadBool(kPlay, "SOUND", true);
+    s.guide = ini.ReadBool(kPlay, "GUIDE", false);
     s.last = ini.ReadString(kFile, "LAST", Settings::kNoLastAct);
     return s;
 }
@@ -72,6 +73,7 @@ bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& s) 
         ini.WriteBool(kPlay, "ENDGYOU", s.end == EndCondition::Lines);
         ini.WriteInteger(kPlay, "VALUE", s.value);
         ini.WriteBool(kPlay, "SOUND", s.sound);
+        ini.WriteBool(kPlay, "GUIDE", s.guide);
         // The quotes keep blanks at either end of the path through the reader's trimming.
         // A path with a line break cannot stand on one line; written as it is, its pieces
         // would be read back as keys of their own, so no last Act is stored instead.

@@ -115,7 +115,7 @@ TEST(MainFormStart, OptionsAreWrittenAtExitAndOtherKeysKept) {
     rig.form->close();
     const std::string expected = Sj("[TOP]\r\nKEY=250\r\nMOZI=120\r\n[X]\r\nmine=1\r\n"
                                     "[PLAY]\r\nNOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI="
-                                    "0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n"
+                                    "0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\nGUIDE=0\r\n"
                                     "[FILE]\r\nLAST=\"") +
                                  PathSj(rig.base / "ktp" / "Act01.ktp") + "\"\r\n";
     EXPECT_EQ(rig.Settings(), expected);

@@ -496,3 +496,32 @@ TEST_F(PlayTest, IdleKeysTheEndButtonAndRefusedActs) {
     EXPECT_TRUE(session.Memo().empty());
     EXPECT_EQ(session.View().ed_Kanji, "h4");  // a file never read leaves the boxes as they were
 }
+
+namespace {
+
+TEST_F(PlayTest, TheRomajiGuideShowsWithTheReadingOnlyWhileItIsOn) {
+    Load(5);
+    PlayOptions o = Options(EndCondition::Eof);
+    o.romajiGuide = true;
+    ASSERT_TRUE(session.StartPlay(o, now));
+    EXPECT_EQ(session.View().guideRest, "");  // behind the countdown bar
+    RunCountdown();
+    EXPECT_EQ(session.View().guideRest, "ai");
+    Key('x');  // a mistype changes nothing
+    Key('a');
+    EXPECT_EQ(session.View().guideTyped, "");
+    EXPECT_EQ(session.View().guideRest, "i");
+    Type("i");
+    EXPECT_EQ(session.View().guideRest, "");  // the line waits for Enter
+    Key(13);
+    EXPECT_EQ(session.View().guideRest, "ai");  // the next line
+    session.Stop(now);
+
+    session.LoadAct(MakeAct(5));
+    EXPECT_EQ(session.View().guideRest, "");  // the header lines show
+    Start(Options(EndCondition::Eof));
+    EXPECT_EQ(session.View().guideRest, "");
+    EXPECT_EQ(session.View().guideTyped, "");
+}
+
+}  // namespace
