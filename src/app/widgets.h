@@ -57,8 +57,8 @@ class ReadingBox : public QLineEdit {
     Q_OBJECT
 public:
     // Pixel sizes of the reading and the guide while the guide is on.
-    static constexpr int kReadingPixels = 17;
-    static constexpr int kGuidePixels = 11;
+    static constexpr int kReadingPixels = 16;
+    static constexpr int kGuidePixels = 13;
 
     using QLineEdit::QLineEdit;
 
