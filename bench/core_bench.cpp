@@ -353,6 +353,40 @@ void BM_PlaySessionKey(benchmark::State& state) {
 }
 BENCHMARK(BM_PlaySessionKey);
 
+// Appending one judged key to a play's key record: keystrokes, now and then a completed
+// unit or a mistype, in the room a play reserves at its start.
+void BM_KeyRecordAppend(benchmark::State& state) {
+    kotopa::KeyRecord record;
+    constexpr std::size_t kKeys = 1 << 16;
+    record.Reserve(kKeys);
+    const std::string item = "\x82\xB5";  // し
+    uint32_t ms = 0;
+    std::size_t n = 0;
+    for (auto _ : state) {
+        ms += 37;
+        switch (n % 8) {
+            case 1:
+            case 4:
+            case 6:
+                record.Unit(ms, 'i', item);
+                break;
+            case 7:
+                record.Mistype(ms, 'q', item, "s");
+                break;
+            default:
+                record.Keystroke(ms, 's');
+        }
+        if (++n == kKeys) {
+            state.PauseTiming();
+            record.Clear();
+            n = 0;
+            state.ResumeTiming();
+        }
+    }
+    benchmark::DoNotOptimize(record.Events().data());
+}
+BENCHMARK(BM_KeyRecordAppend);
+
 // A play left waiting: the 1 ms timer ticks and nothing visible changes.
 void BM_PlayTickWaiting(benchmark::State& state) {
     const kotopa::KeyTable table = Table600();

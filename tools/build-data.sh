@@ -2,6 +2,7 @@
 # Rebuilds the delivered data from its UTF-8 sources with kotopa-tool, and the program's
 # message constants from their table with make_messages:
 #   data-src/keys/mykey.txt    ->  data/key/mykey.key
+#   data-src/keys/mykana.txt   ->  data/key/mykana.key  (the kana input style's table)
 #   data-src/ktp/ActNN.txt     ->  data/ktp/ActNN.ktp   (each one checked afterwards)
 #   src/messages/messages.txt  ->  src/messages/messages.inc
 # Usage: tools/build-data.sh [BUILD_DIR]   (default build/; configured if it is not yet)
@@ -19,6 +20,7 @@ tool="$build/tools/kotopa-tool"
 
 mkdir -p data/key
 "$tool" keys build data-src/keys/mykey.txt -o data/key/mykey.key
+"$tool" keys build data-src/keys/mykana.txt -o data/key/mykana.key
 
 status=0
 shopt -s nullglob
@@ -30,6 +32,7 @@ for src in "${sources[@]}"; do
   name=$(basename "$src" .txt)
   "$tool" import "$src" -o "data/ktp/$name.ktp"
   "$tool" check "data/ktp/$name.ktp" --keys data/key/mykey.key || status=1
+  "$tool" check "data/ktp/$name.ktp" --keys data/key/mykana.key || status=1
 done
 
 # A delivered Act without a source could never be rebuilt or checked against one.

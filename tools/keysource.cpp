@@ -54,18 +54,11 @@ std::string QuoteSjis(std::string_view sjis) {
     return Quote(SjisToUtf8(sjis));
 }
 
-bool FoldedStartsWith(std::string_view s, std::string_view prefix) {
-    if (prefix.size() > s.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (FoldAscii(s[i]) != FoldAscii(prefix[i])) return false;
-    }
-    return true;
-}
-
 // The row as a key file gives it back: encoded, stored, read and decoded as the program does.
-std::vector<KeyRow> ThroughKeyFile(const std::vector<KeyRow>& rows) {
+// The rules are the whole table's: a row alone would not show that the table is case-sensitive.
+std::vector<KeyRow> ThroughKeyFile(const std::vector<KeyRow>& rows, const KeyRules& rules) {
     KeyTable t;
-    t.SetRows(rows);
+    t.SetRows(rows, rules);
     t.EncodeSignRows();
     IniFile ini;
     ini.WriteInteger("MOZI", "KAZU", static_cast<int32_t>(t.Rows().size()));
@@ -73,26 +66,15 @@ std::vector<KeyRow> ThroughKeyFile(const std::vector<KeyRow>& rows) {
         ini.WriteString("MOZI", std::to_string(i), BuildStoredValue(t.Rows()[i]));
     }
     KeyTable back;
-    back.LoadKeyBytes(ini.Bytes());
+    back.LoadKeyBytes(ini.Bytes(), rules);
     return back.Rows();
 }
 
-bool IsSignItem(const std::string& item) {
-    KeyTable t;
-    t.SetRows({KeyRow{item, {"x"}}});
-    t.EncodeSignRows();
-    return t.Rows()[0].item != item;
-}
-
-bool IsKanaCommaRow(const KeyRow& row) {
-    return row.item == keymark::kNe && !row.candidates.empty() && row.candidates.front() == ",";
-}
-
 // Why a row does not survive a key file, in words.
-std::string WhyNotStorable(const KeyRow& row) {
+std::string WhyNotStorable(const KeyRow& row, const KeyRules& rules) {
     {
         KeyTable t;
-        t.SetRows({KeyRow{row.item, {"x"}}});
+        t.SetRows({KeyRow{row.item, {"x"}}}, rules);
         t.DecodeSignRows();
         if (t.Rows()[0].item != row.item) {
             return "the item " + QuoteSjis(row.item) +
@@ -100,8 +82,8 @@ std::string WhyNotStorable(const KeyRow& row) {
                    " and would load as that sign";
         }
     }
-    const std::vector<KeyRow> back = ThroughKeyFile({row});
-    if (IsSignItem(row.item) && !back.empty() && back[0].item == row.item &&
+    const std::vector<KeyRow> back = ThroughKeyFile({row}, rules);
+    if (rules.IsSignItem(row.item) && !back.empty() && back[0].item == row.item &&
         !back[0].candidates.empty() && !row.candidates.empty() &&
         back[0].candidates.front() != row.candidates.front()) {
         return "the first candidate of the sign row " + QuoteSjis(row.item) + " is always " +
@@ -109,14 +91,14 @@ std::string WhyNotStorable(const KeyRow& row) {
     }
     for (std::size_t i = 0; i < row.candidates.size(); ++i) {
         const std::string& c = row.candidates[i];
-        const bool fixedKey = i == 0 && (IsSignItem(row.item) || IsKanaCommaRow(row));
+        const bool fixedKey = i == 0 && (rules.IsSignItem(row.item) || rules.IsCommaKanaRow(row));
         if (!fixedKey && (c.find_first_of(" ,") != std::string::npos || c.front() == '"')) {
             return "the candidate " + Quote(c) +
                    " cannot be kept in a key file: a blank or a comma splits it and a leading "
                    "double quote opens a quoted field";
         }
     }
-    if (row.item.find_first_of(" ,\"") != std::string::npos && !IsSignItem(row.item)) {
+    if (row.item.find_first_of(" ,\"") != std::string::npos && !rules.IsSignItem(row.item)) {
         return "the item " + QuoteSjis(row.item) +
                " cannot be kept in a key file: a blank, a comma or a double quote in it splits "
                "or quotes the stored row";
@@ -125,6 +107,7 @@ std::string WhyNotStorable(const KeyRow& row) {
 }
 
 void CheckRows(const KeySource& src, std::vector<SourceError>& errors) {
+    const KeyRules& rules = src.table.Rules();
     std::map<std::string, int> firstLine;  // item -> line of its ordinary row
     for (std::size_t r = 0; r < src.table.Rows().size(); ++r) {
         const KeyRow& row = src.table.Rows()[r];
@@ -146,17 +129,17 @@ void CheckRows(const KeySource& src, std::vector<SourceError>& errors) {
                 if (i == j) continue;
                 const std::string& a = row.candidates[i];
                 const std::string& b = row.candidates[j];
-                if (a.size() == b.size() && i < j && FoldedStartsWith(b, a)) {
+                if (a.size() == b.size() && i < j && rules.StartsWith(b, a)) {
                     errors.push_back({line, item + " lists the candidate " + Quote(b) + " twice"});
-                } else if (a.size() < b.size() && FoldedStartsWith(b, a)) {
+                } else if (a.size() < b.size() && rules.StartsWith(b, a)) {
                     errors.push_back({line, item + ": the candidate " + Quote(b) +
                                                 " can never be typed, " + Quote(a) +
                                                 " is complete first"});
                 }
             }
         }
-        if (!SurvivesKeyFile(row)) errors.push_back({line, WhyNotStorable(row)});
-        if (IsKanaCommaRow(row)) continue;  // the sign row of ね stands beside the ordinary one
+        if (!SurvivesKeyFile(row, rules)) errors.push_back({line, WhyNotStorable(row, rules)});
+        if (rules.IsCommaKanaRow(row)) continue;  // the sign row of ね stands beside the ordinary one
         const auto [it, inserted] = firstLine.emplace(row.item, line);
         if (!inserted) {
             errors.push_back({line, item + " is already on line " + std::to_string(it->second) +
@@ -167,8 +150,8 @@ void CheckRows(const KeySource& src, std::vector<SourceError>& errors) {
 
 }  // namespace
 
-bool SurvivesKeyFile(const KeyRow& row) {
-    const std::vector<KeyRow> back = ThroughKeyFile({row});
+bool SurvivesKeyFile(const KeyRow& row, const KeyRules& rules) {
+    const std::vector<KeyRow> back = ThroughKeyFile({row}, rules);
     return back.size() == 1 && back[0] == row;
 }
 
@@ -192,6 +175,7 @@ KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors
         return src;
     }
     int lineNo = 0;
+    std::vector<KeyRow> rows;
     for (const std::string_view line : SplitLinesKeepingNul(text)) {
         ++lineNo;
         if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos) {
@@ -230,7 +214,7 @@ KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors
         for (std::size_t t = 1; t < tokens.size(); ++t) {
             std::string c = Unescape(tokens[t]);
             bool ascii = true;
-            for (const char ch : c) ascii = ascii && ch >= 0x20 && ch <= 0x7E;
+            for (const char ch : c) ascii = ascii && KeyRules::KeyByte(ch);
             if (!ascii) {
                 errors.push_back({lineNo, "the candidate " + Quote(c) +
                                               " holds a character that is not a key: candidates "
@@ -239,9 +223,10 @@ KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors
             }
             row.candidates.push_back(std::move(c));
         }
-        src.table.AddRow(std::move(row));
+        rows.push_back(std::move(row));
         src.lines.push_back(lineNo);
     }
+    src.table.SetRows(std::move(rows));  // the rules come from the whole table
     CheckRows(src, errors);
     std::stable_sort(errors.begin() + firstError, errors.end(),
                      [](const SourceError& a, const SourceError& b) {

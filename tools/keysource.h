@@ -35,8 +35,9 @@ KeySource ParseKeySource(std::string_view utf8, std::vector<SourceError>& errors
 // inside, bytes that are not Shift_JIS) are reported and written as comments.
 std::string FormatKeySource(const KeyTable& table, std::vector<SourceError>& errors);
 
-// True when the row reads back exactly as it is after a save and a load of a key file.
-bool SurvivesKeyFile(const KeyRow& row);
+// True when the row reads back exactly as it is after a save and a load of a key file of a
+// table with those rules.
+bool SurvivesKeyFile(const KeyRow& row, const KeyRules& rules = KeyRules::Romaji());
 
 // Writes the table into a fresh file beside path with StoreKeyTable, reads it back, and only
 // when it reads back as the table renames it over path. False with a message otherwise;

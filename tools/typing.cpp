@@ -32,7 +32,7 @@ std::string ListsKey(const Matcher& m) {
 }
 
 // The keys that can match an entry: the first byte of every live candidate that a keyboard
-// can produce.
+// can produce, each key once by the table's rules.
 std::string NextKeys(const Matcher& m) {
     bool seen[128] = {};
     std::string keys;
@@ -41,8 +41,8 @@ std::string NextKeys(const Matcher& m) {
             if (e.empty()) continue;
             const auto b = static_cast<unsigned char>(e.front());
             if (b < 0x20 || b > 0x7E || b == 27) continue;
-            // Case does not matter to the matcher: one of the two is enough.
-            const char folded = FoldAscii(static_cast<char>(b));
+            // Where case does not matter to the matcher one of the two is enough.
+            const char folded = m.Rules().KeyForm(static_cast<char>(b));
             if (!seen[static_cast<unsigned char>(folded)]) {
                 seen[static_cast<unsigned char>(folded)] = true;
                 keys += folded;

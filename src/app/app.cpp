@@ -10,6 +10,7 @@
 #include "messages.h"
 #include "qtplatform.h"
 #include "results.h"
+#include "soundoutput.h"
 #include "sjistext.h"
 #include "termination.h"
 #include "textfile.h"
@@ -102,7 +103,7 @@ std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name, const fs::path
     // The guard may be out of reach (another machine sharing the folder, a system without
     // it); the folder's own lock still keeps two writers apart. A folder that cannot be
     // made is reported by the main window, which tries again.
-    const fs::path save = baseDir / "save";
+    const fs::path save = SaveFolder(baseDir).Path();
     std::error_code ec;
     fs::create_directories(save, ec);
     locks->save.emplace(save);
@@ -112,8 +113,9 @@ std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name, const fs::path
 }
 
 void TidyProgramFolder(const fs::path& baseDir, platform::Dialogs& dialogs) {
-    const fs::path save = baseDir / "save";
-    const FinishOutcome finished = FinishInterruptedRecording(save);
+    const SaveFolder saveFolder(baseDir);
+    const fs::path& save = saveFolder.Path();
+    const FinishOutcome finished = FinishInterruptedRecording(saveFolder);
     switch (finished.status) {
         case FinishStatus::NoJournal:
         case FinishStatus::Finished:
@@ -151,7 +153,7 @@ int RunKotopa(QApplication& app) {
     platform::SystemClock clock;
     platform::DesktopShell shell;
     platform::SystemRandom random;
-    platform::QtSoundDevice sound(programDir / platform::kSoundModuleName);
+    platform::SoundOutput sound(programDir / platform::kSoundModuleName);
     const platform::Services services{clock, dialogs, shell, random, sound};
 
     TMainForm form(ProgramFolders(folders.baseDir, programDir), services);

@@ -11,7 +11,7 @@
 
 namespace kotopa {
 
-TDataForm::TDataForm(const PlayResult& result, std::filesystem::path playLog,
+TDataForm::TDataForm(const ResultView& result, std::filesystem::path playLog,
                      platform::Services services, QWidget* parent)
     : QDialog(parent),
       Ui_(std::make_unique<Ui::TDataForm>()),

@@ -20,7 +20,7 @@ class TDataForm : public QDialog {
     Q_OBJECT
 public:
     // Sounds the information beep and shows the result; playLog is opened by the log button.
-    TDataForm(const PlayResult& result, std::filesystem::path playLog, platform::Services services,
+    TDataForm(const ResultView& result, std::filesystem::path playLog, platform::Services services,
               QWidget* parent = nullptr);
     ~TDataForm() override;
 

@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 
 #include "act.h"
+#include "basedir.h"
 #include "bmpfile.h"
 #include "desktopfiles.h"
 #include "messages.h"
@@ -266,7 +267,7 @@ void TGlaphForm::bt_ToBmpClick() {
 }
 
 void TGlaphForm::SpeedButtonClick() {
-    OpenPlayLog(BaseDir_ / "save" / "playlog.log", Services_, this);
+    OpenPlayLog(SaveFolder(BaseDir_).PlayLog(), Services_, this);
 }
 
 void TGlaphForm::bt_CloseClick() {

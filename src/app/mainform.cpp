@@ -1,6 +1,7 @@
 #include "mainform.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QRadioButton>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "basedir.h"
 #include "dataform.h"
 #include "desktopfiles.h"
 #include "glaphform.h"
@@ -75,7 +77,11 @@ TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidge
     SetupControls();
     ConnectHandlers();
     // The window's own resources: the built-in mistype sound.
-    Sounds_.Add("Miss", QUrl(QStringLiteral("qrc:/sounds/miss.wav")));
+    QFile builtIn(QStringLiteral(":/sounds/miss.wav"));
+    if (builtIn.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = builtIn.readAll();
+        Sounds_.Add("Miss", std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    }
     FormCreate();
     CentreOnScreen();
 }
@@ -178,7 +184,8 @@ void TMainForm::FormCreate() {
     SetClientSize(CollapsedSize_.width(), CollapsedSize_.height());
     PanelSlide_ = 0;
 
-    const fs::path save = BaseDir_ / "save";
+    const SaveFolder saveFolder(BaseDir_);
+    const fs::path& save = saveFolder.Path();
     std::error_code ec;
     if (!fs::is_directory(save, ec)) {
         fs::create_directories(save, ec);
@@ -187,14 +194,14 @@ void TMainForm::FormCreate() {
         }
     }
 
-    const fs::path ini = save / "kotopa.ini";
+    const fs::path ini = saveFolder.Settings();
     const SettingsLoad settings = LoadSettings(ini);
     if (settings.status == ReadStatus::Unreadable) {
         Warn(ini, msg::kSettingsUnreadable);
     }
     ApplySettings(settings.settings);
 
-    const fs::path records = save / "record.lst";
+    const fs::path records = saveFolder.TotalRecords();
     if (Records_.LoadTotalRecords(records) == ReadStatus::Unreadable) {
         Warn(records, msg::kRecordsUnreadable);
     }
@@ -210,7 +217,7 @@ void TMainForm::FormDestroy() {
     Destroyed_ = true;
     Timer_.stop();  // a play still running is not recorded
     SlideTimer_.stop();
-    const fs::path ini = BaseDir_ / "save" / "kotopa.ini";
+    const fs::path ini = SaveFolder(BaseDir_).Settings();
     if (!SaveShutdownSettings(ini, ControlSettings())) {
         Services_.dialogs.Warning(CannotWriteMessage(PathToSjis(ini)));
     }
@@ -223,9 +230,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
-    // The sound output opens once the window has been drawn: it takes longer than all the
-    // rest of the start-up, and the first mistype is at least a countdown away. What the
-    // start-up has freed by then goes back to the system.
+    // The sound output opens once the window has been drawn, in the background: loading the
+    // audio libraries takes longer than all the rest of the start-up, and the first mistype
+    // is at least a countdown away. What the start-up has freed by then goes back to the
+    // system.
     if (SoundOpening_) return;
     SoundOpening_ = true;
     QTimer::singleShot(0, this, [this] {
@@ -238,7 +246,7 @@ void TMainForm::ApplySettings(const Settings& s) {
     // The handlers stay quiet while the file is applied; the labels are shown at the end
     // as the handlers of the selected buttons would have left them.
     ApplyingSettings_ = true;
-    Records_.bests = s.bests;
+    Records_.SetBests(s.bests);
     SetRadio(Ui_->rd_Nomal, s.order == ProblemOrder::Normal);
     SetRadio(Ui_->rd_Random, s.order == ProblemOrder::Random);
     SetRadio(Ui_->rd_Eof, s.end == EndCondition::Eof);
@@ -253,7 +261,7 @@ void TMainForm::ApplySettings(const Settings& s) {
 
 Settings TMainForm::ControlSettings() const {
     Settings s;
-    s.bests = Records_.bests;
+    s.bests = Records_.CurrentBests();
     s.order = SelectedOrder();
     s.end = SelectedEnd();
     s.value = Ui_->sp_Time->value();
@@ -270,16 +278,17 @@ void TMainForm::AskResume(const std::string& last) {
 
 void TMainForm::InstallMissSound() {
     const fs::path file = BaseDir_ / "system" / "miss.wav";
-    const WaveCheck check = CheckWaveFile(file);
+    std::string bytes;
+    const WaveCheck check = CheckWaveFile(file, &bytes);
     if (check.problem == WaveProblem::Missing) return;
     Sounds_.Remove("miss");
     if (!check.ok()) {
         // Reported once; the run goes on without a mistype sound.
-        Sounds_.Add("miss", QUrl());
+        Sounds_.Add("miss", {});
         Services_.dialogs.Warning(WaveRefusalText(PathToSjis(file), check.problem));
         return;
     }
-    Sounds_.Add("miss", QUrl::fromLocalFile(PathToQString(file)));
+    Sounds_.Add("miss", bytes);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -314,7 +323,7 @@ void TMainForm::LoadAct(const fs::path& path) {
 }
 
 void TMainForm::ShowPlayInfo() {
-    const PlayInfoLabels info = FormatPlayInfo(Records_.bests);
+    const PlayInfoLabels info = FormatPlayInfo(Records_.CurrentBests());
     SetTextIfChanged(Ui_->lb_Kaisu, Ascii(info.lb_Kaisu));
     SetTextIfChanged(Ui_->lb_TopNyu, Ascii(info.lb_TopNyu));
     SetTextIfChanged(Ui_->lb_TopTime, Ascii(info.lb_TopTime));
@@ -501,21 +510,22 @@ void TMainForm::FinishPlay() {
     in.play = Session_.Facts();
     in.checkSave = Ui_->CheckSave->isChecked();
     in.actPath = ActPath_;
-    in.bests = Records_.bests;
+    in.bests = Records_.CurrentBests();
     in.pathText = PathText_;
-    PlayResult result = ComputeResult(in);
+    const PlayResult result = ComputeResult(in);
+    RecordOutcome outcome;
     if (result.record) {
         const QDateTime now = Services_.clock.Local();
         const LocalTime at{now.date().year(), now.date().month(),  now.date().day(),
                            now.time().hour(), now.time().minute(), now.time().second()};
-        const RecordOutcome outcome =
-            RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at);
+        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at);
         if (outcome.Failed()) Services_.dialogs.Warning(RecordFailureText(outcome, PathText_));
     }
 
     ResultChoice choice = ResultChoice::Cancel;
     {
-        TDataForm dialog(result, BaseDir_ / "save" / "playlog.log", Services_, this);
+        TDataForm dialog(ResultViewOf(result, outcome), SaveFolder(BaseDir_).PlayLog(), Services_,
+                         this);
         dialog.exec();
         choice = dialog.Choice();
     }
@@ -554,7 +564,7 @@ void TMainForm::bt_HelpClick() {
 
 // A new graph window for every showing, so that it draws the lists as they are now.
 void TMainForm::bt_GlaphClick() {
-    TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords, Records_.ActRecords, Services_,
+    TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords(), Records_.ActRecords(), Services_,
                     this);
     form.exec();
 }
@@ -587,7 +597,7 @@ void TMainForm::ShowKeyRow(std::size_t row) {
 }
 
 void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
-    if (!FilterKouhoKey(Key)) {
+    if (!FilterKouhoKey(Key, KeyTable_.Rules())) {
         Key = 0;
         return;
     }

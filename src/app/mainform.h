@@ -94,8 +94,8 @@ public:
     PlayState GameState() const { return Session_.GameState(); }
     const PlaySession& Session() const { return Session_; }
     const RecordBook& Records() const { return Records_; }
-    const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords; }
-    const std::vector<std::string>& ActRecords() const { return Records_.ActRecords; }
+    const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords(); }
+    const std::vector<std::string>& ActRecords() const { return Records_.ActRecords(); }
     const KeyTable& Keys() const { return KeyTable_; }
     platform::WaveList& Sounds() { return Sounds_; }
     QTimer& Timer() { return Timer_; }

@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "basedir.h"
 #include "messages.h"
 #include "sjis.h"
 #include "textfile.h"
@@ -94,9 +95,7 @@ fs::path ActName(const fs::path& actPath) {
 }
 
 fs::path ActListPath(const fs::path& baseDir, const fs::path& actPath) {
-    fs::path list = ActName(actPath);
-    list += ".lst";
-    return baseDir / "save" / list;
+    return SaveFolder(baseDir).ActRecords(ActName(actPath));
 }
 
 void SwapProblems(ProblemQueue& queue, std::size_t i, std::size_t j) {

@@ -75,7 +75,7 @@ bool HasActExtension(const std::filesystem::path& path);
 // where it is shown.
 std::filesystem::path ActName(const std::filesystem::path& actPath);
 
-// baseDir / "save" / (ActName + ".lst").
+// The Act's record list in baseDir's save/ (SaveFolder::ActRecords).
 std::filesystem::path ActListPath(const std::filesystem::path& baseDir,
                                   const std::filesystem::path& actPath);
 

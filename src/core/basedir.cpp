@@ -11,6 +11,12 @@ namespace kotopa {
 
 namespace fs = std::filesystem;
 
+fs::path SaveFolder::ActRecords(const fs::path& actName) const {
+    fs::path list = actName;
+    list += ".lst";
+    return path_ / list;
+}
+
 bool CanCreateFilesIn(const fs::path& folder) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return false;
@@ -33,7 +39,7 @@ bool CanCreateFilesIn(const fs::path& folder) {
 bool PortableLayoutUsable(const fs::path& programDir, const WritableTest& writable) {
     if (writable(programDir)) return true;
     std::error_code ec;
-    const fs::path save = programDir / "save";
+    const fs::path save = SaveFolder(programDir).Path();
     return fs::is_directory(save, ec) && writable(save);
 }
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 namespace kotopa {
@@ -19,6 +20,29 @@ struct ProgramFolders {
         : base(std::move(baseDir)), program(std::move(programDir)) {}
     std::filesystem::path base;
     std::filesystem::path program;
+};
+
+// BaseDir's save/ and the name of every file the program keeps in it: the settings, the record
+// lists, the play log, the journal of a recording and the folder's lock. Nothing else names
+// them.
+class SaveFolder {
+public:
+    explicit SaveFolder(const std::filesystem::path& baseDir) : path_(baseDir / kFolderName) {}
+
+    static constexpr std::string_view kFolderName = "save";
+    static constexpr std::string_view kLockName = "kotopa.lock";
+
+    const std::filesystem::path& Path() const { return path_; }
+    std::filesystem::path Settings() const { return path_ / "kotopa.ini"; }
+    std::filesystem::path TotalRecords() const { return path_ / "record.lst"; }  // all Acts
+    // The record list of the Act called actName (ActName): actName.lst.
+    std::filesystem::path ActRecords(const std::filesystem::path& actName) const;
+    std::filesystem::path PlayLog() const { return path_ / "playlog.log"; }
+    // The journal that makes the writing of a recorded play's files one step (filegroup.h).
+    std::filesystem::path RecordingJournal() const { return path_ / "recording.journal"; }
+
+private:
+    std::filesystem::path path_;
 };
 
 // True when a new file can be created in folder: one is created and removed again. Asking

@@ -27,16 +27,47 @@ std::string Name(const fs::path& p) {
     return std::string(s.begin(), s.end());
 }
 
+// A name as the journal holds it, as a path; empty when it is not UTF-8 the system takes.
 fs::path FromName(std::string_view s) {
-    return fs::path(std::u8string(s.begin(), s.end()));
+    try {
+        return fs::path(std::u8string(s.begin(), s.end()));
+    } catch (const std::exception&) {
+        return {};
+    }
 }
 
-// A plain name in the folder: no separators, not "." or "..".
-bool PlainName(std::string_view s) {
-    return !s.empty() && s != "." && s != ".." && s.find_first_of("/\\") == std::string_view::npos;
+// The names of devices, which Windows opens in every folder whatever extension follows.
+bool DeviceName(std::string_view s) {
+    const std::string_view stem = s.substr(0, s.find('.'));
+    std::string upper;
+    for (const char c : stem) upper += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+    for (const char* d : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+        if (upper == d) return true;
+    }
+    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) &&
+           upper[3] >= '1' && upper[3] <= '9';
 }
 
-bool ParseJournal(std::string_view bytes, std::vector<Entry>& entries) {
+// A plain name of a file in folder, on every system: no separator of any system, no drive
+// or stream (":"), no control character, not "." or "..", no trailing point or blank (which
+// Windows drops), no device; and joined to folder, its parent is folder itself.
+bool PlainName(std::string_view s, const fs::path& folder) {
+    if (s.empty() || s == "." || s == ".." || s.back() == '.' || s.back() == ' ') return false;
+    for (const char c : s) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == '/' || c == '\\' || c == ':') {
+            return false;
+        }
+    }
+    if (DeviceName(s)) return false;
+    const fs::path name = FromName(s);
+    if (name.empty() || name.has_root_path() || name.has_parent_path()) return false;
+    return (folder / name).parent_path() == folder;
+}
+
+// The journal's entries, when it is exactly what WriteFileGroup writes for member files of
+// folder; false when it is damaged.
+bool ParseJournal(std::string_view bytes, const fs::path& folder, const GroupMember& member,
+                  std::vector<Entry>& entries) {
     if (bytes.substr(0, kJournalHead.size()) != kJournalHead) return false;
     bytes.remove_prefix(kJournalHead.size());
     std::vector<std::string_view> names;
@@ -48,10 +79,18 @@ bool ParseJournal(std::string_view bytes, std::vector<Entry>& entries) {
     }
     if (names.empty() || names.size() % 2 != 0) return false;
     for (std::size_t i = 0; i < names.size(); i += 2) {
-        if (!PlainName(names[i]) || !PlainName(names[i + 1])) return false;
+        if (!PlainName(names[i], folder) || !PlainName(names[i + 1], folder)) return false;
         Entry e{FromName(names[i]), FromName(names[i + 1])};
-        // Only the program's own temporary files of that very target are ever renamed.
-        if (!IsTemporaryFileOf(e.staged, e.target)) return false;
+        // Only the program's own temporary files of that very target are ever renamed, and
+        // only over the files that a group writes.
+        if (!member(e.target) || !IsTemporaryFileOf(e.staged, e.target)) return false;
+        for (const Entry& other : entries) {
+            if (other.target == e.target || other.staged == e.staged) return false;
+        }
+        // A staged file is one the write made: a plain file, never a link to elsewhere.
+        std::error_code ec;
+        const fs::file_status st = fs::symlink_status(folder / e.staged, ec);
+        if (fs::exists(st) && !fs::is_regular_file(st)) return false;
         entries.push_back(std::move(e));
     }
     return true;
@@ -68,7 +107,13 @@ FileGroupOutcome Failed(const fs::path& path, bool committed = false) {
 
 }  // namespace
 
-FinishOutcome FinishFileGroup(const fs::path& journal) {
+fs::path DamagedJournalPath(const fs::path& journal) {
+    fs::path aside = journal;
+    aside += ".damaged";
+    return aside;
+}
+
+FinishOutcome FinishFileGroup(const fs::path& journal, const GroupMember& member) {
     std::string bytes;
     switch (ReadFileBytes(journal, bytes)) {
         case ReadStatus::Missing:
@@ -81,10 +126,13 @@ FinishOutcome FinishFileGroup(const fs::path& journal) {
     const fs::path folder = journal.parent_path();
     std::error_code ec;
     std::vector<Entry> entries;
-    if (!ParseJournal(bytes, entries)) {
-        fs::remove(journal, ec);
+    if (!ParseJournal(bytes, folder, member, entries)) {
+        // Kept for whoever wants to see what it held, out of the way of every later group.
+        const fs::path aside = DamagedJournalPath(journal);
+        fs::rename(journal, aside, ec);
         if (ec) return {FinishStatus::Unfinished, journal};
-        return {FinishStatus::Discarded, journal};
+        SyncFolder(folder);
+        return {FinishStatus::Discarded, aside};
     }
     for (const Entry& e : entries) {
         // A staged file that is gone was put in place before the interruption.
@@ -100,12 +148,16 @@ FinishOutcome FinishFileGroup(const fs::path& journal) {
     return {FinishStatus::Finished, {}};
 }
 
-FileGroupOutcome WriteFileGroup(const fs::path& journal, const std::vector<FileGroupWrite>& files) {
+FileGroupOutcome WriteFileGroup(const fs::path& journal, const std::vector<FileGroupWrite>& files,
+                                const GroupMember& member) {
     const fs::path folder = journal.parent_path();
     for (const FileGroupWrite& f : files) {
-        if (f.path.parent_path() != folder || !PlainName(Name(f.path))) return Failed(f.path);
+        if (f.path.parent_path() != folder || !PlainName(Name(f.path), folder) ||
+            !member(f.path.filename())) {
+            return Failed(f.path);
+        }
     }
-    const FinishOutcome earlier = FinishFileGroup(journal);
+    const FinishOutcome earlier = FinishFileGroup(journal, member);
     if (earlier.status == FinishStatus::Unfinished) return Failed(earlier.failedPath);
 
     std::vector<Entry> entries;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,7 @@ enum class FinishStatus {
     NoJournal,   // nothing was left to finish
     Finished,    // a committed group is now in place; the journal is gone
     Unfinished,  // a file could not be put in place (failedPath); the journal stays
-    Discarded,   // the journal could not be understood: removed, nothing renamed
+    Discarded,   // the journal is damaged: set aside (failedPath), nothing renamed
 };
 
 struct FinishOutcome {
@@ -35,16 +36,29 @@ struct FinishOutcome {
     std::filesystem::path failedPath;
 };
 
+// Which files a journal may name: given a plain file name of the journal's folder, true when
+// it is one of the files its groups write. The journal itself, a lock or any other file of
+// the folder is never renamed over, whatever a journal says.
+using GroupMember = std::function<bool(const std::filesystem::path& name)>;
+
+// The name beside the journal that a damaged journal is moved to: its own name + ".damaged".
+std::filesystem::path DamagedJournalPath(const std::filesystem::path& journal);
+
 // Writes the files, which must all lie in the journal's folder, as one group. A group that
 // an earlier failure left committed but unfinished is completed first; if it cannot be, the
 // new group is refused. Not committed: every file is as it was and nothing is left behind.
 // Committed but not ok: failedPath could not be renamed yet; the journal stays for the next
 // FinishFileGroup.
 FileGroupOutcome WriteFileGroup(const std::filesystem::path& journal,
-                                const std::vector<FileGroupWrite>& files);
+                                const std::vector<FileGroupWrite>& files,
+                                const GroupMember& member);
 
 // Completes the group that the journal names, if there is one. Safe to repeat, and safe to
 // interrupt: it only renames files that are still waiting and removes the journal last.
-FinishOutcome FinishFileGroup(const std::filesystem::path& journal);
+// A journal is outside input: one that is not exactly what WriteFileGroup writes (a name
+// with a folder, a drive or a root, a name that is not a member, a name twice, a staged file
+// that is not the target's own temporary file or not a plain file) is damaged; it is moved
+// to DamagedJournalPath and nothing is renamed.
+FinishOutcome FinishFileGroup(const std::filesystem::path& journal, const GroupMember& member);
 
 }  // namespace kotopa

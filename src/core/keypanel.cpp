@@ -7,31 +7,13 @@
 
 namespace kotopa {
 
-namespace {
-
-// The first candidates of the sign rows, which "設定" must not replace.
-constexpr std::array<std::string_view, 6> kSignKeys{
-    " ", keymark::kZenkakuSpace, keymark::kRightQuote, "\"", keymark::kTouten, ",",
-};
-
-// Letters A to Z become a to z; double-byte characters are left whole.
-std::string LowerLetters(std::string_view s) {
-    std::string out(s);
-    for (std::size_t i = 0; i < out.size(); i += CharLength(out, i)) {
-        if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] + 32);
-    }
-    return out;
-}
-
-}  // namespace
-
 KeyRowView ViewKeyRow(const KeyTable& table, std::size_t row) {
     const KeyRow& r = table.Rows().at(row);
     KeyRowView view;
     view.item = r.item;
     view.number = std::to_string(row);
     for (std::size_t n = 0; n < view.kouho.size() && n < r.candidates.size(); ++n) {
-        view.kouho[n] = LowerLetters(r.candidates[n]);
+        view.kouho[n] = table.Rules().ShownCandidate(r.candidates[n]);
     }
     for (int n = 0; n < kKouhoEdits; ++n) {
         if (view.kouho[static_cast<std::size_t>(n)].empty()) {
@@ -42,8 +24,8 @@ KeyRowView ViewKeyRow(const KeyTable& table, std::size_t row) {
     return view;
 }
 
-bool FilterKouhoKey(char key) {
-    return (key >= '0' && key <= '9') || (key >= 'a' && key <= 'z');
+bool FilterKouhoKey(char key, const KeyRules& rules) {
+    return rules.EditKey(key);
 }
 
 int KouhoTarget(int typed, const std::array<bool, kKouhoEdits>& empty) {
@@ -68,9 +50,7 @@ SetRowRefusal CheckSetRow(const KeyTable& table, std::string_view koumokuNo,
                           std::string_view kouho1) {
     if (!ChosenRow(table, koumokuNo)) return SetRowRefusal::NoRow;
     if (kouho1.empty()) return SetRowRefusal::NoCandidate;
-    for (const std::string_view sign : kSignKeys) {
-        if (kouho1 == sign) return SetRowRefusal::SignRow;
-    }
+    if (table.Rules().IsSignKey(kouho1)) return SetRowRefusal::SignRow;
     return SetRowRefusal::None;
 }
 

@@ -23,7 +23,7 @@ using KouhoTexts = std::array<std::string, kKouhoEdits>;
 struct KeyRowView {
     std::string item;    // ed_koumoku
     std::string number;  // ed_KoumokuNo: the row's index in decimal
-    KouhoTexts kouho;    // the first five candidates, letters in lower case; "" for none
+    KouhoTexts kouho;    // the first five candidates as the table's rules show them; "" for none
     // The lowest-numbered candidate edit left empty, which takes the focus; none when all
     // five hold a candidate.
     std::optional<int> focus;
@@ -33,10 +33,10 @@ struct KeyRowView {
 // The view of the row at index row (which must exist).
 KeyRowView ViewKeyRow(const KeyTable& table, std::size_t row);
 
-// FilterKouhoKey: the candidate edits take the digits 0 to 9 and the letters a to z;
-// everything else, upper-case letters, signs, blanks and control characters included, is
-// dropped.
-bool FilterKouhoKey(char key);
+// FilterKouhoKey: the candidate edits take the keys the table's rules let them (EditKey):
+// for a romaji table the digits 0 to 9 and the letters a to z, everything else, upper-case
+// letters, signs, blanks and control characters included, being dropped.
+bool FilterKouhoKey(char key, const KeyRules& rules = KeyRules::Romaji());
 
 // The candidate edit that an accepted character typed into edit typed goes to: the first
 // empty edit before it, which then holds that character alone, or typed itself.
@@ -46,8 +46,8 @@ int KouhoTarget(int typed, const std::array<bool, kKouhoEdits>& empty);
 std::optional<std::size_t> ChosenRow(const KeyTable& table, std::string_view koumokuNo);
 
 // Why "設定" refuses, checked in this order: no chosen row, no first candidate, a first
-// candidate that is a sign row's key (a blank, a comma or a double quote, in either width),
-// since a sign row's first candidate is fixed.
+// candidate that is a sign row's key (a blank, a comma or a double quote, in either width,
+// or the table's key for 、), since a sign row's first candidate is fixed.
 enum class SetRowRefusal { None, NoRow, NoCandidate, SignRow };
 SetRowRefusal CheckSetRow(const KeyTable& table, std::string_view koumokuNo,
                           std::string_view kouho1);

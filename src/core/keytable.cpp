@@ -20,23 +20,6 @@ constexpr std::string_view kCountKey = "KAZU";
 // table anyone typed, and honouring it would only exhaust memory.
 constexpr int32_t kMaxRows = 100000;
 
-struct SignRow {
-    std::string_view sign;  // item in the table
-    std::string_view mark;  // item and first candidate in the file
-    std::string_view key;   // first candidate after decoding
-};
-
-// The order is the order of comparison when decoding.
-constexpr std::array<SignRow, 7> kSignRows{{
-    {"\"", "\x81\xA0", "\""},        // double quote / □
-    {",", "\x81\xA4", ","},          // comma / ▽
-    {"\x81\x68", "\x81\xA1", "\""},  // ” / ■
-    {"\x81\x41", "\x81\xA5", ","},   // 、 / ▼
-    {" ", "\x81\x9B", " "},          // space / ○
-    {"\x81\x40", "\x81\x9C", " "},   // full-width space / ●
-    {"\x82\xCB", "\x81\x88", ","},   // ね typed with a comma / ∴
-}};
-
 void SetFirstCandidate(KeyRow& row, std::string_view value) {
     // A sign row always has its fixed key first; one stored without candidates gains it.
     if (row.candidates.empty()) {
@@ -211,7 +194,16 @@ KeyFileProblem KeyTable::LoadChosenKeyFile(const std::filesystem::path& path) {
 }
 
 std::size_t KeyTable::LoadKeyBytes(std::string_view bytes) {
+    return LoadRows(bytes, nullptr);
+}
+
+std::size_t KeyTable::LoadKeyBytes(std::string_view bytes, const KeyRules& rules) {
+    return LoadRows(bytes, &rules);
+}
+
+std::size_t KeyTable::LoadRows(std::string_view bytes, const KeyRules* rules) {
     rows_.clear();
+    rules_ = KeyRules::Romaji();
     IniFile ini;
     ini.LoadBytes(bytes);
     int32_t count = ini.ReadInteger(kSection, kCountKey, 0);
@@ -251,7 +243,8 @@ std::size_t KeyTable::LoadKeyBytes(std::string_view bytes) {
         }
         rows_.push_back(std::move(row));
     }
-    DecodeSignRows();  // indexes the rows
+    rules_ = rules ? *rules : KeyRules::Of(rows_);  // before decoding: 、's key depends on them
+    DecodeSignRows();               // indexes the rows
     return held;
 }
 
@@ -267,17 +260,18 @@ bool KeyTable::SaveKeyFile(const std::filesystem::path& path) const {
 }
 
 void KeyTable::EncodeSignRows() {
+    const auto& signs = rules_.SignRows();
     for (auto& row : rows_) {
-        for (std::size_t s = 0; s < 6; ++s) {
-            if (row.item == kSignRows[s].sign) {
-                row.item = std::string(kSignRows[s].mark);
-                SetFirstCandidate(row, kSignRows[s].mark);
+        for (std::size_t s = 0; s + 1 < signs.size(); ++s) {
+            if (row.item == signs[s].sign) {
+                row.item = std::string(signs[s].mark);
+                SetFirstCandidate(row, signs[s].mark);
                 break;
             }
         }
-        if (row.item == keymark::kNe && !row.candidates.empty() && row.candidates.front() == ",") {
-            row.item = std::string(kSignRows[6].mark);
-            row.candidates.front() = std::string(kSignRows[6].mark);
+        if (rules_.IsCommaKanaRow(row)) {
+            row.item = std::string(signs.back().mark);
+            row.candidates.front() = std::string(signs.back().mark);
         }
     }
     Reindex();
@@ -285,7 +279,7 @@ void KeyTable::EncodeSignRows() {
 
 void KeyTable::DecodeSignRows() {
     for (auto& row : rows_) {
-        for (const auto& s : kSignRows) {
+        for (const auto& s : rules_.SignRows()) {
             if (row.item == s.mark) {
                 row.item = std::string(s.sign);
                 SetFirstCandidate(row, s.key);
@@ -307,6 +301,13 @@ bool KeyTable::StoreKeyTable(const std::filesystem::path& path) {
 
 void KeyTable::SetRows(std::vector<KeyRow> rows) {
     rows_ = std::move(rows);
+    rules_ = KeyRules::Of(rows_);
+    Reindex();
+}
+
+void KeyTable::SetRows(std::vector<KeyRow> rows, const KeyRules& rules) {
+    rows_ = std::move(rows);
+    rules_ = rules;
     Reindex();
 }
 

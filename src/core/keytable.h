@@ -11,6 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "keyrules.h"
+
 namespace kotopa {
 
 struct KeyRow {
@@ -59,8 +61,13 @@ public:
 
     // The rows in table order; row i is stored under the key i of a key file.
     const std::vector<KeyRow>& Rows() const { return rows_; }
+    // How the table's keys are judged and stored (keyrules.h), derived whenever the rows are
+    // replaced whole (SetRows, a load); a row changed in place or added keeps them.
+    const KeyRules& Rules() const { return rules_; }
     // Every change of the rows goes through these, so that the index follows.
     void SetRows(std::vector<KeyRow> rows);
+    // The same with the rules given rather than derived: a part of a table taken on its own.
+    void SetRows(std::vector<KeyRow> rows, const KeyRules& rules);
     void SetRow(std::size_t index, KeyRow row);
     void AddRow(KeyRow row);
 
@@ -72,6 +79,8 @@ public:
     // The same from the bytes of a key file. The number of rows that the file holds: rows
     // whose key is missing or empty (they stand in as "☆" rows) are not counted.
     std::size_t LoadKeyBytes(std::string_view bytes);
+    // The same, decoding by the rules given rather than those the bytes give.
+    std::size_t LoadKeyBytes(std::string_view bytes, const KeyRules& rules);
 
     // A key file that the user chose to replace the table: the rows of the file at path
     // replace the table as LoadKeyFile does, unless the file is missing, cannot be read or
@@ -102,12 +111,14 @@ public:
     void FindCandidates6(std::string_view reading, std::vector<std::string>& lst_3) const;
 
 private:
+    std::size_t LoadRows(std::string_view bytes, const KeyRules* rules);
     void AppendCandidates(std::string_view key, std::vector<std::string>& list) const;
     void Reindex();
     void IndexRow(std::size_t index);
     void UnindexRow(std::size_t index);
 
     std::vector<KeyRow> rows_;
+    KeyRules rules_ = KeyRules::Romaji();
     // Row numbers in table order by the folded form of their item (FoldedForm, sjis.h): the
     // rows a look-up finds are those under the folded form of its key.
     std::unordered_map<std::string, std::vector<uint32_t>> index_;

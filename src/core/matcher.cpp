@@ -8,15 +8,17 @@ namespace kotopa {
 
 namespace {
 
-bool FirstByteMatches(const std::string& entry, char key) {
-    return !entry.empty() && FoldAscii(entry.front()) == FoldAscii(key);
+// A list entry takes the key when its first byte is that key, by the table's rules: letters
+// in either case for a romaji table, exactly as they are for a case-sensitive one.
+bool FirstByteMatches(const KeyRules& rules, const std::string& entry, char key) {
+    return !entry.empty() && rules.SameKey(entry.front(), key);
 }
 
 // Narrows one list by key; returns true when an entry of it was typed in full.
-bool Narrow(std::vector<std::string>& list, char key) {
+bool Narrow(const KeyRules& rules, std::vector<std::string>& list, char key) {
     bool completed = false;
     for (auto& entry : list) {
-        if (FirstByteMatches(entry, key)) {
+        if (FirstByteMatches(rules, entry, key)) {
             entry.erase(0, 1);
             if (entry.empty()) completed = true;
         } else {
@@ -26,9 +28,9 @@ bool Narrow(std::vector<std::string>& list, char key) {
     return completed;
 }
 
-bool AnyMatches(const std::vector<std::string>& list, char key) {
+bool AnyMatches(const KeyRules& rules, const std::vector<std::string>& list, char key) {
     for (const auto& entry : list) {
-        if (FirstByteMatches(entry, key)) return true;
+        if (FirstByteMatches(rules, entry, key)) return true;
     }
     return false;
 }
@@ -106,7 +108,9 @@ JudgeResult Matcher::JudgeKey(char& Key) {
     Key = 0;
     if (key == 27) return JudgeResult::Stopped;
     if (complete_) return JudgeEnter(key);
-    if (!AnyMatches(lst_3_, key) && !AnyMatches(lst_2_, key) && !AnyMatches(lst_1_, key)) {
+    const KeyRules& rules = table_->Rules();
+    if (!AnyMatches(rules, lst_3_, key) && !AnyMatches(rules, lst_2_, key) &&
+        !AnyMatches(rules, lst_1_, key)) {
         ++counts_.MissCount;
         return JudgeResult::Mistype;
     }
@@ -114,9 +118,9 @@ JudgeResult Matcher::JudgeKey(char& Key) {
     // Every list is narrowed; among completions the list narrowed last decides, so the
     // unit with the fewest characters wins.
     int unit = 0;
-    if (Narrow(lst_3_, key)) unit = 3;
-    if (Narrow(lst_2_, key)) unit = 2;
-    if (Narrow(lst_1_, key)) unit = 1;
+    if (Narrow(rules, lst_3_, key)) unit = 3;
+    if (Narrow(rules, lst_2_, key)) unit = 2;
+    if (Narrow(rules, lst_1_, key)) unit = 1;
     if (unit == 0) {
         if (input_.size() < kInputLimit) input_ += key;
         Key = key;

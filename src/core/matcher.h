@@ -68,6 +68,9 @@ public:
     // set to 0 unless the result is KeyShown. Every key counts in TypeCount.
     JudgeResult JudgeKey(char& Key);
 
+    // The rules the keys are judged by: the table's.
+    const KeyRules& Rules() const { return table_->Rules(); }
+
     // A new play counts from zero.
     void ResetCounters() { counts_ = {}; }
     const Counters& Counts() const { return counts_; }

@@ -123,6 +123,18 @@ bool PlaySession::StartPlay(const PlayOptions& options, uint32_t now) {
     display_.ed_Yomi.emplace(kCountdownBar);
 
     matcher_.ResetCounters();
+    // Room for the keys of the whole play, so the key path allocates nothing; a longer play
+    // than foreseen grows it now and then.
+    std::size_t readingBytes = 0;
+    for (int32_t pair : queue_) readingBytes += act_.Yomi(static_cast<std::size_t>(pair)).size();
+    std::size_t keys = readingBytes * 2;
+    if (options_.end == EndCondition::Lines) {
+        keys = keys / queue_.size() * static_cast<std::size_t>(options_.value);
+    } else if (options_.end == EndCondition::Seconds) {
+        keys = static_cast<std::size_t>(options_.value) * 20;  // above any typist's speed
+    }
+    record_.Clear();
+    record_.Reserve(std::max<std::size_t>(keys, 4096));
     state_ = PlayState::Countdown;
     aborted_ = false;
     startTick_ = now;
@@ -199,7 +211,9 @@ KeyOutcome PlaySession::OnKey(char key, uint32_t now) {
         case PlayState::Typing:
         case PlayState::LineComplete: {
             char k = key;
+            const char* headBefore = matcher_.ed_Yomi().data();
             const JudgeResult judged = matcher_.JudgeKey(k);
+            RecordJudged(judged, key, now, headBefore);
             if (options_.romajiGuide && judged != JudgeResult::Mistype) guide_.AfterKey(matcher_);
             switch (judged) {
                 case JudgeResult::Stopped:
@@ -230,6 +244,50 @@ KeyOutcome PlaySession::OnKey(char key, uint32_t now) {
             break;
     }
     return out;
+}
+
+// Appends what the matcher did with a key to the key record; headBefore is where the
+// reading still to type began before the key.
+void PlaySession::RecordJudged(JudgeResult result, char key, uint32_t now, const char* headBefore) {
+    const uint32_t ms = now - startTick_;
+    switch (result) {
+        case JudgeResult::Stopped:
+            break;
+        case JudgeResult::KeyShown:
+            record_.Keystroke(ms, key);
+            break;
+        case JudgeResult::UnitCompleted:
+        case JudgeResult::LineComplete: {
+            const char* headAfter = matcher_.ed_Yomi().data();
+            record_.Unit(ms, key, std::string_view(headBefore, headAfter - headBefore));
+            break;
+        }
+        case JudgeResult::LineClosed:
+            record_.LineEnd(ms);
+            break;
+        case JudgeResult::Mistype: {
+            if (state_ == PlayState::LineComplete) {
+                record_.Mistype(ms, key, marker::kLineEnd, "\r");
+                break;
+            }
+            const std::string_view yomi = matcher_.ed_Yomi();
+            char expected[MistypeEntry::kExpectedMax];
+            std::size_t n = 0;
+            for (const auto* list : {&matcher_.lst_3(), &matcher_.lst_2(), &matcher_.lst_1()}) {
+                for (const std::string& entry : *list) {
+                    if (entry.empty() || entry == marker::kRuledOut) continue;
+                    const char next = entry.front();
+                    if (std::find(expected, expected + n, next) == expected + n &&
+                        n < sizeof expected) {
+                        expected[n++] = next;
+                    }
+                }
+            }
+            record_.Mistype(ms, key, yomi.substr(0, yomi.empty() ? 0 : CharLength(yomi, 0)),
+                            std::string_view(expected, n));
+            break;
+        }
+    }
 }
 
 // After the Enter that closed a line: the play ends with its last line, or the next line

@@ -14,6 +14,7 @@
 
 #include "act.h"
 #include "guide.h"
+#include "keyrecord.h"
 #include "keytable.h"
 #include "matcher.h"
 #include "randomsource.h"
@@ -182,6 +183,8 @@ public:
     int32_t LineTotal() const { return lineTotal_; }
     int32_t PoolIndex() const { return poolIndex_; }
     const Counters& Counts() const { return matcher_.Counts(); }
+    // Every key judged since typing of the current or last play started.
+    const KeyRecord& Record() const { return record_; }
     bool Aborted() const { return aborted_; }
     uint32_t StartTick() const { return startTick_; }
     uint32_t StopTick() const { return stopTick_; }
@@ -211,9 +214,11 @@ private:
     void ShowUpcomingLine(std::size_t position);
     void StartLine(std::size_t position);
     bool UpdateLiveStats(uint32_t now);
+    void RecordJudged(JudgeResult result, char key, uint32_t now, const char* headBefore);
 
     Matcher matcher_;
     RomajiGuide guide_;  // planned only while the option is on
+    KeyRecord record_;
     RandomSource* random_;
     ActScript act_;
     bool hasAct_ = false;

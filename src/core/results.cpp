@@ -117,13 +117,13 @@ PlayResult ComputeResult(const ResultInput& in) {
     char accuracy[64];
     std::snprintf(accuracy, sizeof accuracy, "%6.2f%%", r.accuracy);
 
-    r.memo.push_back(Concat({msg::kActLabel, name}));
-    r.memo.push_back(Concat({msg::kElapsedLabel, FormatMinSec(r.elapsedSeconds)}));
-    r.memo.push_back(Concat({msg::kKeysPerMinLabel, FormatWidth(r.keysPerMin, 4), " ",
-                             msg::kCharsPerMinLabel, FormatWidth(r.charsPerMin, 4)}));
-    r.memo.push_back(Concat({msg::kCharsLabel, FormatWidth(p.CharCount, 4), " ", msg::kTypedLabel,
-                             FormatWidth(p.KeyCount, 4)}));
-    r.memo.push_back(Concat(
+    r.lines.push_back(Concat({msg::kActLabel, name}));
+    r.lines.push_back(Concat({msg::kElapsedLabel, FormatMinSec(r.elapsedSeconds)}));
+    r.lines.push_back(Concat({msg::kKeysPerMinLabel, FormatWidth(r.keysPerMin, 4), " ",
+                              msg::kCharsPerMinLabel, FormatWidth(r.charsPerMin, 4)}));
+    r.lines.push_back(Concat({msg::kCharsLabel, FormatWidth(p.CharCount, 4), " ", msg::kTypedLabel,
+                              FormatWidth(p.KeyCount, 4)}));
+    r.lines.push_back(Concat(
         {msg::kMissesLabel, FormatWidth(p.MissCount, 4), " ", msg::kAccuracyLabel, accuracy}));
 
     if (p.Aborted) return r;
@@ -132,10 +132,10 @@ PlayResult ComputeResult(const ResultInput& in) {
         return r;
     }
 
-    r.memo.push_back(CompareWithBest(r.keysPerMin, r.bests.BestKeysPerMin, msg::kKeysBeaten,
-                                     msg::kKeysEqual, msg::kKeysShort));
-    r.memo.push_back(CompareWithBest(r.charsPerMin, r.bests.BestCharsPerMin, msg::kCharsBeaten,
-                                     msg::kCharsEqual, msg::kCharsShort));
+    r.lines.push_back(CompareWithBest(r.keysPerMin, r.bests.BestKeysPerMin, msg::kKeysBeaten,
+                                      msg::kKeysEqual, msg::kKeysShort));
+    r.lines.push_back(CompareWithBest(r.charsPerMin, r.bests.BestCharsPerMin, msg::kCharsBeaten,
+                                      msg::kCharsEqual, msg::kCharsShort));
     r.recordLine = RecordLine(r.elapsedSeconds, r.charsPerMin, p.MissCount);
 
     r.lb_mes = msg::kPlayAgain;
@@ -182,79 +182,120 @@ std::vector<std::string> PlayLogBlock(const LocalTime& at, const PlayFacts& play
 }
 
 RecordFiles RecordFiles::For(const fs::path& baseDir, const fs::path& actPath) {
-    const fs::path save = baseDir / "save";
-    return {save / "kotopa.ini", save / "record.lst", ActListPath(baseDir, actPath),
-            save / "playlog.log", RecordJournalPath(save)};
+    const SaveFolder save(baseDir);
+    return {save.Settings(), save.TotalRecords(), ActListPath(baseDir, actPath), save.PlayLog(),
+            save.RecordingJournal()};
 }
 
-fs::path RecordJournalPath(const fs::path& saveFolder) {
-    return saveFolder / "recording.journal";
+bool IsRecordingFile(const fs::path& name) {
+    return name == "kotopa.ini" || name == "playlog.log" || HasExtension(name, ".lst");
 }
 
 ReadStatus RecordBook::LoadTotalRecords(const fs::path& path) {
-    totalStatus = ReadStringList(path, TotalRecords);
-    return totalStatus;
+    TotalStatus_ = ReadStringList(path, TotalRecords_);
+    return TotalStatus_;
 }
 
 ReadStatus RecordBook::LoadActRecords(const fs::path& path) {
-    actStatus = ReadStringList(path, ActRecords);
-    return actStatus;
+    ActStatus_ = ReadStringList(path, ActRecords_);
+    return ActStatus_;
 }
 
-RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult& result,
-                         const LocalTime& at) {
-    RecordOutcome out;
-    if (!result.record) return out;
-    const auto notRecorded = [&](const fs::path& path) {
-        out.failedPath = path;
-        result.memo.resize(5);
-        result.lb_mes = msg::kRecordFailed;
-        result.record = false;
-        return out;
-    };
+RecordBook::Lists RecordBook::WithRecord(const std::string& line) const {
+    Lists lists{TotalRecords_, ActRecords_};
+    AppendRecord(lists.total, line);
+    AppendRecord(lists.act, line);
+    return lists;
+}
 
-    // What could not be read is not replaced: it may hold plays or keys the book lacks.
-    if (book.totalStatus == ReadStatus::Unreadable) return notRecorded(files.totalList);
-    if (book.actStatus == ReadStatus::Unreadable) return notRecorded(files.actList);
+void RecordBook::Recorded(Lists lists, const Bests& bests) {
+    TotalRecords_ = std::move(lists.total);
+    ActRecords_ = std::move(lists.act);
+    TotalStatus_ = ReadStatus::Ok;
+    ActStatus_ = ReadStatus::Ok;
+    Bests_ = bests;
+}
+
+namespace {
+
+// One file of a recorded play: its path, and its bytes with the play in them, or nothing
+// when the file exists but could not be read (it may hold plays or keys the book lacks, so
+// it is not replaced).
+struct RecordedFile {
+    fs::path path;
+    std::function<std::optional<std::string>()> withPlay;
+};
+
+std::optional<std::string> ListBytes(ReadStatus read, const std::vector<std::string>& list) {
+    if (read == ReadStatus::Unreadable) return std::nullopt;
+    return JoinLines(list);
+}
+
+std::optional<std::string> SettingsWithPlay(const fs::path& path, const Bests& bests) {
     IniFile ini;
-    if (ini.Load(files.settings) == ReadStatus::Unreadable) return notRecorded(files.settings);
-    std::string log;
-    if (ReadFileBytes(files.playLog, log) == ReadStatus::Unreadable) {
-        return notRecorded(files.playLog);
-    }
+    if (ini.Load(path) == ReadStatus::Unreadable) return std::nullopt;
+    ini.WriteInteger("TOP", "KEY", bests.BestKeysPerMin);
+    ini.WriteInteger("TOP", "MOZI", bests.BestCharsPerMin);
+    ini.WriteInteger("PLAY", "COUNT", bests.PlayCount);
+    return ini.Bytes();
+}
 
-    std::vector<std::string> total = book.TotalRecords;
-    std::vector<std::string> act = book.ActRecords;
-    AppendRecord(total, result.recordLine);
-    AppendRecord(act, result.recordLine);
-    ini.WriteInteger("TOP", "KEY", result.bests.BestKeysPerMin);
-    ini.WriteInteger("TOP", "MOZI", result.bests.BestCharsPerMin);
-    ini.WriteInteger("PLAY", "COUNT", result.bests.PlayCount);
+std::optional<std::string> PlayLogWithPlay(const fs::path& path, const LocalTime& at,
+                                           const PlayResult& result) {
+    std::string log;
+    if (ReadFileBytes(path, log) == ReadStatus::Unreadable) return std::nullopt;
     // The old log is kept byte for byte, whatever it holds; only a missing last line end is
     // added so that the block starts on a line of its own.
     if (!log.empty() && log.back() != '\n' && log.back() != '\r') log += "\r\n";
-    log += JoinLines(PlayLogBlock(at, result.play, result.memo));
+    log += JoinLines(PlayLogBlock(at, result.play, result.lines));
+    return log;
+}
 
-    const FileGroupOutcome written =
-        WriteFileGroup(files.journal, {{files.totalList, JoinLines(total)},
-                                       {files.actList, JoinLines(act)},
-                                       {files.settings, ini.Bytes()},
-                                       {files.playLog, std::move(log)}});
-    if (!written.committed) return notRecorded(written.failedPath);
+}  // namespace
 
-    book.TotalRecords = std::move(total);
-    book.ActRecords = std::move(act);
-    book.totalStatus = ReadStatus::Ok;
-    book.actStatus = ReadStatus::Ok;
-    book.bests = result.bests;
+RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, const PlayResult& result,
+                         const LocalTime& at) {
+    RecordOutcome out;
+    if (!result.record) return out;
+    RecordBook::Lists lists = book.WithRecord(result.recordLine);
+    // The group's files in the order they are checked and written; a new file of a play is
+    // one more entry here (and in RecordFiles).
+    const RecordedFile parts[] = {
+        {files.totalList, [&] { return ListBytes(book.TotalStatus(), lists.total); }},
+        {files.actList, [&] { return ListBytes(book.ActStatus(), lists.act); }},
+        {files.settings, [&] { return SettingsWithPlay(files.settings, result.bests); }},
+        {files.playLog, [&] { return PlayLogWithPlay(files.playLog, at, result); }},
+    };
+    std::vector<FileGroupWrite> group;
+    for (const RecordedFile& part : parts) {
+        std::optional<std::string> bytes = part.withPlay();
+        if (!bytes) {
+            out.failedPath = part.path;
+            return out;
+        }
+        group.push_back({part.path, std::move(*bytes)});
+    }
+
+    const FileGroupOutcome written = WriteFileGroup(files.journal, group, IsRecordingFile);
+    out.failedPath = written.failedPath;
+    if (!written.committed) return out;
+    book.Recorded(std::move(lists), result.bests);
     out.recorded = true;
     out.pending = !written.ok;
-    out.failedPath = written.failedPath;
     return out;
 }
 
-FinishOutcome FinishInterruptedRecording(const fs::path& saveFolder) {
-    return FinishFileGroup(RecordJournalPath(saveFolder));
+ResultView ResultViewOf(const PlayResult& result, const RecordOutcome& outcome) {
+    ResultView view{result.lines, result.lb_mes, result.bt_TugiEnabled};
+    if (outcome.Failed() && !outcome.recorded) {
+        if (view.memo.size() > kSummaryLines) view.memo.resize(kSummaryLines);
+        view.lb_mes = msg::kRecordFailed;
+    }
+    return view;
+}
+
+FinishOutcome FinishInterruptedRecording(const SaveFolder& save) {
+    return FinishFileGroup(save.RecordingJournal(), IsRecordingFile);
 }
 
 std::string RecordFailureText(const RecordOutcome& outcome, const PathText& pathText) {

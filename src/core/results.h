@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "basedir.h"
 #include "filegroup.h"
 #include "play.h"
 #include "settings.h"
@@ -49,8 +50,9 @@ struct ResultInput {
 };
 
 struct PlayResult {
-    // The five summary lines, then the two best lines when the play is recorded.
-    std::vector<std::string> memo;
+    // The five summary lines, then the two best lines when the play is to be recorded: the
+    // lines of the play log's block, and the dialog's unless the recording failed.
+    std::vector<std::string> lines;
     std::string lb_mes;
     bool bt_TugiEnabled = false;
     std::filesystem::path NextActPath;  // set only when that file exists
@@ -67,6 +69,9 @@ struct PlayResult {
     std::string recordLine;  // "seconds chars/min mistypes"
     PlayFacts play;          // what the play log's header lines are made from
 };
+
+// The summary lines every result has, recorded or not.
+inline constexpr std::size_t kSummaryLines = 5;
 
 PlayResult ComputeResult(const ResultInput& in);
 
@@ -98,33 +103,55 @@ struct LocalTime {
 std::vector<std::string> PlayLogBlock(const LocalTime& at, const PlayFacts& play,
                                       const std::vector<std::string>& summary);
 
-// The files of one recorded play, all in save/, and the journal that makes their writing one
-// step (filegroup.h).
+// The files of one recorded play, all in save/ (SaveFolder), and the journal that makes
+// their writing one step (filegroup.h).
 struct RecordFiles {
-    std::filesystem::path settings;   // save/kotopa.ini
-    std::filesystem::path totalList;  // save/record.lst
-    std::filesystem::path actList;    // save/<ActName>.lst
-    std::filesystem::path playLog;    // save/playlog.log
-    std::filesystem::path journal;    // save/recording.journal
+    std::filesystem::path settings;   // kotopa.ini
+    std::filesystem::path totalList;  // record.lst
+    std::filesystem::path actList;    // <ActName>.lst
+    std::filesystem::path playLog;    // playlog.log
+    std::filesystem::path journal;    // recording.journal
 
     static RecordFiles For(const std::filesystem::path& baseDir,
                            const std::filesystem::path& actPath);
 };
 
-// save/recording.journal, given save/.
-std::filesystem::path RecordJournalPath(const std::filesystem::path& saveFolder);
+// The files of save/ that a recording writes, by their names: kotopa.ini, playlog.log and the
+// record lists (record.lst and every Act's list, "*.lst"). The only files its journal may name.
+bool IsRecordingFile(const std::filesystem::path& name);
 
-// The records the main window keeps between plays. A list whose file exists but could not
-// be read is never written over, so that its plays are not replaced by an empty list.
-struct RecordBook {
-    Bests bests;
-    std::vector<std::string> TotalRecords;
-    std::vector<std::string> ActRecords;
-    ReadStatus totalStatus = ReadStatus::Missing;
-    ReadStatus actStatus = ReadStatus::Missing;
-
+// The records the main window keeps between plays: the bests, the list of all Acts'
+// plays (record.lst) and the current Act's, each as it was read or last written. A list
+// whose file exists but could not be read is never written over, so that its plays are not
+// replaced by an empty list; a list grows by one line per recorded play and keeps at most
+// kRecordListLimit lines.
+class RecordBook {
+public:
     ReadStatus LoadTotalRecords(const std::filesystem::path& path);  // at start-up
     ReadStatus LoadActRecords(const std::filesystem::path& path);    // with every loaded Act
+
+    const std::vector<std::string>& TotalRecords() const { return TotalRecords_; }
+    const std::vector<std::string>& ActRecords() const { return ActRecords_; }
+    ReadStatus TotalStatus() const { return TotalStatus_; }
+    ReadStatus ActStatus() const { return ActStatus_; }
+    const Bests& CurrentBests() const { return Bests_; }
+    void SetBests(const Bests& bests) { Bests_ = bests; }
+
+    // Both lists as they are with line appended (AppendRecord); the book is unchanged.
+    struct Lists {
+        std::vector<std::string> total;
+        std::vector<std::string> act;
+    };
+    Lists WithRecord(const std::string& line) const;
+    // The lists and bests of a play whose files now hold them.
+    void Recorded(Lists lists, const Bests& bests);
+
+private:
+    Bests Bests_;
+    std::vector<std::string> TotalRecords_;
+    std::vector<std::string> ActRecords_;
+    ReadStatus TotalStatus_ = ReadStatus::Missing;
+    ReadStatus ActStatus_ = ReadStatus::Missing;
 };
 
 struct RecordOutcome {
@@ -139,14 +166,25 @@ struct RecordOutcome {
 // added after every byte it held. The four files are written as one group: all of them hold
 // the play or none does, also when the program is killed or the power fails in between. A
 // list, the settings or the log that exists but could not be read is never written over.
-// When the play is not recorded the book is unchanged, and the dialog shows the five summary
-// lines and says so in lb_mes (the best lines would claim bests that were not stored).
-RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, PlayResult& result,
+// When the play is not recorded the book is unchanged (ResultViewOf then says so).
+RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, const PlayResult& result,
                          const LocalTime& at);
+
+// What the result dialog shows.
+struct ResultView {
+    std::vector<std::string> memo;
+    std::string lb_mes;
+    bool bt_TugiEnabled = false;
+};
+
+// The dialog's view of a result after RecordPlay's outcome (a default outcome for a play
+// that was not to be recorded). A play that could not be recorded shows the five summary
+// lines and says so in lb_mes: the best lines would claim bests that were not stored.
+ResultView ResultViewOf(const PlayResult& result, const RecordOutcome& outcome = {});
 
 // Completes a recording that was cut short (FinishFileGroup on save/'s journal). Run at
 // start-up before anything reads save/, by the only copy of the program that uses it.
-FinishOutcome FinishInterruptedRecording(const std::filesystem::path& saveFolder);
+FinishOutcome FinishInterruptedRecording(const SaveFolder& save);
 
 // The message for a failed recording: the path, LF CR, and what happened to the play.
 std::string RecordFailureText(const RecordOutcome& outcome, const PathText& pathText);

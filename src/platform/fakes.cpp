@@ -66,39 +66,4 @@ std::vector<FakeDialogs::Asked> FakeDialogs::Messages() const {
     return out;
 }
 
-namespace {
-
-class FakeVoice final : public Voice {
-public:
-    explicit FakeVoice(std::shared_ptr<FakeSoundDevice::VoiceState> state)
-        : state_(std::move(state)) {}
-    bool IsPlaying() const override { return state_->playing; }
-    void Restart() override {
-        state_->playing = true;
-        ++state_->starts;
-    }
-
-private:
-    std::shared_ptr<FakeSoundDevice::VoiceState> state_;
-};
-
-}  // namespace
-
-std::unique_ptr<Voice> FakeSoundDevice::CreateVoice(const QUrl& wave) {
-    auto state = std::make_shared<VoiceState>();
-    state->wave = wave;
-    voices.push_back(state);
-    return std::make_unique<FakeVoice>(state);
-}
-
-int FakeSoundDevice::Starts() const {
-    int n = 0;
-    for (const auto& v : voices) n += v->starts;
-    return n;
-}
-
-void FakeSoundDevice::FinishAll() {
-    for (auto& v : voices) v->playing = false;
-}
-
 }  // namespace kotopa::platform

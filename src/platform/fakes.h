@@ -84,29 +84,27 @@ public:
     bool IsWindows() const override { return windows; }
 };
 
+// Records what is kept and played; plays count only while it is open.
 class FakeSoundDevice final : public SoundDevice {
 public:
     // open: there is a sound output.
     explicit FakeSoundDevice(bool open = true) : open_(open) {}
     bool IsOpen() const override { return open_ && (!onRequest_ || opens > 0); }
-    bool Open() override {
-        ++opens;
-        return IsOpen();
+    void Open() override { ++opens; }
+    const MixWave* Keep(std::shared_ptr<const MixWave> wave) override {
+        kept.push_back(std::move(wave));
+        return kept.back().get();
     }
-    std::unique_ptr<Voice> CreateVoice(const QUrl& wave) override;
+    void Play(const MixWave* wave) noexcept override {
+        if (IsOpen()) plays.push_back(wave);
+    }
     // From now on closed until Open(), like the program's own device.
     void OpenOnRequest() { onRequest_ = true; }
-    int opens = 0;
+    int Starts() const { return static_cast<int>(plays.size()); }
 
-    struct VoiceState {
-        QUrl wave;
-        bool playing = false;
-        int starts = 0;
-    };
-    // One entry per voice ever created, in order; voices keep playing until Finish.
-    std::vector<std::shared_ptr<VoiceState>> voices;
-    int Starts() const;
-    void FinishAll();
+    int opens = 0;
+    std::vector<std::shared_ptr<const MixWave>> kept;
+    std::vector<const MixWave*> plays;
 
 private:
     bool open_;

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "basedir.h"
+
 namespace kotopa::platform {
 
 enum class LockState {
@@ -54,7 +56,7 @@ public:
     // when the folder is missing or the file cannot be opened or locked there.
     explicit FolderLock(const std::filesystem::path& folder);
 
-    static constexpr std::string_view kLockFile = "kotopa.lock";
+    static constexpr std::string_view kLockFile = SaveFolder::kLockName;
 };
 
 }  // namespace kotopa::platform

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QLibrary>
 #include <QMessageBox>
 #include <chrono>
 
@@ -141,36 +140,6 @@ void ReturnFreedMemory() {
 uint32_t SystemRandom::Below(uint32_t n) {
     if (n <= 1) return 0;
     return std::uniform_int_distribution<uint32_t>(0, n - 1)(engine_);
-}
-
-#ifdef KOTOPA_SOUND_BUILTIN
-}  // namespace kotopa::platform
-// soundmodule.cpp, linked into the program with a static Qt.
-extern "C" kotopa::platform::SoundDevice* kotopa_sound_device();
-namespace kotopa::platform {
-#endif
-
-QtSoundDevice::QtSoundDevice(std::filesystem::path module) : module_(std::move(module)) {}
-
-QtSoundDevice::~QtSoundDevice() = default;
-
-bool QtSoundDevice::Open() {
-    if (tried_) return IsOpen();
-    tried_ = true;
-#ifdef KOTOPA_SOUND_BUILTIN
-    device_.reset(kotopa_sound_device());
-#else
-    // The module stays loaded for the rest of the run: its code runs every voice.
-    QLibrary library(PathToQString(module_));
-    using Create = SoundDevice* (*)();
-    const auto create = reinterpret_cast<Create>(library.resolve(kSoundModuleEntry));
-    if (create) device_.reset(create());
-#endif
-    return IsOpen();
-}
-
-std::unique_ptr<Voice> QtSoundDevice::CreateVoice(const QUrl& wave) {
-    return device_ ? device_->CreateVoice(wave) : nullptr;
 }
 
 }  // namespace kotopa::platform

@@ -2,11 +2,9 @@
 #pragma once
 
 #include <filesystem>
-#include <memory>
 #include <random>
 
 #include "platform.h"
-#include "wavelist.h"
 
 namespace kotopa::platform {
 
@@ -46,31 +44,6 @@ public:
 private:
     std::mt19937 engine_{std::random_device{}()};
 };
-
-// The sound output. Qt Multimedia and the score of libraries under it are most of what the
-// program would load before its window shows, so they live in a module of their own
-// (soundmodule.cpp) that Open() loads; with a Qt linked in statically (Windows) that code is
-// part of the program and Open() makes its device directly. Until then, and for good when
-// the module or an audio output is missing, the device is closed and no voice is made.
-class QtSoundDevice final : public SoundDevice {
-public:
-    // module: the module's path without its suffix (QLibrary adds .so or .dll).
-    explicit QtSoundDevice(std::filesystem::path module);
-    ~QtSoundDevice() override;
-    bool IsOpen() const override { return device_ && device_->IsOpen(); }
-    bool Open() override;
-    std::unique_ptr<Voice> CreateVoice(const QUrl& wave) override;
-
-private:
-    std::filesystem::path module_;
-    bool tried_ = false;
-    std::unique_ptr<SoundDevice> device_;
-};
-
-// The module's one entry: a function without arguments that returns a new SoundDevice.
-inline constexpr char kSoundModuleEntry[] = "kotopa_sound_device";
-// Its file name beside the executable, without the suffix.
-inline constexpr char kSoundModuleName[] = "kotopa_sound";
 
 // Dialog text for a Shift_JIS message: LF CR (and lone CRs) become plain line breaks.
 QString MessageText(std::string_view sjis);

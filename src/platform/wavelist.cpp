@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "wave.h"
+
 namespace kotopa::platform {
 
 namespace {
@@ -14,37 +16,23 @@ bool SameName(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-WaveList::Item* WaveList::Find(std::string_view name) {
-    for (auto& item : items_) {
+const WaveList::Item* WaveList::Find(std::string_view name) const {
+    for (const auto& item : items_) {
         if (SameName(item.name, name)) return &item;
     }
     return nullptr;
 }
 
-const WaveList::Item* WaveList::Find(std::string_view name) const {
-    return const_cast<WaveList*>(this)->Find(name);
-}
-
-void WaveList::Add(std::string_view name, const QUrl& wave) {
+bool WaveList::Add(std::string_view name, std::string_view bytes) {
     Remove(name);
     Item item;
     item.name.assign(name);
-    item.wave = wave;
-    if (opened_ || device_->IsOpen()) Prepare(item);
+    const WaveCheck check = CheckWave(bytes);
+    if (check.ok()) {
+        item.wave = device_->Keep(std::make_shared<const MixWave>(ConvertWave(bytes, check.format)));
+    }
     items_.push_back(std::move(item));
-}
-
-void WaveList::Prepare(Item& item) {
-    item.prepared = device_->IsOpen() && !item.wave.isEmpty();
-    if (item.prepared && item.voices.empty())
-        item.voices.push_back(device_->CreateVoice(item.wave));
-}
-
-void WaveList::Open() {
-    if (opened_) return;
-    opened_ = true;
-    device_->Open();
-    for (auto& item : items_) Prepare(item);
+    return items_.back().wave != nullptr;
 }
 
 bool WaveList::Remove(std::string_view name) {
@@ -56,22 +44,13 @@ bool WaveList::Remove(std::string_view name) {
 }
 
 void WaveList::Play(std::string_view name) {
-    if (!opened_) Open();
-    Item* item = Find(name);
-    if (!item || !item->prepared) return;
-    for (auto& voice : item->voices) {
-        if (!voice->IsPlaying()) {
-            voice->Restart();
-            return;
-        }
-    }
-    item->voices.push_back(device_->CreateVoice(item->wave));
-    item->voices.back()->Restart();
+    const Item* item = Find(name);
+    if (item && item->wave) device_->Play(item->wave);
 }
 
-std::size_t WaveList::VoiceCount(std::string_view name) const {
+const MixWave* WaveList::Wave(std::string_view name) const {
     const Item* item = Find(name);
-    return item ? item->voices.size() : 0;
+    return item ? item->wave : nullptr;
 }
 
 }  // namespace kotopa::platform

@@ -1,74 +1,61 @@
-// Short sounds played without waiting: a list of named waves over a sound device. Each
-// wave keeps a pool of voices; a play takes the first idle voice or adds a new one, so
-// quick repeats overlap instead of cutting each other short, and steady use creates no
-// new voices. Without a sound device nothing is prepared and every play is silent. A
-// device may open late (see Open): the waves added before are prepared then.
+// Short sounds played without waiting: a list of named waves over a sound device. A wave is
+// converted once, when it is added, to the mixer's format and handed to the device, which
+// keeps it for its own life; a play only asks the device to start one more voice of it, so
+// quick repeats overlap and a play never waits for the sound output. Without an output every
+// play is silent.
 #pragma once
 
-#include <QUrl>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace kotopa::platform {
+#include "mixer.h"
 
-// One playback of a wave.
-class Voice {
-public:
-    virtual ~Voice() = default;
-    // Started and not yet finished (a start still waiting for the wave to load counts).
-    virtual bool IsPlaying() const = 0;
-    // Stops, rewinds and starts again, once, not looped.
-    virtual void Restart() = 0;
-};
+namespace kotopa::platform {
 
 class SoundDevice {
 public:
     virtual ~SoundDevice() = default;
-    // A sound output is open.
+    // The output is open at this moment (it may go away and come back on its own).
     virtual bool IsOpen() const = 0;
-    // Opens the output if that has not been tried yet; IsOpen() afterwards. A device that
-    // is open (or cannot be) from the start needs nothing more.
-    virtual bool Open() { return IsOpen(); }
-    // A voice for the RIFF WAVE at the address (a file or a resource).
-    virtual std::unique_ptr<Voice> CreateVoice(const QUrl& wave) = 0;
+    // Starts the output in the background and returns at once; later calls do nothing.
+    virtual void Open() = 0;
+    // Keeps a wave for as long as the device lives; Play takes what it returns.
+    virtual const MixWave* Keep(std::shared_ptr<const MixWave> wave) = 0;
+    // Starts one voice of a kept wave. On the key path: never waits and never calls the
+    // sound server; while the output is closed it does nothing.
+    virtual void Play(const MixWave* wave) noexcept = 0;
 };
 
 class WaveList {
 public:
     explicit WaveList(SoundDevice& device) : device_(&device) {}
 
-    // Adds a wave under name (letter case is ignored), replacing one of the same name. An
-    // empty address adds the name without a usable wave: its plays are silent. With an
-    // open device the wave is prepared at once, so its first play does not wait for loading.
-    void Add(std::string_view name, const QUrl& wave);
-    // Opens the device and prepares every wave added so far. A play opens it too, so a
-    // list that is never opened still sounds; opening first only spares the wait.
-    void Open();
-    // Removes the wave and its voices; false when there is none of that name.
+    // Adds a wave under name (letter case is ignored), replacing one of the same name, from
+    // the bytes of a RIFF WAVE file; a wave that CheckWave refuses, or empty bytes, adds the
+    // name without a usable wave: its plays are silent. False then.
+    bool Add(std::string_view name, std::string_view bytes);
+    // Opens the device (in the background).
+    void Open() { device_->Open(); }
+    // Removes the wave; false when there is none of that name.
     bool Remove(std::string_view name);
     bool Contains(std::string_view name) const { return Find(name) != nullptr; }
 
     // Starts the wave and returns at once.
     void Play(std::string_view name);
 
-    // Voices that the wave holds (for tests and measurements).
-    std::size_t VoiceCount(std::string_view name) const;
+    // The wave's converted samples, null when it has none (for tests and measurements).
+    const MixWave* Wave(std::string_view name) const;
 
 private:
     struct Item {
         std::string name;
-        QUrl wave;
-        bool prepared = false;
-        std::vector<std::unique_ptr<Voice>> voices;
+        const MixWave* wave = nullptr;  // kept by the device
     };
-    Item* Find(std::string_view name);
     const Item* Find(std::string_view name) const;
-    void Prepare(Item& item);
 
     SoundDevice* device_;
-    bool opened_ = false;
     std::vector<Item> items_;
 };
 

@@ -12,8 +12,8 @@
 #include "printers.h"
 #include "test_util.h"
 
-using kotopa::PlayResult;
 using kotopa::ResultChoice;
+using kotopa::ResultView;
 using kotopa::TDataForm;
 using testutil::Sj;
 
@@ -23,7 +23,7 @@ struct DialogRig : apptest::FakeServices {
     std::unique_ptr<TDataForm> form;
 
     TDataForm& Open(bool nextEnabled) {
-        PlayResult result;
+        ResultView result;
         result.memo = {Sj("■Act         Act01"), Sj("■経過時間    01:05")};
         result.lb_mes =
             nextEnabled ? Sj("次のAct [ Act02 ] に進めます。") : Sj("途中で終了しました。");

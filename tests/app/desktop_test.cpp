@@ -210,7 +210,7 @@ TEST(PlayLogViewer, ResultDialogAndGraphWindowOpenItOnTheirLog) {
     fs::create_directories(log.parent_path());
     WriteBytes(log, Sj("■出題 ランダム\r\n"));
 
-    kotopa::PlayResult result;
+    kotopa::ResultView result;
     result.memo = {Sj("■Act         Act01")};
     kotopa::TDataForm dataForm(result, log, rig.services());
     ViewerSeen seen =

@@ -220,7 +220,7 @@ TEST(HighDensity, TheReadingWithTheRomajiGuideIsWhole) {
 
 TEST(HighDensity, ResultDialogGraphAndPlayLogAreWhole) {
     Rig rig;
-    kotopa::PlayResult result;
+    kotopa::ResultView result;
     result.memo = {Sj("■Act         Act01"), Sj("■経過時間    01:05")};
     result.lb_mes = Sj("次のAct [ Act02 ] に進めます。");
     result.bt_TugiEnabled = true;

@@ -513,26 +513,37 @@ TEST(MainFormSound, MistypeSoundIsTheBuiltInWaveUnlessMissWavReplacesIt) {
         Rig rig;
         rig.Start();
         rig.form->PlayMissSound();
-        ASSERT_EQ(rig.sound.voices.size(), 1u);
-        EXPECT_EQ(rig.sound.voices[0]->wave.toString().toStdString(), "qrc:/sounds/miss.wav");
-        EXPECT_EQ(rig.sound.Starts(), 1);
+        ASSERT_EQ(rig.sound.kept.size(), 1u);
+        EXPECT_EQ(rig.sound.kept[0]->Frames(), 3022u) << "the built-in wave";
+        EXPECT_EQ(rig.sound.plays, std::vector<const kotopa::MixWave*>{rig.sound.kept[0].get()});
         rig.Get<QCheckBox>("ch_miss")->setChecked(false);
         rig.form->PlayMissSound();
         EXPECT_EQ(rig.sound.Starts(), 1) << "silent while the option is off";
     }
     {
+        // 100 frames of 16-bit mono at 24 000 Hz, of the extensible kind.
+        std::string fmt;
+        for (uint32_t v : {0xFFFEu, 1u}) fmt += std::string{char(v & 0xFF), char(v >> 8)};
+        auto le32 = [](uint32_t v) {
+            return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
+                               char(v >> 24)};
+        };
+        fmt += le32(24000) + le32(48000) + std::string("\x02\x00\x10\x00\x16\x00\x10\x00", 8) +
+               le32(4) +
+               std::string("\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 16);
+        const std::string data(200, '\x10');
+        const std::string chunks = "fmt " + le32(static_cast<uint32_t>(fmt.size())) + fmt +
+                                   "data" + le32(static_cast<uint32_t>(data.size())) + data;
         Rig rig;
         fs::create_directories(rig.base / "system");
-        QFile wave(QStringLiteral(":/sounds/miss.wav"));
-        ASSERT_TRUE(wave.open(QIODevice::ReadOnly));
-        WriteBytes(rig.base / "system" / "miss.wav", wave.readAll().toStdString());
+        WriteBytes(rig.base / "system" / "miss.wav",
+                   "RIFF" + le32(static_cast<uint32_t>(4 + chunks.size())) + "WAVE" + chunks);
         rig.Start();
         EXPECT_TRUE(rig.dialogs.asked.empty());
         rig.form->PlayMissSound();
-        ASSERT_EQ(rig.sound.voices.size(), 2u);  // the built-in one was prepared, then replaced
-        EXPECT_EQ(rig.sound.voices[1]->wave,
-                  QUrl::fromLocalFile(kotopa::PathToQString(rig.base / "system" / "miss.wav")));
-        EXPECT_EQ(rig.sound.voices[1]->starts, 1);
+        ASSERT_EQ(rig.sound.kept.size(), 2u);  // the built-in one was converted, then replaced
+        EXPECT_EQ(rig.sound.kept[1]->Frames(), 200u);
+        EXPECT_EQ(rig.sound.plays, std::vector<const kotopa::MixWave*>{rig.sound.kept[1].get()});
     }
 }
 
@@ -541,10 +552,11 @@ TEST(MainFormSound, TheOutputOpensOnceTheWindowIsDrawn) {
     rig.sound.OpenOnRequest();
     rig.Start();
     EXPECT_EQ(rig.sound.opens, 0) << "not during the start-up";
-    EXPECT_TRUE(rig.sound.voices.empty());
+    EXPECT_EQ(rig.sound.kept.size(), 1u) << "the mistype sound is ready before the output";
+    rig.form->PlayMissSound();
+    EXPECT_EQ(rig.sound.Starts(), 0) << "no output yet: silent";
     rig.form->show();
     EXPECT_TRUE(QTest::qWaitFor([&] { return rig.sound.opens > 0; }));
-    ASSERT_EQ(rig.sound.voices.size(), 1u) << "the mistype sound is ready before the first mistype";
     rig.form->PlayMissSound();
     EXPECT_EQ(rig.sound.Starts(), 1);
     EXPECT_EQ(rig.sound.opens, 1);

@@ -10,8 +10,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLibrary>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -19,6 +21,7 @@
 #include "fakes.h"
 #include "instanceguard.h"
 #include "qtplatform.h"
+#include "soundoutput.h"
 #include "sjistext.h"
 #include "test_util.h"
 #include "wavelist.h"
@@ -30,87 +33,75 @@ using kotopa::platform::InstanceGuard;
 using kotopa::platform::LockState;
 using kotopa::platform::WaveList;
 
-TEST(WaveList, IdleVoicesAreReusedAndBusyOnesOverlap) {
+namespace {
+
+std::string BuiltInWaveBytes() {
+    QFile f(QStringLiteral(":/sounds/miss.wav"));
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    return f.readAll().toStdString();
+}
+
+}  // namespace
+
+TEST(WaveList, WavesAreConvertedOnceAndEveryPlayStartsAVoiceOfThatCopy) {
     FakeSoundDevice device;
     WaveList list(device);
-    list.Add("Miss", QUrl("qrc:/sounds/miss.wav"));
-    EXPECT_EQ(list.VoiceCount("miss"), 1u) << "prepared when added";
-    EXPECT_EQ(device.Starts(), 0);
-
-    // Three quick mistypes: three voices sound at once, none cut short.
+    EXPECT_TRUE(list.Add("Miss", BuiltInWaveBytes()));
+    ASSERT_EQ(device.kept.size(), 1u) << "converted when added";
+    EXPECT_EQ(device.kept[0]->Frames(), 3022u) << "694 frames at 11 025 Hz, at 48 000 Hz";
     list.Play("miss");
     list.Play("MISS");
     list.Play("Miss");
-    EXPECT_EQ(list.VoiceCount("miss"), 3u);
-    for (const auto& v : device.voices) EXPECT_EQ(v->starts, 1);
+    EXPECT_EQ(device.plays, std::vector<const kotopa::MixWave*>(3, device.kept[0].get()));
+    EXPECT_EQ(device.kept.size(), 1u) << "plays copy nothing";
 
-    // Once they have finished, steady playing reuses the first voice and adds none.
-    device.FinishAll();
-    for (int i = 0; i < 5; ++i) {
-        list.Play("miss");
-        device.FinishAll();
-    }
-    EXPECT_EQ(list.VoiceCount("miss"), 3u);
-    EXPECT_EQ(device.voices[0]->starts, 6);
-}
-
-TEST(WaveList, ReplacingRemovingAndSilence) {
-    FakeSoundDevice device;
-    WaveList list(device);
-    list.Add("Miss", QUrl("qrc:/sounds/miss.wav"));
     EXPECT_TRUE(list.Remove("miss"));
     EXPECT_FALSE(list.Remove("miss"));
-    list.Play("miss");         // no such wave: nothing
-    list.Add("miss", QUrl());  // no usable wave: silent
+    list.Play("miss");  // no such wave: nothing
+    EXPECT_FALSE(list.Add("miss", "RIFF, but not really"));
+    EXPECT_FALSE(list.Add("miss", ""));  // no usable wave: silent
     list.Play("miss");
-    EXPECT_EQ(device.Starts(), 0);
+    EXPECT_EQ(device.Starts(), 3);
     EXPECT_TRUE(list.Contains("Miss"));
+    EXPECT_EQ(list.Wave("miss"), nullptr);
 
     FakeSoundDevice none(false);  // no sound output
     WaveList silent(none);
-    silent.Add("Miss", QUrl("qrc:/sounds/miss.wav"));
+    silent.Add("Miss", BuiltInWaveBytes());
     silent.Play("miss");
-    EXPECT_TRUE(none.voices.empty());
+    EXPECT_TRUE(none.plays.empty());
 }
 
-TEST(WaveList, ADeviceThatOpensLatePreparesTheWavesThenOrAtTheFirstPlay) {
-    FakeSoundDevice device;
-    device.OpenOnRequest();
-    WaveList list(device);
-    list.Add("Miss", QUrl("qrc:/sounds/miss.wav"));
-    EXPECT_EQ(list.VoiceCount("miss"), 0u) << "nothing is made before the output opens";
-    list.Open();
-    list.Open();
-    EXPECT_EQ(device.opens, 1);
-    EXPECT_EQ(list.VoiceCount("miss"), 1u);
-    list.Add("other", QUrl("qrc:/sounds/miss.wav"));  // after the opening: prepared at once
-    EXPECT_EQ(list.VoiceCount("other"), 1u);
-
-    FakeSoundDevice late;
-    late.OpenOnRequest();
-    WaveList unopened(late);
-    unopened.Add("Miss", QUrl("qrc:/sounds/miss.wav"));
-    unopened.Play("miss");  // never opened: the play opens it and still sounds
-    EXPECT_EQ(late.opens, 1);
-    EXPECT_EQ(late.Starts(), 1);
-}
-
-TEST(SoundModule, TheStagedModuleLoadsAndGivesADevice) {
+TEST(SoundModule, TheStagedModuleLoadsAndWithoutAServerThePlaysAreSilentAndNeverWait) {
     const std::filesystem::path module =
         std::filesystem::path(KOTOPA_STAGE_DIR) / kotopa::platform::kSoundModuleName;
     QLibrary library(QString::fromStdString(module.string()));
     ASSERT_TRUE(library.load()) << library.errorString().toStdString();
     EXPECT_NE(library.resolve(kotopa::platform::kSoundModuleEntry), nullptr);
-    kotopa::platform::QtSoundDevice device(module);
-    EXPECT_FALSE(device.IsOpen()) << "nothing is loaded before Open";
-    // Whether it opens depends on an audio output on this machine; voices come only then.
-    if (device.Open()) {
-        EXPECT_NE(device.CreateVoice(QUrl("qrc:/sounds/miss.wav")), nullptr);
-    }
 
-    kotopa::platform::QtSoundDevice missing(module.parent_path() / "no_such_module");
-    EXPECT_FALSE(missing.Open());
-    EXPECT_EQ(missing.CreateVoice(QUrl("qrc:/sounds/miss.wav")), nullptr);
+    // A server address where none listens: the output is tried in the background only.
+    const std::filesystem::path run = std::filesystem::temp_directory_path() / "kotopa-no-pulse";
+    setenv("PULSE_SERVER", ("unix:" + (run / "native").string()).c_str(), 1);
+    const auto begin = std::chrono::steady_clock::now();
+    {
+        kotopa::platform::SoundOutput output(module);
+        WaveList list(output);
+        list.Add("miss", BuiltInWaveBytes());
+        output.Open();
+        EXPECT_TRUE(output.Running());
+        for (int i = 0; i < 1000; ++i) list.Play("miss");
+        QTest::qWait(700);  // a retry included
+        EXPECT_FALSE(output.IsOpen());
+        EXPECT_EQ(output.VoicesStarted(), 0u);
+    }
+    unsetenv("PULSE_SERVER");
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(3))
+        << "closing does not wait for a server";
+
+    kotopa::platform::SoundOutput missing(module.parent_path() / "no_such_module");
+    missing.Open();
+    EXPECT_FALSE(missing.Running());
+    EXPECT_FALSE(missing.IsOpen());
 }
 
 TEST(BuiltInWave, IsAShortPcmWaveOfTheRequiredShape) {
@@ -344,7 +335,7 @@ TEST(ClaimProgram, ARecordingThatCannotBeFinishedIsToldAndKeptForItsNextTry) {
     EXPECT_TRUE(std::filesystem::exists(folder.save / "recording.journal"));
     EXPECT_FALSE(std::filesystem::exists(folder.key / "mykey.key.tmp13-0"));
 
-    // A journal the program did not write is dropped, and said so; nothing is renamed.
+    // A journal the program did not write is set aside, and said so; nothing is renamed.
     LeftBehind garbled;
     testutil::WriteBytes(garbled.save / "recording.journal", "garbage");
     dialogs.Clear();
@@ -353,11 +344,30 @@ TEST(ClaimProgram, ARecordingThatCannotBeFinishedIsToldAndKeptForItsNextTry) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(
         messages[0].text,
-        kotopa::PathToSjis(garbled.save / "recording.journal") + "\n\r" +
+        kotopa::PathToSjis(garbled.save / "recording.journal.damaged") + "\n\r" +
             testutil::Sj("ファイルを読み取れません。前回中断されたプレイは記録されていません。"));
     EXPECT_EQ(testutil::ReadBytes(garbled.save / "Act01.lst"), "old\r\n");
     EXPECT_EQ(garbled.Names(garbled.save),
-              (std::vector<std::string>{"Act01.lst", "kotopa.lock", "record.lst"}));
+              (std::vector<std::string>{"Act01.lst", "kotopa.lock", "record.lst",
+                                        "recording.journal.damaged"}));
+}
+
+// A journal that names the lock renames nothing over it: the lock on the disk stays the one
+// this copy holds, so a copy that the machine's guard cannot see is still kept out.
+TEST(ClaimProgram, AJournalNamingTheLockLeavesTheLockHeld) {
+    LeftBehind folder;
+    testutil::WriteBytes(folder.save / "kotopa.lock.tmp14-3", "");
+    testutil::WriteBytes(folder.save / "recording.journal",
+                         "KotoPA file group 1\nkotopa.lock" + std::string(1, '\0') +
+                             "kotopa.lock.tmp14-3" + std::string(1, '\0'));
+    FakeDialogs dialogs;
+    const auto locks = kotopa::ClaimProgram(GuardName(), folder.dir.path(), dialogs);
+    ASSERT_TRUE(locks);
+    ASSERT_EQ(locks->save->state(), LockState::Held);
+    EXPECT_EQ(InChild([&] { return static_cast<int>(FolderLock(folder.save).state()); }),
+              static_cast<int>(LockState::Taken));
+    EXPECT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(folder.save / "recording.journal.damaged"));
 }
 
 TEST(MessageText, LineFeedCarriageReturnBreaksALine) {

@@ -525,3 +525,71 @@ TEST_F(PlayTest, TheRomajiGuideShowsWithTheReadingOnlyWhileItIsOn) {
 }
 
 }  // namespace
+// The key record of a known play: a mistype with its kana and expected key, し typed as
+// "si" and as "shi", a mistype halfway through a spelling, one at a line end, the Enters.
+TEST(PlayKeyRecord, EveryJudgedKeyWithItsUnitsAndMistypes) {
+    KeyTable table;
+    table.SetRows({{Sj("し"), {"si", "shi"}}, {Sj("あ"), {"a"}}});
+    testutil::FakeRandom random;
+    PlaySession session(table, random);
+    std::string text = "h1\r\nh2\r\nh3\r\nh4\r\nh5\r\n";
+    text += "K1\r\n" + Sj("しあし") + "\r\n";
+    for (int i = 0; i < 4; ++i) text += "K\r\n" + Sj("あ") + "\r\n";
+    ActLoad load;
+    load.refusal = load.script.Parse(text);
+    load.headerRead = true;
+    session.LoadAct(std::move(load));
+    uint32_t now = 1000;
+    ASSERT_TRUE(session.StartPlay(PlayOptions{}, now));
+    while (session.GameState() == PlayState::Countdown) session.OnTick(now += 101);
+    const uint32_t start = now;
+    for (char k : std::string("xsiashqiz\ra\ra\ra\ra\r")) session.OnKey(k, now += 10);
+    ASSERT_EQ(session.GameState(), PlayState::Finished);
+    const KeyRecord& r = session.Record();
+
+    using A = KeyAction;
+    const std::vector<KeyEvent> events = {
+        {10, 'x', A::Mistype, 0},   {20, 's', A::Keystroke, 0}, {30, 'i', A::Unit, 0},
+        {40, 'a', A::Unit, 1},      {50, 's', A::Keystroke, 0}, {60, 'h', A::Keystroke, 0},
+        {70, 'q', A::Mistype, 1},   {80, 'i', A::Unit, 2},      {90, 'z', A::Mistype, 2},
+        {100, '\r', A::LineEnd, 0}, {110, 'a', A::Unit, 3},     {120, '\r', A::LineEnd, 0},
+    };
+    ASSERT_EQ(r.Events().size(), events.size() + 6);
+    EXPECT_EQ(std::vector<KeyEvent>(r.Events().begin(), r.Events().begin() + 12), events);
+    EXPECT_EQ(start, 1000u + 30 * 101);
+
+    struct U {
+        std::string item, keys;
+        uint32_t headMs, firstKeyMs, ms;
+    };
+    const std::vector<U> units = {
+        {Sj("し"), "si", 0, 10, 30},
+        {Sj("あ"), "a", 30, 40, 40},
+        {Sj("し"), "shi", 40, 50, 80},
+        {Sj("あ"), "a", 100, 110, 110},
+    };
+    ASSERT_EQ(r.Units().size(), units.size() + 3);
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        SCOPED_TRACE(i);
+        const UnitEntry& u = r.Units()[i];
+        EXPECT_EQ(r.Item(u), units[i].item);
+        EXPECT_EQ(r.Keys(u), units[i].keys);
+        EXPECT_EQ(u.headMs, units[i].headMs);
+        EXPECT_EQ(u.firstKeyMs, units[i].firstKeyMs);
+        EXPECT_EQ(u.ms, units[i].ms);
+    }
+
+    const std::vector<std::pair<std::string, std::string>> mistypes = {
+        {Sj("し"), "s"}, {Sj("し"), "i"}, {kLineEnd, "\r"}};
+    ASSERT_EQ(r.Mistypes().size(), mistypes.size());
+    for (std::size_t i = 0; i < mistypes.size(); ++i) {
+        EXPECT_EQ(r.Mistypes()[i].Head(), mistypes[i].first) << i;
+        EXPECT_EQ(r.Mistypes()[i].Expected(), mistypes[i].second) << i;
+    }
+
+    // A new play starts an empty record that keeps its room.
+    const std::size_t room = r.Capacity();
+    ASSERT_TRUE(session.Replay(PlayOptions{}, now));
+    EXPECT_TRUE(session.Record().Events().empty());
+    EXPECT_GE(session.Record().Capacity(), room);
+}

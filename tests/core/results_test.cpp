@@ -69,7 +69,7 @@ TEST(Results, SummaryAndBestLinesByteForByte) {
         "☆ 最高打鍵数を [ 4 ] 更新しました !! ",
         "▽ 最高文字数まで [ 8 ] 足りません。",
     });
-    EXPECT_EQ(r.memo, expected) << Printable(r.memo);
+    EXPECT_EQ(r.lines, expected) << Printable(r.lines);
     EXPECT_EQ(r.elapsedSeconds, 95u);
     EXPECT_TRUE(r.record);
     EXPECT_EQ(r.bests, (Bests{284, 220, 5}));
@@ -83,14 +83,14 @@ TEST(Results, EqualBestAndOneAbove) {
     ResultInput in = Input();
     in.bests = Bests{284, 211, 1};
     const PlayResult r = ComputeResult(in);
-    ASSERT_EQ(r.memo.size(), 7u);
-    EXPECT_EQ(r.memo[5], Sj("▽ 最高打鍵数と同数でした。"));
-    EXPECT_EQ(r.memo[6], Sj("☆ 最高文字数を [ 1 ] 更新しました !! "));
+    ASSERT_EQ(r.lines.size(), 7u);
+    EXPECT_EQ(r.lines[5], Sj("▽ 最高打鍵数と同数でした。"));
+    EXPECT_EQ(r.lines[6], Sj("☆ 最高文字数を [ 1 ] 更新しました !! "));
     EXPECT_EQ(r.bests, (Bests{284, 212, 2}));
     in.bests = Bests{285, 212, 1};
     const PlayResult s = ComputeResult(in);
-    EXPECT_EQ(s.memo[5], Sj("▽ 最高打鍵数まで [ 1 ] 足りません。"));
-    EXPECT_EQ(s.memo[6], Sj("▽ 最高文字数と同数でした。"));
+    EXPECT_EQ(s.lines[5], Sj("▽ 最高打鍵数まで [ 1 ] 足りません。"));
+    EXPECT_EQ(s.lines[6], Sj("▽ 最高文字数と同数でした。"));
     EXPECT_EQ(s.bests, (Bests{285, 212, 2}));
 }
 
@@ -98,7 +98,7 @@ TEST(Results, StoppedOrUnrecordedPlaysShowTheSummaryOnly) {
     ResultInput in = Input();
     in.play.Aborted = true;
     PlayResult r = ComputeResult(in);
-    EXPECT_EQ(r.memo.size(), 5u);
+    EXPECT_EQ(r.lines.size(), 5u);
     EXPECT_EQ(r.lb_mes, Sj("途中で終了しました。"));
     EXPECT_FALSE(r.record);
     EXPECT_FALSE(r.bt_TugiEnabled);
@@ -108,7 +108,7 @@ TEST(Results, StoppedOrUnrecordedPlaysShowTheSummaryOnly) {
     in.play.Aborted = false;
     in.checkSave = true;
     r = ComputeResult(in);
-    EXPECT_EQ(r.memo.size(), 5u);
+    EXPECT_EQ(r.lines.size(), 5u);
     EXPECT_EQ(r.lb_mes, Sj("このデータは記録されません。"));
     EXPECT_FALSE(r.record);
     EXPECT_FALSE(r.bt_TugiEnabled);
@@ -119,14 +119,14 @@ TEST(Results, RatesUseWholeSecondsAndRoundHalvesToEven) {
     PlayResult r = ComputeResult(Input(Facts(8'999, 3, 1, 0, 3)));
     EXPECT_EQ(r.keysPerMin, 22);  // 22.5
     EXPECT_EQ(r.charsPerMin, 8);  // 7.5
-    EXPECT_EQ(r.memo[2], Sj("■打鍵数 (/分)   22 ■文字数 (/分)    8"));
+    EXPECT_EQ(r.lines[2], Sj("■打鍵数 (/分)   22 ■文字数 (/分)    8"));
     r = ComputeResult(Input(Facts(59'900, 59, 59, 0, 59)));
     EXPECT_EQ(r.elapsedSeconds, 59u);
     EXPECT_EQ(r.keysPerMin, 60);
     // Under a second: no rates; no keystrokes: accuracy 0.
     r = ComputeResult(Input(Facts(999, 0, 0, 3, 3)));
-    EXPECT_EQ(r.memo[2], Sj("■打鍵数 (/分)    0 ■文字数 (/分)    0"));
-    EXPECT_EQ(r.memo[4], Sj("■ミスタイプ      3 ■正解タイプ率    0.00%"));
+    EXPECT_EQ(r.lines[2], Sj("■打鍵数 (/分)    0 ■文字数 (/分)    0"));
+    EXPECT_EQ(r.lines[4], Sj("■ミスタイプ      3 ■正解タイプ率    0.00%"));
     EXPECT_EQ(r.recordLine, "0 0 3");
     // Across a wrap of the tick counter.
     PlayFacts f = Facts(0, 10, 10, 0, 10);
@@ -134,10 +134,10 @@ TEST(Results, RatesUseWholeSecondsAndRoundHalvesToEven) {
     f.StopTick = 0x00001000u;
     r = ComputeResult(Input(f));
     EXPECT_EQ(r.elapsedSeconds, 8u);
-    EXPECT_EQ(r.memo[1], Sj("■経過時間    00:08"));
+    EXPECT_EQ(r.lines[1], Sj("■経過時間    00:08"));
     // An hour and more: the minutes start again.
     r = ComputeResult(Input(Facts(3'725'000, 1, 1, 0, 1)));
-    EXPECT_EQ(r.memo[1], Sj("■経過時間    02:05"));
+    EXPECT_EQ(r.lines[1], Sj("■経過時間    02:05"));
     EXPECT_EQ(r.recordLine, "3725 0 0");
 }
 
@@ -182,7 +182,7 @@ TEST(Results, JapaneseNamesAreSplitAsShiftJis) {
     };
     const PlayResult r = ComputeResult(in);
     EXPECT_EQ(asked, fs::path("/games/ktp") / PathFromUtf8("練習02.ktp"));
-    EXPECT_EQ(r.memo[0], Sj("■Act         練習01"));
+    EXPECT_EQ(r.lines[0], Sj("■Act         練習01"));
     EXPECT_EQ(r.lb_mes, Sj("次のAct [ 練習02 ] に進めます。"));
 }
 
@@ -262,7 +262,7 @@ TEST(Records, AListOf149GainsIts150thAndThenStaysAt150) {
 }
 
 TEST(Records, PlayLogBlockLines) {
-    const Lines summary = ComputeResult(Input()).memo;
+    const Lines summary = ComputeResult(Input()).lines;
     PlayFacts f = Facts(0, 0, 0, 0, 0);
     f.LineTotal = 30;
     const LocalTime at{2024, 3, 7, 9, 5, 2};
@@ -294,12 +294,12 @@ protected:
     RecordFilesTest() {
         fs::create_directories(dir.path() / "save");
         files = RecordFiles::For(dir.path(), dir.path() / "ktp" / "Act01.ktp");
-        book.bests = Bests{280, 220, 4};
+        book.SetBests(Bests{280, 220, 4});
     }
 
     PlayResult Recordable() {
         ResultInput in = Input();
-        in.bests = book.bests;
+        in.bests = book.CurrentBests();
         return ComputeResult(in);
     }
 
@@ -339,11 +339,11 @@ TEST_F(RecordFilesTest, ARecordedPlayWritesListsSettingsAndLog) {
     EXPECT_EQ(ReadBytes(files.actList), "95 212 7\r\n");
     EXPECT_EQ(ReadBytes(files.settings),
               "[PLAY]\r\nVALUE=90\r\nCOUNT=5\r\n[TOP]\r\nKEY=284\r\nMOZI=220\r\n");
-    EXPECT_EQ(book.bests, (Bests{284, 220, 5}));
-    EXPECT_EQ(book.TotalRecords, (Lines{"10 100 1", "95 212 7"}));
-    EXPECT_EQ(book.ActRecords, (Lines{"95 212 7"}));
+    EXPECT_EQ(book.CurrentBests(), (Bests{284, 220, 5}));
+    EXPECT_EQ(book.TotalRecords(), (Lines{"10 100 1", "95 212 7"}));
+    EXPECT_EQ(book.ActRecords(), (Lines{"95 212 7"}));
 
-    const std::string block = JoinLines(PlayLogBlock(at, r.play, r.memo));
+    const std::string block = JoinLines(PlayLogBlock(at, r.play, r.lines));
     EXPECT_EQ(ReadBytes(files.playLog), block);
     EXPECT_EQ(block.substr(0, 22), "20241231235958 -----\r\n");
 
@@ -352,8 +352,8 @@ TEST_F(RecordFilesTest, ARecordedPlayWritesListsSettingsAndLog) {
     PlayResult r2 = Recordable();
     EXPECT_TRUE(RecordPlay(files, book, r2, at).recorded);
     EXPECT_EQ(ReadBytes(files.playLog), std::string("old\0log\nno end\r\n", 16) +
-                                            JoinLines(PlayLogBlock(at, r2.play, r2.memo)));
-    EXPECT_EQ(book.bests.PlayCount, 6);
+                                            JoinLines(PlayLogBlock(at, r2.play, r2.lines)));
+    EXPECT_EQ(book.CurrentBests().PlayCount, 6);
 }
 
 TEST_F(RecordFilesTest, AJapaneseActLeadsToItsNextActAndKeepsItsOwnList) {
@@ -368,7 +368,7 @@ TEST_F(RecordFilesTest, AJapaneseActLeadsToItsNextActAndKeepsItsOwnList) {
     in.findFile = nullptr;
     PlayResult r = ComputeResult(in);
     EXPECT_EQ(r.NextActPath, folder / PathFromUtf8("練習02.ktp"));
-    EXPECT_EQ(r.memo[0], Sj("■Act         練習01"));
+    EXPECT_EQ(r.lines[0], Sj("■Act         練習01"));
     EXPECT_EQ(r.lb_mes, Sj("次のAct [ 練習02 ] に進めます。"));
 
     files = RecordFiles::For(dir.path(), in.actPath);
@@ -390,7 +390,7 @@ TEST_F(RecordFilesTest, ANulByteInAListLosesNoLineWhenThePlayIsRecorded) {
     WriteBytes(files.actList, act);
     ASSERT_EQ(book.LoadTotalRecords(files.totalList), ReadStatus::Ok);
     ASSERT_EQ(book.LoadActRecords(files.actList), ReadStatus::Ok);
-    EXPECT_EQ(book.TotalRecords.size(), 3u);
+    EXPECT_EQ(book.TotalRecords().size(), 3u);
     PlayResult r = Recordable();
     EXPECT_TRUE(RecordPlay(files, book, r, at).recorded);
     EXPECT_EQ(ReadBytes(files.totalList), total + "95 212 7\r\n");
@@ -423,12 +423,12 @@ TEST_F(RecordFilesTest, AFailedListWriteLeavesEveryFileAndTheBookAsTheyWere) {
               (Lines{"Act01.lst", "kotopa.ini", "record.lst"}));  // nothing left behind
     EXPECT_EQ(ReadBytes(files.settings), "[PLAY]\r\nCOUNT=4\r\n");
     EXPECT_FALSE(fs::exists(files.playLog));
-    EXPECT_EQ(book.TotalRecords, before.TotalRecords);
-    EXPECT_EQ(book.bests, before.bests);
-    // The dialog must not claim bests or a record.
-    EXPECT_EQ(r.memo.size(), 5u);
-    EXPECT_FALSE(r.record);
-    EXPECT_EQ(r.lb_mes, Sj("このプレイは記録できませんでした。"));
+    EXPECT_EQ(book.TotalRecords(), before.TotalRecords());
+    EXPECT_EQ(book.CurrentBests(), before.CurrentBests());
+    // The dialog must not claim bests or a record; the result itself is left as computed.
+    EXPECT_EQ(ResultViewOf(r, o).memo.size(), 5u);
+    EXPECT_EQ(ResultViewOf(r, o).lb_mes, Sj("このプレイは記録できませんでした。"));
+    EXPECT_EQ(r.lines.size(), 7u);
     EXPECT_EQ(RecordFailureText(o, PathText{}),
               PathToSjis(files.actList) + "\n\r" +
                   Sj("に書き込めませんでした。このプレイは記録されていません。"));
@@ -444,8 +444,8 @@ TEST_F(RecordFilesTest, AFailedSettingsWriteTakesTheListsBack) {
     EXPECT_EQ(o.failedPath, files.settings);
     EXPECT_EQ(ReadBytes(files.totalList), "1 2 3\r\n");
     EXPECT_FALSE(fs::exists(files.actList));  // it did not exist before
-    EXPECT_EQ(book.bests, (Bests{280, 220, 4}));
-    EXPECT_EQ(book.TotalRecords, (Lines{"1 2 3"}));
+    EXPECT_EQ(book.CurrentBests(), (Bests{280, 220, 4}));
+    EXPECT_EQ(book.TotalRecords(), (Lines{"1 2 3"}));
 }
 
 TEST_F(RecordFilesTest, ListsOrSettingsThatCouldNotBeReadAreNotWrittenOver) {
@@ -485,8 +485,8 @@ TEST_F(RecordFilesTest, APlayLogThatCannotBeWrittenLeavesThePlayUnrecorded) {
     const RecordOutcome o = RecordPlay(files, book, r, at);
     EXPECT_FALSE(o.recorded);
     EXPECT_EQ(o.failedPath, files.playLog);
-    EXPECT_EQ(r.memo.size(), 5u);
-    EXPECT_EQ(book.bests.PlayCount, 4);
+    EXPECT_EQ(ResultViewOf(r, o).memo.size(), 5u);
+    EXPECT_EQ(book.CurrentBests().PlayCount, 4);
     EXPECT_EQ(ReadBytes(files.totalList), "1 2 3\r\n");
     EXPECT_FALSE(fs::exists(files.actList));
     EXPECT_FALSE(fs::exists(files.settings));

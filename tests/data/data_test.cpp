@@ -8,6 +8,7 @@
 #include <set>
 
 #include "act.h"
+#include "kanakeys.h"
 #include "actcheck.h"
 #include "actfiles.h"
 #include "keysource.h"
@@ -26,6 +27,8 @@ namespace {
 const fs::path kRoot = PathFromUtf8(KOTOPA_SOURCE_DIR);
 const fs::path kKeySource = kRoot / "data-src" / "keys" / "mykey.txt";
 const fs::path kKeyFile = kRoot / "data" / "key" / "mykey.key";
+const fs::path kKanaSource = kRoot / "data-src" / "keys" / "mykana.txt";
+const fs::path kKanaFile = kRoot / "data" / "key" / "mykana.key";
 
 std::string Read(const fs::path& p) {
     if (!fs::exists(p)) ADD_FAILURE() << p << " is missing";
@@ -36,6 +39,15 @@ const KeyTable& Shipped() {
     static const KeyTable table = [] {
         KeyTable t;
         t.LoadKeyFile(kKeyFile);
+        return t;
+    }();
+    return table;
+}
+
+const KeyTable& ShippedKana() {
+    static const KeyTable table = [] {
+        KeyTable t;
+        t.LoadKeyFile(kKanaFile);
         return t;
     }();
     return table;
@@ -231,4 +243,73 @@ TEST(DeliveredActs, EveryReadingTypesWithTheDeliveredKeyTable) {
     }
     std::cout << "readings of the delivered Acts:\n" << all.Summary();
     ExpectOnlyDocumentedExceptions(all);
+}
+
+TEST(DeliveredKanaTable, IsAFreshBuildOfItsSource) {
+    std::vector<SourceError> errors;
+    const KeySource src = ParseKeySource(Read(kKanaSource), errors);
+    for (const auto& e : errors) ADD_FAILURE() << "mykana.txt:" << e.line << ": " << e.message;
+    ASSERT_TRUE(errors.empty());
+    testutil::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(BuildKeyFile(src.table, dir / "mykana.key", error)) << error;
+    EXPECT_TRUE(testutil::ReadBytes(dir / "mykana.key") == Read(kKanaFile))
+        << "data/key/mykana.key is not what data-src/keys/mykana.txt builds: run "
+           "tools/build-data.sh";
+    EXPECT_EQ(ShippedKana().Rows(), src.table.Rows());
+}
+
+// Every kana that has a key, typed by key position: each candidate is keys of the kana
+// keyboard, and its key tops spell the item (a voiced kana as its kana and ゛ or ゜).
+TEST(DeliveredKanaTable, TypesEveryKanaWithTheKeysPrintedOnIt) {
+    const KeyTable& kana = ShippedKana();
+    ASSERT_TRUE(kana.Rules().IsCaseSensitive());
+    std::map<std::string, std::string> first;
+    for (const auto& row : kana.Rows()) {
+        ASSERT_FALSE(row.candidates.empty()) << testutil::U8(row.item);
+        first.emplace(row.item, row.candidates.front());
+        for (const char c : row.candidates.front()) {
+            const auto keys = KanaKeys();
+            EXPECT_TRUE(std::any_of(keys.begin(), keys.end(), [&](const KanaKey& k) {
+                return k.key == c || k.shiftKey == c;
+            })) << testutil::U8(row.item) << ": not a kana key";
+        }
+    }
+    std::vector<std::string> wanted;
+    for (char16_t c = u'ぁ'; c <= u'ん'; ++c) {
+        if (c == u'ゎ' || c == u'ゐ' || c == u'ゑ') continue;  // no key gives them
+        wanted.push_back(Utf16ToUtf8(std::u16string(1, c)));
+    }
+    for (const char* sign : {"ヴ", "ー", "、", "。", "「", "」", "・", "！", "？", " ", "　"})
+        wanted.emplace_back(sign);
+    for (const auto& w : wanted) {
+        const auto found = first.find(Sj(w));
+        ASSERT_NE(found, first.end()) << "no row for " << w;
+        const std::string tops = testutil::U8(KanaKeyTops(found->second));
+        // The key tops are the item itself, or the unvoiced kana before ゛ or ゜.
+        const std::u16string item = Utf8ToUtf16(w);
+        const std::u16string typed = Utf8ToUtf16(tops);
+        if (typed.size() == 2 && (typed[1] == u'゛' || typed[1] == u'゜')) {
+            const int step = typed[1] == u'゛' ? 1 : 2;
+            if (item == u"ヴ") {
+                EXPECT_EQ(typed, u"う゛");
+            } else {
+                EXPECT_EQ(static_cast<int>(item[0]) - static_cast<int>(typed[0]), step) << w;
+            }
+        } else if (w == "　") {
+            EXPECT_EQ(tops, " ");
+        } else {
+            EXPECT_EQ(tops, w);
+        }
+    }
+}
+
+TEST(DeliveredActs, EveryReadingTypesWithTheDeliveredKanaTable) {
+    const std::set<std::string> shipped = Names(kRoot / "data" / "ktp", ".ktp");
+    if (shipped.empty()) GTEST_SKIP() << "no Acts in data/ktp yet";
+    for (const auto& name : shipped) {
+        SCOPED_TRACE(name);
+        const ActCheck check = CheckAct(Read(kRoot / "data" / "ktp" / (name + ".ktp")), &ShippedKana());
+        EXPECT_TRUE(check.findings.empty()) << Show(check.findings);
+    }
 }

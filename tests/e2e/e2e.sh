@@ -9,6 +9,7 @@
 set -eEuo pipefail
 
 : "${KOTOPA_STAGE:?}" "${KOTOPA_X11_HELPER:?}" "${KOTOPA_TOOL:?}" "${KOTOPA_ARTIFACTS:?}"
+KOTOPA_SOUND_PROBE=${KOTOPA_SOUND_PROBE:-}
 case_name=${1:?usage: e2e.sh <case>}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kotopa-e2e.XXXXXX")
@@ -768,6 +769,171 @@ case_left_behind() {
     close_window "$wid"
     expect_exit_ok "$app" "the program"
     grep -q "^COUNT=9" "$prog/save/kotopa.ini" || fail "the finished recording's play count is gone"
+}
+
+# --- the mistype sound, heard from a real sound server ---------------------------------------
+
+pulse_pid=""
+# A PulseAudio server of this test's own on a private socket, with one null sink whose monitor
+# is recorded (no rewinds: with them the recording would lose what the server takes back).
+# As root too: -n loads nothing but the modules named here.
+start_pulse() {
+    mkdir -p "$work/pulse" "$work/home"
+    export PULSE_SERVER="unix:$work/pulse/native"
+    HOME="$work/home" pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
+        --realtime=no --high-priority=no --log-target=stderr \
+        -L "module-native-protocol-unix socket=$work/pulse/native auth-anonymous=1" \
+        -L "module-null-sink sink_name=nullsink rate=48000 format=s16le channels=2 norewinds=1" \
+        >>"$work/pulse.log" 2>&1 8>&- &
+    pulse_pid=$!
+    app_pids+=("$pulse_pid")
+    local i
+    for i in $(seq 100); do
+        pactl info >/dev/null 2>&1 && return
+        sleep 0.1
+    done
+    sed 's/^/  pulse: /' "$work/pulse.log" >&2
+    fail "the sound server did not start"
+}
+
+# The program's streams on the server.
+sink_inputs() { pactl list short sink-inputs 2>/dev/null | wc -l; }
+
+# Waits until the program has its one stream on the server.
+wait_stream() {
+    local i
+    for i in $(seq 100); do
+        [ "$(sink_inputs)" -ge 1 ] && return
+        sleep 0.1
+    done
+    fail "the program opened no sound output"
+}
+
+rec_pids=()
+# Records the null sink's monitor into $work/$1.raw, with the arrival times in $1.times.
+start_recording() {
+    rm -f "$work/rec.fifo"
+    mkfifo "$work/rec.fifo"
+    "$KOTOPA_SOUND_PROBE" stamp "$work/$1.raw" "$work/$1.times" <"$work/rec.fifo" 8>&- &
+    rec_pids=($!)
+    parec -d nullsink.monitor --raw --format=s16le --rate=48000 --channels=2 --latency-msec=5 \
+        >"$work/rec.fifo" 2>>"$work/parec.log" 8>&- &
+    rec_pids+=($!)
+    app_pids+=("${rec_pids[@]}")
+    sleep 0.3  # the monitor runs
+}
+
+stop_recording() {
+    sleep 0.3  # the last sound has been rendered
+    kill "${rec_pids[1]}" 2>/dev/null || true
+    wait "${rec_pids[0]}" 2>/dev/null || true
+}
+
+# Mistypes: $1 presses of a key that no reading starts with, $2 ms apart; their times go to
+# $work/$3.keys.
+mistypes() { "$KOTOPA_SOUND_PROBE" keys q "$1" "$2" >>"$work/$3.keys"; }
+
+# The numbers of the recording $1 (see sound_probe analyse) as shell variables.
+analyse() {
+    "$KOTOPA_SOUND_PROBE" analyse "$prog/system/miss.wav" "$work/$1.raw" "$work/$1.times" \
+        "$work/$1.keys" >"$work/$1.result"
+    sed "s/^/  $1: /" "$work/$1.result" >&2
+    mkdir -p "$KOTOPA_ARTIFACTS"  # the recording, to listen to
+    cp "$work/$1.raw" "$work/$1.times" "$work/$1.keys" "$work/$1.result" "$prog/system/miss.wav" \
+        "$KOTOPA_ARTIFACTS/" 2>/dev/null || true
+    onsets=$(awk '$1 == "onsets" { print $2 }' "$work/$1.result")
+    whole=$(awk '$1 == "whole" { print $2 }' "$work/$1.result")
+    leftover=$(awk '$1 == "leftover" { print $2 }' "$work/$1.result")
+}
+
+# The program with a 100 ms test wave as system/miss.wav, started against the test's server,
+# its window shown and a play started; its pid and window go to $app and $wid.
+start_sound_play() {
+    "$KOTOPA_SOUND_PROBE" wave "$prog/system/miss.wav" 100
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    xdotool key Return
+    sleep 3.6  # the countdown
+}
+
+# Ends the play with Esc: the result dialog must come within two seconds; then the program
+# closes normally.
+end_sound_play() {
+    local begin dialog
+    begin=$(date +%s%N)
+    xdotool key Escape
+    dialog=$(wait_window '^入力が終了しました$' "$app")
+    [ $(($(date +%s%N) - begin)) -lt 2000000000 ] || fail "the window answered Esc only after $(( ($(date +%s%N) - begin) / 1000000 )) ms"
+    cancel_result "$app" "$dialog"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+}
+
+# 30 single mistypes each heard whole; 10 mistypes 20 ms apart heard as 10 copies, summed
+# without clipping; after 2,000 mistypes still the one stream.
+case_sound_heard() {
+    local app wid i onsets whole leftover
+    start_pulse
+    start_sound_play
+    wait_stream
+    start_recording single
+    for i in $(seq 30); do
+        mistypes 1 0 single
+        sleep "0.$((25 + (i * 7) % 20))"
+    done
+    stop_recording
+    analyse single
+    [ "$onsets" = 30 ] && [ "$whole" = 30 ] || fail "of 30 single mistypes $onsets were heard, $whole whole"
+
+    start_recording burst
+    mistypes 10 20 burst
+    stop_recording
+    analyse burst
+    [ "$onsets" = 10 ] && [ "$whole" = 10 ] || fail "of 10 quick mistypes $onsets were heard, $whole whole"
+    [ "$leftover" -le 2 ] || fail "the overlapping copies do not add up (clipped?): $leftover left over"
+
+    mistypes 2000 2 many
+    sleep 0.5
+    [ "$(sink_inputs)" = 1 ] || { pactl list short sink-inputs >&2; fail "$(sink_inputs) streams after 2,000 mistypes"; }
+    end_sound_play
+}
+
+# The server killed right after a mistype: the window still answers and the clock runs; the
+# server started again: the next mistype is heard.
+case_sound_server_dies() {
+    local app wid onsets whole leftover
+    start_pulse
+    start_sound_play
+    wait_stream
+    mistypes 1 0 before
+    sleep 0.02
+    kill -KILL "$pulse_pid"
+    wait "$pulse_pid" 2>/dev/null || true
+    mistypes 20 50 after
+    "$KOTOPA_X11_HELPER" shot "$wid" "$work/clock1.png"
+    sleep 1.2
+    "$KOTOPA_X11_HELPER" shot "$wid" "$work/clock2.png"
+    ! cmp -s "$work/clock1.png" "$work/clock2.png" || fail "the clock stands still"
+
+    start_pulse
+    wait_stream
+    start_recording back
+    mistypes 1 0 back
+    stop_recording
+    analyse back
+    [ "$onsets" = 1 ] && [ "$whole" = 1 ] || fail "after the server came back: $onsets heard, $whole whole"
+    end_sound_play
+}
+
+# No server at all: the program starts, plays and ends as ever, silently.
+case_sound_no_server() {
+    local app wid
+    export PULSE_SERVER="unix:$work/no-server/native"
+    start_sound_play
+    mistypes 5 30 none
+    xdotool type --delay 40 asa
+    end_sound_play
 }
 
 # Sourced by the Windows cases (tests/windows/e2e-wine.sh), which use the helpers above.

@@ -69,7 +69,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 depends=$(field Depends)
 # The font by name, the libraries as dpkg-shlibdeps found them (with their versions).
 for dep in fonts-ipafont-gothic 'libc6 (>=' 'libqt6core6 (>=' 'libqt6gui6 (>=' 'libqt6widgets6 (>=' \
-    'libqt6multimedia6 (>=' 'libstdc++6 (>='; do
+    'libpulse0 (>=' 'libstdc++6 (>='; do
     [[ "$depends" == *"$dep"* ]] || fail "Depends lacks $dep: $depends"
 done
 [[ "$(field Recommends)" == *xdg-utils* ]] || fail "Recommends: $(field Recommends)"

@@ -181,3 +181,17 @@ TEST(KeySource, ErrorsComeInLineOrder) {
     for (const auto& e : errors) lines.push_back(e.line);
     EXPECT_EQ(lines, (std::vector<int>{1, 2, 3})) << Messages(errors);
 }
+
+TEST(KeySource, AKanaPositionTableKeepsLetterCaseAndShiftComma) {
+    std::vector<SourceError> errors;
+    // e and E are two keys there: no candidate is given twice, and 、 is Shift+comma.
+    const KeySource src = Parse("い e\nぃ E\nか t\nが t@\n、 <\nね ,\n<sp> <sp>\n", errors);
+    ASSERT_TRUE(errors.empty()) << Messages(errors);
+    EXPECT_TRUE(src.table.Rules().IsCaseSensitive());
+    Parse("い e\nぃ E\n、 ,\n", errors);  // the sign row's key in such a table
+    ASSERT_EQ(errors.size(), 1u) << Messages(errors);
+    EXPECT_NE(errors[0].message.find("is always \"<\""), std::string::npos) << Messages(errors);
+    errors.clear();
+    Parse("い e\nぃ E\nか t T\n", errors);  // T is Shift+T, a key of its own
+    EXPECT_TRUE(errors.empty()) << Messages(errors);
+}
