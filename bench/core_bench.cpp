@@ -20,9 +20,11 @@
 
 #include "act.h"
 #include "fake_random.h"
+#include "keyrecordfile.h"
 #include "keytable.h"
 #include "matcher.h"
 #include "play.h"
+#include "results.h"
 
 namespace {
 
@@ -386,6 +388,77 @@ void BM_KeyRecordAppend(benchmark::State& state) {
     benchmark::DoNotOptimize(record.Events().data());
 }
 BENCHMARK(BM_KeyRecordAppend);
+
+// A play's key record of about the given number of keys: kana of two or three spellings,
+// a mistype now and then, a line end every thirty units. Drawn from the seed.
+kotopa::KeyRecord SyntheticRecord(std::size_t keys, unsigned seed) {
+    struct Kana {
+        const char* item;
+        std::vector<const char*> spellings;
+    };
+    static const std::vector<Kana> kana = {
+        {"\x82\xA0", {"a"}},         {"\x82\xA9", {"ka", "ca"}},  {"\x82\xB5", {"si", "shi"}},
+        {"\x82\xBF", {"ti", "chi"}}, {"\x82\xC2", {"tu", "tsu"}}, {"\x82\xCD", {"ha"}},
+        {"\x82\xD3", {"hu", "fu"}},  {"\x82\xF1", {"nn", "n'"}},  {"\x82\xB7", {"su"}},
+        {"\x82\xE9", {"ru"}},        {"\x82\xC6", {"to"}},        {"\x82\xA2", {"i"}},
+    };
+    std::mt19937 rng(seed);
+    kotopa::KeyRecord r;
+    r.Reserve(keys + 64);
+    uint32_t ms = 0;
+    std::size_t units = 0;
+    while (r.Events().size() < keys) {
+        const Kana& k = kana[rng() % kana.size()];
+        const std::string keysOf = k.spellings[rng() % k.spellings.size()];
+        for (std::size_t i = 0; i < keysOf.size(); ++i) {
+            ms += 80 + rng() % 200;
+            if (rng() % 20 == 0)
+                r.Mistype(ms, 'q', std::string_view(k.item, 2), keysOf.substr(i, 1));
+            ms += 80 + rng() % 200;
+            if (i + 1 < keysOf.size()) {
+                r.Keystroke(ms, keysOf[i]);
+            } else {
+                r.Unit(ms, keysOf[i], std::string_view(k.item, 2));
+            }
+        }
+        if (++units % 30 == 0) r.LineEnd(ms += 300);
+    }
+    return r;
+}
+
+// Recording a play of 2,000 keys when the key record already holds 149 such plays: the
+// play's block, the file rewritten with it, and the five files written as one group.
+void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
+    const fs::path base = fs::temp_directory_path() / "kotopa-bench-record";
+    fs::remove_all(base);
+    fs::create_directories(base / "save");
+    const kotopa::RecordFiles files = kotopa::RecordFiles::For(base, base / "ktp" / "Act01.ktp");
+    std::string old(kotopa::kKeyRecordHeader);
+    old += "\r\n";
+    for (unsigned i = 0; i < 149; ++i) {
+        old += kotopa::KeyRecordBlock("20240101000000", 60000, "Act01", SyntheticRecord(2000, i));
+    }
+    const kotopa::KeyRecord play = SyntheticRecord(2000, 999);
+    kotopa::RecordBook book;
+    kotopa::ResultInput in;
+    in.play.StopTick = 60000;
+    in.play.KeyCount = in.play.TypeCount = 2000;
+    in.actPath = base / "ktp" / "Act01.ktp";
+    in.findFile = [](const fs::path&) { return fs::path(); };
+    for (auto _ : state) {
+        state.PauseTiming();
+        { std::ofstream(files.keyRecord, std::ios::binary) << old; }
+        kotopa::PlayResult result = kotopa::ComputeResult(in);
+        state.ResumeTiming();
+        const std::string block = kotopa::KeyRecordBlock("20240102000000", 60000, "Act01", play);
+        const kotopa::RecordOutcome o =
+            kotopa::RecordPlay(files, book, result, kotopa::LocalTime{}, block);
+        if (!o.recorded) state.SkipWithError("not recorded");
+    }
+    state.counters["file_bytes"] = static_cast<double>(fs::file_size(files.keyRecord));
+    fs::remove_all(base);
+}
+BENCHMARK(BM_RecordPlayWithKeyRecord)->Unit(benchmark::kMillisecond);
 
 // A play left waiting: the 1 ms timer ticks and nothing visible changes.
 void BM_PlayTickWaiting(benchmark::State& state) {

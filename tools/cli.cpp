@@ -68,9 +68,10 @@ const std::map<std::string, const char*> kHelp = {
      "kotopa-tool make TEXT.txt -o ACT.ktp [--keys KEYFILE.key] [--title TITLE] [--comment C]\n"
      "               [--dic FOLDER]\n"
      "\n"
-     "Makes an Act of any Japanese text (UTF-8): each sentence (cut at 。！？ and line ends,\n"
-     "and where it is wider than the written-form box at 、 or between phrases) with its\n"
-     "hiragana reading from MeCab, both split into the same phrases with one blank between.\n"
+     "Makes an Act of any Japanese text (UTF-8, UTF-16 with a BOM, or Shift_JIS): each\n"
+     "sentence (cut at 。！？ and line ends, and where it is wider than the written-form box\n"
+     "at 、 or between phrases) with its hiragana reading from MeCab, both split into the\n"
+     "same phrases with one blank between.\n"
      "A reading MeCab does not know or gets wrong is given in the text: 漢字[かんじ] reads the\n"
      "kanji before the bracket, |入り口[いりぐち] everything from the bar. Words without a\n"
      "reading, characters Shift_JIS lacks and readings the key table cannot type are reported\n"
@@ -322,7 +323,13 @@ int Make(const std::vector<std::string>& args, Io io) {
     options.title = a.options.count("--title") ? a.options.at("--title") : PathToUtf8(input.stem());
     if (a.options.count("--comment")) options.comment = a.options.at("--comment");
 
-    const MadeAct made = MakeAct(*bytes, *analyzer, *keys, options);
+    std::string why;
+    const std::optional<std::string> text = DecodeText(*bytes, why);
+    if (!text) {
+        io.err << ShowPath(input) << ": " << why << "; nothing was written\n";
+        return kUnusable;
+    }
+    const MadeAct made = MakeAct(*text, *analyzer, *keys, options);
     for (const auto& f : made.findings) Report(io.out, input, f);
     if (!made.ok()) {
         io.err << ShowPath(input) << ": " << made.refusal << "; nothing was written\n";

@@ -184,7 +184,9 @@ void TGlaphForm::DrawName(QPainter& p, const NameBox& box) {
 }
 
 bool TGlaphForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseButtonDblClick) {
+    // A disabled report (no background) ignores the double-click, as its boxes ignore clicks.
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::MouseButtonDblClick && widget && widget->isEnabled()) {
         if (watched == Ui_->GroupTotal) {
             GroupTotalDblClick();
             return true;

@@ -14,6 +14,7 @@
 #include "dataform.h"
 #include "desktopfiles.h"
 #include "glaphform.h"
+#include "keyrecordfile.h"
 #include "messages.h"
 #include "qtplatform.h"
 #include "sjistext.h"
@@ -80,7 +81,8 @@ TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidge
     QFile builtIn(QStringLiteral(":/sounds/miss.wav"));
     if (builtIn.open(QIODevice::ReadOnly)) {
         const QByteArray bytes = builtIn.readAll();
-        Sounds_.Add("Miss", std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+        Sounds_.Add("Miss",
+                    std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     }
     FormCreate();
     CentreOnScreen();
@@ -518,7 +520,11 @@ void TMainForm::FinishPlay() {
         const QDateTime now = Services_.clock.Local();
         const LocalTime at{now.date().year(), now.date().month(),  now.date().day(),
                            now.time().hour(), now.time().minute(), now.time().second()};
-        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at);
+        const std::string keyBlock =
+            KeyRecordBlock(KeyRecordStamp(at.year, at.month, at.day, at.hour, at.minute, at.second),
+                           in.play.StopTick - in.play.StartTick,
+                           PathText_.ToSjis(ActName(ActPath_)), Session_.Record());
+        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at, keyBlock);
         if (outcome.Failed()) Services_.dialogs.Warning(RecordFailureText(outcome, PathText_));
     }
 

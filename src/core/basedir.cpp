@@ -17,6 +17,17 @@ fs::path SaveFolder::ActRecords(const fs::path& actName) const {
     return path_ / list;
 }
 
+fs::path SaveFolder::TotalRecords(InputStyle style) const {
+    return style == InputStyle::Kana ? path_ / "record-kana.lst" : TotalRecords();
+}
+
+fs::path SaveFolder::ActRecords(const fs::path& actName, InputStyle style) const {
+    if (style == InputStyle::Romaji) return ActRecords(actName);
+    fs::path list = actName;
+    list += "-kana.lst";
+    return path_ / list;
+}
+
 bool CanCreateFilesIn(const fs::path& folder) {
     std::error_code ec;
     if (!fs::is_directory(folder, ec)) return false;

@@ -11,6 +11,10 @@
 
 namespace kotopa {
 
+// "入力方式": romaji, or kana typed by the positions of the kana keyboard. Each style has a
+// key file of its own in key/ and record lists and bests of its own.
+enum class InputStyle { Romaji, Kana };
+
 // The two folders the program works with: base holds key/, ktp/, save/ and system/; program
 // is the executable's folder, which holds the help. The same folder in the portable layout.
 struct ProgramFolders {
@@ -37,7 +41,13 @@ public:
     std::filesystem::path TotalRecords() const { return path_ / "record.lst"; }  // all Acts
     // The record list of the Act called actName (ActName): actName.lst.
     std::filesystem::path ActRecords(const std::filesystem::path& actName) const;
+    // The same lists of a style: the romaji style's are the two above; the kana style's
+    // have "-kana" before the extension (record-kana.lst, actName-kana.lst).
+    std::filesystem::path TotalRecords(InputStyle style) const;
+    std::filesystem::path ActRecords(const std::filesystem::path& actName, InputStyle style) const;
     std::filesystem::path PlayLog() const { return path_ / "playlog.log"; }
+    // The key records of the newest recorded plays (keyrecordfile.h).
+    std::filesystem::path KeyRecord() const { return path_ / "keyrecord.txt"; }
     // The journal that makes the writing of a recorded play's files one step (filegroup.h).
     std::filesystem::path RecordingJournal() const { return path_ / "recording.journal"; }
 

@@ -13,14 +13,26 @@ namespace fs = std::filesystem;
 namespace {
 
 // The journal: this line, then for each file its name and its staged file's name, each
-// ended by a NUL byte (which no file name holds). Names are UTF-8 and relative to the
-// journal's folder, so that a program folder that has moved is still finished.
+// ended by a NUL byte (which no file name holds). Names are UTF-8: a file's name relative to
+// the journal's folder, so that a program folder that has moved is still finished, and its
+// staged file's name beside the file that name leads to (where a link leads, for a link).
 constexpr std::string_view kJournalHead = "KotoPA file group 1\n";
 
+// A file of the group: its name in the folder and its staged file's name, and the two paths
+// the commit renames: the staged file beside the file the write replaces (WriteTarget), and
+// that file.
 struct Entry {
     fs::path target;
     fs::path staged;
+    fs::path stagedPath;
+    fs::path targetPath;
 };
+
+Entry EntryIn(const fs::path& folder, fs::path target, fs::path staged) {
+    const fs::path written = WriteTarget(folder / target);
+    fs::path stagedPath = written.parent_path() / staged;
+    return {std::move(target), std::move(staged), std::move(stagedPath), written};
+}
 
 std::string Name(const fs::path& p) {
     const std::u8string s = p.filename().u8string();
@@ -80,25 +92,27 @@ bool ParseJournal(std::string_view bytes, const fs::path& folder, const GroupMem
     if (names.empty() || names.size() % 2 != 0) return false;
     for (std::size_t i = 0; i < names.size(); i += 2) {
         if (!PlainName(names[i], folder) || !PlainName(names[i + 1], folder)) return false;
-        Entry e{FromName(names[i]), FromName(names[i + 1])};
+        Entry e = EntryIn(folder, FromName(names[i]), FromName(names[i + 1]));
         // Only the program's own temporary files of that very target are ever renamed, and
         // only over the files that a group writes.
-        if (!member(e.target) || !IsTemporaryFileOf(e.staged, e.target)) return false;
+        if (!member(e.target) || !IsTemporaryFileOf(e.staged, e.targetPath.filename())) {
+            return false;
+        }
         for (const Entry& other : entries) {
             if (other.target == e.target || other.staged == e.staged) return false;
         }
         // A staged file is one the write made: a plain file, never a link to elsewhere.
         std::error_code ec;
-        const fs::file_status st = fs::symlink_status(folder / e.staged, ec);
+        const fs::file_status st = fs::symlink_status(e.stagedPath, ec);
         if (fs::exists(st) && !fs::is_regular_file(st)) return false;
         entries.push_back(std::move(e));
     }
     return true;
 }
 
-void RemoveAll(const std::vector<Entry>& entries, const fs::path& folder) {
+void RemoveAll(const std::vector<Entry>& entries) {
     std::error_code ec;
-    for (const Entry& e : entries) fs::remove(folder / e.staged, ec);
+    for (const Entry& e : entries) fs::remove(e.stagedPath, ec);
 }
 
 FileGroupOutcome Failed(const fs::path& path, bool committed = false) {
@@ -136,8 +150,8 @@ FinishOutcome FinishFileGroup(const fs::path& journal, const GroupMember& member
     }
     for (const Entry& e : entries) {
         // A staged file that is gone was put in place before the interruption.
-        if (!fs::exists(fs::symlink_status(folder / e.staged, ec))) continue;
-        if (!CommitStagedFile(folder / e.staged, folder / e.target)) {
+        if (!fs::exists(fs::symlink_status(e.stagedPath, ec))) continue;
+        if (!CommitStagedFile(e.stagedPath, e.targetPath)) {
             return {FinishStatus::Unfinished, folder / e.target};
         }
     }
@@ -163,24 +177,24 @@ FileGroupOutcome WriteFileGroup(const fs::path& journal, const std::vector<FileG
     std::vector<Entry> entries;
     std::string text(kJournalHead);
     for (const FileGroupWrite& f : files) {
-        const fs::path staged = StageFile(f.path, f.bytes);
+        const fs::path staged = StageFile(WriteTarget(f.path), f.bytes);
         if (staged.empty()) {
-            RemoveAll(entries, folder);
+            RemoveAll(entries);
             return Failed(f.path);
         }
-        entries.push_back({f.path.filename(), staged.filename()});
+        entries.push_back(EntryIn(folder, f.path.filename(), staged.filename()));
         text += Name(f.path);
         text += '\0';
         text += Name(staged);
         text += '\0';
     }
     if (!WriteFileAtomic(journal, text)) {
-        RemoveAll(entries, folder);
+        RemoveAll(entries);
         return Failed(journal);
     }
     // Committed: from here on the group is completed, now or at the next start.
     for (const Entry& e : entries) {
-        if (!CommitStagedFile(folder / e.staged, folder / e.target)) {
+        if (!CommitStagedFile(e.stagedPath, e.targetPath)) {
             return Failed(folder / e.target, true);
         }
     }

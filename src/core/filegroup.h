@@ -44,7 +44,8 @@ using GroupMember = std::function<bool(const std::filesystem::path& name)>;
 // The name beside the journal that a damaged journal is moved to: its own name + ".damaged".
 std::filesystem::path DamagedJournalPath(const std::filesystem::path& journal);
 
-// Writes the files, which must all lie in the journal's folder, as one group. A group that
+// Writes the files, which must all lie in the journal's folder, as one group; a file there that
+// is a symbolic link is written where the link leads (WriteTarget). A group that
 // an earlier failure left committed but unfinished is completed first; if it cannot be, the
 // new group is refused. Not committed: every file is as it was and nothing is left behind.
 // Committed but not ok: failedPath could not be renamed yet; the journal stays for the next

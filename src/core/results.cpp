@@ -7,6 +7,7 @@
 
 #include "act.h"
 #include "inifile.h"
+#include "keyrecordfile.h"
 #include "messages.h"
 #include "sjiscodec.h"
 
@@ -181,14 +182,20 @@ std::vector<std::string> PlayLogBlock(const LocalTime& at, const PlayFacts& play
     return block;
 }
 
-RecordFiles RecordFiles::For(const fs::path& baseDir, const fs::path& actPath) {
+RecordFiles RecordFiles::For(const fs::path& baseDir, const fs::path& actPath, InputStyle style) {
     const SaveFolder save(baseDir);
-    return {save.Settings(), save.TotalRecords(), ActListPath(baseDir, actPath), save.PlayLog(),
-            save.RecordingJournal()};
+    return {save.Settings(),
+            save.TotalRecords(style),
+            save.ActRecords(ActName(actPath), style),
+            save.PlayLog(),
+            save.KeyRecord(),
+            save.RecordingJournal(),
+            style};
 }
 
 bool IsRecordingFile(const fs::path& name) {
-    return name == "kotopa.ini" || name == "playlog.log" || HasExtension(name, ".lst");
+    return name == "kotopa.ini" || name == "playlog.log" || name == "keyrecord.txt" ||
+           HasExtension(name, ".lst");
 }
 
 ReadStatus RecordBook::LoadTotalRecords(const fs::path& path) {
@@ -231,12 +238,15 @@ std::optional<std::string> ListBytes(ReadStatus read, const std::vector<std::str
     return JoinLines(list);
 }
 
-std::optional<std::string> SettingsWithPlay(const fs::path& path, const Bests& bests) {
+// The bests of the style the play was typed in: a kana play is compared with kana plays.
+std::optional<std::string> SettingsWithPlay(const fs::path& path, const Bests& bests,
+                                            InputStyle style) {
     IniFile ini;
     if (ini.Load(path) == ReadStatus::Unreadable) return std::nullopt;
-    ini.WriteInteger("TOP", "KEY", bests.BestKeysPerMin);
-    ini.WriteInteger("TOP", "MOZI", bests.BestCharsPerMin);
-    ini.WriteInteger("PLAY", "COUNT", bests.PlayCount);
+    const bool kana = style == InputStyle::Kana;
+    ini.WriteInteger(kana ? "KANA" : "TOP", "KEY", bests.BestKeysPerMin);
+    ini.WriteInteger(kana ? "KANA" : "TOP", "MOZI", bests.BestCharsPerMin);
+    ini.WriteInteger(kana ? "KANA" : "PLAY", "COUNT", bests.PlayCount);
     return ini.Bytes();
 }
 
@@ -251,21 +261,34 @@ std::optional<std::string> PlayLogWithPlay(const fs::path& path, const LocalTime
     return log;
 }
 
+// The key record with the play's block last; blocks that could not be read are left out, so
+// the file is written whole again.
+std::optional<std::string> KeyRecordWithPlay(const fs::path& path, std::string_view block) {
+    std::string bytes;
+    if (ReadFileBytes(path, bytes) == ReadStatus::Unreadable) return std::nullopt;
+    return KeyRecordFileWith(bytes, block);
+}
+
 }  // namespace
 
 RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, const PlayResult& result,
-                         const LocalTime& at) {
+                         const LocalTime& at, std::string_view keyBlock) {
     RecordOutcome out;
     if (!result.record) return out;
     RecordBook::Lists lists = book.WithRecord(result.recordLine);
     // The group's files in the order they are checked and written; a new file of a play is
     // one more entry here (and in RecordFiles).
-    const RecordedFile parts[] = {
+    std::vector<RecordedFile> parts = {
         {files.totalList, [&] { return ListBytes(book.TotalStatus(), lists.total); }},
         {files.actList, [&] { return ListBytes(book.ActStatus(), lists.act); }},
-        {files.settings, [&] { return SettingsWithPlay(files.settings, result.bests); }},
+        {files.settings,
+         [&] { return SettingsWithPlay(files.settings, result.bests, files.style); }},
         {files.playLog, [&] { return PlayLogWithPlay(files.playLog, at, result); }},
     };
+    if (!keyBlock.empty()) {
+        parts.push_back(
+            {files.keyRecord, [&] { return KeyRecordWithPlay(files.keyRecord, keyBlock); }});
+    }
     std::vector<FileGroupWrite> group;
     for (const RecordedFile& part : parts) {
         std::optional<std::string> bytes = part.withPlay();

@@ -106,18 +106,23 @@ std::vector<std::string> PlayLogBlock(const LocalTime& at, const PlayFacts& play
 // The files of one recorded play, all in save/ (SaveFolder), and the journal that makes
 // their writing one step (filegroup.h).
 struct RecordFiles {
-    std::filesystem::path settings;   // kotopa.ini
-    std::filesystem::path totalList;  // record.lst
-    std::filesystem::path actList;    // <ActName>.lst
-    std::filesystem::path playLog;    // playlog.log
-    std::filesystem::path journal;    // recording.journal
+    std::filesystem::path settings;         // kotopa.ini
+    std::filesystem::path totalList;        // record.lst
+    std::filesystem::path actList;          // <ActName>.lst
+    std::filesystem::path playLog;          // playlog.log
+    std::filesystem::path keyRecord;        // keyrecord.txt
+    std::filesystem::path journal;          // recording.journal
+    InputStyle style = InputStyle::Romaji;  // whose lists these are and whose bests are written
 
+    // The files of a play in a style: its record lists, and kotopa.ini with its bests.
     static RecordFiles For(const std::filesystem::path& baseDir,
-                           const std::filesystem::path& actPath);
+                           const std::filesystem::path& actPath,
+                           InputStyle style = InputStyle::Romaji);
 };
 
-// The files of save/ that a recording writes, by their names: kotopa.ini, playlog.log and the
-// record lists (record.lst and every Act's list, "*.lst"). The only files its journal may name.
+// The files of save/ that a recording writes, by their names: kotopa.ini, playlog.log,
+// keyrecord.txt and the record lists (record.lst and every Act's list, "*.lst"). The only
+// files its journal may name.
 bool IsRecordingFile(const std::filesystem::path& name);
 
 // The records the main window keeps between plays: the bests, the list of all Acts'
@@ -167,8 +172,11 @@ struct RecordOutcome {
 // the play or none does, also when the program is killed or the power fails in between. A
 // list, the settings or the log that exists but could not be read is never written over.
 // When the play is not recorded the book is unchanged (ResultViewOf then says so).
+// keyBlock, the play's block of the key record (KeyRecordBlock), joins the group as a fifth
+// file, the key record with its newest plays and this one; when it is empty that file is
+// left alone.
 RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, const PlayResult& result,
-                         const LocalTime& at);
+                         const LocalTime& at, std::string_view keyBlock = {});
 
 // What the result dialog shows.
 struct ResultView {

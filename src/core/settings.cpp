@@ -30,6 +30,9 @@ Settings ReadSettings(const IniFile& ini) {
     s.bests.BestKeysPerMin = ini.ReadInteger(kTop, "KEY", 0);
     s.bests.BestCharsPerMin = ini.ReadInteger(kTop, "MOZI", 0);
     s.bests.PlayCount = ini.ReadInteger(kPlay, "COUNT", 1);
+    s.kanaBests.BestKeysPerMin = ini.ReadInteger("KANA", "KEY", 0);
+    s.kanaBests.BestCharsPerMin = ini.ReadInteger("KANA", "MOZI", 0);
+    s.kanaBests.PlayCount = ini.ReadInteger("KANA", "COUNT", 1);
     ApplyRadio(s.order, ProblemOrder::Normal, ini.ReadBool(kPlay, "NOMAL", true));
     ApplyRadio(s.order, ProblemOrder::Random, ini.ReadBool(kPlay, "RANDOM", false));
     ApplyRadio(s.end, EndCondition::Eof, ini.ReadBool(kPlay, "ENDEOF", true));
@@ -37,9 +40,14 @@ Settings ReadSettings(const IniFile& ini) {
     ApplyRadio(s.end, EndCondition::Lines, ini.ReadBool(kPlay, "ENDGYOU", false));
     s.value = ClampSpinValue(ini.ReadInteger(kPlay, "VALUE", 60));
     s.sound = ini.ReadBool(kPlay, "SOUND", true);
+    s.style = ini.ReadBool(kPlay, "KANA", false) ? InputStyle::Kana : InputStyle::Romaji;
     s.guide = ini.ReadBool(kPlay, "GUIDE", false);
     s.last = ini.ReadString(kFile, "LAST", Settings::kNoLastAct);
     return s;
+}
+
+std::string_view KeyFileName(InputStyle style) {
+    return style == InputStyle::Kana ? "mykana.key" : "mykey.key";
 }
 
 SettingsLoad LoadSettings(const std::filesystem::path& path) {
@@ -73,7 +81,14 @@ bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& s) 
         ini.WriteBool(kPlay, "ENDGYOU", s.end == EndCondition::Lines);
         ini.WriteInteger(kPlay, "VALUE", s.value);
         ini.WriteBool(kPlay, "SOUND", s.sound);
-        ini.WriteBool(kPlay, "GUIDE", s.guide);
+        // A file that never saw the kana style stays as it was.
+        const bool kana = s.style == InputStyle::Kana;
+        if (kana || ini.ReadString(kPlay, "KANA", "\x01") != "\x01") {
+            ini.WriteBool(kPlay, "KANA", kana);
+        }
+        if (s.guide || ini.ReadString(kPlay, "GUIDE", "\x01") != "\x01") {
+            ini.WriteBool(kPlay, "GUIDE", s.guide);
+        }
         // The quotes keep blanks at either end of the path through the reader's trimming.
         // A path with a line break cannot stand on one line; written as it is, its pieces
         // would be read back as keys of their own, so no last Act is stored instead.

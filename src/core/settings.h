@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "basedir.h"
 #include "inifile.h"
 #include "play.h"
 
@@ -24,15 +25,21 @@ struct Bests {
     bool operator==(const Bests&) const = default;
 };
 
+// key/'s file of a style: "mykey.key" for romaji, "mykana.key" for kana.
+std::string_view KeyFileName(InputStyle style);
+
 struct Settings {
     static constexpr std::string_view kNoLastAct = "NASI";
 
-    Bests bests;
+    Bests bests;      // TOP/KEY, TOP/MOZI, PLAY/COUNT: the romaji style's
+    Bests kanaBests;  // KANA/KEY, KANA/MOZI, KANA/COUNT: the kana style's
+    const Bests& BestsOf(InputStyle s) const { return s == InputStyle::Kana ? kanaBests : bests; }
     // The selected button of each radio group; empty when a hand-edited file selects none.
     std::optional<ProblemOrder> order = ProblemOrder::Normal;
     std::optional<EndCondition> end = EndCondition::Eof;
     int32_t value = 60;                          // sp_Time, 5 to 999
     bool sound = true;                           // ch_miss
+    InputStyle style = InputStyle::Romaji;       // rd_Romaji, rd_Kana: PLAY/KANA
     bool guide = false;                          // ch_Guide, the romaji guide
     std::string last = std::string(kNoLastAct);  // FILE/LAST, a Shift_JIS path
 
@@ -57,8 +64,9 @@ struct SettingsLoad {
 };
 SettingsLoad LoadSettings(const std::filesystem::path& path);
 
-// Shutdown: PLAY/NOMAL, RANDOM, ENDEOF, ENDMILI, ENDGYOU, VALUE, SOUND, GUIDE and FILE/LAST (in
-// double quotes), in that order, as one write. False when the file was not written.
+// Shutdown: PLAY/NOMAL, RANDOM, ENDEOF, ENDMILI, ENDGYOU, VALUE, SOUND, KANA (once the kana
+// style was chosen), GUIDE (once the romaji guide was on) and FILE/LAST (in double quotes), in
+// that order, as one write. False when the file was not written.
 bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& settings);
 
 // --- The option controls -------------------------------------------------------------

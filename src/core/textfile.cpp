@@ -268,7 +268,21 @@ bool CommitStagedFile(const fs::path& staged, const fs::path& path) {
     return true;
 }
 
-bool WriteFileAtomic(const fs::path& path, std::string_view bytes) {
+fs::path WriteTarget(const fs::path& path) {
+    constexpr int kMostLinks = 40;  // as the system's own limit on links in one path
+    fs::path target = path;
+    std::error_code ec;
+    for (int hop = 0; hop < kMostLinks; ++hop) {
+        if (!fs::is_symlink(fs::symlink_status(target, ec))) return target;
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec) return target;
+        target = (next.is_absolute() ? next : target.parent_path() / next).lexically_normal();
+    }
+    return path;
+}
+
+bool WriteFileAtomic(const fs::path& link, std::string_view bytes) {
+    const fs::path path = WriteTarget(link);
     const fs::path tmp = StageFile(path, bytes);
     if (tmp.empty()) return false;
     if (!CommitStagedFile(tmp, path)) {

@@ -48,15 +48,22 @@ ReadStatus ReadStringList(const std::filesystem::path& path, std::vector<std::st
 // Every line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);
 
-// Writes bytes to a temporary file beside path, flushes it to the disk and renames it over
-// path (on Windows MoveFileExW with write-through, tried again for about a second while
-// another program holds the old file). The new file keeps the old one's permissions or
+// The file that a write to path replaces: path itself, or, when path is a symbolic link, the
+// file it leads to through every link (a relative link from the link's own folder), so that a
+// key file linked to a table elsewhere stays linked and the table gets the new rows. path
+// itself when the links go round in a circle.
+std::filesystem::path WriteTarget(const std::filesystem::path& path);
+
+// Writes bytes to a temporary file beside WriteTarget(path), flushes it to the disk and
+// renames it over that file (on Windows MoveFileExW with write-through, tried again for about a
+// second while another program holds the old file). The new file keeps the old one's permissions or
 // attributes; a file marked read-only is not replaced. On any failure the old file is left
 // as it was, the temporary file is removed and false is returned. A missing folder is not
 // created.
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
-// The two halves of WriteFileAtomic, for writes that put several files in place together.
+// The two halves of WriteFileAtomic, for writes that put several files in place together;
+// path is the file itself (WriteTarget), never a link to it.
 // StageFile writes bytes to a new temporary file beside path and flushes it to the disk: its
 // path, or empty when it could not be written (and then nothing is left behind).
 // CommitStagedFile renames it over path and flushes the folder; false leaves path as it was

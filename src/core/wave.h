@@ -1,7 +1,7 @@
 // RIFF WAVE files for the mistype sound. CheckWave tells whether bytes are a PCM wave that
-// the mixer can take (mixer.h converts it): a RIFF/WAVE header, a "fmt " chunk whose numbers agree with
-// each other, then a "data" chunk that lies wholly within the file. Chunks it does not
-// know are skipped, odd-sized chunks are followed by their pad byte. Any input is safe.
+// the mixer can take (mixer.h converts it): a RIFF/WAVE header, a "fmt " chunk whose numbers agree
+// with each other, then a "data" chunk that lies wholly within the file. Chunks it does not know
+// are skipped, odd-sized chunks are followed by their pad byte. Any input is safe.
 #pragma once
 
 #include <cstddef>

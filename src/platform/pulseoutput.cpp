@@ -3,7 +3,9 @@
 // that runs on the output's thread. Nothing here ever waits for the server: a server that
 // stalls only stops the stream's requests for samples, and one that dies or drops the
 // stream ends the connection, after which a new one is tried twice a second.
+#include <pthread.h>
 #include <pulse/pulseaudio.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,8 +17,9 @@
 namespace kotopa::platform {
 namespace {
 
-// About 20 ms from the mixer to the speaker, refilled every 5 ms.
-constexpr pa_usec_t kLatencyUs = 20000;
+// About 30 ms from the mixer to the speaker, refilled every 5 ms: a busy machine may keep
+// the thread waiting for 20 ms, and a write that comes late is heard as a gap.
+constexpr pa_usec_t kLatencyUs = 30000;
 constexpr pa_usec_t kRefillUs = 5000;
 constexpr auto kRetry = std::chrono::milliseconds(500);
 
@@ -35,6 +38,11 @@ public:
     void Run(OutputFeed& feed) override {
         if (!loop_) return;
         feed_ = &feed;
+        // The lowest real-time priority where the system grants it (it often does not); the
+        // thread only ever sleeps in poll between short writes.
+        sched_param priority{};
+        priority.sched_priority = sched_get_priority_min(SCHED_RR);
+        pthread_setschedparam(pthread_self(), SCHED_RR | SCHED_RESET_ON_FORK, &priority);
         bool first = true;
         while (!stop_.load()) {
             Connect(first);
@@ -47,7 +55,8 @@ public:
             while (!stop_.load() && std::chrono::steady_clock::now() < until) {
                 const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
                     until - std::chrono::steady_clock::now());
-                if (pa_mainloop_prepare(loop_, static_cast<int>(std::max<int64_t>(0, left.count()))) < 0 ||
+                if (pa_mainloop_prepare(loop_,
+                                        static_cast<int>(std::max<int64_t>(0, left.count()))) < 0 ||
                     pa_mainloop_poll(loop_) < 0 || pa_mainloop_dispatch(loop_) < 0) {
                     break;
                 }

@@ -29,7 +29,8 @@ bool WaveList::Add(std::string_view name, std::string_view bytes) {
     item.name.assign(name);
     const WaveCheck check = CheckWave(bytes);
     if (check.ok()) {
-        item.wave = device_->Keep(std::make_shared<const MixWave>(ConvertWave(bytes, check.format)));
+        item.wave =
+            device_->Keep(std::make_shared<const MixWave>(ConvertWave(bytes, check.format)));
     }
     items_.push_back(std::move(item));
     return items_.back().wave != nullptr;

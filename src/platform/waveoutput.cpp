@@ -3,6 +3,8 @@
 // hands one back. When the device cannot be opened or a block cannot be written (the device
 // went away) it is closed and opened again a second later.
 #include <windows.h>
+
+// After windows.h, which it builds on.
 #include <mmsystem.h>
 
 #include <array>

@@ -302,6 +302,10 @@ TEST(GlaphForm, MissingOrUnreadableBackgroundOpensWithoutAGraph) {
             EXPECT_TRUE(rig.Get<QWidget>(on)->isEnabled()) << on;
         }
         EXPECT_TRUE(form.GraphBitmap().isNull());
+        // A disabled report does not switch its boxes on a double-click either.
+        const bool ticked = rig.Get<QCheckBox>("chTotal")->isChecked();
+        QTest::mouseDClick(rig.Get<QGroupBox>("GroupTotal"), Qt::LeftButton, {}, QPoint(90, 84));
+        EXPECT_EQ(rig.Get<QCheckBox>("chTotal")->isChecked(), ticked);
         rig.Click("CheckFileName");
         rig.Click("CheckKakudai");
         EXPECT_TRUE(form.GraphBitmap().isNull());

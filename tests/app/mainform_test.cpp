@@ -115,7 +115,7 @@ TEST(MainFormStart, OptionsAreWrittenAtExitAndOtherKeysKept) {
     rig.form->close();
     const std::string expected = Sj("[TOP]\r\nKEY=250\r\nMOZI=120\r\n[X]\r\nmine=1\r\n"
                                     "[PLAY]\r\nNOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI="
-                                    "0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\nGUIDE=0\r\n"
+                                    "0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n"
                                     "[FILE]\r\nLAST=\"") +
                                  PathSj(rig.base / "ktp" / "Act01.ktp") + "\"\r\n";
     EXPECT_EQ(rig.Settings(), expected);
@@ -532,8 +532,8 @@ TEST(MainFormSound, MistypeSoundIsTheBuiltInWaveUnlessMissWavReplacesIt) {
                le32(4) +
                std::string("\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 16);
         const std::string data(200, '\x10');
-        const std::string chunks = "fmt " + le32(static_cast<uint32_t>(fmt.size())) + fmt +
-                                   "data" + le32(static_cast<uint32_t>(data.size())) + data;
+        const std::string chunks = "fmt " + le32(static_cast<uint32_t>(fmt.size())) + fmt + "data" +
+                                   le32(static_cast<uint32_t>(data.size())) + data;
         Rig rig;
         fs::create_directories(rig.base / "system");
         WriteBytes(rig.base / "system" / "miss.wav",

@@ -21,8 +21,8 @@
 #include "fakes.h"
 #include "instanceguard.h"
 #include "qtplatform.h"
-#include "soundoutput.h"
 #include "sjistext.h"
+#include "soundoutput.h"
 #include "test_util.h"
 #include "wavelist.h"
 

@@ -16,6 +16,7 @@
 
 #include "app_test_support.h"
 #include "dataform.h"
+#include "keyrecordfile.h"
 #include "sjistext.h"
 #include "widgets.h"
 
@@ -193,6 +194,13 @@ TEST(Play, AWholeActTypedKeyByKeyIsShownCountedAndRecorded) {
     // The records, byte for byte.
     EXPECT_EQ(ReadBytes(rig.base / "save" / "record.lst"), "12 95 1\r\n");
     EXPECT_EQ(ReadBytes(rig.base / "save" / "Act01.lst"), "12 95 1\r\n");
+    const kotopa::KeyRecordFile keys =
+        kotopa::ParseKeyRecordFile(ReadBytes(rig.base / "save" / "keyrecord.txt"));
+    EXPECT_EQ(keys.unreadable, 0);
+    ASSERT_EQ(keys.plays.size(), 1u);
+    EXPECT_EQ(keys.plays[0].stamp, "20240506070809");
+    EXPECT_EQ(keys.plays[0].actName, "Act01");
+    EXPECT_EQ(keys.plays[0].record.Mistypes().size(), 1u);
     EXPECT_NE(rig.Settings().find("[TOP]\r\nKEY=95\r\nMOZI=95\r\n[PLAY]\r\nCOUNT=2\r\n"),
               std::string::npos)
         << U8(rig.Settings());

@@ -110,6 +110,34 @@ TEST(FileGroup, AnEarlierGroupIsFinishedBeforeTheNextAndBlocksItWhileItCannotBe)
     EXPECT_TRUE(fs::exists(dir / "c.lst.tmp4-0")) << "kept for a later try";
 }
 
+#ifndef _WIN32
+// A file of the group that links elsewhere stays a link; the group is written, and finished
+// after a crash, where the link leads.
+TEST(FileGroup, AFileThatIsALinkIsWrittenWhereItLeads) {
+    TempDir dir;
+    fs::create_directories(dir / "save");
+    fs::create_directories(dir / "elsewhere");
+    WriteBytes(dir / "elsewhere" / "records.txt", "old");
+    fs::create_symlink("../elsewhere/records.txt", dir / "save" / "a.lst");
+    const FileGroupOutcome o =
+        WriteFileGroup(dir / "save" / "g.journal",
+                       {{dir / "save" / "a.lst", "new"}, {dir / "save" / "b.ini", "b"}}, Member);
+    EXPECT_TRUE(o.ok && o.committed);
+    EXPECT_TRUE(fs::is_symlink(dir / "save" / "a.lst"));
+    EXPECT_EQ(ReadBytes(dir / "elsewhere" / "records.txt"), "new");
+    EXPECT_EQ(Entries(dir / "elsewhere"), (Names{"records.txt"}));
+    EXPECT_EQ(Entries(dir / "save"), (Names{"a.lst", "b.ini"}));
+
+    // Committed before a crash: the staged file waits beside the link's target.
+    WriteBytes(dir / "elsewhere" / "records.txt.tmp5-0", "newer");
+    WriteBytes(dir / "save" / "g.journal", Journal({{"a.lst", "records.txt.tmp5-0"}}));
+    EXPECT_EQ(FinishFileGroup(dir / "save" / "g.journal", Member).status, FinishStatus::Finished);
+    EXPECT_TRUE(fs::is_symlink(dir / "save" / "a.lst"));
+    EXPECT_EQ(ReadBytes(dir / "elsewhere" / "records.txt"), "newer");
+    EXPECT_EQ(Entries(dir / "elsewhere"), (Names{"records.txt"}));
+}
+#endif
+
 namespace {
 
 // Every file under root by its path, with its bytes (a link by where it points).

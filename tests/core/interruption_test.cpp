@@ -54,8 +54,8 @@ Files Folder(const fs::path& folder) {
     return files;
 }
 
-// A program folder with save/ holding the four files of a recording, a play to record, and
-// what the four files hold once it is recorded.
+// A program folder with save/ holding the five files of a recording, a play to record, and
+// what the five files hold once it is recorded.
 struct Recording {
     TempDir dir;
     RecordFiles files = RecordFiles::For(dir.path(), dir.path() / "ktp" / "Act01.ktp");
@@ -68,6 +68,9 @@ struct Recording {
         WriteBytes(files.actList, "2 200 2\r\n");
         WriteBytes(files.settings, "[TOP]\r\nKEY=10\r\nMOZI=20\r\n[PLAY]\r\nCOUNT=3\r\n");
         WriteBytes(files.playLog, "an old block\r\n");
+        WriteBytes(files.keyRecord,
+                   "KotoPA key record 1\r\nplay 20240101000000 9 1 Act01\r\n"
+                   "9 k a\r\nend\r\n");
         book.SetBests(Bests{10, 20, 3});
         book.LoadTotalRecords(files.totalList);
         book.LoadActRecords(files.actList);
@@ -82,7 +85,8 @@ struct Recording {
         result = ComputeResult(in);
     }
     RecordOutcome Record() {
-        return RecordPlay(files, book, result, LocalTime{2024, 1, 2, 3, 4, 5});
+        return RecordPlay(files, book, result, LocalTime{2024, 1, 2, 3, 4, 5},
+                          "play 20240102030405 60000 1 Act01\r\n5 k k\r\nend\r\n");
     }
     Files Save() const { return Folder(dir.path() / "save"); }
     // What the next start does before it reads save/.
@@ -96,7 +100,11 @@ struct Recording {
 Files RecordedFiles() {
     Recording r;
     EXPECT_TRUE(r.Record().recorded);
-    return r.Save();
+    Files files = r.Save();
+    EXPECT_EQ(files["keyrecord.txt"],
+              "KotoPA key record 1\r\nplay 20240101000000 9 1 Act01\r\n9 k a\r\nend\r\n"
+              "play 20240102030405 60000 1 Act01\r\n5 k k\r\nend\r\n");
+    return files;
 }
 
 // Runs f in a child process that is killed at the nth fault point. False when the child
@@ -166,7 +174,7 @@ TEST(Interruption, ARecordingThatFailsAtAnyStepIsInAllItsFilesOrInNone) {
         if (o.pending) r.NextStart();
         EXPECT_EQ(r.Save(), recorded);
     }
-    EXPECT_GE(failures, 8);  // four files staged, the journal written
+    EXPECT_GE(failures, 10);  // five files staged, the journal written
 }
 
 TEST(Interruption, ARecordingKilledAtAnyStepIsFinishedOrUndoneAtTheNextStart) {

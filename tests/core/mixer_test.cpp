@@ -74,17 +74,21 @@ TEST(ConvertWave, EveryPcmLayoutBecomes16BitStereo) {
         std::string wav;
         std::vector<int16_t> out;
     } cases[] = {
-        {"8-bit mono", Wave(1, 48000, 8, std::string("\x00\x80\xFF", 3)),
+        {"8-bit mono",
+         Wave(1, 48000, 8, std::string("\x00\x80\xFF", 3)),
          {-32768, -32768, 0, 0, 32512, 32512}},
-        {"16-bit stereo", Wave(2, 48000, 16, S16({1000, -1000, 32767, -32768})),
+        {"16-bit stereo",
+         Wave(2, 48000, 16, S16({1000, -1000, 32767, -32768})),
          {1000, -1000, 32767, -32768}},
         {"24-bit mono", Wave(1, 48000, 24, c24), {0x1234, 0x1234, -292, -292}},
         {"32-bit stereo", Wave(2, 48000, 32, c32), {32767, -32768, 1, 0}},
         {"extensible 16-bit stereo", Wave(2, 48000, 16, S16({7, -7}), true), {7, -7}},
         // Front left and right, centre to both, low frequency left out, back left and right.
-        {"5.1 down-mixed", Wave(6, 48000, 16, S16({600, -600, 300, 30000, 0, 30}), true),
+        {"5.1 down-mixed",
+         Wave(6, 48000, 16, S16({600, -600, 300, 30000, 0, 30}), true),
          {300, -90}},
-        {"7.1 down-mixed", Wave(8, 48000, 16, S16({800, 0, 400, 9999, 0, 0, 0, 400}), true),
+        {"7.1 down-mixed",
+         Wave(8, 48000, 16, S16({800, 0, 400, 9999, 0, 0, 0, 400}), true),
          {300, 200}},
         {"3 channels", Wave(3, 48000, 16, S16({100, 200, 400})), {250, 300}},
     };

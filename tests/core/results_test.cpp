@@ -494,3 +494,57 @@ TEST_F(RecordFilesTest, APlayLogThatCannotBeWrittenLeavesThePlayUnrecorded) {
               PathToSjis(files.playLog) + "\n\r" +
                   Sj("に書き込めませんでした。このプレイは記録されていません。"));
 }
+
+TEST_F(RecordFilesTest, TheKeyRecordIsTheFifthFileAndAFolderWithoutItGetsOne) {
+    PlayResult r = Recordable();
+    const std::string block = "play 20241231235958 95000 1 Act01\r\n5 k a\r\nend\r\n";
+    ASSERT_TRUE(RecordPlay(files, book, r, at, block).recorded);
+    EXPECT_EQ(SaveFolder(),
+              (Lines{"Act01.lst", "keyrecord.txt", "kotopa.ini", "playlog.log", "record.lst"}));
+    EXPECT_EQ(ReadBytes(files.keyRecord), "KotoPA key record 1\r\n" + block);
+
+    // A key record that cannot be read is not written over, and the play is not recorded.
+    fs::remove(files.keyRecord);
+    fs::create_directory(files.keyRecord);
+    PlayResult r2 = Recordable();
+    const RecordOutcome o = RecordPlay(files, book, r2, at, block);
+    EXPECT_FALSE(o.recorded);
+    EXPECT_EQ(o.failedPath, files.keyRecord);
+    EXPECT_EQ(ReadBytes(files.totalList), "95 212 7\r\n");
+}
+
+TEST_F(RecordFilesTest, AKanaPlayGoesToTheKanaListsAndBestsOnly) {
+    WriteBytes(files.settings, "[TOP]\r\nKEY=280\r\nMOZI=220\r\n[PLAY]\r\nCOUNT=4\r\n");
+    WriteBytes(files.totalList, "10 100 1\r\n");
+    WriteBytes(files.actList, "10 100 1\r\n");
+    const RecordFiles kana =
+        RecordFiles::For(dir.path(), dir.path() / "ktp" / "Act01.ktp", InputStyle::Kana);
+    EXPECT_EQ(kana.totalList, dir.path() / "save" / "record-kana.lst");
+    EXPECT_EQ(kana.actList, dir.path() / "save" / "Act01-kana.lst");
+    EXPECT_EQ(kana.settings, files.settings);
+    EXPECT_EQ(kana.playLog, files.playLog);
+
+    RecordBook kanaBook;  // what the window holds in the kana style
+    ASSERT_EQ(kanaBook.LoadTotalRecords(kana.totalList), ReadStatus::Missing);
+    ASSERT_EQ(kanaBook.LoadActRecords(kana.actList), ReadStatus::Missing);
+    kanaBook.SetBests(ReadSettings([&] {
+                          IniFile ini;
+                          ini.Load(files.settings);
+                          return ini;
+                      }())
+                          .kanaBests);
+    EXPECT_EQ(kanaBook.CurrentBests(), (Bests{0, 0, 1}));
+    ResultInput in = Input();
+    in.bests = kanaBook.CurrentBests();
+    ASSERT_TRUE(RecordPlay(kana, kanaBook, ComputeResult(in), at).recorded);
+
+    // The romaji lists and bests are as they were; the kana ones hold the play.
+    EXPECT_EQ(ReadBytes(files.totalList), "10 100 1\r\n");
+    EXPECT_EQ(ReadBytes(files.actList), "10 100 1\r\n");
+    EXPECT_EQ(ReadBytes(kana.totalList), "95 212 7\r\n");
+    EXPECT_EQ(ReadBytes(kana.actList), "95 212 7\r\n");
+    const Settings s = LoadSettings(files.settings).settings;
+    EXPECT_EQ(s.bests, (Bests{280, 220, 4}));
+    EXPECT_EQ(s.kanaBests, (Bests{284, 212, 2}));
+    EXPECT_EQ(&s.BestsOf(InputStyle::Kana), &s.kanaBests);
+}

@@ -103,6 +103,13 @@ TEST(Settings, ShutdownWritesEightKeysInOrderAndLastInQuotes) {
     EXPECT_FALSE(back.sound);
     EXPECT_TRUE(back.guide);
     EXPECT_TRUE(back.Options().romajiGuide);
+    // Once in the file the key follows the option; a file that never had it on stays without.
+    s.guide = false;
+    ASSERT_TRUE(SaveShutdownSettings(path, s));
+    EXPECT_NE(ReadBytes(path).find("SOUND=0\r\nGUIDE=0\r\n"), std::string::npos);
+    const auto fresh = dir / "fresh.ini";
+    ASSERT_TRUE(SaveShutdownSettings(fresh, s));
+    EXPECT_EQ(ReadBytes(fresh).find("GUIDE"), std::string::npos);
 
     // Blanks at the ends of a path survive only thanks to the quotes.
     s.last = Sj(" C:\\ゲーム\\a.ktp ");
@@ -213,4 +220,22 @@ TEST(SettingsResume, AskedOnlyForAnotherExistingAct) {
     EXPECT_TRUE(ShouldAskResume("/k/ktp/ACT01.ktp", "/k/ktp/Act01.ktp", true));  // exact comparison
     EXPECT_EQ(ResumeQuestionText("C:\\x\\Act03.ktp"),
               Sj("前回プレイした内容") + "\n\rC:\\x\\Act03.ktp\n\r" + Sj("を読み込みますか ?"));
+}
+
+TEST(Settings, TheInputStyleIsKeptOnceKanaWasChosen) {
+    EXPECT_EQ(FromText("").style, InputStyle::Romaji);
+    EXPECT_EQ(FromText("[PLAY]\r\nKANA=1\r\n").style, InputStyle::Kana);
+    EXPECT_EQ(KeyFileName(InputStyle::Romaji), "mykey.key");
+    EXPECT_EQ(KeyFileName(InputStyle::Kana), "mykana.key");
+    TempDir dir;
+    const auto path = dir / "kotopa.ini";
+    Settings s;
+    s.style = InputStyle::Kana;
+    ASSERT_TRUE(SaveShutdownSettings(path, s));
+    EXPECT_NE(ReadBytes(path).find("SOUND=1\r\nKANA=1\r\n"), std::string::npos);
+    EXPECT_EQ(LoadSettings(path).settings.style, InputStyle::Kana);
+    s.style = InputStyle::Romaji;  // back to romaji: the key stays and says so
+    ASSERT_TRUE(SaveShutdownSettings(path, s));
+    EXPECT_NE(ReadBytes(path).find("KANA=0\r\n"), std::string::npos);
+    EXPECT_EQ(LoadSettings(path).settings.style, InputStyle::Romaji);
 }

@@ -217,3 +217,23 @@ TEST(TextFile, CannotWriteMessageNamesThePath) {
     EXPECT_EQ(CannotWriteMessage("C:\\k\\key\\mykey.key"),
               "C:\\k\\key\\mykey.key" + Sj(" に書き込めません"));
 }
+
+#ifndef _WIN32
+// A key file linked to a table elsewhere stays a link; the table it leads to is replaced,
+// atomically in its own folder, which is left without a temporary file.
+TEST(TextFile, AnAtomicWriteThroughALinkReplacesTheFileItLeadsTo) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "key");
+    std::filesystem::create_directories(dir / "tables");
+    WriteBytes(dir / "tables" / "real.key", "old rows");
+    std::filesystem::create_symlink("../tables/real.key", dir / "key" / "link.key");
+    std::filesystem::create_symlink(dir / "key" / "link.key", dir / "key" / "mykey.key");
+
+    ASSERT_TRUE(WriteFileAtomic(dir / "key" / "mykey.key", "new rows"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "key" / "mykey.key"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "key" / "link.key"));
+    EXPECT_EQ(ReadBytes(dir / "tables" / "real.key"), "new rows");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "tables"), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "key"), {}), 2);
+}
+#endif

@@ -159,7 +159,7 @@ stored_path() { printf '%s' "$1" | iconv -f UTF-8 -t CP932; }
 # The options as the program writes them at exit when they are untouched, then FILE/LAST
 # naming the Act $1.
 options_and_last() {
-    printf 'NOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI=0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\nGUIDE=0\r\n'
+    printf 'NOMAL=1\r\nRANDOM=0\r\nENDEOF=1\r\nENDMILI=0\r\nENDGYOU=0\r\nVALUE=60\r\nSOUND=1\r\n'
     printf '[FILE]\r\nLAST="%s"\r\n' "$(stored_path "$prog/ktp/$1.ktp")"
 }
 

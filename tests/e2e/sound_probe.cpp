@@ -10,6 +10,9 @@
 //                                          (copies may overlap) and prints: onsets, copies
 //                                          heard whole, the largest sample left over, and the
 //                                          delays from key to onset (median, worst) in ms
+//   sound_probe sounding <file.raw>        where the recording is not silent: the number of
+//                                          stretches (gaps under 5 ms joined) and their lengths
+//                                          in ms, for output that was converted on its way
 // All times are CLOCK_REALTIME in nanoseconds.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
@@ -130,7 +133,8 @@ double Median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-int Analyse(const char* waveFile, const char* rawFile, const char* timesFile, const char* keysFile) {
+int Analyse(const char* waveFile, const char* rawFile, const char* timesFile,
+            const char* keysFile) {
     const std::string waveBytes = ReadAll(waveFile);
     if (waveBytes.size() < 44) return 1;
     const std::vector<int16_t> wave = Samples(waveBytes, 44);
@@ -145,8 +149,10 @@ int Analyse(const char* waveFile, const char* rawFile, const char* timesFile, co
     const std::size_t frames = left.size() / 2, prefix = std::min<std::size_t>(48, length);
     std::vector<std::size_t> onsets;
     std::vector<bool> damaged;
+    std::vector<bool> spoilt(frames);  // frames of a stretch that is no copy of the wave
     for (std::size_t i = 0; i < frames; ++i) {
-        if (std::abs(left[2 * i]) <= kTolerance && std::abs(left[2 * i + 1]) <= kTolerance) continue;
+        if (std::abs(left[2 * i]) <= kTolerance && std::abs(left[2 * i + 1]) <= kTolerance)
+            continue;
         const long k = std::max(1L, std::lround(static_cast<double>(left[2 * i]) / wave[0]));
         bool matches = i + prefix <= frames;
         for (std::size_t j = 0; matches && j < 2 * prefix; ++j) {
@@ -162,6 +168,7 @@ int Analyse(const char* waveFile, const char* rawFile, const char* timesFile, co
                 int32_t& v = left[2 * (i + j) + side];
                 v = matches ? v - static_cast<int32_t>(k) * wave[2 * j + side] : 0;
             }
+            if (!matches) spoilt[i + j] = true;
         }
         if (!matches) i += length - 1;
     }
@@ -172,7 +179,7 @@ int Analyse(const char* waveFile, const char* rawFile, const char* timesFile, co
         int32_t most = damaged[n] ? 1 << 16 : 0;
         if (i + length > frames) most = 1 << 16;  // cut off by the end of the recording
         for (std::size_t j = 2 * i; j < std::min(left.size(), 2 * (i + length)); ++j) {
-            most = std::max(most, std::abs(left[j]));
+            most = std::max(most, spoilt[j / 2] ? 1 << 16 : std::abs(left[j]));
         }
         worst = std::max(worst, most);
         whole += most <= kTolerance;
@@ -184,7 +191,8 @@ int Analyse(const char* waveFile, const char* rawFile, const char* timesFile, co
     std::ifstream times(timesFile);
     long long t, bytes;
     double t0 = 1e30;
-    while (times >> t >> bytes) t0 = std::min(t0, t - 1e9 * (static_cast<double>(bytes) / kFrameBytes) / kRate);
+    while (times >> t >> bytes)
+        t0 = std::min(t0, t - 1e9 * (static_cast<double>(bytes) / kFrameBytes) / kRate);
     std::ifstream keys(keysFile);
     std::vector<long long> pressed;
     while (keys >> t) pressed.push_back(t);
@@ -201,6 +209,24 @@ int Analyse(const char* waveFile, const char* rawFile, const char* timesFile, co
     return 0;
 }
 
+int Sounding(const char* rawFile) {
+    const std::vector<int16_t> s = Samples(ReadAll(rawFile), 0);
+    const std::size_t frames = s.size() / 2, gap = kRate / 200;
+    std::vector<std::pair<std::size_t, std::size_t>> runs;  // first and last sounding frame
+    for (std::size_t i = 0; i < frames; ++i) {
+        if (std::abs(s[2 * i]) <= 64 && std::abs(s[2 * i + 1]) <= 64) continue;
+        if (!runs.empty() && i - runs.back().second <= gap) {
+            runs.back().second = i;
+        } else {
+            runs.emplace_back(i, i);
+        }
+    }
+    std::printf("stretches %zu\nlengths_ms", runs.size());
+    for (const auto& r : runs) std::printf(" %.1f", 1000.0 * (r.second - r.first + 1) / kRate);
+    std::printf("\n");
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -208,6 +234,7 @@ int main(int argc, char** argv) {
     if (what == "wave" && argc == 4) return Wave(argv[2], std::atoi(argv[3]));
     if (what == "stamp" && argc == 4) return Stamp(argv[2], argv[3]);
     if (what == "keys" && argc == 5) return Keys(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (what == "sounding" && argc == 3) return Sounding(argv[2]);
     if (what == "analyse" && argc == 6) return Analyse(argv[2], argv[3], argv[4], argv[5]);
     std::fprintf(stderr, "usage: see the head of sound_probe.cpp\n");
     return 2;

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "actcheck.h"
+#include "alloc_count.h"
 #include "printers.h"
 #include "test_util.h"
 #include "textfile.h"
@@ -122,6 +123,70 @@ TEST(MakeAct, LongSentencesAreCutToTheBoxAtACommaOrBetweenPhrases) {
                   std::count(p.reading.begin(), p.reading.end(), ' '))
             << U8(p.written);
     }
+}
+
+TEST(MakeAct, ALongLineWithoutPunctuationCostsWhatItsLengthCosts) {
+    // A run of letters or kanji MeCab does not know cost it the square of the run: a 64 KiB
+    // line of letters took 3 GB. Sentences are made in parts of at most 256 characters.
+    const std::vector<std::pair<const char*, std::string>> lines = {
+        {"letters", std::string(65536, 'a')},
+        {"kanji", [] {
+             std::string k;
+             while (k.size() < 65536) k += "漢";
+             return k;
+         }()},
+        {"words", [] {
+             std::string k;
+             while (k.size() < 65536) k += "日本語の文章を書いて";
+             return k;
+         }()},
+    };
+    for (const auto& [name, line] : lines) {
+        const std::size_t before = testutil::AllocatedBytes();
+        const MadeAct act = Make(line + "\n");
+        const std::size_t used = testutil::AllocatedBytes() - before;
+        EXPECT_TRUE(act.ok()) << name << ": " << act.refusal;
+        EXPECT_LT(used, 100u << 20) << name << ": " << used << " bytes allocated";
+        std::size_t written = 0;
+        for (const auto& p : act.pairs) {
+            EXPECT_LE(p.written.size() + 2, 2u * kKanjiBoxChars) << name << ": " << U8(p.written);
+            written += p.written.size() - static_cast<std::size_t>(
+                                              std::count(p.written.begin(), p.written.end(), ' '));
+        }
+        // Nothing of the line is lost at the cuts (a kanji is two bytes in Shift_JIS).
+        EXPECT_EQ(written, name == std::string("letters") ? line.size() : line.size() / 3 * 2)
+            << name;
+    }
+}
+
+TEST(ReadSentences, ASentenceLongerThanAPartIsCutAtACommaAndKeepsItsReadings) {
+    // 300 characters in one sentence: cut after the last 、 of the first 256, never inside
+    // the reading given in brackets.
+    std::string text;
+    for (int i = 0; i < 25; ++i) text += "あいうえおかきくけ";  // 225
+    text += "、";                                               // 226
+    for (int i = 0; i < 29; ++i) text += "さ";                  // 255
+    text += "|東京[とうきょう]";                                 // 257 with its two kanji
+    for (int i = 0; i < 43; ++i) text += "た";
+    std::vector<Finding> findings;
+    const std::vector<Sentence> s = ReadSentences(text, findings);
+    ASSERT_EQ(s.size(), 2u) << Places(findings);
+    EXPECT_EQ(s[0].chars.size(), 226u);
+    EXPECT_EQ(s[0].chars.back().c, U'、');
+    EXPECT_EQ(s[1].chars.front().column, 227);
+    ASSERT_EQ(s[1].readings.size(), 1u);
+    EXPECT_EQ(s[1].readings[0].begin, 29u);
+    EXPECT_EQ(s[1].readings[0].end, 31u);
+    EXPECT_EQ(s[1].readings[0].reading, U"とうきょう");
+    // Without a comma or blank a part ends where kana and kanji meet, never inside a reading.
+    std::string plain;
+    for (int i = 0; i < 255; ++i) plain += "か";
+    plain += "|東京[とうきょう]です";
+    const std::vector<Sentence> p = ReadSentences(plain, findings);
+    ASSERT_EQ(p.size(), 2u);
+    EXPECT_EQ(p[0].chars.size(), 255u);
+    ASSERT_EQ(p[1].readings.size(), 1u);
+    EXPECT_EQ(p[1].readings[0].begin, 0u);
 }
 
 TEST(MakeAct, WhatCannotBeWrittenIsReportedWithItsPlace) {
@@ -361,4 +426,86 @@ TEST(MakeCommand, StatusOneWithFindingsTwoWhenNothingIsWritten) {
                                 f.Path("key/mykey.key"), "--dic", f.Path("none")});
     EXPECT_EQ(nodic.status, 2);
     EXPECT_NE(nodic.err.find("cannot open the dictionary"), std::string::npos) << nodic.err;
+}
+
+TEST(DecodeText, UnicodeWithABomAndShiftJisAreRecognised) {
+    const std::string text = "猫が来た。";  // UTF-8
+    std::string why;
+    std::u16string u16 = u"猫が来た。";
+    std::string le = "\xFF\xFE", be = "\xFE\xFF";
+    for (const char16_t c : u16) {
+        le += static_cast<char>(c & 0xFF);
+        le += static_cast<char>(c >> 8);
+        be += static_cast<char>(c >> 8);
+        be += static_cast<char>(c & 0xFF);
+    }
+    const std::vector<std::pair<const char*, std::string>> cases = {
+        {"UTF-8", text},
+        {"UTF-8 with its BOM", "\xEF\xBB\xBF" + text},
+        {"UTF-16 LE", le},
+        {"UTF-16 BE", be},
+        {"Shift_JIS", Sj(text)},
+        {"Shift_JIS after ASCII", "abc " + Sj(text)},
+    };
+    for (const auto& [name, bytes] : cases) {
+        const auto decoded = DecodeText(bytes, why);
+        ASSERT_TRUE(decoded) << name << ": " << why;
+        EXPECT_EQ(*decoded, name == std::string("Shift_JIS after ASCII") ? "abc " + text : text)
+            << name;
+    }
+    // UTF-8 with one broken byte stays UTF-8, so that making says where; bytes that are
+    // neither are refused with the reason.
+    const std::string broken = text + "\xFF" + text;
+    EXPECT_EQ(DecodeText(broken, why), broken);
+    why.clear();
+    EXPECT_FALSE(DecodeText("ab\x81\xFF", why));
+    EXPECT_NE(why.find("Shift_JIS"), std::string::npos);
+}
+
+TEST(CheckMadePair, AnEditedReadingIsCheckedOnItsOwnLine) {
+    const KeyTable& keys = DeliveredKeys();
+    EXPECT_TRUE(CheckMadePair({1, Sj("猫が 来た。"), Sj("ねこが きた。")}, keys).empty());
+    // Out of step: two words written, one read.
+    const auto step = CheckMadePair({1, Sj("猫が 来た。"), Sj("ねこがきた。")}, keys);
+    ASSERT_EQ(step.size(), 1u);
+    EXPECT_NE(step[0].find("out of step"), std::string::npos) << step[0];
+    // A character the table does not type (a kanji in the reading).
+    const auto kanji = CheckMadePair({1, Sj("猫が 来た。"), Sj("猫が きた。")}, keys);
+    ASSERT_FALSE(kanji.empty());
+    EXPECT_NE(kanji[0].find("猫"), std::string::npos) << kanji[0];
+    EXPECT_FALSE(CheckMadePair({1, Sj("猫"), ""}, keys).empty());
+}
+
+TEST(MakeAct, CancellingGivesBackNothing) {
+    std::string text;
+    for (int i = 0; i < 100; ++i) text += "猫が来た。\n";
+    std::size_t calls = 0, lastTotal = 0;
+    const MadeAct act = MakeAct(text, Mecab(), DeliveredKeys(), {"t", "c"},
+                                [&](std::size_t done, std::size_t total) {
+                                    ++calls;
+                                    lastTotal = total;
+                                    return done < 40;
+                                });
+    EXPECT_FALSE(act.ok());
+    EXPECT_EQ(act.refusal, "cancelled");
+    EXPECT_TRUE(act.bytes.empty());
+    EXPECT_TRUE(act.pairs.empty());
+    EXPECT_EQ(lastTotal, 100u);
+    EXPECT_EQ(calls, 4u);  // at 0, 16, 32 and 48 sentences
+    // Made through, the progress ends at the total.
+    std::size_t last = 0;
+    const MadeAct whole = MakeAct(text, Mecab(), DeliveredKeys(), {"t", "c"},
+                                  [&](std::size_t done, std::size_t) {
+                                      last = done;
+                                      return true;
+                                  });
+    EXPECT_TRUE(whole.ok()) << whole.refusal;
+    EXPECT_EQ(last, 100u);
+    // The pairs written again give the same Act; an edit the table cannot type is refused.
+    std::string why;
+    EXPECT_EQ(WriteMadeAct(whole.pairs, {"t", "c"}, DeliveredKeys(), why), whole.bytes) << why;
+    std::vector<MadePair> edited = whole.pairs;
+    edited[3].reading = Sj("猫が きた。");
+    EXPECT_EQ(WriteMadeAct(edited, {"t", "c"}, DeliveredKeys(), why), "");
+    EXPECT_NE(why.find("line"), std::string::npos) << why;
 }

@@ -155,6 +155,33 @@ case_windows_end_session() {
     [ ! -f "$prog/save/record.lst" ] || fail "an unfinished play was recorded"
 }
 
+# The mistype sound on Windows' own path (waveOut), through Wine's PulseAudio driver to a
+# server of the test's own: the output opens, and a mistype is written to it whole, once.
+case_windows_sound() {
+    local app wid stretches lengths
+    [ -x "$KOTOPA_SOUND_PROBE" ] || fail "no sound_probe (KOTOPA_SOUND_PROBE) of the native build"
+    start_pulse
+    "$KOTOPA_SOUND_PROBE" wave "$prog/system/miss.wav" 100
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    wait_stream
+    focus "$wid"
+    xdotool key Return
+    sleep 3.6
+    start_recording windows
+    mistypes 1 0 windows
+    stop_recording
+    "$KOTOPA_SOUND_PROBE" sounding "$work/windows.raw" >"$work/windows.result"
+    sed 's/^/  windows: /' "$work/windows.result" >&2
+    stretches=$(awk '$1 == "stretches" { print $2 }' "$work/windows.result")
+    lengths=$(awk '$1 == "lengths_ms" { $1 = ""; print }' "$work/windows.result")
+    [ "$stretches" = 1 ] || fail "$stretches sounds heard after one mistype"
+    awk -v l="$lengths" 'BEGIN { exit !(l >= 95 && l <= 105) }' || fail "the sound lasted $lengths ms, not 100"
+    [ "$(sink_inputs)" -ge 1 ] || fail "the output closed"
+    close_window "KotoPA  [ Act01 ]"
+    expect_exit_ok "$app" "the program"
+}
+
 # A Wine session of this case's own, on its display; a new prefix is made once. This
 # machine may have no sound card: an ALSA output that plays into nothing gives Wine an audio
 # device, so that the program's mistype sound takes its Windows path all the same.

@@ -11,6 +11,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +48,7 @@ struct Sentence {
 };
 
 // Splits UTF-8 text into sentences: at 。！？ (and ．!?) outside brackets, and at every line
-// end. Half-width katakana become full-width, ideographic spaces and tabs blanks. Errors in
+// end; a sentence of more than 256 characters is cut into parts, at "、" where it can. Half-width katakana become full-width, ideographic spaces and tabs blanks. Errors in
 // the notation of given readings and control characters are added to findings.
 std::vector<Sentence> ReadSentences(std::string_view utf8, std::vector<Finding>& findings);
 
@@ -69,10 +71,30 @@ struct MadeAct {
     bool ok() const { return refusal.empty(); }
 };
 
+// A text file as UTF-8: UTF-8 (with or without its BOM), UTF-16 with a BOM, or else
+// Shift_JIS (code page 932). A UTF-8 text with broken bytes comes back as it is (MakeAct
+// reports where they are); nothing, with the reason in why, when the bytes are none of them.
+std::optional<std::string> DecodeText(std::string_view bytes, std::string& why);
+
+// Told how far making has come: sentences made, of how many. Returning false stops it; the
+// Act is then refused as cancelled and nothing of it is given back.
+using MakeProgress = std::function<bool(std::size_t done, std::size_t total)>;
+
+// Why a pair cannot go into an Act as it stands: its reading untypable with the key table,
+// or its words out of step with the written form's (not as many blanks). Empty when it can.
+// UTF-8. A pair is checked on its own, so a reading edited by hand re-checks only its line.
+std::vector<std::string> CheckMadePair(const MadePair& pair, const KeyTable& keys);
+
+// The Act of the pairs under a header of title and comment (both UTF-8), as MakeAct writes
+// it; empty, with the reason in why, when the header cannot be held or the Act fails its
+// check.
+std::string WriteMadeAct(const std::vector<MadePair>& pairs, const MakeOptions& options,
+                         const KeyTable& keys, std::string& why);
+
 // Makes an Act of the text. Sentences that cannot be written (a word without a reading, a
 // kanji Shift_JIS lacks, a reading the key table cannot type) are left out and reported; the
 // Act made is checked as kotopa-tool check does before it is given back.
 MadeAct MakeAct(std::string_view utf8, Analyzer& analyzer, const KeyTable& keys,
-                const MakeOptions& options);
+                const MakeOptions& options, const MakeProgress& progress = {});
 
 }  // namespace kotopa::tool

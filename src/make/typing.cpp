@@ -79,9 +79,12 @@ bool Explore(const Matcher& start, std::string_view rest, std::size_t& furthest)
         auto node = ahead.extract(ahead.begin());
         Place& here = node.mapped();
         for (std::size_t i = 0; i < here.probes.size(); ++i) {
-            const Matcher probe = here.probes[i];  // Add below may move the vector
-            for (const char key : NextKeys(probe)) {
-                Matcher next = probe;
+            // Taken out, as Add below may move the vector; the last key takes it over.
+            Matcher probe = std::move(here.probes[i]);
+            const std::string keys = NextKeys(probe);
+            for (std::size_t n = 0; n < keys.size(); ++n) {
+                const char key = keys[n];
+                Matcher next = n + 1 == keys.size() ? std::move(probe) : probe;
                 char k = key;
                 const JudgeResult r = next.JudgeKey(k);
                 if (r == JudgeResult::LineComplete) return true;
@@ -99,10 +102,30 @@ bool Explore(const Matcher& start, std::string_view rest, std::size_t& furthest)
     return false;
 }
 
+// Types the reading with the first key that the lists offer at every step: when that
+// finishes the line, the reading can be typed, found with one matcher and no search. Most
+// readings are typed so; one that is not may still be typable another way.
+bool TypesFirstWay(const KeyTable& table, std::string_view reading) {
+    Matcher m(table);
+    m.StartLine({}, reading);
+    // Every key narrows a list or completes a unit, and a unit takes a character or more.
+    const std::size_t steps = 16 * (reading.size() + 1);
+    for (std::size_t step = 0; step < steps; ++step) {
+        const std::string keys = NextKeys(m);
+        if (keys.empty()) return false;
+        char k = keys.front();
+        const JudgeResult r = m.JudgeKey(k);
+        if (r == JudgeResult::LineComplete) return true;
+        if (r == JudgeResult::Mistype || r == JudgeResult::Stopped) return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 std::vector<Blocked> UntypableCharacters(const KeyTable& table, std::string_view reading) {
     std::vector<Blocked> blocked;
+    if (TypesFirstWay(table, reading)) return blocked;
     std::size_t at = 0;  // bytes of the reading already judged
     int atChars = 0;     // and the characters they hold
     Matcher line(table);

@@ -1,6 +1,7 @@
 // The analyser on MeCab's C++ library.
 #include <mecab.h>
 
+#include <array>
 #include <string_view>
 
 #include "morph.h"
@@ -9,14 +10,18 @@ namespace kotopa::tool {
 
 namespace {
 
-std::vector<std::string> Fields(std::string_view feature) {
-    std::vector<std::string> fields;
-    for (std::size_t start = 0;;) {
+// The first fields of a feature (comma-separated), as views of it; "*" for those missing.
+std::array<std::string_view, 8> Fields(std::string_view feature) {
+    std::array<std::string_view, 8> fields;
+    fields.fill("*");
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
         const std::size_t comma = feature.find(',', start);
-        fields.emplace_back(feature.substr(start, comma - start));
-        if (comma == std::string_view::npos) return fields;
+        fields[i] = feature.substr(start, comma - start);
+        if (comma == std::string_view::npos) break;
         start = comma + 1;
     }
+    return fields;
 }
 
 class Mecab : public Analyzer {
@@ -34,17 +39,20 @@ public:
         for (const FixedWord& f : fixed)
             lattice_->set_feature_constraint(f.begin, f.end, "名詞,一般,*,*,*,*,*");
         if (!tagger_->parse(lattice_.get())) return words;
+        std::size_t count = 0;
+        for (const MeCab::Node* n = lattice_->bos_node(); n; n = n->next) ++count;
+        words.reserve(count);
         for (const MeCab::Node* n = lattice_->bos_node(); n; n = n->next) {
             if (n->stat == MECAB_BOS_NODE || n->stat == MECAB_EOS_NODE) continue;
-            const std::vector<std::string> f = Fields(n->feature);
+            const std::array<std::string_view, 8> f = Fields(n->feature);
             Morpheme m;
             m.begin = static_cast<std::size_t>(n->surface - sentence.c_str());
             m.end = m.begin + n->length;
             m.pos = f[0];
-            m.pos1 = f.size() > 1 ? f[1] : "*";
-            m.form = f.size() > 5 ? f[5] : "*";
-            m.base = f.size() > 6 ? f[6] : "*";
-            if (f.size() > 7 && f[7] != "*") m.reading = f[7];
+            m.pos1 = f[1];
+            m.form = f[5];
+            m.base = f[6];
+            if (f[7] != "*") m.reading = f[7];
             words.push_back(std::move(m));
         }
         return words;
