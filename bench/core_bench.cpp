@@ -25,6 +25,7 @@
 #include "matcher.h"
 #include "play.h"
 #include "results.h"
+#include "weakness.h"
 
 namespace {
 
@@ -459,6 +460,31 @@ void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
     fs::remove_all(base);
 }
 BENCHMARK(BM_RecordPlayWithKeyRecord)->Unit(benchmark::kMillisecond);
+
+// The analysis of a full key record: 150 plays of 1,000 keys each.
+void BM_AnalyseWeakness150(benchmark::State& state) {
+    std::vector<kotopa::PlayKeys> plays(150);
+    for (unsigned i = 0; i < plays.size(); ++i) {
+        plays[i].stamp = "20240101000000";
+        plays[i].elapsedMs = 60000;
+        plays[i].actName = "Act01";
+        plays[i].record = SyntheticRecord(1000, i);
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(kotopa::AnalyseWeakness(plays));
+}
+BENCHMARK(BM_AnalyseWeakness150)->Unit(benchmark::kMillisecond);
+
+// Reading the key record file of 150 plays of 1,000 keys each, as the window does.
+void BM_ReadKeyRecord150(benchmark::State& state) {
+    std::string bytes(kotopa::kKeyRecordHeader);
+    bytes += "\r\n";
+    for (unsigned i = 0; i < 150; ++i) {
+        bytes += kotopa::KeyRecordBlock("20240101000000", 60000, "Act01", SyntheticRecord(1000, i));
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(kotopa::ParseKeyRecordFile(bytes));
+    state.counters["file_bytes"] = static_cast<double>(bytes.size());
+}
+BENCHMARK(BM_ReadKeyRecord150)->Unit(benchmark::kMillisecond);
 
 // A play left waiting: the 1 ms timer ticks and nothing visible changes.
 void BM_PlayTickWaiting(benchmark::State& state) {

@@ -1,9 +1,11 @@
 // Draws the 16 x 16 button pictures (an enabled and a disabled look of each) and the
-// program's icon in the icon theme's sizes (icons/kotopa-N.png), writes the built-in
+// program's icon in the icon theme's sizes (icons/kotopa-N.png, and all of them in the
+// Windows executables' icons/kotopa.ico), writes the built-in
 // mistype wave and the graph window's background data/system/Glaph.bmp. The
 // results are committed; run it again only to change them (a test checks that the
 // committed background is what graph_background.cpp draws):
 //   cmake --build build --target make_resources && build/resources/make_resources resources data
+#include <QBuffer>
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -275,8 +277,75 @@ QImage AppIcon(int size) {
     return img.convertToFormat(QImage::Format_ARGB32);
 }
 
-// The sizes of the hicolor icon theme the package fills.
+// The sizes of the hicolor icon theme the package fills; the Windows icon holds them all.
 constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+void PutLe(std::string& out, uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// One image of a Windows icon: a 32-bit bottom-up DIB with its AND mask (what every version
+// of Windows reads), or the PNG file itself for the 256 size (what Explorer takes there).
+std::string IconImage(const QImage& img) {
+    if (img.width() >= 256) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        img.save(&buffer, "PNG");
+        return png.toStdString();
+    }
+    const int n = img.width();
+    std::string dib;
+    PutLe(dib, 40, 4);  // BITMAPINFOHEADER
+    PutLe(dib, n, 4);
+    PutLe(dib, 2 * n, 4);  // the colour rows and the mask rows
+    PutLe(dib, 1, 2);
+    PutLe(dib, 32, 2);
+    PutLe(dib, 0, 4);  // BI_RGB
+    PutLe(dib, n * n * 4, 4);
+    PutLe(dib, 0, 4);
+    PutLe(dib, 0, 4);
+    PutLe(dib, 0, 4);
+    PutLe(dib, 0, 4);
+    for (int y = n - 1; y >= 0; --y) {
+        for (int x = 0; x < n; ++x) PutLe(dib, img.pixel(x, y), 4);  // B G R A
+    }
+    const int maskRow = (n + 31) / 32 * 4;
+    for (int y = n - 1; y >= 0; --y) {
+        std::string row(static_cast<std::size_t>(maskRow), '\0');
+        for (int x = 0; x < n; ++x) {
+            if (qAlpha(img.pixel(x, y)) == 0)
+                row[static_cast<std::size_t>(x / 8)] |= static_cast<char>(0x80 >> (x % 8));
+        }
+        dib += row;
+    }
+    return dib;
+}
+
+// The icon file of the Windows executables: every size above in one .ico.
+std::string WindowsIcon() {
+    std::vector<std::string> images;
+    for (const int size : kIconSizes) images.push_back(IconImage(AppIcon(size)));
+    std::string ico;
+    PutLe(ico, 0, 2);
+    PutLe(ico, 1, 2);  // an icon, not a cursor
+    PutLe(ico, static_cast<uint32_t>(images.size()), 2);
+    uint32_t offset = 6 + 16 * static_cast<uint32_t>(images.size());
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const int size = kIconSizes[i];
+        PutLe(ico, size >= 256 ? 0 : static_cast<uint32_t>(size), 1);
+        PutLe(ico, size >= 256 ? 0 : static_cast<uint32_t>(size), 1);
+        PutLe(ico, 0, 1);  // no palette
+        PutLe(ico, 0, 1);
+        PutLe(ico, 1, 2);   // planes
+        PutLe(ico, 32, 2);  // bits per pixel
+        PutLe(ico, static_cast<uint32_t>(images[i].size()), 4);
+        PutLe(ico, offset, 4);
+        offset += static_cast<uint32_t>(images[i].size());
+    }
+    for (const std::string& image : images) ico += image;
+    return ico;
+}
 
 QImage Draw(const std::function<void(QPainter&)>& draw) {
     QImage img(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
@@ -315,8 +384,9 @@ QImage Disabled(const QImage& img) {
             auto mix = [&](int sc, int dc) {
                 return oa > 0 ? qRound((sc * sa + dc * da * (1 - sa)) / oa) : 0;
             };
-            out.setPixel(x, y, qRgba(mix(grey, qRed(d)), mix(grey, qGreen(d)), mix(grey, qBlue(d)),
-                                     qRound(oa * 255)));
+            out.setPixel(x, y,
+                         qRgba(mix(grey, qRed(d)), mix(grey, qGreen(d)), mix(grey, qBlue(d)),
+                               qRound(oa * 255)));
         }
     }
     return out;
@@ -329,7 +399,9 @@ void Put16(std::vector<unsigned char>& b, uint16_t v) {
 void Put32(std::vector<unsigned char>& b, uint32_t v) {
     for (int i = 0; i < 4; ++i) b.push_back((v >> (8 * i)) & 0xFF);
 }
-void PutTag(std::vector<unsigned char>& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+void PutTag(std::vector<unsigned char>& b, const char* tag) {
+    b.insert(b.end(), tag, tag + 4);
+}
 
 // The mistype sound: a short falling blip, PCM 8-bit stereo at 11 025 Hz, 694 frames.
 std::vector<unsigned char> MissWave() {
@@ -353,13 +425,13 @@ std::vector<unsigned char> MissWave() {
     for (uint32_t i = 0; i < kFrames; ++i) {
         const double t = static_cast<double>(i) / kRate;
         const double frac = static_cast<double>(i) / kFrames;
-        const double freq = 1500.0 - 900.0 * frac;           // falls from 1500 to 600 Hz
+        const double freq = 1500.0 - 900.0 * frac;  // falls from 1500 to 600 Hz
         phase += 2 * M_PI * freq / kRate;
-        const double attack = std::min(1.0, t / 0.002);       // 2 ms
+        const double attack = std::min(1.0, t / 0.002);  // 2 ms
         const double decay = std::exp(-t / 0.022);
         const double tail = std::min(1.0, (kFrames - 1 - i) / 40.0);  // ends in silence
-        const double s = 0.55 * attack * decay * tail *
-                         (std::sin(phase) + 0.25 * std::sin(2 * phase));
+        const double s =
+            0.55 * attack * decay * tail * (std::sin(phase) + 0.25 * std::sin(2 * phase));
         const int v = std::clamp(static_cast<int>(std::lround(128 + 127 * s)), 0, 255);
         b.push_back(static_cast<unsigned char>(v));  // left
         b.push_back(static_cast<unsigned char>(v));  // right
@@ -379,10 +451,10 @@ int main(int argc, char** argv) {
     dir.mkpath("pictures");
     dir.mkpath("sounds");
     const std::vector<std::pair<const char*, std::function<void(QPainter&)>>> pictures = {
-        {"start", DrawStart},   {"end", DrawEnd},       {"options", DrawOptions},
+        {"start", DrawStart},       {"end", DrawEnd},     {"options", DrawOptions},
         {"fileopen", DrawFileOpen}, {"graph", DrawGraph}, {"help", DrawHelp},
-        {"keys", DrawKeyboard}, {"next", DrawNext},     {"replay", DrawReplay},
-        {"cancel", DrawCancel}, {"playlog", DrawLog},   {"tobmp", DrawToBmp},
+        {"keys", DrawKeyboard},     {"next", DrawNext},   {"replay", DrawReplay},
+        {"cancel", DrawCancel},     {"playlog", DrawLog}, {"tobmp", DrawToBmp},
         {"close", DrawClose},
     };
     for (const auto& [name, draw] : pictures) {
@@ -400,6 +472,14 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
             return 1;
         }
+    }
+    const std::string ico = WindowsIcon();
+    QFile icon(dir.filePath("icons/kotopa.ico"));
+    if (!icon.open(QIODevice::WriteOnly) ||
+        icon.write(ico.data(), static_cast<qint64>(ico.size())) !=
+            static_cast<qint64>(ico.size())) {
+        std::fprintf(stderr, "cannot write icons/kotopa.ico\n");
+        return 1;
     }
     const std::vector<unsigned char> wave = MissWave();
     QFile f(dir.filePath("sounds/miss.wav"));

@@ -96,6 +96,20 @@ std::string FolderWarning(const BaseDirChoice& choice) {
     return PathMessage(CannotWriteMessage(PathToSjis(first)), msg::kNoCopies);
 }
 
+std::string FolderNotice(const BaseDirChoice& choice, bool windows) {
+    if (!choice.firstStart) return {};
+    if (!choice.oldRecords.empty()) {
+        std::string text = PathMessage(PathToSjis(choice.oldRecords), msg::kFilesMovedHead);
+        text += msg::kLfCr;
+        text += PathToSjis(choice.baseDir);
+        text += msg::kLfCr;
+        text += msg::kFilesMovedTail;
+        return text;
+    }
+    if (!windows) return {};
+    return PathMessage(PathToSjis(choice.baseDir), msg::kFilesHere);
+}
+
 std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name, const fs::path& baseDir,
                                            platform::Dialogs& dialogs) {
     auto locks = std::make_unique<ProgramLocks>(name);
@@ -152,6 +166,10 @@ int RunKotopa(QApplication& app) {
 
     platform::SystemClock clock;
     platform::DesktopShell shell;
+    if (warning.empty()) {
+        const std::string notice = FolderNotice(folders, shell.IsWindows());
+        if (!notice.empty()) dialogs.Information(notice);
+    }
     platform::SystemRandom random;
     platform::SoundOutput sound(programDir / platform::kSoundModuleName);
     const platform::Services services{clock, dialogs, shell, random, sound};

@@ -59,6 +59,12 @@ std::filesystem::path UserDataFolder();
 // what it means), or an empty text when all went well.
 std::string FolderWarning(const BaseDirChoice& choice);
 
+// What the start-up tells once about where the files are, or an empty text: that the
+// program left a folder that holds records for the user's folder (the old save/, LF CR the
+// message, LF CR the new folder, LF CR where the old records are), anywhere; and, on Windows,
+// where it keeps them at its first start in a folder.
+std::string FolderNotice(const BaseDirChoice& choice, bool windows);
+
 // Everything after QApplication: guard, fonts, main window, message loop. The exit code.
 int RunKotopa(QApplication& app);
 

@@ -32,7 +32,14 @@ void OpenHelp(const fs::path& programDir, platform::Services services) {
 
 void OpenPlayLog(const fs::path& log, platform::Services services, QWidget* parent) {
     if (services.shell.IsWindows()) {
-        services.shell.Open(log);
+        // What the viewer says elsewhere, told in a message: a log not written yet, or one
+        // the shell has no application for.
+        std::error_code ec;
+        if (!fs::exists(log, ec) || (fs::is_regular_file(log, ec) && fs::file_size(log, ec) == 0)) {
+            services.dialogs.Information(PathMessage(PathToSjis(log), msg::kLogEmpty));
+        } else if (!services.shell.Open(log)) {
+            services.dialogs.Warning(PathMessage(PathToSjis(log), msg::kLogNotOpened));
+        }
         return;
     }
     PlayLogViewer viewer(log, parent);

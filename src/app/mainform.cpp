@@ -269,13 +269,16 @@ Settings TMainForm::ControlSettings() const {
     s.value = Ui_->sp_Time->value();
     s.sound = Ui_->ch_miss->isChecked();
     s.guide = Ui_->ch_Guide->isChecked();
-    s.last = PathToSjis(ActPath_);
+    s.last = StoredActPath(ActPath_, BaseDir_);
     return s;
 }
 
 void TMainForm::AskResume(const std::string& last) {
-    if (!ShouldAskResume(last, PathToSjis(ActPath_), FileExists(PathFromSjis(last)))) return;
-    if (Services_.dialogs.Confirm(ResumeQuestionText(last))) ActPath_ = PathFromSjis(last);
+    const std::optional<fs::path> file = StoredActFile(last, BaseDir_);
+    if (!file) return;
+    if (!ShouldAskResume(last, StoredActPath(ActPath_, BaseDir_), FileExists(*file))) return;
+    // A relative LAST is shown as the full path it names.
+    if (Services_.dialogs.Confirm(ResumeQuestionText(PathToSjis(*file)))) ActPath_ = *file;
 }
 
 void TMainForm::InstallMissSound() {

@@ -1,8 +1,12 @@
 #include "widgets.h"
 
+#include <algorithm>
+
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QFocusEvent>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -236,6 +240,39 @@ QSize FixedRowDelegate::sizeHint(const QStyleOptionViewItem& option,
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.setHeight(height_);
     return size;
+}
+
+FixedRowDelegate::TextPlace FixedRowDelegate::PlaceText(const QRect& rect, const QFont& font,
+                                                        const QString& text) {
+    constexpr qreal kMargin = 1;
+    const qreal room = std::max<qreal>(rect.width() - 2 * kMargin, 1);
+    const qreal width = QFontMetricsF(font).horizontalAdvance(text);
+    TextPlace place;
+    place.scale = width > room ? room / width : 1.0;
+    place.rect = QRectF(rect.left() + kMargin, rect.top(), width * place.scale, rect.height());
+    return place;
+}
+
+void FixedRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QString text = opt.text;
+    opt.text.clear();  // the style draws the row's background, the text is drawn below
+    const QWidget* widget = opt.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    if (text.isEmpty()) return;
+    const TextPlace place = PlaceText(opt.rect, opt.font, text);
+    painter->save();
+    painter->setFont(opt.font);
+    painter->setPen(opt.palette.color(QPalette::Text));
+    painter->translate(place.rect.left(), 0);
+    painter->scale(place.scale, 1.0);
+    painter->drawText(
+        QRectF(0, place.rect.top(), place.rect.width() / place.scale, place.rect.height()),
+        Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    painter->restore();
 }
 
 void ApplyLayoutProperties(QWidget* root) {

@@ -135,11 +135,22 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
-// Rows of one fixed height in a list box.
+// Rows of one fixed height in a list box, each text drawn whole: never elided, with a pixel of
+// margin, and narrowed (at its full height) only when the face that renders it is wider than
+// the box, so that "^^^^^^" and every candidate read whole whatever Gothic face is found.
 class FixedRowDelegate : public QStyledItemDelegate {
 public:
     FixedRowDelegate(int height, QObject* parent) : QStyledItemDelegate(parent), height_(height) {}
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+
+    struct TextPlace {
+        QRectF rect;        // where the text is drawn, in the row's coordinates
+        qreal scale = 1.0;  // horizontal; 1 when the text fits as it is
+    };
+    // Where a text of font goes in a row of rect.
+    static TextPlace PlaceText(const QRect& rect, const QFont& font, const QString& text);
 
 private:
     int height_;

@@ -99,12 +99,35 @@ SeedOutcome SeedUserFolder(const fs::path& programDir, const fs::path& userDir) 
     return out;
 }
 
+bool HoldsRecords(const fs::path& save) {
+    std::error_code ec;
+    if (!fs::is_directory(save, ec)) return false;
+    for (fs::directory_iterator it(save, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code fec;
+        if (!it->is_regular_file(fec)) continue;
+        const fs::path name = it->path().filename();
+        if (name == "kotopa.ini" || name == "playlog.log" || name.extension() == ".lst") {
+            return true;
+        }
+    }
+    return false;
+}
+
 BaseDirChoice ChooseBaseDir(const fs::path& programDir, const fs::path& userDir,
                             const WritableTest& writable) {
     BaseDirChoice choice;
     choice.baseDir = programDir;
-    if (PortableLayoutUsable(programDir, writable) || userDir.empty()) return choice;
     std::error_code ec;
+    const bool installed = fs::is_regular_file(programDir / kInstalledMarker, ec);
+    const auto fresh = [&](const fs::path& base) {
+        std::error_code sec;
+        return !fs::exists(fs::symlink_status(base / "save", sec));
+    };
+    if ((!installed && PortableLayoutUsable(programDir, writable)) || userDir.empty()) {
+        choice.firstStart = fresh(programDir);
+        return choice;
+    }
+    const bool userFresh = fresh(userDir);
     fs::create_directories(userDir, ec);
     if (!fs::is_directory(userDir, ec)) {
         choice.failed.push_back(userDir);
@@ -112,6 +135,8 @@ BaseDirChoice ChooseBaseDir(const fs::path& programDir, const fs::path& userDir,
     }
     choice.baseDir = userDir;
     choice.perUser = true;
+    choice.firstStart = userFresh;
+    if (HoldsRecords(programDir / "save")) choice.oldRecords = programDir / "save";
     choice.failed = SeedUserFolder(programDir, userDir).failed;
     return choice;
 }

@@ -81,15 +81,28 @@ struct SeedOutcome {
 SeedOutcome SeedUserFolder(const std::filesystem::path& programDir,
                            const std::filesystem::path& userDir);
 
+// A file an installer puts beside the executable: that copy keeps the user's files in the
+// user's folder even where it could write beside itself (a per-user install on Windows).
+inline constexpr const char* kInstalledMarker = "kotopa.installed";
+
+// Whether save/ holds records or settings the program would show: kotopa.ini, playlog.log or
+// a record list (.lst).
+bool HoldsRecords(const std::filesystem::path& save);
+
 struct BaseDirChoice {
     std::filesystem::path baseDir;
     bool perUser = false;                       // baseDir is the user's folder
     std::vector<std::filesystem::path> failed;  // what could not be created or copied
+    bool firstStart = false;  // baseDir had no save/ before this start: the first start there
+    // The program folder's save/ when it holds records the program cannot keep writing, so
+    // that it moved to the user's folder; empty otherwise.
+    std::filesystem::path oldRecords;
 };
 
 // BaseDir for a program in programDir: programDir itself when the portable layout works
-// there; otherwise userDir, created and seeded. When userDir is empty (no home folder) or
-// cannot be created, the program runs from programDir, whose save/ then cannot be written.
+// there and no installer marked it; otherwise userDir, created and seeded. When userDir is empty
+// (no home folder) or cannot be created, the program runs from programDir, whose save/ then cannot
+// be written.
 BaseDirChoice ChooseBaseDir(const std::filesystem::path& programDir,
                             const std::filesystem::path& userDir,
                             const WritableTest& writable = CanCreateFilesIn);

@@ -5,12 +5,16 @@
 #include <limits>
 #include <optional>
 
+#include "sjis.h"
+
 namespace kotopa {
 
 namespace {
 
 constexpr std::string_view kPlay = "play";
 constexpr std::string_view kEnd = "end";
+// An Act's name is a file name: 255 bytes at most, so its escaped line stays within bounds.
+constexpr std::size_t kActNameMax = 255;
 
 bool Escaped(unsigned char b, bool key) {
     return b <= 0x20 || b == 0x7F || b == '%' || b == '-' || (key && b >= 0x80);
@@ -48,6 +52,8 @@ std::optional<std::string> Unescape(std::string_view field) {
     if (field.empty()) return std::nullopt;
     for (std::size_t i = 0; i < field.size(); ++i) {
         if (field[i] != '%') {
+            // What the writer escapes may not stand raw, so a block reads and writes the same.
+            if (Escaped(static_cast<unsigned char>(field[i]), false)) return std::nullopt;
             out += field[i];
             continue;
         }
@@ -85,7 +91,7 @@ bool ParseNumber(std::string_view s, T& value) {
 
 struct BlockScan {
     std::size_t begin = 0;  // where the block's play line starts in the file
-    std::size_t end = 0;    // just after its end line
+    std::size_t end = 0;    // just after the "end" of its last line
     PlayKeys play;
 };
 
@@ -130,7 +136,7 @@ public:
                 if (bad_ || keys_ != expectedKeys_) {
                     ++unreadable;
                 } else {
-                    scan_.end = next;
+                    scan_.end = lineStart + kEnd.size();  // without its line end
                     done(scan_);
                 }
                 continue;
@@ -161,7 +167,7 @@ private:
             if (c < '0' || c > '9') bad_ = true;
         }
         std::optional<std::string> act = Unescape(f[4]);
-        if (!act) {
+        if (!act || act->size() > kActNameMax) {
             bad_ = true;
             return;
         }
@@ -245,7 +251,7 @@ std::string KeyRecordBlock(std::string_view stamp, uint32_t elapsedMs, std::stri
     out += ' ';
     number(events.size());
     out += ' ';
-    AppendEscaped(out, actName, false);
+    AppendEscaped(out, actName.substr(0, HeadLength(actName, static_cast<int>(kActNameMax))), false);
     out += "\r\n";
     uint32_t prev = 0;
     for (const KeyEvent& e : events) {
@@ -320,9 +326,7 @@ std::string KeyRecordFileWith(std::string_view oldBytes, std::string_view block)
     out.reserve(size);
     out.append(kKeyRecordHeader).append("\r\n");
     for (std::size_t i = drop; i < kept.size(); ++i) {
-        out.append(kept[i]);
-        // A last block may end without its line end (the file was cut after "end").
-        if (out.back() != '\n') out += "\r\n";
+        out.append(kept[i]).append("\r\n");
     }
     out.append(block);
     return out;

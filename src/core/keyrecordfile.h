@@ -31,7 +31,7 @@ inline constexpr std::size_t kKeyRecordPlays = 150;
 // What the reader takes at most: a longer file, block or line is not a key record.
 inline constexpr std::size_t kKeyRecordMaxFileBytes = 64u << 20;
 inline constexpr std::size_t kKeyRecordMaxKeys = 1u << 20;  // per play
-inline constexpr std::size_t kKeyRecordMaxLineBytes = 512;
+inline constexpr std::size_t kKeyRecordMaxLineBytes = 1024;
 
 // One play's block as read back.
 struct PlayKeys {

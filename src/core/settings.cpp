@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "messages.h"
+#include "sjiscodec.h"
 
 namespace kotopa {
 
@@ -156,6 +157,40 @@ SpinExit SpinTimeExit(std::string_view text) {
 PlayInfoLabels FormatPlayInfo(const Bests& b) {
     return {FormatWidth(b.PlayCount, 5), FormatWidth(b.BestKeysPerMin, 5),
             FormatWidth(b.BestCharsPerMin, 5)};
+}
+
+namespace {
+
+// The path's Shift_JIS text, when it reads back as the very same path.
+std::optional<std::string> ExactSjis(const std::filesystem::path& path) {
+    const SjisEncoding encoded = SjisFromUtf8(PathToUtf8(path));
+    if (!encoded.ok() || PathFromSjis(encoded.bytes) != path) return std::nullopt;
+    return encoded.bytes;
+}
+
+}  // namespace
+
+std::string StoredActPath(const std::filesystem::path& act, const std::filesystem::path& baseDir) {
+    if (const auto full = ExactSjis(act)) return *full;
+    const std::filesystem::path normal = act.lexically_normal();
+    std::filesystem::path base = baseDir.lexically_normal();
+    if (!base.has_filename()) base = base.parent_path();  // a trailing separator
+    const std::filesystem::path relative = normal.lexically_relative(base);
+    if (relative.empty() || relative.has_root_path() || *relative.begin() == ".." ||
+        relative == ".") {
+        return std::string(Settings::kNoLastAct);
+    }
+    if (const auto inside = ExactSjis(relative)) return *inside;
+    return std::string(Settings::kNoLastAct);
+}
+
+std::optional<std::filesystem::path> StoredActFile(std::string_view last,
+                                                   const std::filesystem::path& baseDir) {
+    if (last.empty() || last == Settings::kNoLastAct) return std::nullopt;
+    std::filesystem::path path = PathFromSjis(last);
+    // Only a plain relative path counts from baseDir; "\\x" or "C:x" are left as written.
+    if (!path.has_root_path()) path = baseDir / path;
+    return path;
 }
 
 bool ShouldAskResume(std::string_view lastSjis, std::string_view defaultActSjis, bool lastExists) {

@@ -113,8 +113,18 @@ PlayInfoLabels FormatPlayInfo(const Bests& bests);
 
 // --- Resuming the last Act ----------------------------------------------------------
 
+// FILE/LAST for the Act at act: its full path in Shift_JIS when Shift_JIS holds it (exactly:
+// it reads back as the same path); otherwise, for an Act under baseDir, its path relative to
+// baseDir when that can be held; otherwise "NASI", since a path with "?" in place of a
+// character would name another file or none.
+std::string StoredActPath(const std::filesystem::path& act, const std::filesystem::path& baseDir);
+// The Act that FILE/LAST names, full or relative to baseDir; nothing for "NASI" or an empty
+// value.
+std::optional<std::filesystem::path> StoredActFile(std::string_view last,
+                                                   const std::filesystem::path& baseDir);
+
 // The question is asked only when the stored path is not "NASI", differs from the default
-// Act's path (exact byte comparison) and names an existing file.
+// Act's stored path (exact byte comparison) and names an existing file.
 bool ShouldAskResume(std::string_view lastSjis, std::string_view defaultActSjis, bool lastExists);
 // "前回プレイした内容" LF CR path LF CR "を読み込みますか ?"
 std::string ResumeQuestionText(std::string_view lastSjis);

@@ -65,7 +65,8 @@ public:
     std::unique_ptr<kotopa::TMainForm> form;
 
     // A program folder with key/mykey.key and ktp/Act01.ktp (six lines).
-    Rig() : base(dir.path() / "kotopa") {
+    // name: the program folder's name (UTF-8), "kotopa" unless a test needs another.
+    explicit Rig(const std::string& name = "kotopa") : base(dir / name) {
         fs::create_directories(base / "key");
         fs::create_directories(base / "ktp");
         WriteBytes(base / "key" / "mykey.key", KeyFile());

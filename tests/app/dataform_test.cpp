@@ -116,8 +116,14 @@ TEST(DataForm, ButtonsAnswerAndThePlayLogOpensThroughTheDesktop) {
     DialogRig rig;
     TDataForm& form = rig.Open(false);
     rig.shell.windows = true;  // the viewer of the other desktops: desktop_test.cpp
+    const std::size_t asked = rig.dialogs.Messages().size();
     form.findChild<QToolButton*>("SpeedButtonOpen")->click();
-    EXPECT_EQ(rig.shell.opened, (std::vector<std::filesystem::path>{"/k/save/playlog.log"}));
+    // That log does not exist: the button's log is named in the message that says so.
+    ASSERT_EQ(rig.dialogs.Messages().size(), asked + 1);
+    EXPECT_EQ(rig.dialogs.Messages().back().text.rfind(
+                  kotopa::PathToSjis(std::filesystem::path("/k/save/playlog.log")), 0),
+              0u);
+    EXPECT_TRUE(rig.shell.opened.empty());
     EXPECT_TRUE(form.isVisible());
     form.findChild<QPushButton*>("bt_Replay")->click();
     EXPECT_FALSE(form.isVisible());

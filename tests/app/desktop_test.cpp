@@ -49,6 +49,29 @@ TEST(UserFolder, WhatCouldNotBePreparedIsNamed) {
               "付属のファイルをコピーできませんでした。");
 }
 
+TEST(UserFolder, WhereTheFilesAreIsToldOnceAtTheFirstStart) {
+    kotopa::BaseDirChoice portable;
+    portable.baseDir = "/media/u/KotoPA";
+    EXPECT_EQ(kotopa::FolderNotice(portable, true), "") << "not the first start";
+    portable.firstStart = true;
+    EXPECT_EQ(U8(kotopa::FolderNotice(portable, true)),
+              "/media/u/KotoPA\n\r設定・記録・プレイログは、このフォルダに保存します。");
+    EXPECT_EQ(kotopa::FolderNotice(portable, false), "") << "the Linux desktop: as before";
+
+    kotopa::BaseDirChoice moved;
+    moved.baseDir = "/home/u/.local/share/kotopa";
+    moved.perUser = true;
+    moved.firstStart = true;
+    moved.oldRecords = "/opt/kotopa/save";
+    for (const bool windows : {false, true}) {
+        EXPECT_EQ(
+            U8(kotopa::FolderNotice(moved, windows)),
+            "/opt/kotopa/save\n\rこのフォルダの記録には書き込めないため、これからの設定と記録は"
+            "次のフォルダに保存します。\n\r/home/u/.local/share/kotopa\n\r"
+            "前の記録は上のフォルダに残っています。");
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // The help
 
@@ -202,6 +225,37 @@ TEST(PlayLogViewer, AMissingLogSaysNoPlayIsRecordedYetAndAFolderIsUnreadable) {
         WatchViewer([&] { kotopa::OpenPlayLog(dir / "folder.log", services, nullptr); });
     EXPECT_EQ(seen.note.toStdString(), (dir / "folder.log").string() + " を読み込めません。");
     EXPECT_TRUE(fakes.dialogs.asked.empty());
+}
+
+// On Windows the shell shows the log; what the viewer says elsewhere is told in a message:
+// no play recorded yet, or no application that opens it.
+TEST(PlayLogViewer, TheWindowsShellsFailureIsTold) {
+    using Kind = kotopa::platform::FakeDialogs::Kind;
+    testutil::TempDir dir;
+    Fakes fakes;
+    fakes.shell.windows = true;
+    const fs::path log = dir / "playlog.log";
+    const std::string path = kotopa::PathToSjis(log);
+    kotopa::OpenPlayLog(log, fakes.services(), nullptr);
+    auto messages = fakes.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, Kind::Information);
+    EXPECT_EQ(messages[0].text, path + "\n\r" + Sj("まだプレイが記録されていません。"));
+    EXPECT_TRUE(fakes.shell.opened.empty());
+
+    WriteBytes(log, Sj("■出題 標準\r\n"));
+    fakes.shell.opens = false;
+    kotopa::OpenPlayLog(log, fakes.services(), nullptr);
+    messages = fakes.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].kind, Kind::Warning);
+    EXPECT_EQ(messages[1].text.rfind(path + "\n\r" + Sj("プレイログを開けません。"), 0), 0u);
+    EXPECT_EQ(fakes.shell.opened, std::vector<fs::path>{log});
+
+    fakes.shell.opens = true;
+    kotopa::OpenPlayLog(log, fakes.services(), nullptr);
+    EXPECT_EQ(fakes.dialogs.Messages().size(), 2u) << "an opened log needs no word";
+    EXPECT_EQ(fakes.shell.opened.size(), 2u);
 }
 
 TEST(PlayLogViewer, ResultDialogAndGraphWindowOpenItOnTheirLog) {

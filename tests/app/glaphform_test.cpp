@@ -105,6 +105,8 @@ TEST(GlaphForm, OpensWithTheInformationSoundAndItsButtonsWork) {
     EXPECT_EQ(rig.dialogs.asked[0].beep, kotopa::platform::BeepKind::Asterisk);
 
     rig.shell.windows = true;  // the viewer of the other desktops: desktop_test.cpp
+    fs::create_directories(rig.base / "save");
+    WriteBytes(rig.base / "save" / "playlog.log", "x\r\n");
     QTest::mouseClick(rig.Get<QToolButton>("SpeedButton"), Qt::LeftButton);
     EXPECT_EQ(rig.shell.opened, (std::vector<fs::path>{rig.base / "save" / "playlog.log"}));
     QTest::keyClick(rig.Get<QPushButton>("bt_Close"), Qt::Key_Space);

@@ -17,6 +17,7 @@
 #include <QTreeView>
 
 #include "app_test_support.h"
+#include "keytable.h"
 #include "sjistext.h"
 #include "widgets.h"
 
@@ -106,6 +107,43 @@ TEST(MainFormStart, JapaneseTextIsDrawnWithTheGothicFaces) {
     EXPECT_EQ(rig.Get<QListWidget>("lst_1")->font().pixelSize(), 16);
 }
 
+// The line-end prompt and every candidate of the delivered key table stand whole in the
+// 57-pixel lists at their 16-pixel Gothic face; a wider face that renders them instead is
+// narrowed to fit, never elided.
+TEST(MainFormStart, CandidateListsShowTheirTextsWhole) {
+    Rig rig;
+    rig.Start();
+    kotopa::KeyTable delivered;
+    ASSERT_EQ(delivered.LoadKeyFile(fs::path(KOTOPA_STAGE_DIR) / "key" / "mykey.key"),
+              kotopa::KeyFileProblem::None);
+    std::vector<QString> texts = {"← ■", "Enter!", "^^^^^^", "■ →", "☆"};
+    for (const kotopa::KeyRow& row : delivered.Rows()) {
+        for (const std::string& c : row.candidates) texts.push_back(kotopa::FromSjis(c));
+    }
+    QFont wide(QStringLiteral("DejaVu Sans"));
+    wide.setBold(true);
+    wide.setPixelSize(16);
+    for (const char* name : {"lst_3", "lst_2", "lst_1"}) {
+        auto* list = rig.Get<QListWidget>(name);
+        auto* delegate = dynamic_cast<kotopa::FixedRowDelegate*>(list->itemDelegate());
+        ASSERT_NE(delegate, nullptr) << name;
+        list->clear();
+        list->addItem(QStringLiteral("^^^^^^"));
+        const QRect row = list->visualItemRect(list->item(0));
+        EXPECT_EQ(row.height(), 16) << name;
+        EXPECT_LE(row.right(), list->viewport()->width() - 1) << name;
+        for (const QString& text : texts) {
+            const auto place = kotopa::FixedRowDelegate::PlaceText(row, list->font(), text);
+            EXPECT_EQ(place.scale, 1.0) << name << " " << text.toStdString();
+            EXPECT_LE(place.rect.right(), row.right() + 1) << name << " " << text.toStdString();
+            const auto narrowed = kotopa::FixedRowDelegate::PlaceText(row, wide, text);
+            EXPECT_LE(narrowed.rect.right(), row.right() + 1) << text.toStdString();
+        }
+        EXPECT_LT(kotopa::FixedRowDelegate::PlaceText(row, wide, "^^^^^^").scale, 1.0)
+            << "a face wider than the list is narrowed";
+    }
+}
+
 TEST(MainFormStart, OptionsAreWrittenAtExitAndOtherKeysKept) {
     Rig rig;
     rig.WriteSettings("[TOP]\r\nKEY=250\r\nMOZI=120\r\n[X]\r\nmine=1\r\n");
@@ -153,6 +191,47 @@ TEST(MainFormStart, NoResumeQuestionForTheDefaultActAMissingFileOrNasi) {
         EXPECT_TRUE(rig.dialogs.Messages().empty()) << value;
         EXPECT_EQ(Caption(rig), "KotoPA  [ Act01 ]");
     }
+}
+
+// A user called Zoë: the Act under BaseDir is stored relative to it and resumed; one elsewhere
+// with such a name still plays, and no path with "?" is stored for it.
+TEST(MainFormStart, PathsShiftJisCannotHoldAreStoredRelativeOrNotAtAll) {
+    Rig rig("Zoë");
+    rig.WriteAct("Act02.ktp", SixLines());
+    rig.Start();
+    rig.dialogs.openAnswers.push_back(rig.base / "ktp" / "Act02.ktp");
+    rig.form->bt_FileOpenClick();
+    EXPECT_EQ(Caption(rig), "KotoPA  [ Act02 ]");
+    rig.form->close();
+    rig.form.reset();
+    const std::string relative = kotopa::PathToSjis(fs::path("ktp") / "Act02.ktp");
+    EXPECT_NE(rig.Settings().find("LAST=\"" + relative + "\"\r\n"), std::string::npos)
+        << rig.Settings();
+
+    rig.dialogs.Clear();
+    rig.dialogs.confirmAnswers.push_back(true);
+    rig.Start();
+    auto messages = rig.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, Kind::Confirm);
+    EXPECT_NE(messages[0].text.find(Sj("Act02.ktp")), std::string::npos);
+    EXPECT_EQ(Caption(rig), "KotoPA  [ Act02 ]");
+
+    // An Act elsewhere whose name Shift_JIS cannot hold.
+    const fs::path elsewhere = rig.dir / "Noël.ktp";
+    WriteBytes(elsewhere, ReadBytes(rig.base / "ktp" / "Act02.ktp"));
+    rig.dialogs.Clear();
+    rig.dialogs.openAnswers.push_back(elsewhere);
+    rig.form->bt_FileOpenClick();
+    EXPECT_TRUE(rig.dialogs.Messages().empty());
+    EXPECT_TRUE(rig.Get<QWidget>("bt_start")->isEnabled()) << "it plays";
+    rig.form->close();
+    rig.form.reset();
+    EXPECT_NE(rig.Settings().find("LAST=\"NASI\"\r\n"), std::string::npos) << rig.Settings();
+    rig.dialogs.Clear();
+    rig.Start();
+    EXPECT_TRUE(rig.dialogs.Messages().empty()) << "no resume question";
+    EXPECT_EQ(Caption(rig), "KotoPA  [ Act01 ]");
 }
 
 TEST(MainFormStart, AFolderThatCannotHoldSaveIsReportedAndThePlayGoesOn) {

@@ -198,3 +198,61 @@ TEST(BaseDir, ChoiceFollowsTheProgramFolderAndFallsBackWhenNoUserFolderCanBeMade
         }
     }
 }
+
+// The first start in a folder, and records left behind in a program folder that can no
+// longer be written: what the start-up tells the user once.
+TEST(ChooseBaseDir, FirstStartOldRecordsAndTheInstallersMark) {
+    const auto choose = [](const fs::path& program, const fs::path& user, bool writable) {
+        return ChooseBaseDir(program, user, [&](const fs::path& p) {
+            return p == program || p == program / "save" ? writable : CanCreateFilesIn(p);
+        });
+    };
+    {
+        SCOPED_TRACE("portable, first start and the next");
+        TempDir dir;
+        const fs::path program = MakeProgram(dir);
+        fs::remove_all(program / "save");
+        BaseDirChoice choice = choose(program, dir / "user", true);
+        EXPECT_EQ(choice.baseDir, program);
+        EXPECT_TRUE(choice.firstStart);
+        EXPECT_TRUE(choice.oldRecords.empty());
+        fs::create_directories(program / "save");
+        EXPECT_FALSE(choose(program, dir / "user", true).firstStart);
+    }
+    {
+        SCOPED_TRACE("a read-only program folder whose save/ holds records");
+        TempDir dir;
+        const fs::path program = MakeProgram(dir);
+        WriteBytes(program / "save" / "record.lst", "10 100 0\r\n");
+        const BaseDirChoice choice = choose(program, dir / "user", false);
+        EXPECT_EQ(choice.baseDir, dir / "user");
+        EXPECT_TRUE(choice.firstStart);
+        EXPECT_EQ(choice.oldRecords, program / "save");
+        fs::create_directories(dir / "user" / "save");
+        EXPECT_FALSE(choose(program, dir / "user", false).firstStart) << "told once";
+    }
+    {
+        SCOPED_TRACE("a read-only program folder without records");
+        TempDir dir;
+        const fs::path program = MakeProgram(dir);
+        fs::remove_all(program / "save");
+        fs::create_directories(program / "save" / "sub.lst");  // a folder, not a record list
+        WriteBytes(program / "save" / "notes.txt", "mine");
+        const BaseDirChoice choice = choose(program, dir / "user", false);
+        EXPECT_TRUE(choice.perUser);
+        EXPECT_TRUE(choice.oldRecords.empty());
+    }
+    {
+        SCOPED_TRACE("an installed copy keeps to the user's folder though it could write");
+        TempDir dir;
+        const fs::path program = MakeProgram(dir);
+        fs::remove_all(program / "save");
+        WriteBytes(program / kotopa::kInstalledMarker, "");
+        const BaseDirChoice choice = choose(program, dir / "user", true);
+        EXPECT_EQ(choice.baseDir, dir / "user");
+        EXPECT_TRUE(choice.perUser);
+        EXPECT_TRUE(choice.firstStart);
+        EXPECT_EQ(FilesUnder(dir / "user"), kSeeded);
+        EXPECT_FALSE(fs::exists(program / "save"));
+    }
+}

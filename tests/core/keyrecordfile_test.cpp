@@ -88,7 +88,8 @@ TEST(KeyRecordFile, ABlockThatCannotBeReadIsSkippedAndCounted) {
         {"mistype without expected", head + "10 m k a\r\n20 e\r\nend\r\n"},
         {"stamp too short", "play 2024 1000 2 Act01\r\n10 k k\r\n20 e\r\nend\r\n"},
         {"too many keys", "play 20240101000000 1000 99999999 A\r\n10 e\r\nend\r\n"},
-        {"long line", head + "10 k k\r\n20 u a " + std::string(600, 'a') + "\r\nend\r\n"},
+        {"raw control byte", head + "10 k \x01\r\n20 e\r\nend\r\n"},
+        {"long line", head + "10 k k\r\n20 u a " + std::string(1100, 'a') + "\r\nend\r\n"},
     };
     for (const auto& [what, bad] : damaged) {
         SCOPED_TRACE(what);

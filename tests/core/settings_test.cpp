@@ -222,6 +222,51 @@ TEST(SettingsResume, AskedOnlyForAnotherExistingAct) {
               Sj("前回プレイした内容") + "\n\rC:\\x\\Act03.ktp\n\r" + Sj("を読み込みますか ?"));
 }
 
+// FILE/LAST: the full path where Shift_JIS holds it, else the path under BaseDir, else NASI;
+// read back either way.
+TEST(SettingsResume, StoredActPathsShiftJisCannotHold) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::path("/") / "Users";
+    const fs::path zoe = root / PathFromUtf8("Zoë") / "KotoPA";
+    const fs::path taro = root / PathFromUtf8("太郎") / "KotoPA";
+    const fs::path act02 = fs::path("ktp") / "Act02.ktp";
+    const struct {
+        fs::path act, base;
+        std::string stored;  // empty: NASI
+        const char* why;
+    } cases[] = {
+        {taro / act02, taro, PathToSjis(taro / act02), "the full path, as always"},
+        {zoe / act02, zoe, PathToSjis(act02), "relative to BaseDir"},
+        {zoe / act02, zoe / "", PathToSjis(act02), "BaseDir with its trailing separator"},
+        {zoe / "ktp" / PathFromUtf8("Noël.ktp"), zoe, "", "its name Shift_JIS cannot hold"},
+        {root / PathFromUtf8("Zoë.ktp"), taro, "", "elsewhere, with such a name"},
+        {zoe / ".." / PathFromUtf8("Zoë2") / "a.ktp", zoe, "", "beside BaseDir, not under it"},
+        {zoe, zoe, "", "BaseDir itself"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        const std::string stored = StoredActPath(c.act, c.base);
+        EXPECT_EQ(stored, c.stored.empty() ? std::string("NASI") : c.stored);
+        EXPECT_EQ(stored.find('?'), std::string::npos) << "no wrong path";
+        const auto back = StoredActFile(stored, c.base);
+        if (c.stored.empty()) {
+            EXPECT_FALSE(back.has_value());
+        } else {
+            ASSERT_TRUE(back.has_value());
+            EXPECT_EQ(back->lexically_normal(), c.act.lexically_normal());
+        }
+    }
+    // A full path stored by an earlier run still names its Act; NASI and nothing name none.
+    EXPECT_EQ(StoredActFile(PathToSjis(taro / act02), zoe), taro / act02);
+    EXPECT_FALSE(StoredActFile("", zoe).has_value());
+    // The resume question compares the stored forms: a relative LAST of the default Act asks
+    // nothing, of another Act it asks.
+    EXPECT_FALSE(ShouldAskResume(StoredActPath(zoe / "ktp" / "Act01.ktp", zoe),
+                                 StoredActPath(zoe / "ktp" / "Act01.ktp", zoe), true));
+    EXPECT_TRUE(
+        ShouldAskResume(PathToSjis(act02), StoredActPath(zoe / "ktp" / "Act01.ktp", zoe), true));
+}
+
 TEST(Settings, TheInputStyleIsKeptOnceKanaWasChosen) {
     EXPECT_EQ(FromText("").style, InputStyle::Romaji);
     EXPECT_EQ(FromText("[PLAY]\r\nKANA=1\r\n").style, InputStyle::Kana);

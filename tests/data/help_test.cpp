@@ -129,3 +129,10 @@ TEST(HelpFile, TitleContentsAndIndexAreShiftJis) {
     EXPECT_EQ(SitemapNames(kotopa::SjisToUtf8(index)),
               SitemapNames(testutil::ReadBytes(kHelp / "kotopa.hhk")));
 }
+
+// The help's first page says which version it describes: the project's own.
+TEST(HelpPages, StartPageNamesTheProgramsVersion) {
+    const std::string page = testutil::ReadBytes(kHelp / "index.html");
+    EXPECT_NE(page.find(std::string("KotoPA ") + KOTOPA_VERSION + " のもの"), std::string::npos)
+        << "index.html does not name version " << KOTOPA_VERSION;
+}

@@ -776,12 +776,13 @@ case_left_behind() {
 pulse_pid=""
 # A PulseAudio server of this test's own on a private socket, with one null sink whose monitor
 # is recorded (no rewinds: with them the recording would lose what the server takes back).
-# As root too: -n loads nothing but the modules named here.
+# As root too: -n loads nothing but the modules named here. Real-time priority, as a desktop
+# gives its server, where the system grants it.
 start_pulse() {
     mkdir -p "$work/pulse" "$work/home"
     export PULSE_SERVER="unix:$work/pulse/native"
     HOME="$work/home" pulseaudio -n --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
-        --realtime=no --high-priority=no --log-target=stderr \
+        --realtime=yes --high-priority=yes --log-target=stderr \
         -L "module-native-protocol-unix socket=$work/pulse/native auth-anonymous=1" \
         -L "module-null-sink sink_name=nullsink rate=48000 format=s16le channels=2 norewinds=1" \
         >>"$work/pulse.log" 2>&1 8>&- &

@@ -26,7 +26,10 @@ prog="$work/練習フォルダ/kotopa"
 install_program() {
     mkdir -p "$(dirname "$prog")"
     cp -r "$KOTOPA_STAGE" "$prog"
+    # An empty save/, as after a first start: that start's word on where the files are kept
+    # is the installer case's to see.
     rm -rf "$prog/save"
+    mkdir "$prog/save"
     [ -f "$prog/kotopa.exe" ] && [ -f "$prog/key/mykey.key" ] && [ -f "$prog/ktp/Act02.ktp" ] ||
         fail "the staged program lacks kotopa.exe, key/mykey.key or ktp/Act02.ktp"
 }

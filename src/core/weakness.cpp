@@ -1,0 +1,187 @@
+#include "weakness.h"
+
+#include <algorithm>
+#include <map>
+#include <tuple>
+#include <unordered_map>
+
+#include "play.h"
+#include "sjis.h"
+
+namespace kotopa {
+
+namespace {
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+uint32_t Median(std::vector<uint32_t>& v) {
+    if (v.empty()) return 0;
+    const auto mid = v.begin() + static_cast<long>(v.size() / 2);
+    std::nth_element(v.begin(), mid, v.end());
+    return *mid;
+}
+
+int Characters(std::string_view s) {
+    int n = 0;
+    for (std::size_t i = 0; i < s.size(); i += CharLength(s, i)) ++n;
+    return n;
+}
+
+struct KanaWork {
+    KanaStats stats;
+    std::vector<uint32_t> times;
+    std::map<std::string, int> spellings;
+};
+
+}  // namespace
+
+bool IsKanaItem(std::string_view item) {
+    if (item.size() < 2) return false;
+    const auto lead = static_cast<unsigned char>(item[0]);
+    const auto trail = static_cast<unsigned char>(item[1]);
+    if (lead == 0x82) return trail >= 0x9F && trail <= 0xF1;  // hiragana
+    if (lead == 0x83) return trail >= 0x40 && trail <= 0x96;  // katakana
+    return lead == 0x81 && trail == 0x5B;                     // ー
+}
+
+std::vector<std::string> Weakness::Weakest(std::size_t n) const {
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < ranked && out.size() < n; ++i) out.push_back(kana[i].item);
+    return out;
+}
+
+Weakness AnalyseWeakness(const std::vector<PlayKeys>& plays, std::string_view actName) {
+    Weakness w;
+    std::unordered_map<std::string, KanaWork> kana;
+    std::map<std::pair<char, char>, int> confusions;
+    std::vector<uint32_t> allTimes;
+    struct PerPlay {
+        int keys = 0, mistypes = 0;
+    };
+    std::vector<PerPlay> counts;
+    for (const PlayKeys& play : plays) {
+        if (!actName.empty() && play.actName != actName) continue;
+        ++w.plays;
+        const KeyRecord& r = play.record;
+        PerPlay pc;
+        int chars = 0;
+        int pending = 0;  // mistypes while the coming unit stood at the head
+        for (const KeyEvent& e : r.Events()) {
+            ++pc.keys;
+            const auto key = static_cast<unsigned char>(Lower(e.key));
+            switch (e.action) {
+                case KeyAction::Keystroke:
+                    if (key < 128) ++w.keys[key].expected;
+                    break;
+                case KeyAction::LineEnd:
+                    ++chars;
+                    pending = 0;
+                    break;
+                case KeyAction::Mistype: {
+                    ++pc.mistypes;
+                    const MistypeEntry& m = r.Mistypes()[e.detail];
+                    // A mistype at a line end belongs to no kana.
+                    if (m.Head() != "\x81\x59") ++pending;
+                    for (char x : m.Expected()) {
+                        const auto ex = static_cast<unsigned char>(Lower(x));
+                        if (ex >= 128) continue;
+                        ++w.keys[ex].expected;
+                        ++w.keys[ex].mistypes;
+                        ++confusions[{static_cast<char>(ex), static_cast<char>(key)}];
+                    }
+                    break;
+                }
+                case KeyAction::Unit: {
+                    if (key < 128) ++w.keys[key].expected;
+                    const UnitEntry& u = r.Units()[e.detail];
+                    const std::string_view item = r.Item(u);
+                    chars += Characters(item);
+                    KanaWork& k = kana[std::string(item)];
+                    ++k.stats.count;
+                    k.stats.mistypes += pending;
+                    if (pending > 0) ++k.stats.mistyped;
+                    pending = 0;
+                    const uint32_t t = u.ms - u.headMs;
+                    k.times.push_back(t);
+                    allTimes.push_back(t);
+                    std::string keys(r.Keys(u));
+                    for (char& c : keys) c = Lower(c);
+                    ++k.spellings[keys];
+                    break;
+                }
+            }
+        }
+        counts.push_back(pc);
+        PlayPoint p;
+        p.mistypeRate = pc.keys ? static_cast<double>(pc.mistypes) / pc.keys : 0;
+        p.charsPerMin = PerMinuteRate(chars, play.elapsedMs / 1000);
+        w.perPlay.push_back(p);
+    }
+
+    for (KeyStats& k : w.keys) {
+        if (k.expected) k.rate = static_cast<double>(k.mistypes) / k.expected;
+    }
+    w.medianMs = Median(allTimes);
+    for (auto& [item, k] : kana) {
+        if (!IsKanaItem(item)) continue;
+        KanaStats s = std::move(k.stats);
+        s.item = item;
+        s.rate = static_cast<double>(s.mistyped) / s.count;
+        s.medianMs = Median(k.times);
+        const double slow = w.medianMs ? static_cast<double>(s.medianMs) / w.medianMs - 1.0 : 0.0;
+        s.score = s.rate + Weakness::kSlownessWeight * std::max(0.0, slow);
+        for (const auto& [keys, n] : k.spellings) {
+            s.spellings.push_back({keys, n, static_cast<double>(n) / s.count});
+        }
+        std::stable_sort(
+            s.spellings.begin(), s.spellings.end(),
+            [](const SpellingShare& a, const SpellingShare& b) { return a.count > b.count; });
+        w.kana.push_back(std::move(s));
+    }
+    const auto rankedFirst = [](const KanaStats& a, const KanaStats& b) {
+        const bool ra = a.count >= Weakness::kMinOccurrences;
+        const bool rb = b.count >= Weakness::kMinOccurrences;
+        if (ra != rb) return ra;
+        if (ra && a.score != b.score) return a.score > b.score;
+        if (a.count != b.count) return a.count > b.count;
+        return a.item < b.item;
+    };
+    std::sort(w.kana.begin(), w.kana.end(), rankedFirst);
+    w.ranked = static_cast<std::size_t>(
+        std::count_if(w.kana.begin(), w.kana.end(),
+                      [](const KanaStats& s) { return s.count >= Weakness::kMinOccurrences; }));
+
+    for (const auto& [pair, n] : confusions) w.confusions.push_back({pair.first, pair.second, n});
+    std::stable_sort(w.confusions.begin(), w.confusions.end(),
+                     [](const Confusion& a, const Confusion& b) { return a.count > b.count; });
+    if (w.confusions.size() > Weakness::kTopConfusions) {
+        w.confusions.resize(Weakness::kTopConfusions);
+    }
+
+    // The last ten plays against the ten before them.
+    const std::size_t n = counts.size();
+    const std::size_t lastBegin = n > Weakness::kTrendPlays ? n - Weakness::kTrendPlays : 0;
+    const std::size_t earlierBegin =
+        lastBegin > Weakness::kTrendPlays ? lastBegin - Weakness::kTrendPlays : 0;
+    const auto over = [&](std::size_t from, std::size_t to, int& plays, double& rate,
+                          double& speed) {
+        int keys = 0, misses = 0;
+        double sum = 0;
+        for (std::size_t i = from; i < to; ++i) {
+            keys += counts[i].keys;
+            misses += counts[i].mistypes;
+            sum += w.perPlay[i].charsPerMin;
+        }
+        plays = static_cast<int>(to - from);
+        rate = keys ? static_cast<double>(misses) / keys : 0;
+        speed = plays ? sum / plays : 0;
+    };
+    over(lastBegin, n, w.trend.lastPlays, w.trend.lastRate, w.trend.lastCharsPerMin);
+    over(earlierBegin, lastBegin, w.trend.earlierPlays, w.trend.earlierRate,
+         w.trend.earlierCharsPerMin);
+    return w;
+}
+
+}  // namespace kotopa
