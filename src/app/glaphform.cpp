@@ -146,20 +146,18 @@ void TGlaphForm::DrawGraph() {
     canvas.fill(Qt::black);
     {
         QPainter p(&canvas);
-        p.setRenderHint(QPainter::Antialiasing, false);
         p.drawImage(0, 0, BackBitmap_);
-        for (const Polyline& line : GraphPolylines(Series_, checks)) {
-            if (line.points.size() < 2) continue;  // the pen only moved to the baseline
-            QPen pen(ToQColor(line.colour), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-            pen.setCosmetic(true);
-            p.setPen(pen);
-            QList<QPoint> points;
-            points.reserve(static_cast<qsizetype>(line.points.size()));
-            for (const GraphPoint& gp : line.points) points.append(QPoint(gp.x, gp.y));
-            p.drawPolyline(points.constData(), static_cast<int>(points.size()));
-        }
-        const NameBox box = GraphNameBox(checks);
-        if (box.shown) DrawName(p, box);
+    }
+    // The lines pixel by pixel as the core rasterises them: the painter's own lines miss
+    // vertices and draw spurs below the baseline.
+    for (const Polyline& line : GraphPolylines(Series_, checks)) {
+        const QRgb colour = ToQColor(line.colour).rgb();
+        for (const GraphPoint& px : PolylinePixels(line)) canvas.setPixel(px.x, px.y, colour);
+    }
+    const NameBox box = GraphNameBox(checks);
+    if (box.shown) {
+        QPainter p(&canvas);
+        DrawName(p, box);
     }
     GraphBitmap_ = canvas.convertToFormat(QImage::Format_RGB888);
     Ui_->Image->SetPicture(GraphBitmap_);

@@ -14,6 +14,7 @@
 #include "dataform.h"
 #include "desktopfiles.h"
 #include "glaphform.h"
+#include "kanakeys.h"
 #include "keyrecordfile.h"
 #include "messages.h"
 #include "qtplatform.h"
@@ -145,6 +146,12 @@ void TMainForm::ConnectHandlers() {
     connect(Ui_->rd_Gyou, &QRadioButton::toggled, this, [this](bool on) {
         if (on) rd_GyouClick();
     });
+    connect(Ui_->rd_Romaji, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) rd_StyleClick(InputStyle::Romaji);
+    });
+    connect(Ui_->rd_Kana, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) rd_StyleClick(InputStyle::Kana);
+    });
     // Typing changes the editor's text; setting the value changes it with the editor's
     // signals blocked and is announced by the box itself.
     connect(Ui_->sp_Time->lineEdit(), &QLineEdit::textChanged, this, [this] { sp_TimeChange(); });
@@ -170,18 +177,58 @@ void TMainForm::Warn(const fs::path& path, std::string_view message) {
 // ---------------------------------------------------------------------------------------
 // Start-up and shutdown
 
-void TMainForm::FormCreate() {
+void TMainForm::LoadKeyTable() {
     // The key table, with the busy cursor while the file is read.
-    const fs::path keyFile = BaseDir_ / "key" / "mykey.key";
+    const fs::path keyFile = BaseDir_ / "key" / KeyFileName(Style_);
     KeyFileProblem keyProblem = KeyFileProblem::None;
     {
         const BusyCursor busy;
         KeyModel_.Reset([&] { keyProblem = KeyTable_.LoadKeyFile(keyFile); });
     }
+    Ui_->ed_KoumokuNo->clear();  // no row is chosen in the new table
     // Without a usable table every key would be a mistype: say why, once, and play on.
     if (keyProblem != KeyFileProblem::None) {
         Services_.dialogs.Warning(KeyFileWarning(PathToSjis(keyFile), keyProblem));
     }
+}
+
+// The typing box, the candidate edits and the list view follow the style.
+void TMainForm::ApplyStyle(InputStyle style) {
+    Style_ = style;
+    const bool kana = style == InputStyle::Kana;
+    Ui_->ed_Nyuuryoku->kanaPositions = kana;
+    for (KouhoEdit* edit : KouhoEdits()) edit->kanaPositions = kana;
+    KeyModel_.ShowKanaKeys(kana);
+}
+
+void TMainForm::LoadStyleRecords() {
+    const SaveFolder saveFolder(BaseDir_);
+    const fs::path records = saveFolder.TotalRecords(Style_);
+    if (Records_.LoadTotalRecords(records) == ReadStatus::Unreadable) {
+        Warn(records, msg::kRecordsUnreadable);
+    }
+}
+
+void TMainForm::rd_StyleClick(InputStyle style) {
+    if (ApplyingSettings_ || style == Style_ || Session_.Running()) return;
+    ApplyStyle(style);
+    LoadKeyTable();
+    // The edits held keys of the other style's table.
+    for (KouhoEdit* edit : KouhoEdits()) edit->clear();
+    // A kana play is compared with kana plays only: the style's bests and lists.
+    Records_.SetBests(LoadSettings(SaveFolder(BaseDir_).Settings()).settings.BestsOf(style));
+    LoadStyleRecords();
+    const fs::path list = SaveFolder(BaseDir_).ActRecords(ActName(ActPath_), Style_);
+    if (Records_.LoadActRecords(list) == ReadStatus::Unreadable) {
+        Warn(list, msg::kActRecordsUnreadable);
+    }
+    ShowPlayInfo();
+}
+
+void TMainForm::FormCreate() {
+    // The style decides which key file is read, before anything else of the settings.
+    ApplyStyle(LoadSettings(SaveFolder(BaseDir_).Settings()).settings.style);
+    LoadKeyTable();
 
     SetClientSize(CollapsedSize_.width(), CollapsedSize_.height());
     PanelSlide_ = 0;
@@ -202,11 +249,7 @@ void TMainForm::FormCreate() {
         Warn(ini, msg::kSettingsUnreadable);
     }
     ApplySettings(settings.settings);
-
-    const fs::path records = saveFolder.TotalRecords();
-    if (Records_.LoadTotalRecords(records) == ReadStatus::Unreadable) {
-        Warn(records, msg::kRecordsUnreadable);
-    }
+    LoadStyleRecords();
 
     ActPath_ = BaseDir_ / "ktp" / "Act01.ktp";
     AskResume(settings.settings.last);
@@ -248,7 +291,9 @@ void TMainForm::ApplySettings(const Settings& s) {
     // The handlers stay quiet while the file is applied; the labels are shown at the end
     // as the handlers of the selected buttons would have left them.
     ApplyingSettings_ = true;
-    Records_.SetBests(s.bests);
+    Records_.SetBests(s.BestsOf(Style_));
+    SetRadio(Ui_->rd_Romaji, Style_ == InputStyle::Romaji);
+    SetRadio(Ui_->rd_Kana, Style_ == InputStyle::Kana);
     SetRadio(Ui_->rd_Nomal, s.order == ProblemOrder::Normal);
     SetRadio(Ui_->rd_Random, s.order == ProblemOrder::Random);
     SetRadio(Ui_->rd_Eof, s.end == EndCondition::Eof);
@@ -269,6 +314,7 @@ Settings TMainForm::ControlSettings() const {
     s.value = Ui_->sp_Time->value();
     s.sound = Ui_->ch_miss->isChecked();
     s.guide = Ui_->ch_Guide->isChecked();
+    s.style = Style_;
     s.last = StoredActPath(ActPath_, BaseDir_);
     return s;
 }
@@ -319,7 +365,7 @@ void TMainForm::LoadAct(const fs::path& path) {
 
     setWindowTitle(kCaption + QStringLiteral("  [ ") + PathToQString(ActName(ActPath_)) +
                    QStringLiteral(" ]"));
-    const fs::path list = ActListPath(BaseDir_, ActPath_);
+    const fs::path list = SaveFolder(BaseDir_).ActRecords(ActName(ActPath_), Style_);
     if (Records_.LoadActRecords(list) == ReadStatus::Unreadable) {
         Warn(list, msg::kActRecordsUnreadable);
     }
@@ -342,24 +388,31 @@ void TMainForm::ShowTexts() {
     SetTextIfChanged(Ui_->ed_Kanji, FromSjis(v.ed_Kanji));
     SetTextIfChanged(Ui_->ed_Yomi, FromSjis(v.ed_Yomi));
     Ui_->ed_Yomi->SetGuide(v.guideShown, Ascii(v.guideTyped), Ascii(v.guideRest));
-    SetTextIfChanged(Ui_->ed_Nyuuryoku, FromSjis(v.ed_Nyuuryoku));
+    SetTextIfChanged(Ui_->ed_Nyuuryoku, FromSjis(Shown(v.ed_Nyuuryoku)));
     ShowList(Ui_->lst_3, v.lst_3);
     ShowList(Ui_->lst_2, v.lst_2);
     ShowList(Ui_->lst_1, v.lst_1);
 }
 
-void TMainForm::ShowList(QListWidget* list, const std::vector<std::string>& items) {
+std::string TMainForm::Shown(std::string_view text) const {
+    // The Enter prompt at a line's end is no key.
+    if (Style_ != InputStyle::Kana || Session_.GameState() == PlayState::LineComplete)
+        return std::string(text);
+    return KanaKeyTops(text);
+}
+
+void TMainForm::ShowList(QListWidget* list, const std::vector<std::string>& items) const {
     const auto count = static_cast<int>(items.size());
     if (list->count() == count) {
         for (int i = 0; i < count; ++i) {
-            const QString text = FromSjis(items[static_cast<std::size_t>(i)]);
+            const QString text = FromSjis(Shown(items[static_cast<std::size_t>(i)]));
             QListWidgetItem* item = list->item(i);
             if (item->text() != text) item->setText(text);
         }
         return;
     }
     list->clear();
-    for (const std::string& s : items) list->addItem(FromSjis(s));
+    for (const std::string& s : items) list->addItem(FromSjis(Shown(s)));
 }
 
 // The session only ever adds lines at the top of its memo, or empties it with a new Act:
@@ -426,6 +479,7 @@ void TMainForm::SetPlayControls(bool playing) {
     Ui_->bt_ViewOpen->setEnabled(!playing);
     Ui_->GroupBox_Opt1->setEnabled(!playing);
     Ui_->GroupBox_Opt2->setEnabled(!playing);
+    Ui_->GroupBox_Style->setEnabled(!playing);
     Ui_->CheckSave->setEnabled(!playing);
     Ui_->ch_Guide->setEnabled(!playing);
     Ui_->ListView->setEnabled(!playing);
@@ -527,7 +581,8 @@ void TMainForm::FinishPlay() {
             KeyRecordBlock(KeyRecordStamp(at.year, at.month, at.day, at.hour, at.minute, at.second),
                            in.play.StopTick - in.play.StartTick,
                            PathText_.ToSjis(ActName(ActPath_)), Session_.Record());
-        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at, keyBlock);
+        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_, Style_), Records_, result, at,
+                             keyBlock);
         if (outcome.Failed()) Services_.dialogs.Warning(RecordFailureText(outcome, PathText_));
     }
 
@@ -602,7 +657,7 @@ void TMainForm::ShowKeyRow(std::size_t row) {
     Ui_->ed_koumoku->setText(FromSjis(view.item));
     Ui_->ed_KoumokuNo->setText(Ascii(view.number));
     const auto edits = KouhoEdits();
-    for (std::size_t n = 0; n < edits.size(); ++n) edits[n]->setText(FromSjis(view.kouho[n]));
+    for (std::size_t n = 0; n < edits.size(); ++n) edits[n]->setText(FromSjis(Shown(view.kouho[n])));
 }
 
 void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
@@ -616,7 +671,7 @@ void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
     const int target = KouhoTarget(edit, empty);
     if (target == edit) return;
     KouhoEdit* first = edits[static_cast<std::size_t>(target)];
-    first->setText(QString(QChar::fromLatin1(Key)));
+    first->setText(FromSjis(Shown(std::string(1, Key))));
     first->setFocus();
     Key = 0;
 }
@@ -626,7 +681,11 @@ void TMainForm::Button1Click() {
     const std::string number = ToSjisLossy(Ui_->ed_KoumokuNo->text());
     KouhoTexts kouho;
     const auto edits = KouhoEdits();
-    for (std::size_t n = 0; n < edits.size(); ++n) kouho[n] = ToSjisLossy(edits[n]->text());
+    for (std::size_t n = 0; n < edits.size(); ++n) {
+        kouho[n] = ToSjisLossy(edits[n]->text());
+        // The kana style's edits show the keys' kana; the table holds their tokens.
+        if (Style_ == InputStyle::Kana) kouho[n] = KanaKeysOfTops(kouho[n]).value_or("");
+    }
     const SetRowRefusal refusal = CheckSetRow(KeyTable_, number, kouho[0]);
     if (refusal != SetRowRefusal::None) {
         Services_.dialogs.Information(SetRowRefusalMessage(refusal));
@@ -648,7 +707,7 @@ void TMainForm::bt_KeySaveClick() {
 }
 
 void TMainForm::StoreKeyTable() {
-    const fs::path path = BaseDir_ / "key" / "mykey.key";
+    const fs::path path = BaseDir_ / "key" / KeyFileName(Style_);
     bool stored = false;
     {
         const BusyCursor busy;

@@ -72,6 +72,7 @@ public:
     void rd_GyouClick();
     void sp_TimeChange();
     void sp_TimeExit();
+    void rd_StyleClick(InputStyle style);  // rd_Romaji, rd_Kana
 
     // The key panel's handlers.
     void ListViewDblClick();                     // also Enter in the list view
@@ -97,6 +98,7 @@ public:
     const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords(); }
     const std::vector<std::string>& ActRecords() const { return Records_.ActRecords(); }
     const KeyTable& Keys() const { return KeyTable_; }
+    InputStyle Style() const { return Style_; }
     platform::WaveList& Sounds() { return Sounds_; }
     QTimer& Timer() { return Timer_; }
     // The options the next play runs with, as the option controls stand.
@@ -142,7 +144,13 @@ private:
     void ShowTexts();
     void ShowMemo(bool whole);
     void ShowLabels();
-    static void ShowList(QListWidget* list, const std::vector<std::string>& items);
+    void ShowList(QListWidget* list, const std::vector<std::string>& items) const;
+    // A text of the play as the window shows it: in the kana style key tokens become the
+    // kana printed on the keys.
+    std::string Shown(std::string_view text) const;
+    void LoadKeyTable();        // key/ file of the style, with the start-up's warnings
+    void LoadStyleRecords();    // the style's record lists and bests
+    void ApplyStyle(InputStyle style);
 
     // Selects or clears one radio button; selecting clears the others of its group.
     static void SetRadio(QRadioButton* button, bool selected);
@@ -169,6 +177,7 @@ private:
     QSize OpenSize_;       // both panels open: the size of the layout
     QSize CollapsedSize_;  // both panels hidden, as at start-up
     KeyTable KeyTable_;
+    InputStyle Style_ = InputStyle::Romaji;
     KeyTableModel KeyModel_{KeyTable_, nullptr};
     PlaySession Session_;
     RecordBook Records_;

@@ -20,6 +20,7 @@
 #include <QStyleOptionGroupBox>
 #include <QTranslator>
 
+#include "kanakeys.h"
 #include "sjistext.h"
 
 namespace kotopa {
@@ -133,9 +134,39 @@ std::string TypingBox::KeyBytes(const QKeyEvent& event) {
     return bytes;
 }
 
+namespace {
+
+// The PC keyboard's scan code of a key from the native one: Windows gives the scan code
+// itself (with bit 8 for the extended keys, none of which types kana); X11 gives the Linux
+// input event code plus 8. Never the character, which the layout decides.
+uint32_t PcScanCode(quint32 native) {
+#ifdef Q_OS_WIN
+    return native;
+#else
+    return native >= 8 ? ScanCodeOfEvdev(native - 8) : 0;
+#endif
+}
+
+}  // namespace
+
+std::string TypingBox::KanaKeyBytes(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Backspace:
+            return KeyBytes(event);
+        default:
+            break;
+    }
+    const char token = KanaKeyToken(PcScanCode(event.nativeScanCode()),
+                                    event.modifiers().testFlag(Qt::ShiftModifier));
+    return token ? std::string(1, token) : std::string();
+}
+
 void TypingBox::keyPressEvent(QKeyEvent* event) {
     event->accept();
-    const std::string bytes = KeyBytes(*event);
+    const std::string bytes = kanaPositions ? KanaKeyBytes(*event) : KeyBytes(*event);
     for (char b : bytes) {
         char key = b;
         if (onKeyPress) onKeyPress(key);
@@ -147,7 +178,16 @@ void KouhoEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    const std::string bytes = TypingBox::KeyBytes(*event);
+    std::string bytes = TypingBox::KeyBytes(*event);
+    // In the kana style a key with a character is the key of its place; Backspace and the
+    // other control keys stay what they are.
+    if (kanaPositions && !bytes.empty() && static_cast<unsigned char>(bytes[0]) >= 0x20) {
+        bytes = TypingBox::KanaKeyBytes(*event);
+        if (bytes.empty()) {
+            event->accept();
+            return;
+        }
+    }
     if (bytes.empty()) {
         QLineEdit::keyPressEvent(event);
         return;
@@ -159,7 +199,8 @@ void KouhoEdit::keyPressEvent(QKeyEvent* event) {
     const int limit =
         property("typingLimit").isValid() ? property("typingLimit").toInt() : maxLength();
     if (text().size() - selectedText().size() >= limit) return;
-    insert(QString(QChar::fromLatin1(key)));
+    insert(kanaPositions ? FromSjis(KanaKeyTops(std::string(1, key)))
+                         : QString(QChar::fromLatin1(key)));
 }
 
 void ReportView::keyPressEvent(QKeyEvent* event) {

@@ -44,6 +44,13 @@ public:
 
     // The bytes a key event stands for; empty for keys without a character.
     static std::string KeyBytes(const QKeyEvent& event);
+    // In the kana input style: the token of the key's place on the kana keyboard (with
+    // Shift or not) from the native scan code, whatever the layout makes of it; Esc, Enter
+    // and Backspace as KeyBytes gives them; empty for a key that types no kana.
+    static std::string KanaKeyBytes(const QKeyEvent& event);
+
+    // Keys go to onKeyPress by their place on the kana keyboard (KanaKeyBytes).
+    bool kanaPositions = false;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -91,6 +98,8 @@ class KouhoEdit : public KeyboardOnlyEdit {
 public:
     using KeyboardOnlyEdit::KeyboardOnlyEdit;
     std::function<void(char&)> onKeyPress;
+    // Keys by their place on the kana keyboard; the box shows the kana printed on the key.
+    bool kanaPositions = false;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -89,7 +89,13 @@ uint32_t ScanCodeOfEvdev(uint32_t evdev) {
 
 std::string KanaKeyTops(std::string_view keys) {
     std::string out;
-    for (const char c : keys) {
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (CharLength(keys, i) == 2) {  // a double-byte character is no key: kept whole
+            out += keys.substr(i, 2);
+            ++i;
+            continue;
+        }
+        const char c = keys[i];
         std::string_view top;
         for (const KanaKey& k : kKeys) {
             if (k.key == c) top = k.top;

@@ -38,6 +38,7 @@ TEST(KanaKeys, AKeyIsItsPositionWithOrWithoutShift) {
         EXPECT_EQ(KanaKeyToken(scan, false), 0) << scan;
     }
     EXPECT_EQ(KanaKeyTops("t@f[x"), Sj("か゛は゜さ"));
+    EXPECT_EQ(KanaKeyTops(Sj("☆！t")), Sj("☆！か"));  // ！ is 81 49: its trail byte is no key
     EXPECT_EQ(KanaKeysOfTops(Sj("か゛")), "t@");
     EXPECT_EQ(KanaKeysOfTops(Sj("が")), std::nullopt);  // no key prints が
     EXPECT_EQ(KanaKeysOfTops("A"), std::nullopt);
