@@ -42,7 +42,7 @@ bool FileExists(const fs::path& p) {
     return fs::exists(p, ec) && !fs::is_directory(p, ec);
 }
 
-QString Ascii(const std::string& s) {
+QString Ascii(std::string_view s) {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
@@ -331,6 +331,7 @@ void TMainForm::ApplySettings(const Settings& s) {
     SetRadio(Ui_->rd_Gyou, s.end == EndCondition::Lines);
     Ui_->sp_Time->SetValueShown(s.value);
     Ui_->ch_miss->setChecked(s.sound);
+    Ui_->ch_Guide->setChecked(s.guide);
     ApplyingSettings_ = false;
     ShowOptionLabels(StartupOptionLabels(s.end, s.value));
 }
@@ -342,6 +343,7 @@ Settings TMainForm::ControlSettings() const {
     s.end = SelectedEnd();
     s.value = Ui_->sp_Time->value();
     s.sound = Ui_->ch_miss->isChecked();
+    s.guide = Ui_->ch_Guide->isChecked();
     s.style = Style_;
     s.last = StoredActPath(ActPath_, BaseDir_);
     return s;
@@ -414,6 +416,7 @@ void TMainForm::ShowTexts() {
     const PlayView v = Session_.View();
     SetTextIfChanged(Ui_->ed_Kanji, FromSjis(v.ed_Kanji));
     SetTextIfChanged(Ui_->ed_Yomi, FromSjis(v.ed_Yomi));
+    Ui_->ed_Yomi->SetGuide(v.guideShown, Ascii(v.guideTyped), Ascii(v.guideRest));
     SetTextIfChanged(Ui_->ed_Nyuuryoku, FromSjis(Shown(v.ed_Nyuuryoku)));
     ShowList(Ui_->lst_3, v.lst_3);
     ShowList(Ui_->lst_2, v.lst_2);
@@ -481,7 +484,9 @@ void TMainForm::ShowLabels() {
 // The play
 
 PlayOptions TMainForm::CurrentOptions() const {
-    return PlayOptions::FromControls(SelectedEnd(), Ui_->sp_Time->value(), SelectedOrder());
+    PlayOptions o = PlayOptions::FromControls(SelectedEnd(), Ui_->sp_Time->value(), SelectedOrder());
+    o.romajiGuide = Ui_->ch_Guide->isChecked();
+    return o;
 }
 
 std::optional<EndCondition> TMainForm::SelectedEnd() const {
@@ -505,6 +510,7 @@ void TMainForm::SetPlayControls(bool playing) {
     Ui_->GroupBox_Opt2->setEnabled(!playing);
     Ui_->GroupBox_Style->setEnabled(!playing);
     Ui_->CheckSave->setEnabled(!playing);
+    Ui_->ch_Guide->setEnabled(!playing);
     Ui_->ListView->setEnabled(!playing);
     Ui_->GroupBox_Key->setEnabled(!playing);
     Ui_->bt_end->setEnabled(playing);

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
+#include <QStyleOptionFrame>
 #include <QStyleOptionGroupBox>
 #include <QTranslator>
 
@@ -50,6 +51,58 @@ void KeyboardOnlyEdit::mouseReleaseEvent(QMouseEvent* event) {
 
 TypingBox::TypingBox(QWidget* parent) : KeyboardOnlyEdit(parent) {
     setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
+}
+
+void ReadingBox::SetGuide(bool on, const QString& typed, const QString& rest) {
+    if (on == guideOn_ && typed == guideTyped_ && rest == guideRest_) return;
+    guideOn_ = on;
+    guideTyped_ = typed;
+    guideRest_ = rest;
+    update();
+}
+
+QFont ReadingBox::ReadingFont() const {
+    QFont f = font();
+    f.setPixelSize(kReadingPixels);
+    return f;
+}
+
+QFont ReadingBox::GuideFont() const {
+    QFont f = font();
+    f.setPixelSize(kGuidePixels);
+    return f;
+}
+
+// The frame as the style draws a line box; inside it the two lines, each cut at the right
+// edge as a long reading is, both left-aligned and together centred in the height.
+void ReadingBox::paintEvent(QPaintEvent* event) {
+    if (!guideOn_) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter p(this);
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &p, this);
+    const QRect r = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this)
+                        .marginsRemoved(textMargins())
+                        .adjusted(2, 0, -2, 0);
+    p.setClipRect(r);
+    const QFont readingFont = ReadingFont(), guideFont = GuideFont();
+    const QFontMetrics rm(readingFont), gm(guideFont);
+    const int top = r.top() + std::max(0, (r.height() - rm.height() - gm.height()) / 2);
+    const QColor ink = palette().color(QPalette::Text);
+    p.setPen(ink);
+    p.setFont(readingFont);
+    p.drawText(QPoint(r.left(), top + rm.ascent()), text());
+    p.setFont(guideFont);
+    const int baseline = top + rm.height() + gm.ascent();
+    QColor dim = ink;
+    dim.setAlphaF(0.4f);
+    p.setPen(dim);
+    p.drawText(QPoint(r.left(), baseline), guideTyped_);
+    p.setPen(ink);
+    p.drawText(QPoint(r.left() + gm.horizontalAdvance(guideTyped_), baseline), guideRest_);
 }
 
 std::string TypingBox::KeyBytes(const QKeyEvent& event) {

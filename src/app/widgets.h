@@ -56,6 +56,38 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 };
 
+// The reading box. With the romaji guide on, the reading takes the upper part of the box
+// and a line of romaji under it shows the keys still to type, the keys typed for the
+// current unit dimmed; the box keeps its size. With the guide off it is a plain read-only
+// line box.
+class ReadingBox : public QLineEdit {
+    Q_OBJECT
+public:
+    // Pixel sizes of the reading and the guide while the guide is on.
+    static constexpr int kReadingPixels = 16;
+    static constexpr int kGuidePixels = 13;
+
+    using QLineEdit::QLineEdit;
+
+    // on: the guide's layout; typed and rest: the guide's two parts. Repaints only when
+    // something changed.
+    void SetGuide(bool on, const QString& typed, const QString& rest);
+    bool GuideOn() const { return guideOn_; }
+    const QString& GuideTyped() const { return guideTyped_; }
+    const QString& GuideRest() const { return guideRest_; }
+    // The fonts of the two lines, from the box's own family.
+    QFont ReadingFont() const;
+    QFont GuideFont() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool guideOn_ = false;
+    QString guideTyped_;
+    QString guideRest_;
+};
+
 // A candidate edit of the key panel. Every typed character first reaches onKeyPress as
 // one byte (Backspace 8, Enter 13 and the other control keys too; a character of two bytes
 // as its first); the handler sets it to 0 to drop it, otherwise it is typed into the box,

@@ -44,6 +44,7 @@ Settings ReadSettings(const IniFile& ini) {
     s.value = ClampSpinValue(ini.ReadInteger(kPlay, "VALUE", 60));
     s.sound = ini.ReadBool(kPlay, "SOUND", true);
     s.style = ini.ReadBool(kPlay, "KANA", false) ? InputStyle::Kana : InputStyle::Romaji;
+    s.guide = ini.ReadBool(kPlay, "GUIDE", false);
     s.last = ini.ReadString(kFile, "LAST", Settings::kNoLastAct);
     return s;
 }
@@ -95,6 +96,9 @@ bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& s) 
         const bool kana = s.style == InputStyle::Kana;
         if (kana || ini.ReadString(kPlay, "KANA", "\x01") != "\x01") {
             ini.WriteBool(kPlay, "KANA", kana);
+        }
+        if (s.guide || ini.ReadString(kPlay, "GUIDE", "\x01") != "\x01") {
+            ini.WriteBool(kPlay, "GUIDE", s.guide);
         }
         // The quotes keep blanks at either end of the path through the reader's trimming.
         // A path with a line break cannot stand on one line; written as it is, its pieces

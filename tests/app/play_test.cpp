@@ -383,6 +383,53 @@ TEST(Play, TheMistypeSoundFollowsItsOption) {
     EXPECT_EQ(rig.sound.Starts(), 1);
 }
 
+TEST(Play, TheRomajiGuideFollowsTheSpellingTypedAndItsOptionIsStored) {
+    Rig rig;
+    {
+        Player p(rig);
+        auto* guide = rig.Get<QCheckBox>("ch_Guide");
+        EXPECT_FALSE(guide->isChecked());  // off by default
+        auto* yomi = rig.Get<kotopa::ReadingBox>("ed_Yomi");
+        p.Enter();
+        p.Countdown();
+        EXPECT_FALSE(yomi->GuideOn()) << "off: the reading box as it always was";
+        EXPECT_EQ(p.Yomi(), "あい〆");
+        p.AnswerWith(27);
+        p.Esc();
+        ASSERT_TRUE(p.shown.opened);
+        EXPECT_TRUE(guide->isEnabled());
+        guide->setChecked(true);
+        rig.form->close();
+    }
+    EXPECT_NE(rig.Settings().find("GUIDE=1\r\n"), std::string::npos) << rig.Settings();
+    rig.form.reset();
+
+    Player p(rig);
+    auto* guide = rig.Get<QCheckBox>("ch_Guide");
+    ASSERT_TRUE(guide->isChecked()) << "read back at start-up";
+    auto* yomi = rig.Get<kotopa::ReadingBox>("ed_Yomi");
+    p.Enter();
+    EXPECT_FALSE(guide->isEnabled());  // it steers the next play
+    EXPECT_FALSE(yomi->GuideOn()) << "not over the countdown bar";
+    p.Countdown();
+    EXPECT_TRUE(yomi->GuideOn());
+    EXPECT_EQ(yomi->GuideRest().toStdString(), "ai");
+    p.Keys("ai");
+    p.Enter();
+    // う is typed u, wu or whu: the guide takes up the spelling begun.
+    EXPECT_EQ(yomi->GuideRest().toStdString(), "ue");
+    p.Key('w');
+    EXPECT_EQ(yomi->GuideTyped().toStdString(), "w");
+    EXPECT_EQ(yomi->GuideRest().toStdString(), "ue");
+    p.Key('h');
+    EXPECT_EQ(yomi->GuideTyped().toStdString(), "wh");
+    p.Key('u');
+    EXPECT_EQ(yomi->GuideTyped().toStdString(), "");
+    EXPECT_EQ(yomi->GuideRest().toStdString(), "e");
+    EXPECT_EQ(p.Yomi(), "え〆");
+    EXPECT_EQ(rig.form->Session().Counts().MissCount, 0);
+}
+
 TEST(Play, StartWithTheKeyPanelOpenClosesItFirst) {
     Rig rig;
     Player p(rig);

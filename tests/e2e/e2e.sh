@@ -665,6 +665,26 @@ case_readme() {
     picture "$graph" graph
     close_window "$graph"
     wait_gone '^グラフ$' "$app"
+
+    # A play with the romaji guide, ticked in the option panel, typed in everyday romaji: at
+    # "sush" of "sushiga suki" the guide has taken up "sh" where its own spelling is "si".
+    xdotool mousemove --window "$wid" 436 244 click 1  # bt_Opt
+    wait_size "$wid" 600x275
+    xdotool mousemove --window "$wid" 512 52 click 1  # ch_Guide
+    sleep 0.3
+    xdotool mousemove --window "$wid" 98 164 click 1  # bt_start
+    sleep 3.6
+    for i in $(seq 0 20); do
+        xdotool type --delay 40 "${act01_keys[$i]}"
+        sleep 0.2
+        xdotool key Return
+    done
+    xdotool type --delay 170 "sush"
+    sleep 0.5
+    picture "$wid" play-guide
+    xdotool key Escape
+    dialog=$(wait_window '^入力が終了しました$' "$app")
+    cancel_result "$app" "$dialog"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
 }
