@@ -140,7 +140,8 @@ void CheckRows(const KeySource& src, std::vector<SourceError>& errors) {
             }
         }
         if (!SurvivesKeyFile(row, rules)) errors.push_back({line, WhyNotStorable(row, rules)});
-        if (rules.IsCommaKanaRow(row)) continue;  // the sign row of ね stands beside the ordinary one
+        if (rules.IsCommaKanaRow(row))
+            continue;  // the sign row of ね stands beside the ordinary one
         const auto [it, inserted] = firstLine.emplace(row.item, line);
         if (!inserted) {
             errors.push_back({line, item + " is already on line " + std::to_string(it->second) +

@@ -25,7 +25,7 @@ QVariant KeyTableModel::data(const QModelIndex& index, int role) const {
     return candidate < r.candidates.size()
                ? QVariant(FromSjis(kanaKeys_ ? KanaKeyTops(r.candidates[candidate])
                                              : r.candidates[candidate]))
-                                           : QVariant();
+               : QVariant();
 }
 
 QVariant KeyTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -484,7 +484,8 @@ void TMainForm::ShowLabels() {
 // The play
 
 PlayOptions TMainForm::CurrentOptions() const {
-    PlayOptions o = PlayOptions::FromControls(SelectedEnd(), Ui_->sp_Time->value(), SelectedOrder());
+    PlayOptions o =
+        PlayOptions::FromControls(SelectedEnd(), Ui_->sp_Time->value(), SelectedOrder());
     o.romajiGuide = Ui_->ch_Guide->isChecked();
     return o;
 }

@@ -258,18 +258,17 @@ void TMakeForm::Start() {
         tool::MadeAct made;
         if (mecab) {
             int shown = -1;
-            made = tool::MakeAct(Text_, *mecab, Keys_, options,
-                                 [this, &shown](std::size_t done, std::size_t total) {
-                                     const int percent =
-                                         total ? static_cast<int>(done * 100 / total) : 100;
-                                     if (percent != shown) {
-                                         shown = percent;
-                                         QMetaObject::invokeMethod(
-                                             this, [this, percent] { Progress_->setValue(percent); },
-                                             Qt::QueuedConnection);
-                                     }
-                                     return !Stop_.load();
-                                 });
+            made = tool::MakeAct(
+                Text_, *mecab, Keys_, options, [this, &shown](std::size_t done, std::size_t total) {
+                    const int percent = total ? static_cast<int>(done * 100 / total) : 100;
+                    if (percent != shown) {
+                        shown = percent;
+                        QMetaObject::invokeMethod(
+                            this, [this, percent] { Progress_->setValue(percent); },
+                            Qt::QueuedConnection);
+                    }
+                    return !Stop_.load();
+                });
         } else {
             error = SjisToUtf8(msg::kMakeNoDictionary) + " (" + error + ")";
         }
@@ -302,8 +301,9 @@ void TMakeForm::Finished(tool::MadeAct made, std::string error) {
                               QString::fromStdString(f.message));
     }
     FindingList_->setUpdatesEnabled(true);
-    Status_->setText(made.ok() ? QString("%1 %2").arg(made.pairs.size()).arg(FromSjis(msg::kMakeLineHead))
-                               : QString::fromStdString(made.refusal));
+    Status_->setText(made.ok()
+                         ? QString("%1 %2").arg(made.pairs.size()).arg(FromSjis(msg::kMakeLineHead))
+                         : QString::fromStdString(made.refusal));
     Model_.Reset(std::move(made.pairs), made.findings);
     Save_->setEnabled(Model_.rowCount() > 0);
 }
@@ -321,8 +321,9 @@ void TMakeForm::bt_SaveClick() {
     }
     const std::vector<int> bad = Model_.RowsWithProblems();
     if (!bad.empty()) {
-        Services_.dialogs.Warning(std::string(msg::kMakeRowsWithProblems) +
-                                  std::to_string(Model_.Pairs()[static_cast<std::size_t>(bad[0])].line));
+        Services_.dialogs.Warning(
+            std::string(msg::kMakeRowsWithProblems) +
+            std::to_string(Model_.Pairs()[static_cast<std::size_t>(bad[0])].line));
         return;
     }
     tool::MakeOptions options;
@@ -330,13 +331,15 @@ void TMakeForm::bt_SaveClick() {
     std::string why;
     const std::string bytes = tool::WriteMadeAct(Model_.Pairs(), options, Keys_, why);
     if (bytes.empty()) {
-        Services_.dialogs.Warning(std::string(msg::kMakeRefused) + ToSjisLossy(QString::fromStdString(why)));
+        Services_.dialogs.Warning(std::string(msg::kMakeRefused) +
+                                  ToSjisLossy(QString::fromStdString(why)));
         return;
     }
     const std::filesystem::path path = KtpDir_ / PathFromQString(title + ".ktp");
     std::error_code ec;
     if (std::filesystem::exists(path, ec) &&
-        !Services_.dialogs.Confirm(PathToSjis(path) + std::string(msg::kLfCr) + std::string(msg::kMakeReplace)))
+        !Services_.dialogs.Confirm(PathToSjis(path) + std::string(msg::kLfCr) +
+                                   std::string(msg::kMakeReplace)))
         return;
     std::filesystem::create_directories(KtpDir_, ec);
     if (!WriteFileAtomic(path, bytes)) {

@@ -51,7 +51,7 @@ public:
 private:
     const KeyTable& keys_;
     std::vector<tool::MadePair> pairs_;
-    std::vector<std::string> notes_;                 // the findings of each row's line (UTF-8)
+    std::vector<std::string> notes_;                  // the findings of each row's line (UTF-8)
     std::vector<std::vector<std::string>> problems_;  // why each row cannot go in (UTF-8)
     int checks_ = 0;
 };
@@ -62,8 +62,7 @@ public:
     // text is UTF-8; title proposes the Act's name; the Act goes to ktpDir and is checked
     // against keys. Making starts when the window is shown.
     TMakeForm(std::string text, const QString& title, const KeyTable& keys,
-              std::filesystem::path ktpDir, platform::Services services,
-              QWidget* parent = nullptr);
+              std::filesystem::path ktpDir, platform::Services services, QWidget* parent = nullptr);
     ~TMakeForm() override;
 
     // The Act written by "保存して練習", once the window has closed.

@@ -84,7 +84,8 @@ void ReadingBox::paintEvent(QPaintEvent* event) {
     QStyleOptionFrame panel;
     initStyleOption(&panel);
     style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &p, this);
-    const QRect r = style()->subElementRect(QStyle::SE_LineEditContents, &panel, this)
+    const QRect r = style()
+                        ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
                         .marginsRemoved(textMargins())
                         .adjusted(2, 0, -2, 0);
     p.setClipRect(r);

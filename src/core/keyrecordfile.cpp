@@ -251,7 +251,8 @@ std::string KeyRecordBlock(std::string_view stamp, uint32_t elapsedMs, std::stri
     out += ' ';
     number(events.size());
     out += ' ';
-    AppendEscaped(out, actName.substr(0, HeadLength(actName, static_cast<int>(kActNameMax))), false);
+    AppendEscaped(out, actName.substr(0, HeadLength(actName, static_cast<int>(kActNameMax))),
+                  false);
     out += "\r\n";
     uint32_t prev = 0;
     for (const KeyEvent& e : events) {

@@ -250,7 +250,7 @@ std::size_t KeyTable::LoadRows(std::string_view bytes, const KeyRules* rules) {
         rows_.push_back(std::move(row));
     }
     rules_ = rules ? *rules : KeyRules::Of(rows_);  // before decoding: 、's key depends on them
-    DecodeSignRows();               // indexes the rows
+    DecodeSignRows();                               // indexes the rows
     return held;
 }
 

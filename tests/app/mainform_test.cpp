@@ -442,7 +442,8 @@ TEST(MainFormAct, FileDialogStartsInKtpAndCancelChangesNothing) {
     ASSERT_EQ(rig.dialogs.asked.size(), 1u);
     EXPECT_EQ(rig.dialogs.asked[0].kind, Kind::OpenFile);
     EXPECT_EQ(rig.dialogs.asked[0].text, kotopa::PathToUtf8(rig.base / "ktp"));
-    EXPECT_EQ(rig.dialogs.asked[0].filter.toStdString(), "KotoPa スクリプト (*.ktp);;テキスト (*.txt)");
+    EXPECT_EQ(rig.dialogs.asked[0].filter.toStdString(),
+              "KotoPa スクリプト (*.ktp);;テキスト (*.txt)");
     EXPECT_EQ(rig.form->ActPath(), rig.base / "ktp" / "Act01.ktp");
     EXPECT_TRUE(Enabled(rig, "bt_start"));
 

@@ -28,13 +28,12 @@ const char* const kFive =
 
 // The delivered key table, which types every kana.
 void UseDeliveredKeys(const Rig& rig) {
-    fs::copy_file(fs::path(KOTOPA_STAGE_DIR) / "key" / "mykey.key",
-                  rig.base / "key" / "mykey.key", fs::copy_options::overwrite_existing);
+    fs::copy_file(fs::path(KOTOPA_STAGE_DIR) / "key" / "mykey.key", rig.base / "key" / "mykey.key",
+                  fs::copy_options::overwrite_existing);
 }
 
 bool WaitMade(kotopa::TMakeForm& form) {
-    return QTest::qWaitFor([&] { return !form.Making() && form.SaveButton()->isEnabled(); },
-                           20000);
+    return QTest::qWaitFor([&] { return !form.Making() && form.SaveButton()->isEnabled(); }, 20000);
 }
 
 // The text of the last warning shown, or nothing.

@@ -233,8 +233,8 @@ TEST(RecordingJournal, ACraftedJournalChangesNothingAndIsSetAside) {
 // What a recording writes is what its journal may name: the settings, the play log and the
 // record lists of save/, and nothing else there.
 TEST(RecordingJournal, OnlyTheRecordingsOwnFilesAreMembers) {
-    for (const char* name : {"kotopa.ini", "playlog.log", "keyrecord.txt", "record.lst", "record-kana.lst",
-                             "Act01.lst", "練習.lst"}) {
+    for (const char* name : {"kotopa.ini", "playlog.log", "keyrecord.txt", "record.lst",
+                             "record-kana.lst", "Act01.lst", "練習.lst"}) {
         EXPECT_TRUE(IsRecordingFile(kotopa::PathFromUtf8(name))) << name;
     }
     for (const char* name : {"kotopa.lock", "recording.journal", "recording.journal.damaged",

@@ -115,9 +115,9 @@ TEST(RomajiGuide, PassesOverSpellingsJudgedOtherwiseThere) {
     const KeyTable shifted = Table({{"い", {"e"}}, {"ぃ", {"E"}}, {"いう", {"Eu"}}, {"う", {"u"}}});
     ASSERT_TRUE(shifted.Rules().IsCaseSensitive());
     const std::pair<const KeyTable*, Chosen> cases[] = {
-        {&shifted, {"いう", "Eu"}},  {&shifted, {"いぃう", "eEu"}},
-        {&lone, {"んあ", "na"}},     {&lone, {"んかん", "nkan"}}, {&deadEnd, {"あいう", "ayu"}},
-        {&deadEnd, {"あい", "q"}},   {&prefix, {"きゃ", "kya"}},  {&lone, {"んう", ""}},
+        {&shifted, {"いう", "Eu"}},  {&shifted, {"いぃう", "eEu"}}, {&lone, {"んあ", "na"}},
+        {&lone, {"んかん", "nkan"}}, {&deadEnd, {"あいう", "ayu"}}, {&deadEnd, {"あい", "q"}},
+        {&prefix, {"きゃ", "kya"}},  {&lone, {"んう", ""}},
     };
     for (const auto& [table, c] : cases) {
         SCOPED_TRACE(c.reading);
@@ -171,9 +171,8 @@ TEST(RomajiGuide, ShowsNothingOnceTheLineIsTypedOrCleared) {
                    << "mistype of '" << rest.front() << "' at \"" << U8(m.ed_Yomi()) << "\"";
         }
         if (g.Rest() != rest.substr(1) && r != JudgeResult::LineComplete) {
-            return ::testing::AssertionFailure() << "guide \"" << rest << "\" became \""
-                                                 << g.Rest() << "\" at \"" << U8(m.ed_Yomi())
-                                                 << "\"";
+            return ::testing::AssertionFailure() << "guide \"" << rest << "\" became \"" << g.Rest()
+                                                 << "\" at \"" << U8(m.ed_Yomi()) << "\"";
         }
         if (r == JudgeResult::KeyShown && g.Typed() != typed + rest.front()) {
             return ::testing::AssertionFailure() << "typed part \"" << g.Typed() << "\"";
