@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string_view>
 
 #include "printers.h"
 #include "results.h"
@@ -203,6 +204,8 @@ TEST(RecordingJournal, ACraftedJournalChangesNothingAndIsSetAside) {
         }
         std::error_code linked;
         fs::create_symlink(dir / "outside.txt", save / staged("Act02.lst"), linked);
+        // Windows gives links to privileged users only: without one there is no such case.
+        if (linked && std::string_view(c.what) == "a staged link") continue;
 #ifdef _WIN32
         // Relative to the current folder of drive C, which a name "C:x" would reach.
         const fs::path victim = "C:kotopa-victim.txt";
