@@ -487,7 +487,7 @@ void BM_KeyInA10MBLine(benchmark::State& state) {
         }
         std::size_t next = 0;
         for (auto _ : state) {
-            const QString text(QChar(keys[next++ % keys.size()]));
+            const QString text{QChar(keys[next++ % keys.size()])};
             QKeyEvent press(QEvent::KeyPress, text[0].toUpper().unicode(), Qt::NoModifier, text);
             QApplication::sendEvent(box, &press);
         }

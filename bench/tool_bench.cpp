@@ -88,7 +88,7 @@ void BM_MakeAct100KB(benchmark::State& state) {
     for (int n = 1; n <= 12; ++n) {
         const std::string name = (n < 10 ? "Act0" : "Act") + std::to_string(n) + ".txt";
         std::string bytes;
-        kotopa::ReadFileBytes(kRoot / "data-src" / "ktp" / name, bytes);
+        kotopa::ReadFileBytes(kRoot / "data-src" / "ktp" / name, bytes, kotopa::kActFileLimit);
         int line = 0;
         bool written = true;
         kotopa::ForEachLine(bytes, [&](std::string_view l) {

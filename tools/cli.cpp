@@ -117,13 +117,18 @@ std::optional<std::string> ReadInput(const fs::path& path, std::string_view ext,
         io.err << ShowPath(path) << ": not a " << ext << " file (wrong extension)\n";
         return std::nullopt;
     }
+    // Far above any Act source, Act or key file; a larger input is not read at all.
+    constexpr std::uintmax_t kInputLimit = 256 * kMiB;
     std::string bytes;
-    switch (ReadFileBytes(path, bytes)) {
+    switch (ReadFileBytes(path, bytes, kInputLimit)) {
         case ReadStatus::Missing:
             io.err << ShowPath(path) << ": no such file\n";
             return std::nullopt;
         case ReadStatus::Unreadable:
             io.err << ShowPath(path) << ": cannot be read\n";
+            return std::nullopt;
+        case ReadStatus::TooLarge:
+            io.err << ShowPath(path) << ": larger than 256 MiB, not read\n";
             return std::nullopt;
         case ReadStatus::Ok:
             break;

@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include "inifile.h"
+#include "keytable.h"
 #include "sjis.h"
 #include "text.h"
 #include "textfile.h"
@@ -139,7 +140,8 @@ void CheckRows(const KeySource& src, std::vector<SourceError>& errors) {
             }
         }
         if (!SurvivesKeyFile(row, rules)) errors.push_back({line, WhyNotStorable(row, rules)});
-        if (rules.IsCommaKanaRow(row)) continue;  // the sign row of ね stands beside the ordinary one
+        if (rules.IsCommaKanaRow(row))
+            continue;  // the sign row of ね stands beside the ordinary one
         const auto [it, inserted] = firstLine.emplace(row.item, line);
         if (!inserted) {
             errors.push_back({line, item + " is already on line " + std::to_string(it->second) +
@@ -298,7 +300,7 @@ bool BuildKeyFile(const KeyTable& table, const fs::path& path, std::string& erro
     // The checked bytes replace the old file as every file of the program is replaced.
     std::string bytes;
     const bool replaced =
-        ReadFileBytes(temp, bytes) == ReadStatus::Ok && WriteFileAtomic(path, bytes);
+        ReadFileBytes(temp, bytes, kKeyFileLimit) == ReadStatus::Ok && WriteFileAtomic(path, bytes);
     fs::remove(temp, ec);
     if (!replaced) {
         error = ShowPath(path) + " cannot be written (nothing was changed)";

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path table = tool::ArgPath(argv[1]);
     const std::filesystem::path header = tool::ArgPath(argv[2]);
     std::string bytes;
-    if (ReadFileBytes(table, bytes) != ReadStatus::Ok) {
+    if (ReadFileBytes(table, bytes, 16 * kMiB) != ReadStatus::Ok) {
         std::cerr << tool::ShowPath(table) << ": cannot be read\n";
         return 2;
     }

@@ -43,6 +43,8 @@ TDataForm::TDataForm(const ResultView& result, std::filesystem::path playLog,
     connect(Ui_->bt_Replay, &QPushButton::clicked, this, [this] { bt_ReplayClick(); });
     connect(Ui_->bt_Cansel, &QPushButton::clicked, this, [this] { bt_CanselClick(); });
     connect(Ui_->SpeedButtonOpen, &QToolButton::clicked, this, [this] { SpeedButtonOpenClick(); });
+    connect(Ui_->bt_Weak, &QToolButton::clicked, this, [this] { bt_WeakClick(); });
+    Ui_->bt_Weak->setEnabled(false);
     // Key preview: the form sees the keys of its controls before they do.
     for (QWidget* w : findChildren<QWidget*>()) w->installEventFilter(this);
 
@@ -68,6 +70,15 @@ void TDataForm::bt_ReplayClick() {
 void TDataForm::bt_CanselClick() {
     Choice_ = ResultChoice::Cancel;
     accept();
+}
+
+void TDataForm::SetWeaknessWindow(std::function<void()> open) {
+    OpenWeakness_ = std::move(open);
+    Ui_->bt_Weak->setEnabled(static_cast<bool>(OpenWeakness_));
+}
+
+void TDataForm::bt_WeakClick() {
+    if (OpenWeakness_) OpenWeakness_();
 }
 
 void TDataForm::SpeedButtonOpenClick() {

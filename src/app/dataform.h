@@ -5,6 +5,7 @@
 
 #include <QDialog>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "platform.h"
@@ -31,6 +32,9 @@ public:
     void bt_ReplayClick();
     void bt_CanselClick();
     void SpeedButtonOpenClick();
+    // The weakness button opens what open shows; without it the button is disabled.
+    void SetWeaknessWindow(std::function<void()> open);
+    void bt_WeakClick();
     // The form sees every typed character first; true when it answered the dialog.
     bool FormKeyPress(char key);
 
@@ -45,6 +49,7 @@ private:
     std::filesystem::path PlayLog_;
     platform::Services Services_;
     ResultChoice Choice_ = ResultChoice::Cancel;
+    std::function<void()> OpenWeakness_;
 };
 
 }  // namespace kotopa

@@ -18,6 +18,7 @@
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_glaphform.h"
+#include "weakform.h"
 #include "widgets.h"
 
 namespace kotopa {
@@ -64,6 +65,7 @@ TGlaphForm::TGlaphForm(fs::path baseDir, fs::path actPath,
     connect(Ui_->CheckKakudai, &QCheckBox::clicked, this, [this] { CheckKakudaiClick(); });
     connect(Ui_->bt_ToBmp, &QPushButton::clicked, this, [this] { bt_ToBmpClick(); });
     connect(Ui_->SpeedButton, &QToolButton::clicked, this, [this] { SpeedButtonClick(); });
+    connect(Ui_->bt_Weak, &QToolButton::clicked, this, [this] { bt_WeakClick(); });
     connect(Ui_->bt_Close, &QPushButton::clicked, this, [this] { bt_CloseClick(); });
     Ui_->GroupTotal->installEventFilter(this);
     Ui_->GroupFile->installEventFilter(this);
@@ -84,11 +86,10 @@ TGlaphForm::~TGlaphForm() = default;
 void TGlaphForm::FormCreate(const std::vector<std::string>& totalRecords,
                             const std::vector<std::string>& actRecords) {
     const BackgroundLookup background = FindGraphBackground(BaseDir_);
-    if (!LoadBackground(background)) {
+    const std::string_view problem = LoadBackground(background);
+    if (!problem.empty()) {
         // The window opens without a graph; what does not need one stays usable.
-        Services_.dialogs.Warning(
-            PathMessage(PathToSjis(background.path),
-                        background.found ? msg::kBackgroundUnreadable : msg::kBackgroundMissing));
+        Services_.dialogs.Warning(PathMessage(PathToSjis(background.path), problem));
         Ui_->GroupTotal->setEnabled(false);
         Ui_->GroupFile->setEnabled(false);
         Ui_->bt_ToBmp->setEnabled(false);
@@ -101,14 +102,28 @@ void TGlaphForm::FormCreate(const std::vector<std::string>& totalRecords,
     Drag_ = PictureDrag{};
 }
 
-bool TGlaphForm::LoadBackground(const BackgroundLookup& background) {
-    if (!background.found) return false;
+std::string_view TGlaphForm::LoadBackground(const BackgroundLookup& background) {
+    if (!background.found) return msg::kBackgroundMissing;
+    std::string bytes;
+    switch (ReadFileBytes(background.path, bytes, kBackgroundFileLimit)) {
+        case ReadStatus::Ok:
+            break;
+        case ReadStatus::TooLarge:
+            return msg::kBackgroundTooLarge;
+        case ReadStatus::Missing:
+        case ReadStatus::Unreadable:
+            return msg::kBackgroundUnreadable;
+    }
     QImage image;
     // Only a BMP will do, whatever else the file might be.
-    if (!image.load(PathToQString(background.path), "BMP") || image.isNull()) return false;
+    if (!image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()),
+                            static_cast<int>(bytes.size()), "BMP") ||
+        image.isNull()) {
+        return msg::kBackgroundUnreadable;
+    }
     // Without alpha, 32 bits per pixel hold the same colours as 24 and paint faster.
     BackBitmap_ = image.convertToFormat(QImage::Format_RGB32);
-    return !BackBitmap_.isNull();
+    return BackBitmap_.isNull() ? msg::kBackgroundUnreadable : std::string_view();
 }
 
 GraphChecks TGlaphForm::Checks() const {
@@ -146,20 +161,18 @@ void TGlaphForm::DrawGraph() {
     canvas.fill(Qt::black);
     {
         QPainter p(&canvas);
-        p.setRenderHint(QPainter::Antialiasing, false);
         p.drawImage(0, 0, BackBitmap_);
-        for (const Polyline& line : GraphPolylines(Series_, checks)) {
-            if (line.points.size() < 2) continue;  // the pen only moved to the baseline
-            QPen pen(ToQColor(line.colour), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-            pen.setCosmetic(true);
-            p.setPen(pen);
-            QList<QPoint> points;
-            points.reserve(static_cast<qsizetype>(line.points.size()));
-            for (const GraphPoint& gp : line.points) points.append(QPoint(gp.x, gp.y));
-            p.drawPolyline(points.constData(), static_cast<int>(points.size()));
-        }
-        const NameBox box = GraphNameBox(checks);
-        if (box.shown) DrawName(p, box);
+    }
+    // The lines pixel by pixel as the core rasterises them: the painter's own lines miss
+    // vertices and draw spurs below the baseline.
+    for (const Polyline& line : GraphPolylines(Series_, checks)) {
+        const QRgb colour = ToQColor(line.colour).rgb();
+        for (const GraphPoint& px : PolylinePixels(line)) canvas.setPixel(px.x, px.y, colour);
+    }
+    const NameBox box = GraphNameBox(checks);
+    if (box.shown) {
+        QPainter p(&canvas);
+        DrawName(p, box);
     }
     GraphBitmap_ = canvas.convertToFormat(QImage::Format_RGB888);
     Ui_->Image->SetPicture(GraphBitmap_);
@@ -266,6 +279,12 @@ void TGlaphForm::bt_ToBmpClick() {
     if (!WriteFileAtomic(*chosen, bytes)) {
         Services_.dialogs.Warning(CannotWriteMessage(PathToSjis(*chosen)));
     }
+}
+
+void TGlaphForm::bt_WeakClick() {
+    TWeakForm form(SaveFolder(BaseDir_).KeyRecord(), PathToSjis(fs::path(ActName(ActPath_))),
+                   Services_, this);
+    form.exec();
 }
 
 void TGlaphForm::SpeedButtonClick() {

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "graph.h"
@@ -44,6 +45,7 @@ public:
     void ImageMouseUp();
     void bt_ToBmpClick();
     void SpeedButtonClick();
+    void bt_WeakClick();  // the weakness window
     void bt_CloseClick();
 
     // The picture as last drawn: 310 × 190, 24 bits per pixel; empty without a background.
@@ -57,7 +59,8 @@ protected:
 private:
     void FormCreate(const std::vector<std::string>& totalRecords,
                     const std::vector<std::string>& actRecords);
-    bool LoadBackground(const BackgroundLookup& background);
+    // Empty when the background is loaded, else why it is not (its warning's text).
+    std::string_view LoadBackground(const BackgroundLookup& background);
     GraphChecks Checks() const;
     void ShowChecks(const GraphChecks& checks);
     void DrawName(QPainter& painter, const NameBox& box);

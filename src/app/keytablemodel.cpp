@@ -1,5 +1,7 @@
 #include "keytablemodel.h"
 
+#include "kanakeys.h"
+
 #include "messages.h"
 #include "sjistext.h"
 
@@ -20,8 +22,10 @@ QVariant KeyTableModel::data(const QModelIndex& index, int role) const {
     const KeyRow& r = table_->Rows()[row];
     if (index.column() == 0) return FromSjis(r.item);
     const auto candidate = static_cast<std::size_t>(index.column() - 1);
-    return candidate < r.candidates.size() ? QVariant(FromSjis(r.candidates[candidate]))
-                                           : QVariant();
+    return candidate < r.candidates.size()
+               ? QVariant(FromSjis(kanaKeys_ ? KanaKeyTops(r.candidates[candidate])
+                                             : r.candidates[candidate]))
+               : QVariant();
 }
 
 QVariant KeyTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -31,6 +31,12 @@ public:
         change();
         endResetModel();
     }
+    // Candidates shown as the kana printed on their keys (the kana input style).
+    void ShowKanaKeys(bool kana) {
+        beginResetModel();
+        kanaKeys_ = kana;
+        endResetModel();
+    }
     // One row's candidates changed.
     void RowChanged(std::size_t row);
     // Candidates of any row may have changed; no row came or went.
@@ -38,6 +44,7 @@ public:
 
 private:
     const KeyTable* table_;
+    bool kanaKeys_ = false;
 };
 
 }  // namespace kotopa

@@ -1,12 +1,15 @@
 #include "mainform.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QMenu>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <algorithm>
 #include <utility>
 
@@ -14,13 +17,16 @@
 #include "dataform.h"
 #include "desktopfiles.h"
 #include "glaphform.h"
+#include "kanakeys.h"
 #include "keyrecordfile.h"
+#include "makeform.h"
 #include "messages.h"
 #include "qtplatform.h"
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_mainform.h"
 #include "wave.h"
+#include "weakform.h"
 #include "widgets.h"
 
 namespace kotopa {
@@ -36,7 +42,7 @@ bool FileExists(const fs::path& p) {
     return fs::exists(p, ec) && !fs::is_directory(p, ec);
 }
 
-QString Ascii(const std::string& s) {
+QString Ascii(std::string_view s) {
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
@@ -118,6 +124,19 @@ void TMainForm::ConnectHandlers() {
     connect(Ui_->bt_start, &QPushButton::clicked, this, [this] { bt_startClick(); });
     connect(Ui_->bt_end, &QPushButton::clicked, this, [this] { bt_endClick(); });
     connect(Ui_->bt_FileOpen, &QToolButton::clicked, this, [this] { bt_FileOpenClick(); });
+    // The text on the clipboard reaches "Act を作る" by the file button's own menu or by
+    // Ctrl+Shift+V; no control moves for it.
+    Ui_->bt_FileOpen->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Ui_->bt_FileOpen, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        QAction* paste = menu.addAction(FromSjis(msg::kFromClipboard));
+        paste->setEnabled(Ui_->bt_FileOpen->isEnabled());
+        if (menu.exec(Ui_->bt_FileOpen->mapToGlobal(at)) == paste) MakeFromClipboard();
+    });
+    auto* paste = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V), this);
+    connect(paste, &QShortcut::activated, this, [this] {
+        if (Ui_->bt_FileOpen->isEnabled()) MakeFromClipboard();
+    });
     connect(Ui_->bt_Help, &QToolButton::clicked, this, [this] { bt_HelpClick(); });
     connect(Ui_->bt_Glaph, &QToolButton::clicked, this, [this] { bt_GlaphClick(); });
     connect(Ui_->bt_ViewOpen, &QToolButton::clicked, this, [this] { bt_ViewOpenClick(); });
@@ -145,6 +164,12 @@ void TMainForm::ConnectHandlers() {
     connect(Ui_->rd_Gyou, &QRadioButton::toggled, this, [this](bool on) {
         if (on) rd_GyouClick();
     });
+    connect(Ui_->rd_Romaji, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) rd_StyleClick(InputStyle::Romaji);
+    });
+    connect(Ui_->rd_Kana, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) rd_StyleClick(InputStyle::Kana);
+    });
     // Typing changes the editor's text; setting the value changes it with the editor's
     // signals blocked and is announced by the box itself.
     connect(Ui_->sp_Time->lineEdit(), &QLineEdit::textChanged, this, [this] { sp_TimeChange(); });
@@ -170,18 +195,62 @@ void TMainForm::Warn(const fs::path& path, std::string_view message) {
 // ---------------------------------------------------------------------------------------
 // Start-up and shutdown
 
-void TMainForm::FormCreate() {
+void TMainForm::LoadKeyTable() {
     // The key table, with the busy cursor while the file is read.
-    const fs::path keyFile = BaseDir_ / "key" / "mykey.key";
+    const fs::path keyFile = BaseDir_ / "key" / KeyFileName(Style_);
     KeyFileProblem keyProblem = KeyFileProblem::None;
     {
         const BusyCursor busy;
         KeyModel_.Reset([&] { keyProblem = KeyTable_.LoadKeyFile(keyFile); });
     }
+    Ui_->ed_KoumokuNo->clear();  // no row is chosen in the new table
     // Without a usable table every key would be a mistype: say why, once, and play on.
     if (keyProblem != KeyFileProblem::None) {
         Services_.dialogs.Warning(KeyFileWarning(PathToSjis(keyFile), keyProblem));
     }
+}
+
+// The typing box, the candidate edits and the list view follow the style.
+void TMainForm::ApplyStyle(InputStyle style) {
+    Style_ = style;
+    const bool kana = style == InputStyle::Kana;
+    Ui_->ed_Nyuuryoku->kanaPositions = kana;
+    for (KouhoEdit* edit : KouhoEdits()) edit->kanaPositions = kana;
+    KeyModel_.ShowKanaKeys(kana);
+}
+
+void TMainForm::LoadStyleRecords() {
+    const SaveFolder saveFolder(BaseDir_);
+    const fs::path records = saveFolder.TotalRecords(Style_);
+    WarnRecords(records, Records_.LoadTotalRecords(records), msg::kRecordsUnreadable,
+                msg::kRecordsTooLarge);
+}
+
+void TMainForm::WarnRecords(const fs::path& list, ReadStatus read, std::string_view unreadable,
+                            std::string_view tooLarge) {
+    if (read == ReadStatus::Unreadable) Warn(list, unreadable);
+    if (read == ReadStatus::TooLarge) Warn(list, tooLarge);
+}
+
+void TMainForm::rd_StyleClick(InputStyle style) {
+    if (ApplyingSettings_ || style == Style_ || Session_.Running()) return;
+    ApplyStyle(style);
+    LoadKeyTable();
+    // The edits held keys of the other style's table.
+    for (KouhoEdit* edit : KouhoEdits()) edit->clear();
+    // A kana play is compared with kana plays only: the style's bests and lists.
+    Records_.SetBests(LoadSettings(SaveFolder(BaseDir_).Settings()).settings.BestsOf(style));
+    LoadStyleRecords();
+    const fs::path list = SaveFolder(BaseDir_).ActRecords(ActName(ActPath_), Style_);
+    WarnRecords(list, Records_.LoadActRecords(list), msg::kActRecordsUnreadable,
+                msg::kActRecordsTooLarge);
+    ShowPlayInfo();
+}
+
+void TMainForm::FormCreate() {
+    // The style decides which key file is read, before anything else of the settings.
+    ApplyStyle(LoadSettings(SaveFolder(BaseDir_).Settings()).settings.style);
+    LoadKeyTable();
 
     SetClientSize(CollapsedSize_.width(), CollapsedSize_.height());
     PanelSlide_ = 0;
@@ -200,13 +269,17 @@ void TMainForm::FormCreate() {
     const SettingsLoad settings = LoadSettings(ini);
     if (settings.status == ReadStatus::Unreadable) {
         Warn(ini, msg::kSettingsUnreadable);
+    } else if (settings.status == ReadStatus::TooLarge) {
+        // Set aside, so that the next start is clean; one that could not be moved is kept.
+        const fs::path aside = SetSettingsAside(ini);
+        if (aside.empty()) {
+            Warn(ini, msg::kSettingsUnreadable);
+        } else {
+            Warn(aside, msg::kSettingsSetAside);
+        }
     }
     ApplySettings(settings.settings);
-
-    const fs::path records = saveFolder.TotalRecords();
-    if (Records_.LoadTotalRecords(records) == ReadStatus::Unreadable) {
-        Warn(records, msg::kRecordsUnreadable);
-    }
+    LoadStyleRecords();
 
     ActPath_ = BaseDir_ / "ktp" / "Act01.ktp";
     AskResume(settings.settings.last);
@@ -248,7 +321,9 @@ void TMainForm::ApplySettings(const Settings& s) {
     // The handlers stay quiet while the file is applied; the labels are shown at the end
     // as the handlers of the selected buttons would have left them.
     ApplyingSettings_ = true;
-    Records_.SetBests(s.bests);
+    Records_.SetBests(s.BestsOf(Style_));
+    SetRadio(Ui_->rd_Romaji, Style_ == InputStyle::Romaji);
+    SetRadio(Ui_->rd_Kana, Style_ == InputStyle::Kana);
     SetRadio(Ui_->rd_Nomal, s.order == ProblemOrder::Normal);
     SetRadio(Ui_->rd_Random, s.order == ProblemOrder::Random);
     SetRadio(Ui_->rd_Eof, s.end == EndCondition::Eof);
@@ -256,6 +331,7 @@ void TMainForm::ApplySettings(const Settings& s) {
     SetRadio(Ui_->rd_Gyou, s.end == EndCondition::Lines);
     Ui_->sp_Time->SetValueShown(s.value);
     Ui_->ch_miss->setChecked(s.sound);
+    Ui_->ch_Guide->setChecked(s.guide);
     ApplyingSettings_ = false;
     ShowOptionLabels(StartupOptionLabels(s.end, s.value));
 }
@@ -267,6 +343,8 @@ Settings TMainForm::ControlSettings() const {
     s.end = SelectedEnd();
     s.value = Ui_->sp_Time->value();
     s.sound = Ui_->ch_miss->isChecked();
+    s.guide = Ui_->ch_Guide->isChecked();
+    s.style = Style_;
     s.last = StoredActPath(ActPath_, BaseDir_);
     return s;
 }
@@ -317,10 +395,9 @@ void TMainForm::LoadAct(const fs::path& path) {
 
     setWindowTitle(kCaption + QStringLiteral("  [ ") + PathToQString(ActName(ActPath_)) +
                    QStringLiteral(" ]"));
-    const fs::path list = ActListPath(BaseDir_, ActPath_);
-    if (Records_.LoadActRecords(list) == ReadStatus::Unreadable) {
-        Warn(list, msg::kActRecordsUnreadable);
-    }
+    const fs::path list = SaveFolder(BaseDir_).ActRecords(ActName(ActPath_), Style_);
+    WarnRecords(list, Records_.LoadActRecords(list), msg::kActRecordsUnreadable,
+                msg::kActRecordsTooLarge);
     ShowPlayInfo();
     Ui_->bt_start->setEnabled(Session_.StartEnabled());
 }
@@ -339,24 +416,32 @@ void TMainForm::ShowTexts() {
     const PlayView v = Session_.View();
     SetTextIfChanged(Ui_->ed_Kanji, FromSjis(v.ed_Kanji));
     SetTextIfChanged(Ui_->ed_Yomi, FromSjis(v.ed_Yomi));
-    SetTextIfChanged(Ui_->ed_Nyuuryoku, FromSjis(v.ed_Nyuuryoku));
+    Ui_->ed_Yomi->SetGuide(v.guideShown, Ascii(v.guideTyped), Ascii(v.guideRest));
+    SetTextIfChanged(Ui_->ed_Nyuuryoku, FromSjis(Shown(v.ed_Nyuuryoku)));
     ShowList(Ui_->lst_3, v.lst_3);
     ShowList(Ui_->lst_2, v.lst_2);
     ShowList(Ui_->lst_1, v.lst_1);
 }
 
-void TMainForm::ShowList(QListWidget* list, const std::vector<std::string>& items) {
+std::string TMainForm::Shown(std::string_view text) const {
+    // The Enter prompt at a line's end is no key.
+    if (Style_ != InputStyle::Kana || Session_.GameState() == PlayState::LineComplete)
+        return std::string(text);
+    return KanaKeyTops(text);
+}
+
+void TMainForm::ShowList(QListWidget* list, const std::vector<std::string>& items) const {
     const auto count = static_cast<int>(items.size());
     if (list->count() == count) {
         for (int i = 0; i < count; ++i) {
-            const QString text = FromSjis(items[static_cast<std::size_t>(i)]);
+            const QString text = FromSjis(Shown(items[static_cast<std::size_t>(i)]));
             QListWidgetItem* item = list->item(i);
             if (item->text() != text) item->setText(text);
         }
         return;
     }
     list->clear();
-    for (const std::string& s : items) list->addItem(FromSjis(s));
+    for (const std::string& s : items) list->addItem(FromSjis(Shown(s)));
 }
 
 // The session only ever adds lines at the top of its memo, or empties it with a new Act:
@@ -399,7 +484,10 @@ void TMainForm::ShowLabels() {
 // The play
 
 PlayOptions TMainForm::CurrentOptions() const {
-    return PlayOptions::FromControls(SelectedEnd(), Ui_->sp_Time->value(), SelectedOrder());
+    PlayOptions o =
+        PlayOptions::FromControls(SelectedEnd(), Ui_->sp_Time->value(), SelectedOrder());
+    o.romajiGuide = Ui_->ch_Guide->isChecked();
+    return o;
 }
 
 std::optional<EndCondition> TMainForm::SelectedEnd() const {
@@ -421,7 +509,9 @@ void TMainForm::SetPlayControls(bool playing) {
     Ui_->bt_ViewOpen->setEnabled(!playing);
     Ui_->GroupBox_Opt1->setEnabled(!playing);
     Ui_->GroupBox_Opt2->setEnabled(!playing);
+    Ui_->GroupBox_Style->setEnabled(!playing);
     Ui_->CheckSave->setEnabled(!playing);
+    Ui_->ch_Guide->setEnabled(!playing);
     Ui_->ListView->setEnabled(!playing);
     Ui_->GroupBox_Key->setEnabled(!playing);
     Ui_->bt_end->setEnabled(playing);
@@ -521,7 +611,8 @@ void TMainForm::FinishPlay() {
             KeyRecordBlock(KeyRecordStamp(at.year, at.month, at.day, at.hour, at.minute, at.second),
                            in.play.StopTick - in.play.StartTick,
                            PathText_.ToSjis(ActName(ActPath_)), Session_.Record());
-        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_), Records_, result, at, keyBlock);
+        outcome = RecordPlay(RecordFiles::For(BaseDir_, ActPath_, Style_), Records_, result, at,
+                             keyBlock);
         if (outcome.Failed()) Services_.dialogs.Warning(RecordFailureText(outcome, PathText_));
     }
 
@@ -529,6 +620,11 @@ void TMainForm::FinishPlay() {
     {
         TDataForm dialog(ResultViewOf(result, outcome), SaveFolder(BaseDir_).PlayLog(), Services_,
                          this);
+        dialog.SetWeaknessWindow([&] {
+            TWeakForm form(SaveFolder(BaseDir_).KeyRecord(), PathText_.ToSjis(ActName(ActPath_)),
+                           Services_, &dialog);
+            form.exec();
+        });
         dialog.exec();
         choice = dialog.Choice();
     }
@@ -553,10 +649,69 @@ void TMainForm::PlayMissSound() {
 // Buttons
 
 void TMainForm::bt_FileOpenClick() {
-    const auto chosen = Services_.dialogs.OpenFile(BaseDir_ / "ktp", FromSjis(msg::kActFilter));
+    const auto chosen = Services_.dialogs.OpenFile(
+        BaseDir_ / "ktp", FromSjis(msg::kActFilter) + ";;" + FromSjis(msg::kTextFilter));
     if (!chosen) return;
+    if (HasExtension(*chosen, ".txt")) {
+        MakeFromTextFile(*chosen);
+        return;
+    }
     Services_.dialogs.Beep(platform::BeepKind::Asterisk);
     ActPath_ = *chosen;
+    Ui_->ed_Nyuuryoku->setFocus();
+    LoadAct(ActPath_);
+}
+
+// A text to make an Act of is read whole, up to a bound far above any text one types.
+void TMainForm::MakeFromTextFile(const std::filesystem::path& path) {
+    constexpr std::uintmax_t kTextLimit = 16u << 20;
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > kTextLimit) {
+        Warn(path, msg::kTextTooLarge);
+        return;
+    }
+    std::string bytes;
+    switch (ReadFileBytes(path, bytes, kTextLimit)) {
+        case ReadStatus::Missing:
+            Warn(path, msg::kFileMissing);
+            return;
+        case ReadStatus::Unreadable:
+            Warn(path, msg::kFileUnreadable);
+            return;
+        case ReadStatus::TooLarge:
+            Warn(path, msg::kTextTooLarge);
+            return;
+        case ReadStatus::Ok:
+            break;
+    }
+    if (bytes.size() > kTextLimit) {
+        Warn(path, msg::kTextTooLarge);
+        return;
+    }
+    std::string why;
+    std::optional<std::string> text = tool::DecodeText(bytes, why);
+    if (!text) {
+        Warn(path, msg::kTextNotText);
+        return;
+    }
+    OpenMakeForm(std::move(*text), PathToQString(path.stem()));
+}
+
+void TMainForm::MakeFromClipboard() {
+    const QString text = QGuiApplication::clipboard()->text();
+    if (text.trimmed().isEmpty()) {
+        Services_.dialogs.Warning(msg::kClipboardNoText);
+        return;
+    }
+    OpenMakeForm(text.toStdString(), FromSjis(msg::kClipboardTitle));
+}
+
+void TMainForm::OpenMakeForm(std::string utf8, const QString& title) {
+    TMakeForm form(std::move(utf8), title, KeyTable_, BaseDir_ / "ktp", Services_, this);
+    form.exec();
+    if (!form.Saved()) return;
+    ActPath_ = *form.Saved();
     Ui_->ed_Nyuuryoku->setFocus();
     LoadAct(ActPath_);
 }
@@ -596,7 +751,8 @@ void TMainForm::ShowKeyRow(std::size_t row) {
     Ui_->ed_koumoku->setText(FromSjis(view.item));
     Ui_->ed_KoumokuNo->setText(Ascii(view.number));
     const auto edits = KouhoEdits();
-    for (std::size_t n = 0; n < edits.size(); ++n) edits[n]->setText(FromSjis(view.kouho[n]));
+    for (std::size_t n = 0; n < edits.size(); ++n)
+        edits[n]->setText(FromSjis(Shown(view.kouho[n])));
 }
 
 void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
@@ -610,7 +766,7 @@ void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
     const int target = KouhoTarget(edit, empty);
     if (target == edit) return;
     KouhoEdit* first = edits[static_cast<std::size_t>(target)];
-    first->setText(QString(QChar::fromLatin1(Key)));
+    first->setText(FromSjis(Shown(std::string(1, Key))));
     first->setFocus();
     Key = 0;
 }
@@ -620,7 +776,11 @@ void TMainForm::Button1Click() {
     const std::string number = ToSjisLossy(Ui_->ed_KoumokuNo->text());
     KouhoTexts kouho;
     const auto edits = KouhoEdits();
-    for (std::size_t n = 0; n < edits.size(); ++n) kouho[n] = ToSjisLossy(edits[n]->text());
+    for (std::size_t n = 0; n < edits.size(); ++n) {
+        kouho[n] = ToSjisLossy(edits[n]->text());
+        // The kana style's edits show the keys' kana; the table holds their tokens.
+        if (Style_ == InputStyle::Kana) kouho[n] = KanaKeysOfTops(kouho[n]).value_or("");
+    }
     const SetRowRefusal refusal = CheckSetRow(KeyTable_, number, kouho[0]);
     if (refusal != SetRowRefusal::None) {
         Services_.dialogs.Information(SetRowRefusalMessage(refusal));
@@ -642,7 +802,7 @@ void TMainForm::bt_KeySaveClick() {
 }
 
 void TMainForm::StoreKeyTable() {
-    const fs::path path = BaseDir_ / "key" / "mykey.key";
+    const fs::path path = BaseDir_ / "key" / KeyFileName(Style_);
     bool stored = false;
     {
         const BusyCursor busy;

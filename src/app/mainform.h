@@ -61,6 +61,10 @@ public:
     void bt_startClick();
     void bt_endClick();
     void bt_FileOpenClick();
+    // "Act を作る" for a text file, or for the text on the clipboard (Ctrl+Shift+V, or the
+    // file button's menu); a saved Act becomes the current one, ready to play.
+    void MakeFromTextFile(const std::filesystem::path& path);
+    void MakeFromClipboard();
     void bt_HelpClick();
     void bt_GlaphClick();
     void bt_ViewOpenClick();
@@ -72,6 +76,7 @@ public:
     void rd_GyouClick();
     void sp_TimeChange();
     void sp_TimeExit();
+    void rd_StyleClick(InputStyle style);  // rd_Romaji, rd_Kana
 
     // The key panel's handlers.
     void ListViewDblClick();                     // also Enter in the list view
@@ -97,6 +102,7 @@ public:
     const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords(); }
     const std::vector<std::string>& ActRecords() const { return Records_.ActRecords(); }
     const KeyTable& Keys() const { return KeyTable_; }
+    InputStyle Style() const { return Style_; }
     platform::WaveList& Sounds() { return Sounds_; }
     QTimer& Timer() { return Timer_; }
     // The options the next play runs with, as the option controls stand.
@@ -134,6 +140,10 @@ private:
     std::optional<EndCondition> SelectedEnd() const;
     std::optional<ProblemOrder> SelectedOrder() const;
     void Warn(const std::filesystem::path& path, std::string_view message);
+    // The warning for a record list that was not read: unreadable, or above its bound.
+    void WarnRecords(const std::filesystem::path& list, ReadStatus read,
+                     std::string_view unreadable, std::string_view tooLarge);
+    void OpenMakeForm(std::string utf8, const QString& title);
     std::array<KouhoEdit*, kKouhoEdits> KouhoEdits() const;
     // Stores the table as key/mykey.key, with the message when that fails.
     void StoreKeyTable();
@@ -142,7 +152,13 @@ private:
     void ShowTexts();
     void ShowMemo(bool whole);
     void ShowLabels();
-    static void ShowList(QListWidget* list, const std::vector<std::string>& items);
+    void ShowList(QListWidget* list, const std::vector<std::string>& items) const;
+    // A text of the play as the window shows it: in the kana style key tokens become the
+    // kana printed on the keys.
+    std::string Shown(std::string_view text) const;
+    void LoadKeyTable();      // key/ file of the style, with the start-up's warnings
+    void LoadStyleRecords();  // the style's record lists and bests
+    void ApplyStyle(InputStyle style);
 
     // Selects or clears one radio button; selecting clears the others of its group.
     static void SetRadio(QRadioButton* button, bool selected);
@@ -169,6 +185,7 @@ private:
     QSize OpenSize_;       // both panels open: the size of the layout
     QSize CollapsedSize_;  // both panels hidden, as at start-up
     KeyTable KeyTable_;
+    InputStyle Style_ = InputStyle::Romaji;
     KeyTableModel KeyModel_{KeyTable_, nullptr};
     PlaySession Session_;
     RecordBook Records_;

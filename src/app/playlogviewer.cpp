@@ -5,6 +5,7 @@
 #include <string>
 
 #include "messages.h"
+#include "results.h"
 #include "sjistext.h"
 #include "textfile.h"
 #include "ui_playlogviewer.h"
@@ -33,7 +34,7 @@ PlayLogViewer::PlayLogViewer(const std::filesystem::path& log, QWidget* parent)
     connect(ui_->bt_Close, &QPushButton::clicked, this, &QDialog::accept);
 
     std::string bytes;
-    switch (ReadFileBytes(log, bytes)) {
+    switch (ReadFileBytes(log, bytes, kPlayLogViewLimit)) {
         case ReadStatus::Ok:
             ui_->me_Log->setPlainText(PlayLogText(bytes));
             break;
@@ -41,6 +42,9 @@ PlayLogViewer::PlayLogViewer(const std::filesystem::path& log, QWidget* parent)
             break;
         case ReadStatus::Unreadable:
             ui_->lb_File->setText(PathToQString(log) + FromSjis(msg::kLogUnreadable));
+            return;
+        case ReadStatus::TooLarge:
+            ui_->lb_File->setText(PathToQString(log) + FromSjis(msg::kLogTooLarge));
             return;
     }
     ui_->lb_File->setText(ui_->me_Log->document()->isEmpty() ? FromSjis(msg::kLogEmpty)

@@ -16,9 +16,11 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
+#include <QStyleOptionFrame>
 #include <QStyleOptionGroupBox>
 #include <QTranslator>
 
+#include "kanakeys.h"
 #include "sjistext.h"
 
 namespace kotopa {
@@ -51,6 +53,59 @@ TypingBox::TypingBox(QWidget* parent) : KeyboardOnlyEdit(parent) {
     setInputMethodHints(Qt::ImhLatinOnly | Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
 }
 
+void ReadingBox::SetGuide(bool on, const QString& typed, const QString& rest) {
+    if (on == guideOn_ && typed == guideTyped_ && rest == guideRest_) return;
+    guideOn_ = on;
+    guideTyped_ = typed;
+    guideRest_ = rest;
+    update();
+}
+
+QFont ReadingBox::ReadingFont() const {
+    QFont f = font();
+    f.setPixelSize(kReadingPixels);
+    return f;
+}
+
+QFont ReadingBox::GuideFont() const {
+    QFont f = font();
+    f.setPixelSize(kGuidePixels);
+    return f;
+}
+
+// The frame as the style draws a line box; inside it the two lines, each cut at the right
+// edge as a long reading is, both left-aligned and together centred in the height.
+void ReadingBox::paintEvent(QPaintEvent* event) {
+    if (!guideOn_) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter p(this);
+    QStyleOptionFrame panel;
+    initStyleOption(&panel);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &panel, &p, this);
+    const QRect r = style()
+                        ->subElementRect(QStyle::SE_LineEditContents, &panel, this)
+                        .marginsRemoved(textMargins())
+                        .adjusted(2, 0, -2, 0);
+    p.setClipRect(r);
+    const QFont readingFont = ReadingFont(), guideFont = GuideFont();
+    const QFontMetrics rm(readingFont), gm(guideFont);
+    const int top = r.top() + std::max(0, (r.height() - rm.height() - gm.height()) / 2);
+    const QColor ink = palette().color(QPalette::Text);
+    p.setPen(ink);
+    p.setFont(readingFont);
+    p.drawText(QPoint(r.left(), top + rm.ascent()), text());
+    p.setFont(guideFont);
+    const int baseline = top + rm.height() + gm.ascent();
+    QColor dim = ink;
+    dim.setAlphaF(0.4f);
+    p.setPen(dim);
+    p.drawText(QPoint(r.left(), baseline), guideTyped_);
+    p.setPen(ink);
+    p.drawText(QPoint(r.left() + gm.horizontalAdvance(guideTyped_), baseline), guideRest_);
+}
+
 std::string TypingBox::KeyBytes(const QKeyEvent& event) {
     switch (event.key()) {
         case Qt::Key_Escape:
@@ -80,9 +135,39 @@ std::string TypingBox::KeyBytes(const QKeyEvent& event) {
     return bytes;
 }
 
+namespace {
+
+// The PC keyboard's scan code of a key from the native one: Windows gives the scan code
+// itself (with bit 8 for the extended keys, none of which types kana); X11 gives the Linux
+// input event code plus 8. Never the character, which the layout decides.
+uint32_t PcScanCode(quint32 native) {
+#ifdef Q_OS_WIN
+    return native;
+#else
+    return native >= 8 ? ScanCodeOfEvdev(native - 8) : 0;
+#endif
+}
+
+}  // namespace
+
+std::string TypingBox::KanaKeyBytes(const QKeyEvent& event) {
+    switch (event.key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Backspace:
+            return KeyBytes(event);
+        default:
+            break;
+    }
+    const char token = KanaKeyToken(PcScanCode(event.nativeScanCode()),
+                                    event.modifiers().testFlag(Qt::ShiftModifier));
+    return token ? std::string(1, token) : std::string();
+}
+
 void TypingBox::keyPressEvent(QKeyEvent* event) {
     event->accept();
-    const std::string bytes = KeyBytes(*event);
+    const std::string bytes = kanaPositions ? KanaKeyBytes(*event) : KeyBytes(*event);
     for (char b : bytes) {
         char key = b;
         if (onKeyPress) onKeyPress(key);
@@ -94,7 +179,16 @@ void KouhoEdit::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    const std::string bytes = TypingBox::KeyBytes(*event);
+    std::string bytes = TypingBox::KeyBytes(*event);
+    // In the kana style a key with a character is the key of its place; Backspace and the
+    // other control keys stay what they are.
+    if (kanaPositions && !bytes.empty() && static_cast<unsigned char>(bytes[0]) >= 0x20) {
+        bytes = TypingBox::KanaKeyBytes(*event);
+        if (bytes.empty()) {
+            event->accept();
+            return;
+        }
+    }
     if (bytes.empty()) {
         QLineEdit::keyPressEvent(event);
         return;
@@ -106,7 +200,8 @@ void KouhoEdit::keyPressEvent(QKeyEvent* event) {
     const int limit =
         property("typingLimit").isValid() ? property("typingLimit").toInt() : maxLength();
     if (text().size() - selectedText().size() >= limit) return;
-    insert(QString(QChar::fromLatin1(key)));
+    insert(kanaPositions ? FromSjis(KanaKeyTops(std::string(1, key)))
+                         : QString(QChar::fromLatin1(key)));
 }
 
 void ReportView::keyPressEvent(QKeyEvent* event) {

@@ -44,9 +44,48 @@ public:
 
     // The bytes a key event stands for; empty for keys without a character.
     static std::string KeyBytes(const QKeyEvent& event);
+    // In the kana input style: the token of the key's place on the kana keyboard (with
+    // Shift or not) from the native scan code, whatever the layout makes of it; Esc, Enter
+    // and Backspace as KeyBytes gives them; empty for a key that types no kana.
+    static std::string KanaKeyBytes(const QKeyEvent& event);
+
+    // Keys go to onKeyPress by their place on the kana keyboard (KanaKeyBytes).
+    bool kanaPositions = false;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+};
+
+// The reading box. With the romaji guide on, the reading takes the upper part of the box
+// and a line of romaji under it shows the keys still to type, the keys typed for the
+// current unit dimmed; the box keeps its size. With the guide off it is a plain read-only
+// line box.
+class ReadingBox : public QLineEdit {
+    Q_OBJECT
+public:
+    // Pixel sizes of the reading and the guide while the guide is on.
+    static constexpr int kReadingPixels = 16;
+    static constexpr int kGuidePixels = 13;
+
+    using QLineEdit::QLineEdit;
+
+    // on: the guide's layout; typed and rest: the guide's two parts. Repaints only when
+    // something changed.
+    void SetGuide(bool on, const QString& typed, const QString& rest);
+    bool GuideOn() const { return guideOn_; }
+    const QString& GuideTyped() const { return guideTyped_; }
+    const QString& GuideRest() const { return guideRest_; }
+    // The fonts of the two lines, from the box's own family.
+    QFont ReadingFont() const;
+    QFont GuideFont() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool guideOn_ = false;
+    QString guideTyped_;
+    QString guideRest_;
 };
 
 // A candidate edit of the key panel. Every typed character first reaches onKeyPress as
@@ -59,6 +98,8 @@ class KouhoEdit : public KeyboardOnlyEdit {
 public:
     using KeyboardOnlyEdit::KeyboardOnlyEdit;
     std::function<void(char&)> onKeyPress;
+    // Keys by their place on the kana keyboard; the box shows the kana printed on the key.
+    bool kanaPositions = false;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -50,12 +50,15 @@ ActLoad ReadAct(const fs::path& path) {
         return load;
     }
     std::string bytes;
-    switch (ReadFileBytes(path, bytes)) {
+    switch (ReadFileBytes(path, bytes, kActFileLimit)) {
         case ReadStatus::Missing:
             load.refusal = ActRefusal::Missing;
             return load;
         case ReadStatus::Unreadable:
             load.refusal = ActRefusal::Unreadable;
+            return load;
+        case ReadStatus::TooLarge:
+            load.refusal = ActRefusal::TooLarge;
             return load;
         case ReadStatus::Ok:
             break;
@@ -76,6 +79,8 @@ std::string_view RefusalMessage(ActRefusal refusal) {
             return msg::kFileMissing;
         case ActRefusal::Unreadable:
             return msg::kFileUnreadable;
+        case ActRefusal::TooLarge:
+            return msg::kFileTooLarge;
         case ActRefusal::TooShort:
             return msg::kActTooShort;
         case ActRefusal::OddLines:

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "textfile.h"
+
 namespace kotopa {
 
 enum class ActRefusal {
@@ -17,10 +19,14 @@ enum class ActRefusal {
     BadExtension,  // the name does not end in .ktp (any case)
     Missing,       // no file at the path
     Unreadable,    // it exists but cannot be read
+    TooLarge,      // larger than kActFileLimit
     TooShort,      // fewer than five lines: the header is incomplete
     OddLines,      // written forms and readings do not pair up
     TooFewPairs,   // fewer than five pairs
 };
+
+// Acts are a few kilobytes; a whole novel is a few megabytes.
+inline constexpr std::uintmax_t kActFileLimit = 16 * kMiB;
 
 // A loaded Act: the header lines and the problem pairs in file order. The pairs are views
 // into one buffer, so an Act costs little more than its file.

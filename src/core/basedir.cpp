@@ -59,7 +59,9 @@ namespace {
 // Copies one file that the user's folder lacks; false when it cannot be read or written.
 bool SeedFile(const fs::path& from, const fs::path& to) {
     std::string bytes;
-    if (ReadFileBytes(from, bytes) != ReadStatus::Ok) return false;
+    // The installed files are the program's own; no reader takes one larger than this.
+    constexpr std::uintmax_t kSeededFileLimit = 64 * kMiB;
+    if (ReadFileBytes(from, bytes, kSeededFileLimit) != ReadStatus::Ok) return false;
     return WriteFileAtomic(to, bytes);
 }
 

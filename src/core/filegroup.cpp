@@ -129,18 +129,13 @@ fs::path DamagedJournalPath(const fs::path& journal) {
 
 FinishOutcome FinishFileGroup(const fs::path& journal, const GroupMember& member) {
     std::string bytes;
-    switch (ReadFileBytes(journal, bytes)) {
-        case ReadStatus::Missing:
-            return {};
-        case ReadStatus::Unreadable:
-            return {FinishStatus::Unfinished, journal};
-        case ReadStatus::Ok:
-            break;
-    }
+    const ReadStatus read = ReadFileBytes(journal, bytes, kJournalLimit);
+    if (read == ReadStatus::Missing) return {};
+    if (read == ReadStatus::Unreadable) return {FinishStatus::Unfinished, journal};
     const fs::path folder = journal.parent_path();
     std::error_code ec;
     std::vector<Entry> entries;
-    if (!ParseJournal(bytes, folder, member, entries)) {
+    if (read == ReadStatus::TooLarge || !ParseJournal(bytes, folder, member, entries)) {
         // Kept for whoever wants to see what it held, out of the way of every later group.
         const fs::path aside = DamagedJournalPath(journal);
         fs::rename(journal, aside, ec);

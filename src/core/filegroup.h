@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "textfile.h"
+
 namespace kotopa {
 
 struct FileGroupWrite {
@@ -40,6 +42,9 @@ struct FinishOutcome {
 // it is one of the files its groups write. The journal itself, a lock or any other file of
 // the folder is never renamed over, whatever a journal says.
 using GroupMember = std::function<bool(const std::filesystem::path& name)>;
+
+// A journal holds a few file names; one larger than this is damaged.
+inline constexpr std::uintmax_t kJournalLimit = 64 * kKiB;
 
 // The name beside the journal that a damaged journal is moved to: its own name + ".damaged".
 std::filesystem::path DamagedJournalPath(const std::filesystem::path& journal);

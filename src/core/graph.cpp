@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <system_error>
 
@@ -112,6 +113,46 @@ Polyline SeriesPolyline(const RecordSeries& series, SeriesKind kind, bool bright
                                          kGraphBaseline - SeriesHeight(kind, v)});
     }
     return line;
+}
+
+std::vector<GraphPoint> SegmentPixels(GraphPoint a, GraphPoint b) {
+    // Along the longer axis, step t of n; the other coordinate rounded from t × d / n.
+    const int64_t dx = int64_t{b.x} - a.x, dy = int64_t{b.y} - a.y;
+    const bool alongX = std::abs(dx) >= std::abs(dy);
+    const int64_t n = alongX ? std::abs(dx) : std::abs(dy);
+    const int64_t major0 = alongX ? a.x : a.y, minor0 = alongX ? a.y : a.x;
+    const int64_t majorStep = (alongX ? dx : dy) < 0 ? -1 : 1;
+    const int64_t minorDelta = alongX ? dy : dx;
+    const int64_t majorLimit = alongX ? kGraphWidth : kGraphHeight;
+    // Only the steps inside the picture along the longer axis: a line towards a value far
+    // above the top is not walked pixel by pixel.
+    int64_t first = 0, last = n;
+    if (majorStep > 0) {
+        first = std::max(first, -major0);
+        last = std::min(last, majorLimit - 1 - major0);
+    } else {
+        first = std::max(first, major0 - (majorLimit - 1));
+        last = std::min(last, major0);
+    }
+    std::vector<GraphPoint> pixels;
+    for (int64_t t = first; t <= last; ++t) {
+        const int64_t offset =
+            n == 0 ? 0 : (2 * t * std::abs(minorDelta) + n) / (2 * n) * (minorDelta < 0 ? -1 : 1);
+        const int64_t major = major0 + majorStep * t, minor = minor0 + offset;
+        const int64_t x = alongX ? major : minor, y = alongX ? minor : major;
+        if (x < 0 || x >= kGraphWidth || y < 0 || y >= kGraphHeight) continue;
+        pixels.push_back(GraphPoint{static_cast<int32_t>(x), static_cast<int32_t>(y)});
+    }
+    return pixels;
+}
+
+std::vector<GraphPoint> PolylinePixels(const Polyline& line) {
+    std::vector<GraphPoint> pixels;
+    for (std::size_t i = 1; i < line.points.size(); ++i) {
+        const std::vector<GraphPoint> segment = SegmentPixels(line.points[i - 1], line.points[i]);
+        pixels.insert(pixels.end(), segment.begin(), segment.end());
+    }
+    return pixels;
 }
 
 std::vector<Polyline> GraphPolylines(const GraphSeries& s, const GraphChecks& c) {

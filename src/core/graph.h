@@ -103,6 +103,15 @@ Rgb SeriesColour(SeriesKind kind, bool bright);
 // without one are passed over, the line going on from the last point drawn.
 Polyline SeriesPolyline(const RecordSeries& series, SeriesKind kind, bool bright);
 
+// The pixels of the picture that a 1-pixel line from a to b paints, in order from a: one for
+// every step along the longer axis, the one nearest the exact line (a half step rounds away
+// from a), both ends included, so that every vertex of a polyline is painted and no pixel
+// falls beyond its points. Pixels outside the picture are left out.
+std::vector<GraphPoint> SegmentPixels(GraphPoint a, GraphPoint b);
+
+// Every pixel of the picture a polyline paints, segment after segment.
+std::vector<GraphPoint> PolylinePixels(const Polyline& line);
+
 // The ticked series in drawing order (total characters, mistypes, time, then the same of
 // the file report), so that the file report lies over the total report.
 std::vector<Polyline> GraphPolylines(const GraphSeries& series, const GraphChecks& checks);
@@ -152,5 +161,8 @@ struct BackgroundLookup {
     bool found = false;
 };
 BackgroundLookup FindGraphBackground(const std::filesystem::path& baseDir);
+
+// The background is 310 x 190 pixels, some 180 KB; no bitmap larger than this is read.
+inline constexpr std::uintmax_t kBackgroundFileLimit = 16 * kMiB;
 
 }  // namespace kotopa

@@ -2,37 +2,29 @@
 
 #include <algorithm>
 
+#include "keyrules.h"
 #include "sjis.h"
 
 namespace kotopa {
 
 namespace {
 
-// Keys the typing box hands over as themselves: printable ASCII.
+// Keys the typing box hands over as themselves.
 bool Typeable(std::string_view keys) {
-    return !keys.empty() && std::all_of(keys.begin(), keys.end(), [](char c) {
-        return c >= 0x20 && c <= 0x7E;
-    });
-}
-
-bool StartsWithFolded(std::string_view s, std::string_view head) {
-    if (head.size() > s.size()) return false;
-    for (std::size_t i = 0; i < head.size(); ++i) {
-        if (FoldAscii(s[i]) != FoldAscii(head[i])) return false;
-    }
-    return true;
+    return !keys.empty() && std::all_of(keys.begin(), keys.end(), KeyRules::KeyByte);
 }
 
 // Whether typing keys, an entry of the list of the given width (3 for lst_3 ... 1 for
 // lst_1), completes that entry's unit with its last key: as the matcher judges, no other
 // live entry may be typed in full before it, and none typed in full with the same key in a
 // narrower list, which would win (the shortest unit wins).
-bool JudgedAsTyped(const std::array<const std::vector<std::string>*, 3>& lists,
+bool JudgedAsTyped(const KeyRules& rules,
+                   const std::array<const std::vector<std::string>*, 3>& lists,
                    std::string_view keys, int width) {
     for (int li = 0; li < 3; ++li) {
         const int w = 3 - li;
         for (const auto& e : *lists[static_cast<std::size_t>(li)]) {
-            if (e.empty() || e == marker::kRuledOut || !StartsWithFolded(keys, e)) continue;
+            if (e.empty() || e == marker::kRuledOut || !rules.StartsWith(keys, e)) continue;
             if (e.size() < keys.size() || w < width) return false;
         }
     }
@@ -92,7 +84,7 @@ const std::string* RomajiGuide::Choose(const Lists& lists, std::size_t pos,
             pos + (width == 1 ? CharLength(rest, 0) : HeadLength(rest, width * 2));
         if (!Reaches(unitEnd)) continue;
         for (const auto& e : *lists[static_cast<std::size_t>(li)]) {
-            if (Typeable(e) && JudgedAsTyped(lists, e, width)) {
+            if (Typeable(e) && JudgedAsTyped(probe_->Rules(), lists, e, width)) {
                 next = unitEnd;
                 return &e;
             }

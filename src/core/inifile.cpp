@@ -65,9 +65,9 @@ void IniFile::Classify(Line& line) {
     line.valueBegin = static_cast<uint32_t>(eq + 1);
 }
 
-ReadStatus IniFile::Load(const std::filesystem::path& path) {
+ReadStatus IniFile::Load(const std::filesystem::path& path, std::uintmax_t limit) {
     std::string bytes;
-    const ReadStatus st = ReadFileBytes(path, bytes);
+    const ReadStatus st = ReadFileBytes(path, bytes, limit);
     LoadBytes(bytes);
     return st;
 }

@@ -18,8 +18,9 @@ public:
     // Longest value a read returns, in bytes.
     static constexpr std::size_t kMaxValue = 2047;
 
-    // Reads the file; a missing file is an empty INI whose first write creates it.
-    ReadStatus Load(const std::filesystem::path& path);
+    // Reads the file, of at most limit bytes (ReadFileBytes); a missing file is an empty INI
+    // whose first write creates it, and so is one that was not read.
+    ReadStatus Load(const std::filesystem::path& path, std::uintmax_t limit);
     void LoadBytes(std::string_view bytes);
 
     // The value of key in section, blanks around it removed and one pair of matching

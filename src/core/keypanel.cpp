@@ -126,6 +126,9 @@ std::string KeyFileRefusalText(std::string_view sjisPath, KeyFileProblem problem
         case KeyFileProblem::NoRows:
             text = msg::kKeyFileNoRows;
             break;
+        case KeyFileProblem::TooLarge:
+            text = msg::kFileTooLarge;
+            break;
         case KeyFileProblem::NotShiftJis:  // only the start-up's warnings (KeyFileWarning)
         case KeyFileProblem::NoKeys:
         case KeyFileProblem::None:

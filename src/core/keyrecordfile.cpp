@@ -251,7 +251,8 @@ std::string KeyRecordBlock(std::string_view stamp, uint32_t elapsedMs, std::stri
     out += ' ';
     number(events.size());
     out += ' ';
-    AppendEscaped(out, actName.substr(0, HeadLength(actName, static_cast<int>(kActNameMax))), false);
+    AppendEscaped(out, actName.substr(0, HeadLength(actName, static_cast<int>(kActNameMax))),
+                  false);
     out += "\r\n";
     uint32_t prev = 0;
     for (const KeyEvent& e : events) {
@@ -305,7 +306,7 @@ KeyRecordFile ParseKeyRecordFile(std::string_view bytes) {
 
 ReadStatus ReadKeyRecordFile(const std::filesystem::path& path, KeyRecordFile& file) {
     std::string bytes;
-    const ReadStatus status = ReadFileBytes(path, bytes);
+    const ReadStatus status = ReadFileBytes(path, bytes, kKeyRecordMaxFileBytes);
     file = status == ReadStatus::Ok ? ParseKeyRecordFile(bytes) : KeyRecordFile{};
     return status;
 }

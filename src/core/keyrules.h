@@ -68,9 +68,7 @@ public:
     // sign rows (a blank, a comma or a double quote, in either width, and 、's key).
     bool IsSignKey(std::string_view candidate) const;
 
-    bool operator==(const KeyRules& other) const {
-        return caseSensitive_ == other.caseSensitive_;
-    }
+    bool operator==(const KeyRules& other) const { return caseSensitive_ == other.caseSensitive_; }
 
 private:
     explicit KeyRules(bool caseSensitive);

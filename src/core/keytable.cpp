@@ -140,11 +140,12 @@ std::string BuildStoredValue(const KeyRow& row) {
 
 KeyFileProblem KeyTable::LoadKeyFile(const std::filesystem::path& path) {
     std::string bytes;
-    const ReadStatus status = ReadFileBytes(path, bytes);
+    const ReadStatus status = ReadFileBytes(path, bytes, kKeyFileLimit);
     if (status != ReadStatus::Ok) bytes.clear();
     const std::size_t held = LoadKeyBytes(bytes);
     if (status == ReadStatus::Missing) return KeyFileProblem::Missing;
     if (status == ReadStatus::Unreadable) return KeyFileProblem::Unreadable;
+    if (status == ReadStatus::TooLarge) return KeyFileProblem::TooLarge;
     if (!LooksLikeShiftJis(bytes)) return KeyFileProblem::NotShiftJis;
     if (held == 0) return KeyFileProblem::NoRows;
     for (const auto& row : rows_) {
@@ -169,6 +170,9 @@ std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
         case KeyFileProblem::NotShiftJis:
             cause = msg::kKeyFileNotShiftJis;
             break;
+        case KeyFileProblem::TooLarge:
+            cause = msg::kKeyFileTooLarge;
+            break;
         case KeyFileProblem::NoRows:
         case KeyFileProblem::NoKeys:
             cause = msg::kKeyFileNoKeys;
@@ -179,11 +183,13 @@ std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
 
 KeyFileProblem KeyTable::LoadChosenKeyFile(const std::filesystem::path& path) {
     std::string bytes;
-    switch (ReadFileBytes(path, bytes)) {
+    switch (ReadFileBytes(path, bytes, kKeyFileLimit)) {
         case ReadStatus::Missing:
             return KeyFileProblem::Missing;
         case ReadStatus::Unreadable:
             return KeyFileProblem::Unreadable;
+        case ReadStatus::TooLarge:
+            return KeyFileProblem::TooLarge;
         case ReadStatus::Ok:
             break;
     }
@@ -244,14 +250,14 @@ std::size_t KeyTable::LoadRows(std::string_view bytes, const KeyRules* rules) {
         rows_.push_back(std::move(row));
     }
     rules_ = rules ? *rules : KeyRules::Of(rows_);  // before decoding: 、's key depends on them
-    DecodeSignRows();               // indexes the rows
+    DecodeSignRows();                               // indexes the rows
     return held;
 }
 
 bool KeyTable::SaveKeyFile(const std::filesystem::path& path) const {
     IniFile ini;
     // The file's other lines are kept; a file that exists but cannot be read is not replaced.
-    if (ini.Load(path) == ReadStatus::Unreadable) return false;
+    if (NotRead(ini.Load(path, kKeyFileLimit))) return false;
     ini.WriteInteger(kSection, kCountKey, static_cast<int32_t>(rows_.size()));
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         ini.WriteString(kSection, std::to_string(i), BuildStoredValue(rows_[i]));

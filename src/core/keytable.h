@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "keyrules.h"
+#include "textfile.h"
 
 namespace kotopa {
 
@@ -47,8 +48,12 @@ enum class KeyFileProblem {
     Unreadable,   // it exists but cannot be read
     NoRows,       // it holds no row: KAZU missing or 0, or none of its row keys
     NotShiftJis,  // UTF-8, UTF-16 or bytes that no Shift_JIS text holds
+    TooLarge,     // larger than kKeyFileLimit
     NoKeys,       // rows, but none with a candidate
 };
+
+// A key file of a few hundred rows is some 10 KB; the most rows a table takes fit in 4 MiB.
+inline constexpr std::uintmax_t kKeyFileLimit = 4 * kMiB;
 
 // The warning for a problem (Shift_JIS): the path, LF CR, the cause, LF CR, and that no key
 // can be judged until a key file is loaded. Empty for None.

@@ -71,6 +71,7 @@ void PlaySession::LoadAct(ActLoad load) {
     display_.memo.clear();
     queue_.clear();
     display_.inputCleared = true;
+    guide_.Clear();
     if (load.headerRead) {
         for (std::size_t i = 0; i < 3; ++i) display_.memo.push_back(load.script.header[i]);
         display_.ed_Kanji = load.script.header[3];
@@ -91,6 +92,7 @@ bool PlaySession::StartPlay(const PlayOptions& options, uint32_t now) {
     if (state_ != PlayState::Idle && state_ != PlayState::Finished) return false;
 
     options_ = PlayOptions::FromControls(options.end, options.value, options.order);
+    options_.romajiGuide = options.romajiGuide;
     lineIndex_ = 0;
     poolIndex_ = 0;
     if (options_.order == ProblemOrder::Random) {
@@ -159,6 +161,11 @@ void PlaySession::ShowUpcomingLine(std::size_t position) {
 void PlaySession::StartLine(std::size_t position) {
     const auto pair = static_cast<std::size_t>(queue_[position]);
     matcher_.StartLine(act_.Kanji(pair), act_.Yomi(pair));
+    if (options_.romajiGuide) {
+        guide_.StartLine(matcher_);
+    } else {
+        guide_.Clear();
+    }
     display_.ed_Kanji.reset();
     display_.ed_Yomi.reset();
     display_.inputCleared = false;
@@ -169,12 +176,17 @@ PlayView PlaySession::View() const {
         const std::string_view text = own ? std::string_view(*own) : line;
         return text.substr(0, HeadLength(text, kBoxBytes));
     };
+    // The guide goes with the reading, not with the countdown bar or an Act's header lines.
+    const bool guideShown = options_.romajiGuide && !display_.ed_Yomi;
     return {shown(display_.ed_Kanji, matcher_.ed_Kanji()),
             shown(display_.ed_Yomi, matcher_.ed_Yomi()),
             display_.inputCleared ? std::string_view() : std::string_view(matcher_.ed_Nyuuryoku()),
             matcher_.lst_3(),
             matcher_.lst_2(),
-            matcher_.lst_1()};
+            matcher_.lst_1(),
+            guideShown,
+            guideShown ? std::string_view(guide_.Typed()) : std::string_view(),
+            guideShown ? std::string_view(guide_.Rest()) : std::string_view()};
 }
 
 void PlaySession::StopAborted(uint32_t now) {
@@ -202,6 +214,7 @@ KeyOutcome PlaySession::OnKey(char key, uint32_t now) {
             const char* headBefore = matcher_.ed_Yomi().data();
             const JudgeResult judged = matcher_.JudgeKey(k);
             RecordJudged(judged, key, now, headBefore);
+            if (options_.romajiGuide && judged != JudgeResult::Mistype) guide_.AfterKey(matcher_);
             switch (judged) {
                 case JudgeResult::Stopped:
                     StopAborted(now);

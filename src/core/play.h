@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "act.h"
+#include "guide.h"
 #include "keyrecord.h"
 #include "keytable.h"
 #include "matcher.h"
@@ -39,6 +40,7 @@ struct PlayOptions {
     EndCondition end = EndCondition::Eof;
     int32_t value = 60;  // seconds or lines, 5 to 999
     ProblemOrder order = ProblemOrder::Normal;
+    bool romajiGuide = false;  // the keys still to type shown under the reading
 
     // From the option controls. A hand-edited settings file can leave no button of a group
     // selected; the play then runs as with the group's default button (EOF, normal order).
@@ -95,6 +97,11 @@ struct PlayView {
     const std::vector<std::string>& lst_3;
     const std::vector<std::string>& lst_2;
     const std::vector<std::string>& lst_1;
+    // The romaji guide while it is on and the reading shows (guideShown): the keys typed
+    // for the current unit, then the keys still to type; both empty otherwise.
+    bool guideShown = false;
+    std::string_view guideTyped;
+    std::string_view guideRest;
 };
 
 // What one key did. The session keeps ed_Nyuuryoku itself, so the form swallows every key
@@ -210,6 +217,7 @@ private:
     void RecordJudged(JudgeResult result, char key, uint32_t now, const char* headBefore);
 
     Matcher matcher_;
+    RomajiGuide guide_;  // planned only while the option is on
     KeyRecord record_;
     RandomSource* random_;
     ActScript act_;

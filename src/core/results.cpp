@@ -199,12 +199,12 @@ bool IsRecordingFile(const fs::path& name) {
 }
 
 ReadStatus RecordBook::LoadTotalRecords(const fs::path& path) {
-    TotalStatus_ = ReadStringList(path, TotalRecords_);
+    TotalStatus_ = ReadStringList(path, TotalRecords_, kRecordListFileLimit);
     return TotalStatus_;
 }
 
 ReadStatus RecordBook::LoadActRecords(const fs::path& path) {
-    ActStatus_ = ReadStringList(path, ActRecords_);
+    ActStatus_ = ReadStringList(path, ActRecords_, kRecordListFileLimit);
     return ActStatus_;
 }
 
@@ -234,7 +234,7 @@ struct RecordedFile {
 };
 
 std::optional<std::string> ListBytes(ReadStatus read, const std::vector<std::string>& list) {
-    if (read == ReadStatus::Unreadable) return std::nullopt;
+    if (NotRead(read)) return std::nullopt;
     return JoinLines(list);
 }
 
@@ -242,7 +242,7 @@ std::optional<std::string> ListBytes(ReadStatus read, const std::vector<std::str
 std::optional<std::string> SettingsWithPlay(const fs::path& path, const Bests& bests,
                                             InputStyle style) {
     IniFile ini;
-    if (ini.Load(path) == ReadStatus::Unreadable) return std::nullopt;
+    if (NotRead(ini.Load(path, kSettingsFileLimit))) return std::nullopt;
     const bool kana = style == InputStyle::Kana;
     ini.WriteInteger(kana ? "KANA" : "TOP", "KEY", bests.BestKeysPerMin);
     ini.WriteInteger(kana ? "KANA" : "TOP", "MOZI", bests.BestCharsPerMin);
@@ -253,7 +253,7 @@ std::optional<std::string> SettingsWithPlay(const fs::path& path, const Bests& b
 std::optional<std::string> PlayLogWithPlay(const fs::path& path, const LocalTime& at,
                                            const PlayResult& result) {
     std::string log;
-    if (ReadFileBytes(path, log) == ReadStatus::Unreadable) return std::nullopt;
+    if (NotRead(ReadFileBytes(path, log, kPlayLogFileLimit))) return std::nullopt;
     // The old log is kept byte for byte, whatever it holds; only a missing last line end is
     // added so that the block starts on a line of its own.
     if (!log.empty() && log.back() != '\n' && log.back() != '\r') log += "\r\n";
@@ -265,7 +265,10 @@ std::optional<std::string> PlayLogWithPlay(const fs::path& path, const LocalTime
 // the file is written whole again.
 std::optional<std::string> KeyRecordWithPlay(const fs::path& path, std::string_view block) {
     std::string bytes;
-    if (ReadFileBytes(path, bytes) == ReadStatus::Unreadable) return std::nullopt;
+    // One above the bound is not read and starts afresh, as one whose blocks cannot be read.
+    if (ReadFileBytes(path, bytes, kKeyRecordMaxFileBytes) == ReadStatus::Unreadable) {
+        return std::nullopt;
+    }
     return KeyRecordFileWith(bytes, block);
 }
 

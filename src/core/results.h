@@ -90,6 +90,12 @@ std::string RecordLine(uint32_t elapsedSeconds, int32_t charsPerMin, int32_t mis
 
 // A record list holds at most 150 plays as the program writes it.
 inline constexpr std::size_t kRecordListLimit = 150;
+// The largest files read: a record list of 150 plays is about 2 KB; the play log grows by
+// about 400 bytes a play (256 MiB are some 600,000 plays), and the viewer shows a log of up
+// to 32 MiB.
+inline constexpr std::uintmax_t kRecordListFileLimit = 1 * kMiB;
+inline constexpr std::uintmax_t kPlayLogFileLimit = 256 * kMiB;
+inline constexpr std::uintmax_t kPlayLogViewLimit = 32 * kMiB;
 // Appends a line; when the list is then above the limit its first line goes, once.
 void AppendRecord(std::vector<std::string>& list, std::string line);
 

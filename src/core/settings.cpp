@@ -7,6 +7,8 @@
 
 namespace kotopa {
 
+namespace fs = std::filesystem;
+
 namespace {
 
 constexpr std::string_view kTop = "TOP";
@@ -42,6 +44,7 @@ Settings ReadSettings(const IniFile& ini) {
     s.value = ClampSpinValue(ini.ReadInteger(kPlay, "VALUE", 60));
     s.sound = ini.ReadBool(kPlay, "SOUND", true);
     s.style = ini.ReadBool(kPlay, "KANA", false) ? InputStyle::Kana : InputStyle::Romaji;
+    s.guide = ini.ReadBool(kPlay, "GUIDE", false);
     s.last = ini.ReadString(kFile, "LAST", Settings::kNoLastAct);
     return s;
 }
@@ -53,9 +56,17 @@ std::string_view KeyFileName(InputStyle style) {
 SettingsLoad LoadSettings(const std::filesystem::path& path) {
     SettingsLoad load;
     IniFile ini;
-    load.status = ini.Load(path);
+    load.status = ini.Load(path, kSettingsFileLimit);
     load.settings = ReadSettings(ini);
     return load;
+}
+
+fs::path SetSettingsAside(const fs::path& path) {
+    fs::path aside = path;
+    aside += ".damaged";
+    std::error_code ec;
+    fs::rename(path, aside, ec);
+    return ec ? fs::path() : aside;
 }
 
 namespace {
@@ -65,7 +76,7 @@ namespace {
 template <typename F>
 bool UpdateIni(const std::filesystem::path& path, F&& write) {
     IniFile ini;
-    if (ini.Load(path) == ReadStatus::Unreadable) return false;
+    if (NotRead(ini.Load(path, kSettingsFileLimit))) return false;
     write(ini);
     return ini.Save(path);
 }
@@ -85,6 +96,9 @@ bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& s) 
         const bool kana = s.style == InputStyle::Kana;
         if (kana || ini.ReadString(kPlay, "KANA", "\x01") != "\x01") {
             ini.WriteBool(kPlay, "KANA", kana);
+        }
+        if (s.guide || ini.ReadString(kPlay, "GUIDE", "\x01") != "\x01") {
+            ini.WriteBool(kPlay, "GUIDE", s.guide);
         }
         // The quotes keep blanks at either end of the path through the reader's trimming.
         // A path with a line break cannot stand on one line; written as it is, its pieces

@@ -1,4 +1,4 @@
-// The settings file save/kotopa.ini (sections TOP, PLAY, FILE): its eleven keys with their
+// The settings file save/kotopa.ini (sections TOP, PLAY, FILE): its twelve keys with their
 // defaults, the write of the options at shutdown (the bests are written with a recorded
 // play, in results.h), and the rules of the option controls and their labels as plain
 // functions.
@@ -40,27 +40,42 @@ struct Settings {
     int32_t value = 60;                          // sp_Time, 5 to 999
     bool sound = true;                           // ch_miss
     InputStyle style = InputStyle::Romaji;       // rd_Romaji, rd_Kana: PLAY/KANA
+    bool guide = false;                          // ch_Guide, the romaji guide
     std::string last = std::string(kNoLastAct);  // FILE/LAST, a Shift_JIS path
 
     // What the next play runs with; a group without a selected button counts as its default.
-    PlayOptions Options() const { return PlayOptions::FromControls(end, value, order); }
+    PlayOptions Options() const {
+        PlayOptions o = PlayOptions::FromControls(end, value, order);
+        o.romajiGuide = guide;
+        return o;
+    }
 };
 
-// All eleven keys, in the order the program applies them: among the radio keys of a group
+// All twelve keys, in the order the program applies them: among the radio keys of a group
 // the last one at 1 wins, and none at 1 leaves the group without a selection; VALUE is
 // brought into 5 to 999 (60 when it is not an integer).
 Settings ReadSettings(const IniFile& ini);
 
+// The settings file is a few hundred bytes; one larger than this is no settings file.
+inline constexpr std::uintmax_t kSettingsFileLimit = 1 * kMiB;
+
 struct SettingsLoad {
     Settings settings;
     // Missing: defaults, silently. Unreadable: defaults too, and the writers below refuse to
-    // replace the file, so that keys the program could not read are not lost.
+    // replace the file, so that keys the program could not read are not lost. TooLarge:
+    // defaults, and the start-up moves the file aside (SetSettingsAside).
     ReadStatus status = ReadStatus::Missing;
 };
 SettingsLoad LoadSettings(const std::filesystem::path& path);
 
+// Moves a settings file that is too large to its name + ".damaged", so that the defaults are
+// written to a new one and the next start is clean: the new name, or empty when it could not
+// be moved (then it is left as it is and never written over).
+std::filesystem::path SetSettingsAside(const std::filesystem::path& path);
+
 // Shutdown: PLAY/NOMAL, RANDOM, ENDEOF, ENDMILI, ENDGYOU, VALUE, SOUND, KANA (once the kana
-// style was chosen) and FILE/LAST (in double quotes), in that order, as one write. False when the file was not written.
+// style was chosen), GUIDE (once the romaji guide was on) and FILE/LAST (in double quotes), in
+// that order, as one write. False when the file was not written.
 bool SaveShutdownSettings(const std::filesystem::path& path, const Settings& settings);
 
 // --- The option controls -------------------------------------------------------------

@@ -41,20 +41,29 @@ bool Reached(const char* step) {
 }  // namespace faultpoint
 #endif
 
-ReadStatus ReadFileBytes(const fs::path& path, std::string& bytes) {
+ReadStatus ReadFileBytes(const fs::path& path, std::string& bytes, std::uintmax_t limit) {
     bytes.clear();
     std::error_code ec;
     const auto st = fs::status(path, ec);
     if (!fs::exists(st)) return ReadStatus::Missing;
     if (!fs::is_regular_file(st)) return ReadStatus::Unreadable;
+    // A sparse file claims any size without taking the disk: its size alone refuses it.
+    const auto size = fs::file_size(path, ec);
+    if (!ec && size > limit) return ReadStatus::TooLarge;
     std::ifstream in(path, std::ios::binary);
     if (!in) return ReadStatus::Unreadable;
-    const auto size = fs::file_size(path, ec);
     if (!ec) bytes.reserve(static_cast<std::size_t>(size));
+    // The file may grow while it is read: no more than one byte past the bound is taken.
     char buf[1 << 16];
     while (in) {
-        in.read(buf, sizeof buf);
+        const std::uintmax_t room = limit + 1 - bytes.size();
+        in.read(buf, static_cast<std::streamsize>(std::min<std::uintmax_t>(sizeof buf, room)));
         bytes.append(buf, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > limit) {
+            bytes.clear();
+            bytes.shrink_to_fit();
+            return ReadStatus::TooLarge;
+        }
     }
     if (in.bad()) {
         bytes.clear();
@@ -69,10 +78,11 @@ std::vector<std::string> SplitLines(std::string_view text) {
     return lines;
 }
 
-ReadStatus ReadStringList(const fs::path& path, std::vector<std::string>& lines) {
+ReadStatus ReadStringList(const fs::path& path, std::vector<std::string>& lines,
+                          std::uintmax_t limit) {
     lines.clear();
     std::string bytes;
-    const ReadStatus st = ReadFileBytes(path, bytes);
+    const ReadStatus st = ReadFileBytes(path, bytes, limit);
     if (st == ReadStatus::Ok) {
         ForEachLineKeepingNul(bytes, [&](std::string_view line) { lines.emplace_back(line); });
     }

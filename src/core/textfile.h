@@ -3,6 +3,7 @@
 // write made atomic through a temporary file in the same folder that is renamed over the old one.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -11,11 +12,24 @@
 
 namespace kotopa {
 
-enum class ReadStatus { Ok, Missing, Unreadable };
+enum class ReadStatus { Ok, Missing, Unreadable, TooLarge };
 
-// Reads the whole file. Missing: no file at the path; Unreadable: it exists but cannot be
-// read (a folder, no permission, an I/O error).
-ReadStatus ReadFileBytes(const std::filesystem::path& path, std::string& bytes);
+// True for a file that exists but was not read (Unreadable or TooLarge): one that is never
+// written over, since it may hold what the program could not see.
+constexpr bool NotRead(ReadStatus status) {
+    return status == ReadStatus::Unreadable || status == ReadStatus::TooLarge;
+}
+
+constexpr std::uintmax_t kKiB = 1024;
+constexpr std::uintmax_t kMiB = 1024 * kKiB;
+
+// Reads the whole file, when it holds at most limit bytes; every reader of outside input
+// gives the bound of its own kind of file, far above any real one, so that no file can take
+// the program's memory. Missing: no file at the path; Unreadable: it exists but cannot be
+// read (a folder, no permission, an I/O error); TooLarge: it holds more than limit bytes
+// (nothing more than limit + 1 bytes is ever read, nor kept).
+ReadStatus ReadFileBytes(const std::filesystem::path& path, std::string& bytes,
+                         std::uintmax_t limit);
 
 // Calls f(line) for every line of text, in order. CR LF, LF and CR each end a line; a final
 // line end adds no empty line; a NUL byte is kept inside its line.
@@ -43,7 +57,9 @@ std::vector<std::string> SplitLines(std::string_view text);
 
 // Reads a string list. A missing file gives Missing and an empty list. A NUL byte stays in
 // its line: a list is written back whole, and no line of it may be lost on the way.
-ReadStatus ReadStringList(const std::filesystem::path& path, std::vector<std::string>& lines);
+// At most limit bytes are read (ReadFileBytes).
+ReadStatus ReadStringList(const std::filesystem::path& path, std::vector<std::string>& lines,
+                          std::uintmax_t limit);
 
 // Every line followed by CR LF.
 std::string JoinLines(const std::vector<std::string>& lines);

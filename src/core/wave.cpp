@@ -99,11 +99,13 @@ WaveCheck CheckWave(std::string_view bytes) {
 
 WaveCheck CheckWaveFile(const std::filesystem::path& path, std::string* out) {
     std::string bytes;
-    switch (ReadFileBytes(path, bytes)) {
+    switch (ReadFileBytes(path, bytes, kWaveFileLimit)) {
         case ReadStatus::Missing:
             return Problem(WaveProblem::Missing);
         case ReadStatus::Unreadable:
             return Problem(WaveProblem::Unreadable);
+        case ReadStatus::TooLarge:
+            return Problem(WaveProblem::TooLarge);
         case ReadStatus::Ok:
             break;
     }
@@ -120,6 +122,8 @@ std::string_view WaveProblemReason(WaveProblem problem) {
             return "no such file";
         case WaveProblem::Unreadable:
             return "cannot be read";
+        case WaveProblem::TooLarge:
+            return "larger than 16 MiB";
         case WaveProblem::NotRiff:
             return "not a RIFF file";
         case WaveProblem::NotWave:

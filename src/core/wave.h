@@ -10,12 +10,15 @@
 #include <string>
 #include <string_view>
 
+#include "textfile.h"
+
 namespace kotopa {
 
 enum class WaveProblem {
     None,
     Missing,           // no file at the path
     Unreadable,        // it exists but cannot be read
+    TooLarge,          // larger than kWaveFileLimit
     NotRiff,           // no "RIFF" header, or too short to hold one
     NotWave,           // a RIFF file of another form
     NoFormat,          // no "fmt " chunk
@@ -30,6 +33,9 @@ enum class WaveProblem {
     NoData,            // no "data" chunk
     DataPastEnd,       // the "data" chunk runs past the end of the file
 };
+
+// No mistype sound is near this size (16 MiB is a minute and a half of CD sound).
+inline constexpr std::uintmax_t kWaveFileLimit = 16 * kMiB;
 
 struct WaveFormat {
     uint16_t channels = 0;

@@ -1,10 +1,12 @@
 #include "weakness.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <tuple>
 #include <unordered_map>
 
+#include "messages.h"
 #include "play.h"
 #include "sjis.h"
 
@@ -182,6 +184,67 @@ Weakness AnalyseWeakness(const std::vector<PlayKeys>& plays, std::string_view ac
     over(earlierBegin, lastBegin, w.trend.earlierPlays, w.trend.earlierRate,
          w.trend.earlierCharsPerMin);
     return w;
+}
+
+namespace {
+
+std::string Percent(double share) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.1f %%", share * 100.0);
+    return buf;
+}
+
+// A key as it reads on the keyboard: Enter, Space, or the character.
+std::string KeyName(char c) {
+    if (c == '\r') return "Enter";
+    if (c == ' ') return "Space";
+    if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7F) {
+        char buf[8];
+        std::snprintf(buf, sizeof buf, "0x%02X", static_cast<unsigned char>(c));
+        return buf;
+    }
+    return std::string(1, c);
+}
+
+}  // namespace
+
+std::string KanaLine(const KanaStats& k) {
+    return k.item + "  " + std::string(msg::kWeakMiss) + Percent(k.rate) + "  " +
+           std::to_string(k.medianMs) + " ms  " + std::to_string(k.count) +
+           std::string(msg::kWeakTimes);
+}
+
+std::string ConfusionLine(const Confusion& c) {
+    return KeyName(c.expected) + std::string(msg::kWeakArrow) + KeyName(c.typed) + "  " +
+           std::to_string(c.count) + std::string(msg::kWeakTimes);
+}
+
+std::string SpellingLine(const KanaStats& k) {
+    std::string line = k.item + " ";
+    // "し  shi 92 % si 8 %"
+    for (const SpellingShare& s : k.spellings) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, " %.0f %%", s.share * 100.0);
+        line += " " + s.keys + buf;
+    }
+    return line;
+}
+
+std::string TrendLine(const Weakness& w) {
+    const auto part = [](std::string_view head, int plays, double rate, double speed) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.0f", speed);
+        return std::string(head) + std::to_string(plays) + std::string(msg::kWeakTimes) + ": " +
+               std::string(msg::kWeakMiss) + Percent(rate) + ", " + buf +
+               std::string(msg::kWeakPerMin);
+    };
+    std::string line =
+        part(msg::kWeakLast, w.trend.lastPlays, w.trend.lastRate, w.trend.lastCharsPerMin);
+    if (w.trend.earlierPlays > 0) {
+        line += "   " + part(msg::kWeakEarlier, w.trend.earlierPlays, w.trend.earlierRate,
+                             w.trend.earlierCharsPerMin);
+    }
+    return line;
 }
 
 }  // namespace kotopa

@@ -86,4 +86,11 @@ bool IsKanaItem(std::string_view item);
 // Over plays (oldest first); only those of the Act called actName (Shift_JIS) unless empty.
 Weakness AnalyseWeakness(const std::vector<PlayKeys>& plays, std::string_view actName = {});
 
+// The window's texts, Shift_JIS: one line per kana ("か  ミス 12.5 %  320 ms  24 回"), per
+// confusion ("k → q  12 回"), per kana's spellings ("し  shi 91 %  si 9 %"), and the trend.
+std::string KanaLine(const KanaStats& k);
+std::string ConfusionLine(const Confusion& c);
+std::string SpellingLine(const KanaStats& k);
+std::string TrendLine(const Weakness& w);
+
 }  // namespace kotopa

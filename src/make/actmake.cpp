@@ -262,10 +262,11 @@ void CutSentences(const Line& line, std::vector<Sentence>& out) {
                        chars.begin() + static_cast<std::ptrdiff_t>(e));
         for (; reading < line.readings.size() && line.readings[reading].end <= end; ++reading) {
             const GivenReading& g = line.readings[reading];
-            if (g.begin >= b && g.end <= e) s.readings.push_back({g.begin - b, g.end - b, g.reading});
+            if (g.begin >= b && g.end <= e)
+                s.readings.push_back({g.begin - b, g.end - b, g.reading});
         }
-        for (; broken < line.broken.size() && (line.broken[broken] < end ||
-                                               (end == n && line.broken[broken] == n));
+        for (; broken < line.broken.size() &&
+               (line.broken[broken] < end || (end == n && line.broken[broken] == n));
              ++broken) {
             s.broken = true;
         }
@@ -746,8 +747,9 @@ std::optional<std::string> DecodeText(std::string_view bytes, std::string& why) 
     // nothing before its first byte that is not UTF-8 was a UTF-8 character of more than
     // one byte. A UTF-8 text with a broken byte is given as it is, so that making reports
     // where.
-    const bool asciiBefore = std::all_of(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bad),
-                                         [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const bool asciiBefore =
+        std::all_of(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bad),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (!asciiBefore) return std::string(bytes);
     if (FirstInvalidSjis(bytes) < 0) return SjisToUtf8(bytes);
     why = "the text is neither UTF-8, UTF-16 with a byte order mark, nor Shift_JIS";
@@ -761,15 +763,14 @@ std::vector<std::string> CheckMadePair(const MadePair& pair, const KeyTable& key
         return why;
     }
     for (const Blocked& b : UntypableCharacters(keys, pair.reading)) {
-        why.push_back("the key table cannot type " +
-                      (b.character.empty() ? std::string("the end of the reading")
-                                           : "\"" + SjisToUtf8(b.character) + "\""));
+        why.push_back("the key table cannot type " + (b.character.empty()
+                                                          ? std::string("the end of the reading")
+                                                          : "\"" + SjisToUtf8(b.character) + "\""));
     }
     const int written = CountSpaces(pair.written), reading = CountSpaces(pair.reading);
     if (written != reading)
         why.push_back("the words are out of step: the written form has " +
-                      std::to_string(written + 1) + ", the reading " +
-                      std::to_string(reading + 1));
+                      std::to_string(written + 1) + ", the reading " + std::to_string(reading + 1));
     return why;
 }
 

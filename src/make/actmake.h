@@ -48,8 +48,9 @@ struct Sentence {
 };
 
 // Splits UTF-8 text into sentences: at 。！？ (and ．!?) outside brackets, and at every line
-// end; a sentence of more than 256 characters is cut into parts, at "、" where it can. Half-width katakana become full-width, ideographic spaces and tabs blanks. Errors in
-// the notation of given readings and control characters are added to findings.
+// end; a sentence of more than 256 characters is cut into parts, at "、" where it can. Half-width
+// katakana become full-width, ideographic spaces and tabs blanks. Errors in the notation of given
+// readings and control characters are added to findings.
 std::vector<Sentence> ReadSentences(std::string_view utf8, std::vector<Finding>& findings);
 
 struct MakeOptions {

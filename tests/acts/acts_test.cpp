@@ -136,7 +136,9 @@ std::vector<ActSource> LoadActs() {
         ActSource act;
         act.name = entry.path().stem().string();
         act.path = entry.path();
-        if (kotopa::ReadFileBytes(act.path, act.bytes) != kotopa::ReadStatus::Ok) continue;
+        if (kotopa::ReadFileBytes(act.path, act.bytes, kotopa::kActFileLimit) !=
+            kotopa::ReadStatus::Ok)
+            continue;
         int number = 0;
         kotopa::ForEachLine(act.bytes, [&](std::string_view line) {
             act.lines.push_back({++number, std::string(line)});
@@ -279,7 +281,7 @@ struct Reviewed {
 std::vector<Reviewed> LoadReviewed() {
     std::vector<Reviewed> list;
     std::string bytes;
-    if (kotopa::ReadFileBytes(kReviewedList, bytes) != kotopa::ReadStatus::Ok) {
+    if (kotopa::ReadFileBytes(kReviewedList, bytes, 16 * kotopa::kMiB) != kotopa::ReadStatus::Ok) {
         ADD_FAILURE() << "cannot read " << kReviewedList;
         return list;
     }

@@ -227,6 +227,20 @@ TEST(PlayLogViewer, AMissingLogSaysNoPlayIsRecordedYetAndAFolderIsUnreadable) {
     EXPECT_TRUE(fakes.dialogs.asked.empty());
 }
 
+TEST(PlayLogViewer, AHugeLogIsNotReadAndSaysSo) {
+    testutil::TempDir dir;
+    Fakes fakes;
+    const kotopa::platform::Services services = fakes.services();
+    WriteBytes(dir / "playlog.log", "");
+    fs::resize_file(dir / "playlog.log", std::uintmax_t(64) << 30);
+    const ViewerSeen seen =
+        WatchViewer([&] { kotopa::OpenPlayLog(dir / "playlog.log", services, nullptr); });
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.text.toStdString(), "");
+    EXPECT_EQ(seen.note.toStdString(),
+              (dir / "playlog.log").string() + " は大きすぎるため表示できません。");
+}
+
 // On Windows the shell shows the log; what the viewer says elsewhere is told in a message:
 // no play recorded yet, or no application that opens it.
 TEST(PlayLogViewer, TheWindowsShellsFailureIsTold) {

@@ -142,6 +142,28 @@ TEST(GlaphForm, DrawsTheTickedSeriesOverTheBackground) {
     EXPECT_BACKGROUND(rig, 10, 120);
 }
 
+// The drawn picture (which the export writes as it is) has every vertex of a line painted and
+// nothing below the baseline: this Act's time alone, over a known list of plays.
+TEST(GlaphForm, EveryVertexIsPaintedAndNothingFallsBelowTheBaseline) {
+    GraphRig rig;
+    rig.total.clear();
+    const int seconds[] = {100, 300, 20, 40, 360, 2, 200, 250, 10, 330, 41, 42, 1000, 5, 61, 1};
+    rig.act.clear();
+    for (int s : seconds) rig.act.push_back(std::to_string(s) + " 0 0");
+    rig.Open();
+    rig.Click("CheckFileName");
+    EXPECT_PIXEL(rig, 0, 180, kGreen);
+    for (int i = 0; i < static_cast<int>(std::size(seconds)); ++i) {
+        const int y = 180 - seconds[i] / 2;
+        if (y >= 0) {
+            EXPECT_PIXEL(rig, 10 + 2 * i, y, kGreen) << "play " << i;
+        }
+    }
+    for (int y = 181; y < kotopa::kGraphHeight; ++y) {
+        for (int x = 0; x < kotopa::kGraphWidth; ++x) EXPECT_BACKGROUND(rig, x, y);
+    }
+}
+
 TEST(GlaphForm, NameBoxInTheTopLeftCorner) {
     GraphRig rig;
     rig.Open();
@@ -287,6 +309,12 @@ TEST(GlaphForm, MissingOrUnreadableBackgroundOpensWithoutAGraph) {
         {"not a BMP",
          [](const fs::path& base) { WriteBytes(base / "system" / "Glaph.bmp", "BM\x10garbage"); },
          "グラフ背景ファイルを読み込めません。", fs::path("system") / "Glaph.bmp"},
+        {"larger than memory",
+         [](const fs::path& base) {
+             WriteBytes(base / "system" / "Glaph.bmp", "BM");
+             fs::resize_file(base / "system" / "Glaph.bmp", std::uintmax_t(64) << 30);
+         },
+         "グラフ背景ファイルが大きすぎます。", fs::path("system") / "Glaph.bmp"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

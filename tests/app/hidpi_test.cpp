@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionFrame>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -185,6 +186,36 @@ TEST(HighDensity, MainWindowWithBothPanelsOpenIsWhole) {
     ExpectDrawnAtTwiceItsSize(form, "main-panels");
     const auto cut = CutOff(&form);
     EXPECT_TRUE(cut.empty()) << Lines(cut);
+}
+
+TEST(HighDensity, TheReadingWithTheRomajiGuideIsWhole) {
+    Rig rig;
+    rig.WriteSettings("[PLAY]\r\nGUIDE=1\r\n");
+    kotopa::TMainForm& form = rig.StartShown();
+    rig.Slide("bt_Opt");
+    form.bt_startClick();
+    for (int i = 0; i < 30; ++i) {
+        rig.clock.Advance(101);
+        form.TimerTimer();
+    }
+    QWidget* box = rig.Get<QWidget>("ed_Nyuuryoku");
+    QTest::keyClicks(box, QStringLiteral("ai"));  // あい, Enter, then う begun
+    QTest::keyClick(box, Qt::Key_Return);
+    QTest::keyClick(box, 'w');
+    auto* yomi = rig.Get<kotopa::ReadingBox>("ed_Yomi");
+    ASSERT_TRUE(yomi->GuideOn());
+    EXPECT_EQ(yomi->GuideTyped().toStdString(), "w");
+    EXPECT_EQ(form.size(), QSize(600, 275)) << "the window keeps its size";
+    // Both lines, one above the other, inside the box's frame.
+    QStyleOptionFrame panel;
+    panel.initFrom(yomi);
+    panel.lineWidth = yomi->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &panel, yomi);
+    const QRect room = yomi->style()->subElementRect(QStyle::SE_LineEditContents, &panel, yomi);
+    const int need =
+        QFontMetrics(yomi->ReadingFont()).height() + QFontMetrics(yomi->GuideFont()).height();
+    EXPECT_LE(need, room.height());
+    EXPECT_EQ(QFontInfo(yomi->GuideFont()).family().toStdString(), "IPAGothic");
+    ExpectDrawnAtTwiceItsSize(form, "main-guide");
 }
 
 TEST(HighDensity, ResultDialogGraphAndPlayLogAreWhole) {

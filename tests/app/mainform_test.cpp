@@ -252,6 +252,31 @@ TEST(MainFormStart, AFolderThatCannotHoldSaveIsReportedAndThePlayGoesOn) {
     EXPECT_EQ(messages[0].text, PathSj(rig.base / "save" / "kotopa.ini") + Sj(" に書き込めません"));
 }
 
+// A settings file larger than memory (a sparse one takes no disk) is set aside and told
+// once; the program goes on with the defaults, and the next start is clean.
+TEST(MainFormStart, AHugeSettingsFileIsSetAsideOnceAndTheNextStartIsClean) {
+    Rig rig;
+    rig.WriteSettings("");
+    fs::resize_file(rig.base / "save" / "kotopa.ini", std::uintmax_t(64) << 30);
+    WriteBytes(rig.base / "save" / "record.lst", std::string());
+    fs::resize_file(rig.base / "save" / "record.lst", std::uintmax_t(64) << 30);
+    rig.Start();
+    const auto messages = rig.dialogs.Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, PathSj(rig.base / "save" / "kotopa.ini.damaged") + "\n\r" +
+                                    Sj("設定ファイルが大きすぎるため、この名前に変えて残しました。"
+                                       "設定は既定の値で始めます。"));
+    EXPECT_EQ(messages[1].text, PathSj(rig.base / "save" / "record.lst") + "\n\r" +
+                                    Sj("ファイルが大きすぎます。記録は保存されません。"));
+    EXPECT_TRUE(Enabled(rig, "bt_start"));
+    rig.form->close();
+    EXPECT_LT(fs::file_size(rig.base / "save" / "kotopa.ini"), 1000u) << "a file of its own";
+    fs::remove(rig.base / "save" / "record.lst");
+    rig.dialogs.Clear();
+    rig.Start();
+    EXPECT_TRUE(rig.dialogs.Messages().empty());
+}
+
 TEST(MainFormStart, AKeyTableThatJudgesNoKeyIsWarnedOnceAndThePlayGoesOn) {
     Rig rig;
     fs::remove(rig.base / "key" / "mykey.key");
@@ -364,7 +389,7 @@ TEST(MainFormAct, RefusedActsAreReportedWithPathAndMessage) {
     std::vector<std::pair<std::string, std::string>> fourPairs = SixLines();
     fourPairs.resize(4);
     const Case cases[] = {
-        {"Act02.txt", ActText(SixLines()), "正しい拡張子のファイルではありません。", false},
+        {"Act02.doc", ActText(SixLines()), "正しい拡張子のファイルではありません。", false},
         {"Act02.ktp.bak", "", "正しい拡張子のファイルではありません。", false},
         {"Act09.ktp", "", "ファイルが存在しません。", false},
         {"Odd.ktp", ActText(SixLines(), "Odd") + Sj("余り\r\n"),
@@ -417,7 +442,8 @@ TEST(MainFormAct, FileDialogStartsInKtpAndCancelChangesNothing) {
     ASSERT_EQ(rig.dialogs.asked.size(), 1u);
     EXPECT_EQ(rig.dialogs.asked[0].kind, Kind::OpenFile);
     EXPECT_EQ(rig.dialogs.asked[0].text, kotopa::PathToUtf8(rig.base / "ktp"));
-    EXPECT_EQ(rig.dialogs.asked[0].filter.toStdString(), "KotoPa スクリプト (*.ktp)");
+    EXPECT_EQ(rig.dialogs.asked[0].filter.toStdString(),
+              "KotoPa スクリプト (*.ktp);;テキスト (*.txt)");
     EXPECT_EQ(rig.form->ActPath(), rig.base / "ktp" / "Act01.ktp");
     EXPECT_TRUE(Enabled(rig, "bt_start"));
 

@@ -13,10 +13,12 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
+#include <map>
 
 #include "app_test_support.h"
 #include "dataform.h"
 #include "keyrecordfile.h"
+#include "sjiscodec.h"
 #include "sjistext.h"
 #include "widgets.h"
 
@@ -381,6 +383,53 @@ TEST(Play, TheMistypeSoundFollowsItsOption) {
     EXPECT_EQ(rig.sound.Starts(), 1);
 }
 
+TEST(Play, TheRomajiGuideFollowsTheSpellingTypedAndItsOptionIsStored) {
+    Rig rig;
+    {
+        Player p(rig);
+        auto* guide = rig.Get<QCheckBox>("ch_Guide");
+        EXPECT_FALSE(guide->isChecked());  // off by default
+        auto* yomi = rig.Get<kotopa::ReadingBox>("ed_Yomi");
+        p.Enter();
+        p.Countdown();
+        EXPECT_FALSE(yomi->GuideOn()) << "off: the reading box as it always was";
+        EXPECT_EQ(p.Yomi(), "あい〆");
+        p.AnswerWith(27);
+        p.Esc();
+        ASSERT_TRUE(p.shown.opened);
+        EXPECT_TRUE(guide->isEnabled());
+        guide->setChecked(true);
+        rig.form->close();
+    }
+    EXPECT_NE(rig.Settings().find("GUIDE=1\r\n"), std::string::npos) << rig.Settings();
+    rig.form.reset();
+
+    Player p(rig);
+    auto* guide = rig.Get<QCheckBox>("ch_Guide");
+    ASSERT_TRUE(guide->isChecked()) << "read back at start-up";
+    auto* yomi = rig.Get<kotopa::ReadingBox>("ed_Yomi");
+    p.Enter();
+    EXPECT_FALSE(guide->isEnabled());  // it steers the next play
+    EXPECT_FALSE(yomi->GuideOn()) << "not over the countdown bar";
+    p.Countdown();
+    EXPECT_TRUE(yomi->GuideOn());
+    EXPECT_EQ(yomi->GuideRest().toStdString(), "ai");
+    p.Keys("ai");
+    p.Enter();
+    // う is typed u, wu or whu: the guide takes up the spelling begun.
+    EXPECT_EQ(yomi->GuideRest().toStdString(), "ue");
+    p.Key('w');
+    EXPECT_EQ(yomi->GuideTyped().toStdString(), "w");
+    EXPECT_EQ(yomi->GuideRest().toStdString(), "ue");
+    p.Key('h');
+    EXPECT_EQ(yomi->GuideTyped().toStdString(), "wh");
+    p.Key('u');
+    EXPECT_EQ(yomi->GuideTyped().toStdString(), "");
+    EXPECT_EQ(yomi->GuideRest().toStdString(), "e");
+    EXPECT_EQ(p.Yomi(), "え〆");
+    EXPECT_EQ(rig.form->Session().Counts().MissCount, 0);
+}
+
 TEST(Play, StartWithTheKeyPanelOpenClosesItFirst) {
     Rig rig;
     Player p(rig);
@@ -477,4 +526,67 @@ TEST(Play, TheTimerWaitsTheSameAcrossTheWrapOfTheTickCounter) {
     ASSERT_GT(now + 2300, 0u);
     ASSERT_LT(now + 2300, now) << "the counter has wrapped";
     EXPECT_EQ(kotopa::NextTickDelay(session, now + 2300), 700u);
+}
+
+// The kana style: keys are judged by their place on the kana keyboard, whatever character
+// the layout gives, the lists show the kana on the keys, and the play is recorded apart.
+TEST(Play, TheKanaStyleJudgesKeysByPlaceAndRecordsApart) {
+    Rig rig;
+    WriteBytes(rig.base / "key" / "mykana.key",
+               Sj("[MOZI]\r\nKAZU=7\r\n0=\"あ 3\"\r\n1=\"い e\"\r\n2=\"ぃ E\"\r\n3=\"う 4\"\r\n"
+                  "4=\"え 5\"\r\n5=\"お 6\"\r\n6=\"○ ○\"\r\n"));
+    rig.WriteSettings("[PLAY]\r\nKANA=1\r\n");
+    Player p(rig);
+    EXPECT_TRUE(rig.Get<QRadioButton>("rd_Kana")->isChecked());
+    EXPECT_TRUE(rig.form->Keys().Rules().IsCaseSensitive());  // key/mykana.key was read
+    // A key event as the platform gives it: the scan code of the place (X11: evdev + 8) and
+    // a character the kana layout would not give there.
+    const auto place = [&](uint32_t scan, bool shift = false) {
+#ifdef Q_OS_WIN
+        const uint32_t native = scan;
+#else
+        const uint32_t native = scan + 8;
+#endif
+        QKeyEvent event(QEvent::KeyPress, Qt::Key_Q, shift ? Qt::ShiftModifier : Qt::NoModifier,
+                        native, 0, 0, QStringLiteral("q"));
+        QApplication::sendEvent(p.Box(), &event);
+    };
+    const std::map<std::string, uint32_t> scans = {
+        {"あ", 0x04}, {"い", 0x12}, {"う", 0x05}, {"え", 0x06}, {"お", 0x07}};
+    p.Enter();
+    p.Countdown();
+    ASSERT_EQ(rig.form->GameState(), PlayState::Typing);
+    EXPECT_EQ(rig.Get<QListWidget>("lst_1")->item(0)->text().toStdString(), "あ");
+    place(0x04);
+    EXPECT_EQ(rig.Get<QListWidget>("lst_1")->item(0)->text().toStdString(), "い");
+    place(0x12, true);  // Shift: ぃ, a mistype here
+    EXPECT_EQ(rig.form->Session().Counts().MissCount, 1);
+    place(0x12);
+    EXPECT_EQ(rig.form->GameState(), PlayState::LineComplete);
+    EXPECT_EQ(rig.Get<QListWidget>("lst_2")->item(0)->text().toStdString(), "Enter!");
+    p.Enter();
+    for (const char* line : {"うえ", "いえ", "あおい", "おい", "いう"}) {
+        const std::u16string kana = kotopa::Utf8ToUtf16(line);
+        for (const char16_t c : kana) place(scans.at(kotopa::Utf16ToUtf8(std::u16string(1, c))));
+        p.Tick(1000);
+        if (std::string(line) == "いう") p.AnswerWith('c');
+        p.Enter();
+    }
+    ASSERT_TRUE(p.shown.opened);
+    EXPECT_EQ(rig.form->Session().Counts().MissCount, 1);
+    // Kana lists and bests; the romaji ones untouched.
+    EXPECT_TRUE(fs::exists(rig.base / "save" / "record-kana.lst"));
+    EXPECT_TRUE(fs::exists(rig.base / "save" / "Act01-kana.lst"));
+    EXPECT_FALSE(fs::exists(rig.base / "save" / "record.lst"));
+    EXPECT_FALSE(fs::exists(rig.base / "save" / "Act01.lst"));
+    EXPECT_NE(rig.Settings().find("[KANA]\r\nKEY="), std::string::npos) << U8(rig.Settings());
+    EXPECT_EQ(rig.Settings().find("[TOP]"), std::string::npos) << U8(rig.Settings());
+
+    // Back to romaji: its table, its (empty) lists and bests; the choice is kept at exit.
+    rig.Get<QRadioButton>("rd_Romaji")->click();
+    EXPECT_FALSE(rig.form->Keys().Rules().IsCaseSensitive());
+    EXPECT_TRUE(rig.form->ActRecords().empty());
+    EXPECT_EQ(rig.Text("lb_Kaisu"), "    1");
+    rig.form->close();
+    EXPECT_NE(rig.Settings().find("KANA=0\r\n"), std::string::npos) << U8(rig.Settings());
 }

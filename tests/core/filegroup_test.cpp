@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string_view>
 
 #include "printers.h"
 #include "results.h"
@@ -203,6 +204,8 @@ TEST(RecordingJournal, ACraftedJournalChangesNothingAndIsSetAside) {
         }
         std::error_code linked;
         fs::create_symlink(dir / "outside.txt", save / staged("Act02.lst"), linked);
+        // Windows gives links to privileged users only: without one there is no such case.
+        if (linked && std::string_view(c.what) == "a staged link") continue;
 #ifdef _WIN32
         // Relative to the current folder of drive C, which a name "C:x" would reach.
         const fs::path victim = "C:kotopa-victim.txt";
@@ -233,7 +236,8 @@ TEST(RecordingJournal, ACraftedJournalChangesNothingAndIsSetAside) {
 // What a recording writes is what its journal may name: the settings, the play log and the
 // record lists of save/, and nothing else there.
 TEST(RecordingJournal, OnlyTheRecordingsOwnFilesAreMembers) {
-    for (const char* name : {"kotopa.ini", "playlog.log", "record.lst", "Act01.lst", "練習.lst"}) {
+    for (const char* name : {"kotopa.ini", "playlog.log", "keyrecord.txt", "record.lst",
+                             "record-kana.lst", "Act01.lst", "練習.lst"}) {
         EXPECT_TRUE(IsRecordingFile(kotopa::PathFromUtf8(name))) << name;
     }
     for (const char* name : {"kotopa.lock", "recording.journal", "recording.journal.damaged",

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "bmpfile.h"
 #include "printers.h"
 #include "test_util.h"
@@ -124,6 +127,52 @@ TEST(GraphPolylines, PointsOfEachSeries) {
         const GraphPoint p = SeriesPolyline(huge, kind, true).points.at(1);
         EXPECT_LT(p.y, -100000);
         EXPECT_GT(p.y, -2000000);
+    }
+}
+
+// One pixel per step along the longer axis, the nearest to the line, both ends included; only
+// what lies in the picture.
+TEST(GraphPolylines, SegmentPixels) {
+    const struct {
+        GraphPoint a, b;
+        Points pixels;
+    } cases[] = {
+        {{0, 180}, {0, 180}, {{0, 180}}},
+        {{0, 180}, {4, 180}, {{0, 180}, {1, 180}, {2, 180}, {3, 180}, {4, 180}}},
+        {{0, 180}, {4, 178}, {{0, 180}, {1, 179}, {2, 179}, {3, 178}, {4, 178}}},  // halves away
+        {{14, 160}, {16, 160}, {{14, 160}, {15, 160}, {16, 160}}},
+        {{24, 180}, {26, 175}, {{24, 180}, {24, 179}, {25, 178}, {25, 177}, {26, 176}, {26, 175}}},
+        {{26, 175}, {24, 180}, {{26, 175}, {26, 176}, {25, 177}, {25, 178}, {24, 179}, {24, 180}}},
+        {{308, 2}, {312, -2}, {{308, 2}, {309, 1}}},  // beyond the right and top edges
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Show({c.a, c.b}));
+        EXPECT_EQ(Show(SegmentPixels(c.a, c.b)), Show(c.pixels));
+    }
+    // Towards a value far above the top: only the picture's rows are walked.
+    const Points steep = SegmentPixels({10, 180}, {12, -1000000});
+    ASSERT_EQ(steep.size(), 181u);  // y = 180 up to 0, one pixel each
+    EXPECT_EQ(steep.front(), (GraphPoint{10, 180}));
+    EXPECT_EQ(steep.back(), (GraphPoint{10, 0}));
+}
+
+// A known series: every vertex in the picture is painted, the pixels run on without a gap,
+// and none lies below the baseline.
+TEST(GraphPolylines, EveryVertexIsPaintedAndNothingBelowTheBaseline) {
+    const RecordSeries series = SeriesFromRecords(
+        {"100 0 0", "300 0 0", "20 0 0", "40 0 0", "360 0 0", "2 0 0", "200 0 0", "250 0 0",
+         "10 0 0", "330 0 0", "41 0 0", "42 0 0", "1000 0 0", "5 0 0", "61 0 0", "1 0 0"});
+    const Polyline line = SeriesPolyline(series, SeriesKind::Seconds, true);
+    const Points pixels = PolylinePixels(line);
+    for (const GraphPoint& v : line.points) {
+        if (v.y < 0) continue;
+        EXPECT_NE(std::find(pixels.begin(), pixels.end(), v), pixels.end()) << Show({v});
+    }
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        EXPECT_LE(pixels[i].y, kGraphBaseline) << Show({pixels[i]});
+        if (i == 0 || pixels[i].y == 0 || pixels[i - 1].y == 0) continue;  // leaves the top
+        EXPECT_LE(std::abs(pixels[i].x - pixels[i - 1].x), 1) << Show({pixels[i - 1], pixels[i]});
+        EXPECT_LE(std::abs(pixels[i].y - pixels[i - 1].y), 1) << Show({pixels[i - 1], pixels[i]});
     }
 }
 

@@ -15,12 +15,21 @@ using testutil::U8;
 
 namespace {
 
+KeyTable LoadDelivered(const char* name) {
+    KeyTable t;
+    t.LoadKeyFile(std::filesystem::path(KOTOPA_SOURCE_DIR) / "data" / "key" / name);
+    return t;
+}
+
+// The romaji table.
 const KeyTable& DeliveredTable() {
-    static const KeyTable table = [] {
-        KeyTable t;
-        t.LoadKeyFile(std::filesystem::path(KOTOPA_SOURCE_DIR) / "data" / "key" / "mykey.key");
-        return t;
-    }();
+    static const KeyTable table = LoadDelivered("mykey.key");
+    return table;
+}
+
+// The kana keyboard's table, where letter case tells keys apart.
+const KeyTable& KanaTable() {
+    static const KeyTable table = LoadDelivered("mykana.key");
     return table;
 }
 
@@ -102,9 +111,13 @@ TEST(RomajiGuide, PassesOverSpellingsJudgedOtherwiseThere) {
     const KeyTable deadEnd = Table({{"あい", {"q"}}, {"あ", {"a"}}, {"いう", {"yu"}}});
     // The group's spelling begins with the kana's: the kana is taken first.
     const KeyTable prefix = Table({{"き", {"k"}}, {"きゃ", {"kya"}}, {"ゃ", {"ya"}}});
+    // Letter case tells keys apart here (ぃ is Shift with い's key): "e" is no prefix of "Eu".
+    const KeyTable shifted = Table({{"い", {"e"}}, {"ぃ", {"E"}}, {"いう", {"Eu"}}, {"う", {"u"}}});
+    ASSERT_TRUE(shifted.Rules().IsCaseSensitive());
     const std::pair<const KeyTable*, Chosen> cases[] = {
-        {&lone, {"んあ", "na"}},     {&lone, {"んかん", "nkan"}}, {&deadEnd, {"あいう", "ayu"}},
-        {&deadEnd, {"あい", "q"}},   {&prefix, {"きゃ", "kya"}},  {&lone, {"んう", ""}},
+        {&shifted, {"いう", "Eu"}},  {&shifted, {"いぃう", "eEu"}}, {&lone, {"んあ", "na"}},
+        {&lone, {"んかん", "nkan"}}, {&deadEnd, {"あいう", "ayu"}}, {&deadEnd, {"あい", "q"}},
+        {&prefix, {"きゃ", "kya"}},  {&lone, {"んう", ""}},
     };
     for (const auto& [table, c] : cases) {
         SCOPED_TRACE(c.reading);
@@ -158,9 +171,8 @@ TEST(RomajiGuide, ShowsNothingOnceTheLineIsTypedOrCleared) {
                    << "mistype of '" << rest.front() << "' at \"" << U8(m.ed_Yomi()) << "\"";
         }
         if (g.Rest() != rest.substr(1) && r != JudgeResult::LineComplete) {
-            return ::testing::AssertionFailure() << "guide \"" << rest << "\" became \""
-                                                 << g.Rest() << "\" at \"" << U8(m.ed_Yomi())
-                                                 << "\"";
+            return ::testing::AssertionFailure() << "guide \"" << rest << "\" became \"" << g.Rest()
+                                                 << "\" at \"" << U8(m.ed_Yomi()) << "\"";
         }
         if (r == JudgeResult::KeyShown && g.Typed() != typed + rest.front()) {
             return ::testing::AssertionFailure() << "typed part \"" << g.Typed() << "\"";
@@ -194,11 +206,12 @@ struct PropertyCounts {
 
 // From the start of the line, and from starting points reached by typing other accepted
 // spellings at random.
-void CheckLine(std::string_view reading, std::mt19937& rng, int restarts, PropertyCounts& counts) {
+void CheckLine(const KeyTable& table, std::string_view reading, std::mt19937& rng, int restarts,
+               PropertyCounts& counts) {
     SCOPED_TRACE(U8(reading));
     ++counts.lines;
     for (int run = 0; run <= restarts; ++run) {
-        Matcher m(DeliveredTable());
+        Matcher m(table);
         m.StartLine({}, reading);
         RomajiGuide g;
         g.StartLine(m);
@@ -223,8 +236,9 @@ void CheckLine(std::string_view reading, std::mt19937& rng, int restarts, Proper
 }
 
 TEST(RomajiGuide, TypingTheGuideFinishesEveryDeliveredLine) {
+    ASSERT_TRUE(KanaTable().Rules().IsCaseSensitive());
     std::mt19937 rng(20);
-    PropertyCounts counts;
+    PropertyCounts counts, kana;
     int acts = 0;
     for (int n = 1; n <= 12; ++n) {
         const std::string name = (n < 10 ? "Act0" : "Act") + std::to_string(n) + ".ktp";
@@ -233,28 +247,33 @@ TEST(RomajiGuide, TypingTheGuideFinishesEveryDeliveredLine) {
         ASSERT_EQ(load.refusal, ActRefusal::None) << name;
         ++acts;
         for (std::size_t i = 0; i < load.script.PairCount(); ++i) {
-            CheckLine(load.script.Yomi(i), rng, 8, counts);
+            CheckLine(DeliveredTable(), load.script.Yomi(i), rng, 8, counts);
+            CheckLine(KanaTable(), load.script.Yomi(i), rng, 8, kana);
             if (HasFatalFailure()) return;
         }
     }
     EXPECT_EQ(acts, 12);
     EXPECT_GT(counts.lines, 250);
-    std::printf("delivered lines: %d, starting points: %d\n", counts.lines, counts.startingPoints);
+    std::printf("delivered lines: %d, starting points: %d (kana table: %d)\n", counts.lines,
+                counts.startingPoints, kana.startingPoints);
 }
 
 TEST(RomajiGuide, TypingTheGuideFinishesRandomReadingsOverTheWholeTable) {
-    const auto& rows = DeliveredTable().Rows();
-    std::mt19937 rng(2020);
-    PropertyCounts counts;
-    for (int n = 0; n < 3000; ++n) {
-        std::string reading;
-        const int units = 1 + static_cast<int>(rng() % 12);
-        for (int u = 0; u < units; ++u) reading += rows[rng() % rows.size()].item;
-        CheckLine(reading, rng, 2, counts);
-        if (HasFatalFailure()) return;
+    for (const KeyTable* table : {&DeliveredTable(), &KanaTable()}) {
+        const auto& rows = table->Rows();
+        ASSERT_FALSE(rows.empty());
+        std::mt19937 rng(2020);
+        PropertyCounts counts;
+        for (int n = 0; n < 3000; ++n) {
+            std::string reading;
+            const int units = 1 + static_cast<int>(rng() % 12);
+            for (int u = 0; u < units; ++u) reading += rows[rng() % rows.size()].item;
+            CheckLine(*table, reading, rng, 2, counts);
+            if (HasFatalFailure()) return;
+        }
+        std::printf("random readings over %zu rows: %d, starting points: %d\n", rows.size(),
+                    counts.lines, counts.startingPoints);
     }
-    std::printf("random readings: %d, starting points: %d\n", counts.lines,
-                counts.startingPoints);
 }
 
 }  // namespace

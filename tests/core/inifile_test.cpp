@@ -114,7 +114,7 @@ TEST(IniFile, SectionNamesRespectDoubleByteCharacters) {
 TEST(IniFile, SaveCreatesAMissingFileButNoFolder) {
     TempDir dir;
     IniFile ini;
-    EXPECT_EQ(ini.Load(dir / "kotopa.ini"), ReadStatus::Missing);
+    EXPECT_EQ(ini.Load(dir / "kotopa.ini", kMiB), ReadStatus::Missing);
     ini.WriteBool("PLAY", "SOUND", true);
     ASSERT_TRUE(ini.Save(dir / "kotopa.ini"));
     EXPECT_EQ(ReadBytes(dir / "kotopa.ini"), "[PLAY]\r\nSOUND=1\r\n");

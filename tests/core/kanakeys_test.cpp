@@ -17,14 +17,14 @@ TEST(KanaKeys, AKeyIsItsPositionWithOrWithoutShift) {
         const char* top;
     };
     const Case cases[] = {
-        {0x14, false, 't', "か"},   {0x1A, false, '@', "゛"},  // が is か then ゛
-        {0x04, false, '3', "あ"},   {0x04, true, '#', "ぁ"},   // ぁ is Shift with あ's key
-        {0x7D, false, '\\', "ー"},  {0x7D, true, '\\', "ー"},  // the ¥ key
-        {0x73, false, '_', "ろ"},   {0x73, true, '|', "？"},   // left of the right Shift
-        {0x12, true, 'E', "ぃ"},    {0x2C, true, 'Z', "っ"},   {0x0B, true, '~', "を"},
-        {0x33, false, ',', "ね"},   {0x33, true, '<', "、"},   {0x34, true, '>', "。"},
-        {0x1B, true, '{', "「"},    {0x2B, true, '}', "」"},   {0x35, true, '?', "・"},
-        {0x03, true, '2', "ふ"},    // Shift gives no other kana there
+        {0x14, false, 't', "か"},  {0x1A, false, '@', "゛"},  // が is か then ゛
+        {0x04, false, '3', "あ"},  {0x04, true, '#', "ぁ"},   // ぁ is Shift with あ's key
+        {0x7D, false, '\\', "ー"}, {0x7D, true, '\\', "ー"},  // the ¥ key
+        {0x73, false, '_', "ろ"},  {0x73, true, '|', "？"},   // left of the right Shift
+        {0x12, true, 'E', "ぃ"},   {0x2C, true, 'Z', "っ"},  {0x0B, true, '~', "を"},
+        {0x33, false, ',', "ね"},  {0x33, true, '<', "、"},  {0x34, true, '>', "。"},
+        {0x1B, true, '{', "「"},   {0x2B, true, '}', "」"},  {0x35, true, '?', "・"},
+        {0x03, true, '2', "ふ"},  // Shift gives no other kana there
         {0x39, false, ' ', " "},
     };
     for (const Case& c : cases) {
@@ -38,6 +38,7 @@ TEST(KanaKeys, AKeyIsItsPositionWithOrWithoutShift) {
         EXPECT_EQ(KanaKeyToken(scan, false), 0) << scan;
     }
     EXPECT_EQ(KanaKeyTops("t@f[x"), Sj("か゛は゜さ"));
+    EXPECT_EQ(KanaKeyTops(Sj("☆！t")), Sj("☆！か"));  // ！ is 81 49: its trail byte is no key
     EXPECT_EQ(KanaKeysOfTops(Sj("か゛")), "t@");
     EXPECT_EQ(KanaKeysOfTops(Sj("が")), std::nullopt);  // no key prints が
     EXPECT_EQ(KanaKeysOfTops("A"), std::nullopt);

@@ -24,11 +24,11 @@ KeyRow Row(std::string_view itemUtf8, List candidates) {
 // つ on Z, っ on Shift+Z, 、 on Shift+comma, ね on the comma key.
 std::vector<KeyRow> RomajiRows() {
     return {Row("い", {"i", "yi"}), Row("ぃ", {"xi", "li"}), Row("か", {"ka", "KA"}),
-            Row("、", {","}), KeyRow{" ", {" "}}, Row("ね", {"ne"})};
+            Row("、", {","}),       KeyRow{" ", {" "}},      Row("ね", {"ne"})};
 }
 std::vector<KeyRow> KanaRows() {
-    return {Row("い", {"e"}), Row("ぃ", {"E"}), Row("つ", {"z"}),      Row("っ", {"Z"}),
-            Row("か", {"t"}), Row("が", {"t@"}), Row("、", {"<"}),     KeyRow{" ", {" "}},
+    return {Row("い", {"e"}), Row("ぃ", {"E"}),  Row("つ", {"z"}),  Row("っ", {"Z"}),
+            Row("か", {"t"}), Row("が", {"t@"}), Row("、", {"<"}),  KeyRow{" ", {" "}},
             Row("ね", {","}), Row("。", {">"}),  Row("ー", {"\\"}), Row("ろ", {"_"})};
 }
 

@@ -497,6 +497,34 @@ TEST_F(PlayTest, IdleKeysTheEndButtonAndRefusedActs) {
     EXPECT_EQ(session.View().ed_Kanji, "h4");  // a file never read leaves the boxes as they were
 }
 
+namespace {
+
+TEST_F(PlayTest, TheRomajiGuideShowsWithTheReadingOnlyWhileItIsOn) {
+    Load(5);
+    PlayOptions o = Options(EndCondition::Eof);
+    o.romajiGuide = true;
+    ASSERT_TRUE(session.StartPlay(o, now));
+    EXPECT_EQ(session.View().guideRest, "");  // behind the countdown bar
+    RunCountdown();
+    EXPECT_EQ(session.View().guideRest, "ai");
+    Key('x');  // a mistype changes nothing
+    Key('a');
+    EXPECT_EQ(session.View().guideTyped, "");
+    EXPECT_EQ(session.View().guideRest, "i");
+    Type("i");
+    EXPECT_EQ(session.View().guideRest, "");  // the line waits for Enter
+    Key(13);
+    EXPECT_EQ(session.View().guideRest, "ai");  // the next line
+    session.Stop(now);
+
+    session.LoadAct(MakeAct(5));
+    EXPECT_EQ(session.View().guideRest, "");  // the header lines show
+    Start(Options(EndCondition::Eof));
+    EXPECT_EQ(session.View().guideRest, "");
+    EXPECT_EQ(session.View().guideTyped, "");
+}
+
+}  // namespace
 // The key record of a known play: a mistype with its kana and expected key, し typed as
 // "si" and as "shi", a mistype halfway through a spelling, one at a line end, the Enters.
 TEST(PlayKeyRecord, EveryJudgedKeyWithItsUnitsAndMistypes) {

@@ -72,6 +72,7 @@ inline void PrintTo(ActRefusal r, std::ostream* os) {
                          {ActRefusal::BadExtension, "BadExtension"},
                          {ActRefusal::Missing, "Missing"},
                          {ActRefusal::Unreadable, "Unreadable"},
+                         {ActRefusal::TooLarge, "TooLarge"},
                          {ActRefusal::TooShort, "TooShort"},
                          {ActRefusal::OddLines, "OddLines"},
                          {ActRefusal::TooFewPairs, "TooFewPairs"}});
@@ -81,7 +82,8 @@ inline void PrintTo(ReadStatus s, std::ostream* os) {
     printers::PrintName(s, os,
                         {{ReadStatus::Ok, "Ok"},
                          {ReadStatus::Missing, "Missing"},
-                         {ReadStatus::Unreadable, "Unreadable"}});
+                         {ReadStatus::Unreadable, "Unreadable"},
+                         {ReadStatus::TooLarge, "TooLarge"}});
 }
 
 inline void PrintTo(ResultChoice c, std::ostream* os) {
@@ -96,6 +98,7 @@ inline void PrintTo(WaveProblem p, std::ostream* os) {
                         {{WaveProblem::None, "None"},
                          {WaveProblem::Missing, "Missing"},
                          {WaveProblem::Unreadable, "Unreadable"},
+                         {WaveProblem::TooLarge, "TooLarge"},
                          {WaveProblem::NotRiff, "NotRiff"},
                          {WaveProblem::NotWave, "NotWave"},
                          {WaveProblem::NoFormat, "NoFormat"},
@@ -118,7 +121,8 @@ inline void PrintTo(KeyFileProblem p, std::ostream* os) {
                          {KeyFileProblem::Unreadable, "Unreadable"},
                          {KeyFileProblem::NoRows, "NoRows"},
                          {KeyFileProblem::NotShiftJis, "NotShiftJis"},
-                         {KeyFileProblem::NoKeys, "NoKeys"}});
+                         {KeyFileProblem::NoKeys, "NoKeys"},
+                         {KeyFileProblem::TooLarge, "TooLarge"}});
 }
 
 inline void PrintTo(SetRowRefusal r, std::ostream* os) {

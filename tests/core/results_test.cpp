@@ -529,7 +529,7 @@ TEST_F(RecordFilesTest, AKanaPlayGoesToTheKanaListsAndBestsOnly) {
     ASSERT_EQ(kanaBook.LoadActRecords(kana.actList), ReadStatus::Missing);
     kanaBook.SetBests(ReadSettings([&] {
                           IniFile ini;
-                          ini.Load(files.settings);
+                          ini.Load(files.settings, kSettingsFileLimit);
                           return ini;
                       }())
                           .kanaBests);

@@ -59,6 +59,8 @@ TEST(Settings, ValueIsBroughtIntoRangeOrDefaulted) {
     const Settings s = FromText("[TOP]\nKEY=250\nMOZI=x\n[PLAY]\nCOUNT=17\nSOUND=0\n");
     EXPECT_EQ(s.bests, (Bests{250, 0, 17}));
     EXPECT_FALSE(s.sound);
+    EXPECT_FALSE(s.guide);  // the romaji guide is off unless the file turns it on
+    EXPECT_TRUE(FromText("[PLAY]\nGUIDE=1\n").guide);
 }
 
 TEST(Settings, RadioKeysTheLastSelectedWinsAndNoneLeavesTheGroupEmpty) {
@@ -87,17 +89,27 @@ TEST(Settings, ShutdownWritesEightKeysInOrderAndLastInQuotes) {
     s.end = EndCondition::Seconds;
     s.value = 90;
     s.sound = false;
+    s.guide = true;
     s.last = "C:\\a b\\ktp\\Act02.ktp";
     ASSERT_TRUE(SaveShutdownSettings(path, s));
     EXPECT_EQ(ReadBytes(path),
               "[PLAY]\r\nNOMAL=0\r\nRANDOM=1\r\nENDEOF=0\r\nENDMILI=1\r\nENDGYOU=0\r\nVALUE=90\r\n"
-              "SOUND=0\r\n[FILE]\r\nLAST=\"C:\\a b\\ktp\\Act02.ktp\"\r\n");
+              "SOUND=0\r\nGUIDE=1\r\n[FILE]\r\nLAST=\"C:\\a b\\ktp\\Act02.ktp\"\r\n");
     const Settings back = LoadSettings(path).settings;
     EXPECT_EQ(back.last, s.last);
     EXPECT_EQ(back.order, s.order);
     EXPECT_EQ(back.end, s.end);
     EXPECT_EQ(back.value, 90);
     EXPECT_FALSE(back.sound);
+    EXPECT_TRUE(back.guide);
+    EXPECT_TRUE(back.Options().romajiGuide);
+    // Once in the file the key follows the option; a file that never had it on stays without.
+    s.guide = false;
+    ASSERT_TRUE(SaveShutdownSettings(path, s));
+    EXPECT_NE(ReadBytes(path).find("SOUND=0\r\nGUIDE=0\r\n"), std::string::npos);
+    const auto fresh = dir / "fresh.ini";
+    ASSERT_TRUE(SaveShutdownSettings(fresh, s));
+    EXPECT_EQ(ReadBytes(fresh).find("GUIDE"), std::string::npos);
 
     // Blanks at the ends of a path survive only thanks to the quotes.
     s.last = Sj(" C:\\ゲーム\\a.ktp ");

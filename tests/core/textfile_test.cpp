@@ -43,7 +43,7 @@ TEST(TextFile, AStringListKeepsNulBytesInsideItsLines) {
     TempDir dir;
     WriteBytes(dir / "r.lst", "a\0b\r\n\0\nc"s);
     Lines lines;
-    ASSERT_EQ(ReadStringList(dir / "r.lst", lines), ReadStatus::Ok);
+    ASSERT_EQ(ReadStringList(dir / "r.lst", lines, kMiB), ReadStatus::Ok);
     EXPECT_EQ(lines, (Lines{"a\0b"s, "\0"s, "c"}));
     ASSERT_TRUE(WriteStringList(dir / "r.lst", lines));
     EXPECT_EQ(ReadBytes(dir / "r.lst"), "a\0b\r\n\0\r\nc\r\n"s);
@@ -55,7 +55,7 @@ TEST(TextFile, WriteIsWholeWithCrLfAndReadsBack) {
     ASSERT_TRUE(WriteStringList(dir / "r.lst", lines));
     EXPECT_EQ(ReadBytes(dir / "r.lst"), "95 212 7\r\n\r\n" + Sj("読み") + "\r\n");
     Lines back;
-    EXPECT_EQ(ReadStringList(dir / "r.lst", back), ReadStatus::Ok);
+    EXPECT_EQ(ReadStringList(dir / "r.lst", back, kMiB), ReadStatus::Ok);
     EXPECT_EQ(back, lines);
     // Replacing a longer file leaves nothing of it behind.
     ASSERT_TRUE(WriteStringList(dir / "r.lst", Lines{"x"}));
@@ -67,10 +67,10 @@ TEST(TextFile, WriteIsWholeWithCrLfAndReadsBack) {
 TEST(TextFile, MissingAndUnreadableAreTold) {
     TempDir dir;
     Lines lines{"stale"};
-    EXPECT_EQ(ReadStringList(dir / "none.lst", lines), ReadStatus::Missing);
+    EXPECT_EQ(ReadStringList(dir / "none.lst", lines, kMiB), ReadStatus::Missing);
     EXPECT_TRUE(lines.empty());
     std::filesystem::create_directory(dir / "folder.lst");
-    EXPECT_EQ(ReadStringList(dir / "folder.lst", lines), ReadStatus::Unreadable);
+    EXPECT_EQ(ReadStringList(dir / "folder.lst", lines, kMiB), ReadStatus::Unreadable);
 }
 
 TEST(TextFile, FailedWriteLeavesTheOldFileWholeAndNoLitter) {

@@ -158,3 +158,20 @@ TEST(Weakness, TrendAndTheCurrentActsPlays) {
     EXPECT_TRUE(none.kana.empty());
     EXPECT_EQ(none.trend.lastPlays, 0);
 }
+
+TEST(Weakness, TheWindowsLines) {
+    KanaStats k;
+    k.item = Sj("し");
+    k.count = 24;
+    k.rate = 0.125;
+    k.medianMs = 320;
+    k.spellings = {{"shi", 22, 22.0 / 24}, {"si", 2, 2.0 / 24}};
+    EXPECT_EQ(KanaLine(k), Sj("し  ミス 12.5 %  320 ms  24 回"));
+    EXPECT_EQ(SpellingLine(k), Sj("し  shi 92 % si 8 %"));
+    EXPECT_EQ(ConfusionLine({'u', 'i', 7}), Sj("u → i  7 回"));
+    EXPECT_EQ(ConfusionLine({'\r', ' ', 1}), Sj("Enter → Space  1 回"));
+    Weakness w;
+    w.trend = {10, 3, 0.02, 0.1, 150.4, 120};
+    EXPECT_EQ(TrendLine(w),
+              Sj("最近 10 回: ミス 2.0 %, 150 文字/分   その前の 3 回: ミス 10.0 %, 120 文字/分"));
+}

@@ -8,9 +8,9 @@
 #include <set>
 
 #include "act.h"
-#include "kanakeys.h"
 #include "actcheck.h"
 #include "actfiles.h"
+#include "kanakeys.h"
 #include "keysource.h"
 #include "printers.h"
 #include "romaji.h"
@@ -270,9 +270,10 @@ TEST(DeliveredKanaTable, TypesEveryKanaWithTheKeysPrintedOnIt) {
         first.emplace(row.item, row.candidates.front());
         for (const char c : row.candidates.front()) {
             const auto keys = KanaKeys();
-            EXPECT_TRUE(std::any_of(keys.begin(), keys.end(), [&](const KanaKey& k) {
-                return k.key == c || k.shiftKey == c;
-            })) << testutil::U8(row.item) << ": not a kana key";
+            EXPECT_TRUE(
+                std::any_of(keys.begin(), keys.end(),
+                            [&](const KanaKey& k) { return k.key == c || k.shiftKey == c; }))
+                << testutil::U8(row.item) << ": not a kana key";
         }
     }
     std::vector<std::string> wanted;
@@ -309,7 +310,8 @@ TEST(DeliveredActs, EveryReadingTypesWithTheDeliveredKanaTable) {
     if (shipped.empty()) GTEST_SKIP() << "no Acts in data/ktp yet";
     for (const auto& name : shipped) {
         SCOPED_TRACE(name);
-        const ActCheck check = CheckAct(Read(kRoot / "data" / "ktp" / (name + ".ktp")), &ShippedKana());
+        const ActCheck check =
+            CheckAct(Read(kRoot / "data" / "ktp" / (name + ".ktp")), &ShippedKana());
         EXPECT_TRUE(check.findings.empty()) << Show(check.findings);
     }
 }

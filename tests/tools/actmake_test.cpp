@@ -10,6 +10,7 @@
 #include <regex>
 #include <set>
 
+#include "act.h"
 #include "actcheck.h"
 #include "alloc_count.h"
 #include "printers.h"
@@ -130,12 +131,14 @@ TEST(MakeAct, ALongLineWithoutPunctuationCostsWhatItsLengthCosts) {
     // line of letters took 3 GB. Sentences are made in parts of at most 256 characters.
     const std::vector<std::pair<const char*, std::string>> lines = {
         {"letters", std::string(65536, 'a')},
-        {"kanji", [] {
+        {"kanji",
+         [] {
              std::string k;
              while (k.size() < 65536) k += "漢";
              return k;
          }()},
-        {"words", [] {
+        {"words",
+         [] {
              std::string k;
              while (k.size() < 65536) k += "日本語の文章を書いて";
              return k;
@@ -166,7 +169,7 @@ TEST(ReadSentences, ASentenceLongerThanAPartIsCutAtACommaAndKeepsItsReadings) {
     for (int i = 0; i < 25; ++i) text += "あいうえおかきくけ";  // 225
     text += "、";                                               // 226
     for (int i = 0; i < 29; ++i) text += "さ";                  // 255
-    text += "|東京[とうきょう]";                                 // 257 with its two kanji
+    text += "|東京[とうきょう]";                                // 257 with its two kanji
     for (int i = 0; i < 43; ++i) text += "た";
     std::vector<Finding> findings;
     const std::vector<Sentence> s = ReadSentences(text, findings);
@@ -319,7 +322,7 @@ TEST(MakeAct, TheDeliveredActsMadeAgainAgreeWithTheirReviewedReadings) {
     Agreement total;
     for (const auto& path : sources) {
         std::string bytes;
-        ASSERT_EQ(ReadFileBytes(path, bytes), ReadStatus::Ok);
+        ASSERT_EQ(ReadFileBytes(path, bytes, kActFileLimit), ReadStatus::Ok);
         // The pairs: the non-empty lines after the header, written form first. The text made
         // of them: each written form without its blanks, one a line.
         std::vector<std::string> body;
@@ -440,12 +443,9 @@ TEST(DecodeText, UnicodeWithABomAndShiftJisAreRecognised) {
         be += static_cast<char>(c & 0xFF);
     }
     const std::vector<std::pair<const char*, std::string>> cases = {
-        {"UTF-8", text},
-        {"UTF-8 with its BOM", "\xEF\xBB\xBF" + text},
-        {"UTF-16 LE", le},
-        {"UTF-16 BE", be},
-        {"Shift_JIS", Sj(text)},
-        {"Shift_JIS after ASCII", "abc " + Sj(text)},
+        {"UTF-8", text},         {"UTF-8 with its BOM", "\xEF\xBB\xBF" + text},
+        {"UTF-16 LE", le},       {"UTF-16 BE", be},
+        {"Shift_JIS", Sj(text)}, {"Shift_JIS after ASCII", "abc " + Sj(text)},
     };
     for (const auto& [name, bytes] : cases) {
         const auto decoded = DecodeText(bytes, why);
@@ -494,11 +494,11 @@ TEST(MakeAct, CancellingGivesBackNothing) {
     EXPECT_EQ(calls, 4u);  // at 0, 16, 32 and 48 sentences
     // Made through, the progress ends at the total.
     std::size_t last = 0;
-    const MadeAct whole = MakeAct(text, Mecab(), DeliveredKeys(), {"t", "c"},
-                                  [&](std::size_t done, std::size_t) {
-                                      last = done;
-                                      return true;
-                                  });
+    const MadeAct whole =
+        MakeAct(text, Mecab(), DeliveredKeys(), {"t", "c"}, [&](std::size_t done, std::size_t) {
+            last = done;
+            return true;
+        });
     EXPECT_TRUE(whole.ok()) << whole.refusal;
     EXPECT_EQ(last, 100u);
     // The pairs written again give the same Act; an edit the table cannot type is refused.
