@@ -98,8 +98,8 @@ private:
     }
 
     void OpenStream() {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, kMixRate, kMixChannels};
-        stream_ = pa_stream_new(context_, "mistype sound", &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_S16LE, kMixRate, kMixChannels};
+        stream_ = pa_stream_new(context_, "mistype sound", &format, nullptr);
         if (!stream_) {
             lost_ = true;
             return;
@@ -108,9 +108,9 @@ private:
         pa_stream_set_write_callback(stream_, &PulseBackend::Write, this);
         pa_buffer_attr attr;
         attr.maxlength = static_cast<uint32_t>(-1);
-        attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kLatencyUs, &spec));
+        attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kLatencyUs, &format));
         attr.prebuf = static_cast<uint32_t>(-1);
-        attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRefillUs, &spec));
+        attr.minreq = static_cast<uint32_t>(pa_usec_to_bytes(kRefillUs, &format));
         attr.fragsize = static_cast<uint32_t>(-1);
         if (pa_stream_connect_playback(stream_, nullptr, &attr, PA_STREAM_ADJUST_LATENCY, nullptr,
                                        nullptr) < 0) {
