@@ -937,6 +937,149 @@ case_sound_no_server() {
     end_sound_play
 }
 
+# --- the kana style --------------------------------------------------------------------------
+
+# X key codes (the Linux input code plus 8) of the kana keyboard's places by the key tokens of
+# key/mykana.key; "S+" holds Shift.
+declare -A kana_code=(
+    [1]=10 ['!']=S+10 [2]=11 [3]=12 ['#']=S+12 [4]=13 ['$']=S+13 [5]=14 ['%']=S+14 [6]=15
+    ['&']=S+15 [7]=16 ["'"]=S+16 [8]=17 ['(']=S+17 [9]=18 [')']=S+18 [0]=19 ['~']=S+19
+    ['-']=20 ['^']=21 ['\']=132
+    [q]=24 [w]=25 [e]=26 [E]=S+26 [r]=27 [t]=28 [y]=29 [u]=30 [i]=31 [o]=32 [p]=33 ['@']=34
+    ['[']=35 ['{']=S+35
+    [a]=38 [s]=39 [d]=40 [f]=41 [g]=42 [h]=43 [j]=44 [k]=45 [l]=46 [';']=47 [':']=48
+    [']']=51 ['}']=S+51
+    [z]=52 [Z]=S+52 [x]=53 [c]=54 [v]=55 [b]=56 [n]=57 [m]=58 [',']=59 ['<']=S+59 ['.']=60
+    ['>']=S+60 ['/']=61 ['?']=S+61 ['_']=97 ['|']=S+97 [' ']=65
+)
+
+# The first candidate of every row of the staged kana table, as "item<TAB>keys" lines (UTF-8);
+# the sign rows as they decode: the blanks on the space bar, 、 on Shift with ね's key.
+kana_firsts() {
+    iconv -f CP932 -t UTF-8 "$prog/key/mykana.key" | tr -d '\r' | awk -F= '
+        /^[0-9]+="/ {
+            v = substr($0, index($0, "=") + 2); sub(/"$/, "", v)
+            n = split(v, f, " "); item = f[1]; key = f[2]
+            if (item == "○") { item = " "; key = " " }
+            else if (item == "●") { item = "　"; key = " " }
+            else if (item == "▼") { item = "、"; key = "<" }
+            else if (item == "∴") { item = "ね"; key = "," }
+            if (!(item in seen)) { seen[item] = 1; printf "%s\t%s\n", item, key }
+        }'
+}
+
+# The readings of the staged Act01, one a line.
+act01_readings() {
+    local line i=0
+    while IFS= read -r line; do
+        line=${line%$'\r'}
+        i=$((i + 1))
+        [ "$i" -le 5 ] || [ -z "$line" ] || echo "$line"
+    done < <(iconv -f CP932 -t UTF-8 "$prog/ktp/Act01.ktp") | awk 'NR % 2 == 0'
+}
+
+# Act01 typed in the kana style by key codes in window $1: the keys of each reading from the
+# kana table (each checked with kotopa-tool try first), Enter after every line but the last.
+type_act01_kana() {
+    local wid=$1 reading keys codes c i n
+    declare -A first=()
+    while IFS=$'\t' read -r c keys; do first[$c]=$keys; done < <(kana_firsts)
+    mapfile -t readings < <(act01_readings)
+    [ "${#readings[@]}" -eq ${#act01_keys[@]} ] || fail "Act01 has changed: ${#readings[@]} readings"
+    kana_keycount=0
+    focus "$wid"
+    xdotool key Return
+    sleep 3.6
+    for n in "${!readings[@]}"; do
+        reading=${readings[$n]}
+        keys=""
+        for ((i = 0; i < ${#reading}; i++)); do
+            c=${reading:i:1}
+            [ -n "${first[$c]+x}" ] || fail "no kana key for '$c'"
+            keys+=${first[$c]}
+        done
+        "$KOTOPA_TOOL" try --keys "$prog/key/mykana.key" -- "$reading" "$keys" >/dev/null ||
+            fail "'$keys' does not type '$reading' with key/mykana.key"
+        codes=()
+        for ((i = 0; i < ${#keys}; i++)); do codes+=("${kana_code[${keys:i:1}]}"); done
+        kana_keycount=$((kana_keycount + ${#keys} + 1))
+        "$KOTOPA_SOUND_PROBE" press 40 "${codes[@]}"
+        sleep 0.25
+        if [ "$n" -eq 10 ]; then shot "$wid" kana-typing; fi
+        if [ "$n" -lt $((${#readings[@]} - 1)) ]; then xdotool key Return; fi
+    done
+}
+
+# The last play's line of list $1 holds 0 mistypes and the rates of Act01; $2 lines in all.
+check_kana_list() {
+    local file=$1 lines=$2 line
+    [ -f "$file" ] || fail "missing $file"
+    [ "$(wc -l <"$file")" -eq "$lines" ] || fail "$file holds $(wc -l <"$file") plays, not $lines"
+    line=$(tail -n1 "$file" | tr -d '\r')
+    [[ "$line" =~ ^([0-9]+)\ ([0-9]+)\ 0$ ]] || fail "$file holds '$line'"
+    [ "${BASH_REMATCH[2]}" = "$(rate $act01_charcount "${BASH_REMATCH[1]}")" ] ||
+        fail "characters per minute ${BASH_REMATCH[2]} in $file"
+}
+
+# One kana play of Act01 on layout $1 (setxkbmap), recorded and the program closed.
+play_act01_kana() {
+    local app wid dialog
+    setxkbmap "$1" || fail "setxkbmap $1"
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    type_act01_kana "$wid"
+    dialog=$(finish_act01 "$app")
+    sleep 0.5
+    shot "$dialog" "kana-result-$1"
+    cancel_result "$app" "$dialog"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+}
+
+# Act01 typed whole in the kana style by key codes on a Japanese (jp106) layout and again on a
+# US one, where the keys give other characters or none: no mistype, both plays in the kana
+# lists and bests. Then one romaji play, which goes to the romaji lists alone.
+case_kana_act01() {
+    mkdir -p "$prog/save"
+    printf '[PLAY]\r\nKANA=1\r\n' >"$prog/save/kotopa.ini"
+    play_act01_kana jp
+    check_kana_list "$prog/save/record-kana.lst" 1
+    check_kana_list "$prog/save/Act01-kana.lst" 1
+    [ ! -e "$prog/save/record.lst" ] || fail "a kana play in record.lst"
+    grep -q '^\[KANA\]' "$prog/save/kotopa.ini" || fail "no kana bests"
+    grep -q '^KANA=1' "$prog/save/kotopa.ini" || fail "the kana style was not kept"
+    play_act01_kana us
+    check_kana_list "$prog/save/record-kana.lst" 2
+    check_kana_list "$prog/save/Act01-kana.lst" 2
+    tr -d '\r' <"$prog/save/kotopa.ini" | grep -A3 '^\[KANA\]' | grep -q '^COUNT=3$' ||
+        fail "the kana play count is not 3"
+
+    # The romaji style, chosen in the option panel (bt_Opt at 424, 232; rd_Romaji at 512, 13 of the open panel).
+    local app wid dialog
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    xdotool mousemove --window "$wid" 436 244 click 1  # bt_Opt
+    sleep 1
+    xdotool mousemove --window "$wid" 530 20 click 1  # rd_Romaji
+    sleep 0.3
+    shot "$wid" kana-romaji-chosen
+    xdotool mousemove --window "$wid" 436 244 click 1
+    sleep 1
+    # The click left the focus on the radio button; the typing box (ed_Nyuuryoku) takes it back.
+    xdotool mousemove --window "$wid" 30 163 click 1
+    sleep 0.3
+    type_act01 "$wid"
+    dialog=$(finish_act01 "$app")
+    cancel_result "$app" "$dialog"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    check_kana_list "$prog/save/record.lst" 1
+    check_kana_list "$prog/save/Act01.lst" 1
+    check_kana_list "$prog/save/record-kana.lst" 2
+    grep -q '^KANA=0' "$prog/save/kotopa.ini" || fail "the romaji style was not kept"
+}
+
 # Sourced by the Windows cases (tests/windows/e2e-wine.sh), which use the helpers above.
 [ -z "${KOTOPA_E2E_LIBRARY:-}" ] || return 0
 

@@ -5,6 +5,10 @@
 //   sound_probe keys <char> <count> <gap ms>
 //                                          types the key with XTEST, count times, gap apart;
 //                                          prints the time of every press in ns
+//   sound_probe press <gap ms> <code>...
+//                                          presses keys by X key code with XTEST, gap apart,
+//                                          whatever the layout maps them to; "S+<code>" holds
+//                                          Shift (key code 50) around the key
 //   sound_probe analyse <file.wav> <file.raw> <times> <keys>
 //                                          finds every copy of the wave in the recording
 //                                          (copies may overlap) and prints: onsets, copies
@@ -127,6 +131,27 @@ int Keys(const char* key, int count, int gapMs) {
     return 0;
 }
 
+int Press(int gapMs, int count, char** codes) {
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) return 1;
+    constexpr KeyCode kShift = 50;
+    for (int i = 0; i < count; ++i) {
+        std::string code = codes[i];
+        const bool shift = code.rfind("S+", 0) == 0;
+        if (shift) code.erase(0, 2);
+        const int number = std::atoi(code.c_str());
+        if (number < 8 || number > 255) return 2;
+        if (shift) XTestFakeKeyEvent(dpy, kShift, True, CurrentTime);
+        XTestFakeKeyEvent(dpy, static_cast<KeyCode>(number), True, CurrentTime);
+        XTestFakeKeyEvent(dpy, static_cast<KeyCode>(number), False, CurrentTime);
+        if (shift) XTestFakeKeyEvent(dpy, kShift, False, CurrentTime);
+        XSync(dpy, False);
+        usleep(static_cast<useconds_t>(gapMs) * 1000);
+    }
+    XCloseDisplay(dpy);
+    return 0;
+}
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     const std::size_t n = v.size();
@@ -234,6 +259,7 @@ int main(int argc, char** argv) {
     if (what == "wave" && argc == 4) return Wave(argv[2], std::atoi(argv[3]));
     if (what == "stamp" && argc == 4) return Stamp(argv[2], argv[3]);
     if (what == "keys" && argc == 5) return Keys(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (what == "press" && argc >= 3) return Press(std::atoi(argv[2]), argc - 3, argv + 3);
     if (what == "sounding" && argc == 3) return Sounding(argv[2]);
     if (what == "analyse" && argc == 6) return Analyse(argv[2], argv[3], argv[4], argv[5]);
     std::fprintf(stderr, "usage: see the head of sound_probe.cpp\n");
