@@ -4,7 +4,7 @@
 #   apt install ./build/kotopa_<version>_<architecture>.deb
 set -euo pipefail
 cd "$(dirname "$0")"
-source tools/install-deps.sh
+source scripts/install-deps.sh
 kotopa_install_deps
 kotopa_configure
 cmake --build build --parallel "$(nproc)" --target kotopa kotopa-tool kotopa_package_files

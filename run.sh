@@ -3,7 +3,7 @@
 # Installs what is missing first.
 set -euo pipefail
 cd "$(dirname "$0")"
-source tools/install-deps.sh
+source scripts/install-deps.sh
 kotopa_install_deps
 kotopa_configure
 cmake --build build --parallel "$(nproc)" --target kotopa

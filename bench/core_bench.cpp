@@ -20,6 +20,7 @@
 
 #include "act.h"
 #include "fake_random.h"
+#include "guide.h"
 #include "keyrecordfile.h"
 #include "keytable.h"
 #include "matcher.h"
@@ -310,6 +311,85 @@ void BM_JudgeKeyLargeTable(benchmark::State& state) {
     state.counters["table_heap_MB"] = heapMB;  // rows and index together
 }
 BENCHMARK(BM_JudgeKeyLargeTable)->Unit(benchmark::kMicrosecond);
+
+// The romaji guide typed through every reading, each key as the guide shows it: the guide's
+// work after each judged key (AfterKey) timed on its own, and its plan of a whole line when
+// the line starts (StartLine) apart. False when the guide led to a mistype or ran out.
+bool TimeGuide(benchmark::State& state, const kotopa::KeyTable& table,
+               const std::vector<std::string>& readings) {
+    std::vector<double> after, start;
+    bool clean = true;
+    for (auto _ : state) {
+        after.clear();
+        start.clear();
+        for (const std::string& reading : readings) {
+            kotopa::Matcher m(table);
+            kotopa::RomajiGuide g;
+            m.StartLine({}, reading);
+            const auto s0 = std::chrono::steady_clock::now();
+            g.StartLine(m);
+            const auto s1 = std::chrono::steady_clock::now();
+            start.push_back(std::chrono::duration<double, std::nano>(s1 - s0).count());
+            for (;;) {
+                if (g.Rest().empty()) {
+                    clean = false;
+                    break;
+                }
+                char key = g.Rest().front();
+                const auto r = m.JudgeKey(key);
+                const auto t0 = std::chrono::steady_clock::now();
+                g.AfterKey(m);
+                const auto t1 = std::chrono::steady_clock::now();
+                benchmark::DoNotOptimize(g.Rest().data());
+                after.push_back(std::chrono::duration<double, std::nano>(t1 - t0).count());
+                if (r == kotopa::JudgeResult::Mistype) clean = false;
+                if (r != kotopa::JudgeResult::KeyShown && r != kotopa::JudgeResult::UnitCompleted)
+                    break;
+            }
+        }
+    }
+    std::sort(after.begin(), after.end());
+    std::sort(start.begin(), start.end());
+    if (after.empty() || start.empty()) return false;
+    state.counters["keys"] = static_cast<double>(after.size());
+    state.counters["after_key_median_ns"] = after[after.size() / 2];
+    state.counters["after_key_p99_ns"] = after[after.size() * 99 / 100];
+    state.counters["after_key_max_ns"] = after.back();
+    state.counters["line_start_median_ns"] = start[start.size() / 2];
+    state.counters["line_start_max_ns"] = start.back();
+    return clean;
+}
+
+// Every reading of the twelve delivered Acts with the delivered key table.
+void BM_GuideAfterKeyDeliveredData(benchmark::State& state) {
+    const fs::path root = KOTOPA_SOURCE_DIR;
+    kotopa::KeyTable table;
+    table.LoadKeyFile(root / "data" / "key" / "mykey.key");
+    std::vector<std::string> readings;
+    for (int n = 1; n <= 12; ++n) {
+        const std::string name = (n < 10 ? "Act0" : "Act") + std::to_string(n) + ".ktp";
+        const kotopa::ActLoad load = kotopa::ReadAct(root / "data" / "ktp" / name);
+        for (std::size_t i = 0; i < load.script.PairCount(); ++i)
+            readings.emplace_back(load.script.Yomi(i));
+    }
+    if (table.Rows().empty() || readings.empty()) state.SkipWithError("no delivered data");
+    if (!TimeGuide(state, table, readings)) state.SkipWithError("the guide did not type through");
+    state.counters["rows"] = static_cast<double>(table.Rows().size());
+}
+BENCHMARK(BM_GuideAfterKeyDeliveredData)->Unit(benchmark::kMillisecond);
+
+// The same with a table of 600 rows and of 100,000 rows: the guide's cost per key must not
+// grow with the table.
+void BM_GuideAfterKeyTableSize(benchmark::State& state) {
+    static const kotopa::KeyTable small = Table600();
+    static const kotopa::KeyTable large = Table100k();
+    const kotopa::KeyTable& table = state.range(0) == 0 ? small : large;
+    const Play play = MakePlay(20);
+    if (!TimeGuide(state, table, play.readings))
+        state.SkipWithError("the guide did not type through");
+    state.counters["rows"] = static_cast<double>(table.Rows().size());
+}
+BENCHMARK(BM_GuideAfterKeyTableSize)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // An Act of the given lines: the reading doubles as the written form.
 kotopa::ActLoad MakeActLoad(const Play& play) {

@@ -1,6 +1,6 @@
 // make_messages TABLE.txt CONSTANTS.inc: writes the Shift_JIS constants of the message table
 // (see messagetable.h), whole or not at all; on a wrong line names it and writes nothing.
-// tools/build-data.sh runs it for src/messages/messages.txt.
+// scripts/build-data.sh runs it for src/messages/messages.txt.
 #include <iostream>
 
 #include "messagetable.h"

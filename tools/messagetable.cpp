@@ -17,7 +17,7 @@ constexpr std::size_t kColumnLimit =
 
 constexpr std::string_view kPreamble =
     "// The program's texts as Shift_JIS constants, written by make_messages from\n"
-    "// messages.txt, where they are read and edited (tools/build-data.sh); not edited here.\n"
+    "// messages.txt, where they are read and edited (scripts/build-data.sh); not edited here.\n"
     "// Included by messages.h.\n";
 
 bool IsNameChar(char c, bool first) {

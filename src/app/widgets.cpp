@@ -91,19 +91,30 @@ void ReadingBox::paintEvent(QPaintEvent* event) {
     p.setClipRect(r);
     const QFont readingFont = ReadingFont(), guideFont = GuideFont();
     const QFontMetrics rm(readingFont), gm(guideFont);
+    // Nothing past the box's right edge is laid out: no glyph of the guide is narrower than
+    // a few pixels, so at most a third of the width in characters can show.
+    const QString rest = guideRest_.left(std::max(1, r.width() / 3));
+    const auto keep = [](QStaticText& line, const QString& s) {
+        if (line.text() == s) return;
+        line.setTextFormat(Qt::PlainText);
+        line.setText(s);
+    };
+    keep(readingLine_, text());
+    keep(typedLine_, guideTyped_);
+    keep(restLine_, rest);
     const int top = r.top() + std::max(0, (r.height() - rm.height() - gm.height()) / 2);
     const QColor ink = palette().color(QPalette::Text);
     p.setPen(ink);
     p.setFont(readingFont);
-    p.drawText(QPoint(r.left(), top + rm.ascent()), text());
+    p.drawStaticText(QPoint(r.left(), top), readingLine_);
     p.setFont(guideFont);
-    const int baseline = top + rm.height() + gm.ascent();
+    const int guideTop = top + rm.height();
     QColor dim = ink;
     dim.setAlphaF(0.4f);
     p.setPen(dim);
-    p.drawText(QPoint(r.left(), baseline), guideTyped_);
+    p.drawStaticText(QPoint(r.left(), guideTop), typedLine_);
     p.setPen(ink);
-    p.drawText(QPoint(r.left() + gm.horizontalAdvance(guideTyped_), baseline), guideRest_);
+    p.drawStaticText(QPoint(r.left() + gm.horizontalAdvance(guideTyped_), guideTop), restLine_);
 }
 
 std::string TypingBox::KeyBytes(const QKeyEvent& event) {

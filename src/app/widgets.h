@@ -6,6 +6,7 @@
 
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <functional>
@@ -86,6 +87,11 @@ private:
     bool guideOn_ = false;
     QString guideTyped_;
     QString guideRest_;
+    // The three lines laid out once and drawn again as they are until their text changes:
+    // a key changes the guide, but the reading only once a unit is typed.
+    QStaticText readingLine_;
+    QStaticText typedLine_;
+    QStaticText restLine_;
 };
 
 // A candidate edit of the key panel. Every typed character first reaches onKeyPress as

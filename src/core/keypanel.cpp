@@ -129,8 +129,12 @@ std::string KeyFileRefusalText(std::string_view sjisPath, KeyFileProblem problem
         case KeyFileProblem::TooLarge:
             text = msg::kFileTooLarge;
             break;
-        case KeyFileProblem::NotShiftJis:  // only the start-up's warnings (KeyFileWarning)
+        case KeyFileProblem::NotShiftJis:
+            text = msg::kKeyFileNotShiftJis;
+            break;
         case KeyFileProblem::NoKeys:
+            text = msg::kKeyFileNoKeys;
+            break;
         case KeyFileProblem::None:
             break;
     }

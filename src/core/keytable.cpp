@@ -148,12 +148,16 @@ KeyFileProblem KeyTable::LoadKeyFile(const std::filesystem::path& path) {
     if (status == ReadStatus::TooLarge) return KeyFileProblem::TooLarge;
     if (!LooksLikeShiftJis(bytes)) return KeyFileProblem::NotShiftJis;
     if (held == 0) return KeyFileProblem::NoRows;
+    return TypesSomething() ? KeyFileProblem::None : KeyFileProblem::NoKeys;
+}
+
+bool KeyTable::TypesSomething() const {
     for (const auto& row : rows_) {
         for (const auto& c : row.candidates) {
-            if (!c.empty()) return KeyFileProblem::None;
+            if (!c.empty()) return true;
         }
     }
-    return KeyFileProblem::NoKeys;
+    return false;
 }
 
 std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
@@ -193,8 +197,11 @@ KeyFileProblem KeyTable::LoadChosenKeyFile(const std::filesystem::path& path) {
         case ReadStatus::Ok:
             break;
     }
+    // Text in another encoding would load as rows of mojibake items that no reading holds.
+    if (!LooksLikeShiftJis(bytes)) return KeyFileProblem::NotShiftJis;
     KeyTable chosen;
     if (chosen.LoadKeyBytes(bytes) == 0) return KeyFileProblem::NoRows;
+    if (!chosen.TypesSomething()) return KeyFileProblem::NoKeys;
     *this = std::move(chosen);
     return KeyFileProblem::None;
 }

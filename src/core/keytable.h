@@ -41,7 +41,7 @@ std::vector<std::string> SplitStoredValue(std::string_view value);
 std::string BuildStoredValue(const KeyRow& row);
 
 // Why a key file leaves no key that can be judged, so that every key would be a mistype, or
-// why one the user chose is refused (LoadChosenKeyFile: Missing, Unreadable or NoRows).
+// why one the user chose is refused (LoadChosenKeyFile).
 enum class KeyFileProblem {
     None,
     Missing,      // no file at the path
@@ -88,9 +88,10 @@ public:
     std::size_t LoadKeyBytes(std::string_view bytes, const KeyRules& rules);
 
     // A key file that the user chose to replace the table: the rows of the file at path
-    // replace the table as LoadKeyFile does, unless the file is missing, cannot be read or
-    // holds no row. Then the table stays as it was and the problem is returned: a missing
-    // file loaded as an empty table and stored would leave no key that can be typed.
+    // replace the table as LoadKeyFile does, unless the file is missing, cannot be read, is
+    // too large, is not Shift_JIS, holds no row or gives no row a key. Then the table stays
+    // as it was and the problem is returned: such a table, once stored as the start-up's
+    // key file, would leave no key that can be judged.
     KeyFileProblem LoadChosenKeyFile(const std::filesystem::path& path);
 
     // Writes KAZU and every row as it stands (marks included) into the key file at path,
@@ -116,6 +117,8 @@ public:
     void FindCandidates6(std::string_view reading, std::vector<std::string>& lst_3) const;
 
 private:
+    // True when some row has a candidate, so that at least one key can be judged.
+    bool TypesSomething() const;
     std::size_t LoadRows(std::string_view bytes, const KeyRules* rules);
     void AppendCandidates(std::string_view key, std::vector<std::string>& list) const;
     void Reindex();

@@ -235,22 +235,25 @@ TEST(KeyPanel, ALoadedFileReplacesTheTableAndMayBecomeMykey) {
 }
 
 TEST(KeyPanel, RefusedKeyFilesChangeNeitherTheTableNorMykey) {
-    for (const char* name : {"mine", "missing.key"}) {
+    for (const char* name : {"mine", "missing.key", "utf8.key"}) {
         SCOPED_TRACE(name);
         Panel p;
         p.DoubleClick(1);
         const fs::path file = p.rig.base / "key" / name;
-        if (std::string(name) == "mine") WriteBytes(file, PanelKeyFile());
+        const std::string n(name);
+        if (n == "mine") WriteBytes(file, PanelKeyFile());
+        if (n == "utf8.key") WriteBytes(file, "[MOZI]\r\nKAZU=1\r\n0=\"か ka\"\r\n");
         const auto before = p.rig.form->Keys().Rows();
         p.Load(file, {true, true});
         const auto messages = p.rig.dialogs.Messages();
         ASSERT_FALSE(messages.empty());
         EXPECT_EQ(messages.back().kind, Kind::Warning);
+        const std::string shown = kotopa::PathToSjis(file);
         EXPECT_EQ(messages.back().text,
-                  std::string(name) == "mine"
-                      ? kotopa::BadKeyExtensionText(kotopa::PathToSjis(file))
-                      : kotopa::KeyFileRefusalText(kotopa::PathToSjis(file),
-                                                   kotopa::KeyFileProblem::Missing));
+                  n == "mine" ? kotopa::BadKeyExtensionText(shown)
+                  : n == "missing.key"
+                      ? kotopa::KeyFileRefusalText(shown, kotopa::KeyFileProblem::Missing)
+                      : kotopa::KeyFileRefusalText(shown, kotopa::KeyFileProblem::NotShiftJis));
         EXPECT_EQ(p.rig.form->Keys().Rows(), before);
         EXPECT_EQ(ReadBytes(p.mykey), PanelKeyFile());
         EXPECT_EQ(p.Edit("ed_KoumokuNo")->text().toStdString(), "1");

@@ -545,6 +545,25 @@ TEST(MainFormSlide, OptionPanelWidensToTheRightAndBothCanBeOpen) {
     EXPECT_FALSE(rig.Get<QWidget>("me_About")->geometry().intersects(form.rect()));
 }
 
+TEST(MainFormSlide, TheInputStyleIsSeenWithTheOptionPanelAloneAndCoversNoControl) {
+    Rig rig;
+    TMainForm& form = rig.StartShown();
+    rig.Slide("bt_Opt");
+    ASSERT_EQ(form.size(), QSize(600, 275));
+    const QWidget* style = rig.Get<QWidget>("GroupBox_Style");
+    EXPECT_TRUE(form.rect().contains(style->geometry()))
+        << style->x() << "," << style->y() << " " << style->width() << "x" << style->height();
+    for (const QWidget* other : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (other == style || other->isWindow()) continue;
+        EXPECT_FALSE(other->geometry().intersects(style->geometry()))
+            << other->objectName().toStdString();
+    }
+    for (const char* radio : {"rd_Romaji", "rd_Kana"}) {
+        const QWidget* w = rig.Get<QWidget>(radio);
+        EXPECT_TRUE(style->rect().contains(w->geometry())) << radio;
+    }
+}
+
 TEST(MainFormSlide, SlidesRunFromTheEventLoopAfterTheClickHasReturned) {
     Rig rig;
     TMainForm& form = rig.StartShown();

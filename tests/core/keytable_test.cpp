@@ -224,7 +224,7 @@ TEST(KeyTable, AFailedStoreLeavesTheTableExactlyAsItWas) {
     EXPECT_EQ(t.Rows()[1], (KeyRow{"\"", {"\""}}));
 }
 
-TEST(KeyTable, AChosenKeyFileReplacesTheTableOnlyWhenItHoldsRows) {
+TEST(KeyTable, AChosenKeyFileReplacesTheTableOnlyWhenItTypesSomething) {
     TempDir dir;
     struct Case {
         const char* name;
@@ -238,6 +238,11 @@ TEST(KeyTable, AChosenKeyFileReplacesTheTableOnlyWhenItHoldsRows) {
         {"zero.key", "[MOZI]\r\nKAZU=0\r\n0=\"a a\"\r\n", KeyFileProblem::NoRows},
         {"other.key", "[OTHER]\r\nKAZU=2\r\n0=\"a a\"\r\n", KeyFileProblem::NoRows},
         {"norows.key", "[MOZI]\r\nKAZU=3\r\n7=\"a a\"\r\n1=\"  \"\r\n", KeyFileProblem::NoRows},
+        // What an editor saves today: あ a, か ka as UTF-8.
+        {"utf8.key", "[MOZI]\r\nKAZU=2\r\n0=\"\xE3\x81\x82 a\"\r\n1=\"\xE3\x81\x8B ka\"\r\n",
+         KeyFileProblem::NotShiftJis},
+        {"nokeys.key", Sj("[MOZI]\r\nKAZU=2\r\n0=\"あ\"\r\n1=\"か ,,\"\r\n"),
+         KeyFileProblem::NoKeys},
         {"one.key", Sj("[MOZI]\r\nKAZU=2\r\n1=\"▼ ▼\"\r\n"), KeyFileProblem::None},
     };
     for (const Case& c : cases) {

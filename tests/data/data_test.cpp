@@ -123,7 +123,8 @@ TEST(DeliveredKeyTable, IsAFreshBuildOfItsSource) {
     std::string error;
     ASSERT_TRUE(BuildKeyFile(src.table, dir / "mykey.key", error)) << error;
     EXPECT_TRUE(testutil::ReadBytes(dir / "mykey.key") == Read(kKeyFile))
-        << "data/key/mykey.key is not what data-src/keys/mykey.txt builds: run tools/build-data.sh";
+        << "data/key/mykey.key is not what data-src/keys/mykey.txt builds: run "
+           "scripts/build-data.sh";
     EXPECT_EQ(Shipped().Rows(), src.table.Rows());
 }
 
@@ -211,11 +212,11 @@ TEST(DeliveredActs, EachIsTheImportOfItsSource) {
     for (const auto& name : sources) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(shipped.count(name))
-            << "data-src/ktp/" << name << ".txt is not built: run tools/build-data.sh";
+            << "data-src/ktp/" << name << ".txt is not built: run scripts/build-data.sh";
         const Converted c = ActTextToSjis(Read(kRoot / "data-src" / "ktp" / (name + ".txt")));
         ASSERT_TRUE(c.ok()) << Show(c.problems);
         EXPECT_TRUE(c.bytes == Read(kRoot / "data" / "ktp" / (name + ".ktp")))
-            << "data/ktp/" << name << ".ktp differs from its source: run tools/build-data.sh";
+            << "data/ktp/" << name << ".ktp differs from its source: run scripts/build-data.sh";
     }
 }
 
@@ -255,7 +256,7 @@ TEST(DeliveredKanaTable, IsAFreshBuildOfItsSource) {
     ASSERT_TRUE(BuildKeyFile(src.table, dir / "mykana.key", error)) << error;
     EXPECT_TRUE(testutil::ReadBytes(dir / "mykana.key") == Read(kKanaFile))
         << "data/key/mykana.key is not what data-src/keys/mykana.txt builds: run "
-           "tools/build-data.sh";
+           "scripts/build-data.sh";
     EXPECT_EQ(ShippedKana().Rows(), src.table.Rows());
 }
 

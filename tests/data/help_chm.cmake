@@ -1,6 +1,6 @@
-# The shipped kotopa.chm is what tools/help-chm.cmake makes of the help pages today: a fresh
+# The shipped kotopa.chm is what scripts/help-chm.cmake makes of the help pages today: a fresh
 # build may differ from it only in the two build times the file carries (in its header and in
-# its #SYSTEM record), four bytes each. Run with -DRECIPE (tools/help-chm.cmake), -DCHMCMD, -DICONV,
+# its #SYSTEM record), four bytes each. Run with -DRECIPE (scripts/help-chm.cmake), -DCHMCMD, -DICONV,
 # -DPAGES (data-src/help), -DSHIPPED and -DWORK.
 file(REMOVE_RECURSE "${WORK}")
 execute_process(COMMAND "${CMAKE_COMMAND}" -DCHMCMD=${CHMCMD} -DICONV=${ICONV} -DPAGES=${PAGES}
@@ -13,7 +13,7 @@ file(SIZE "${SHIPPED}" shipped_size)
 file(SIZE "${WORK}/kotopa.chm" fresh_size)
 if(NOT shipped_size EQUAL fresh_size)
   message(FATAL_ERROR "data/kotopa.chm (${shipped_size} bytes) is not a build of the pages "
-                      "(${fresh_size} bytes): run tools/build-help.sh")
+                      "(${fresh_size} bytes): run scripts/build-help.sh")
 endif()
 execute_process(COMMAND cmp -l "${SHIPPED}" "${WORK}/kotopa.chm" OUTPUT_VARIABLE diff)
 string(REGEX MATCHALL "[0-9]+ +[0-7]+ +[0-7]+" lines "${diff}")
@@ -29,6 +29,6 @@ foreach(line IN LISTS lines)
   endif()
   if(windows GREATER 2)
     message(FATAL_ERROR "data/kotopa.chm differs from a build of the pages at byte ${offset}: "
-                        "run tools/build-help.sh")
+                        "run scripts/build-help.sh")
   endif()
 endforeach()

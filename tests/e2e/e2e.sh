@@ -595,7 +595,7 @@ case_package() {
     grep -q "^LAST=\"$data/ktp/Act01.ktp\"" "$data/save/kotopa.ini" || fail "LAST is not the user's Act01"
 }
 
-# The README's pictures, taken from the real program (tools/screenshots.sh puts them in
+# The README's pictures, taken from the real program (scripts/screenshots.sh puts them in
 # docs/): the main window, a play in progress, the result dialog, the play log, the key panel
 # and the graph window. Before the start, save/ is given a history of 60 earlier plays (12 of
 # them of Act01), so that the graph shows some weeks of practice; the play itself is Act01

@@ -22,7 +22,7 @@ TEST(Messages, TheCommittedConstantsAreWhatTheTableGives) {
     const auto header = MessagesHeader(testutil::ReadBytes(kTable / "messages.txt"), findings);
     ASSERT_TRUE(header.has_value()) << findings.front().line << ": " << findings.front().message;
     EXPECT_EQ(*header, testutil::ReadBytes(kTable / "messages.inc"))
-        << "src/messages/messages.inc is not what messages.txt gives: run tools/build-data.sh";
+        << "src/messages/messages.inc is not what messages.txt gives: run scripts/build-data.sh";
 }
 
 TEST(Messages, ConstantsHoldTheTextsBytes) {

@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # KotoPA for Windows, cross-built on Debian with MinGW-w64 and run under Wine.
 #
-#   tools/windows.sh test    cross-build the core, kotopa-tool and their tests into build/win
+#   scripts/windows.sh test    cross-build the core, kotopa-tool and their tests into build/win
 #                            and run them under Wine; with a MinGW Qt (below) also kotopa.exe
 #                            and its end-to-end test under Wine on Xvfb
-#   tools/windows.sh build   kotopa.exe and kotopa-tool.exe (needs the MinGW Qt)
-#   tools/windows.sh zip     build/win/kotopa-<version>-windows.zip: kotopa.exe, kotopa-tool.exe,
+#   scripts/windows.sh build   kotopa.exe and kotopa-tool.exe (needs the MinGW Qt)
+#   scripts/windows.sh zip     build/win/kotopa-<version>-windows.zip: kotopa.exe, kotopa-tool.exe,
 #                            key/, ktp/, system/, kotopa.chm and README.txt, ready to unpack and
 #                            run; with makensis also build/win/kotopa-<version>-setup.exe
 #
 # The MinGW Qt comes from KOTOPA_MINGW_QT: an installed Qt prefix (with
 # lib/cmake/Qt6/qt.toolchain.cmake), a .tar.gz of one, or a folder that holds such a tarball;
 # a relative path counts from the checkout. A tarball is unpacked into build/qt-mingw/.
-# tools/build-qt-mingw.sh makes one from Debian's sources. Without it the program itself is
+# scripts/build-qt-mingw.sh makes one from Debian's sources. Without it the program itself is
 # not built, and the test run says so.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -96,7 +96,7 @@ case $command in
         ctest --test-dir "$out" --output-on-failure --parallel "$jobs"
         ;;
     build | zip)
-        [ -n "$qt" ] || die "KOTOPA_MINGW_QT names no MinGW Qt (see tools/build-qt-mingw.sh)"
+        [ -n "$qt" ] || die "KOTOPA_MINGW_QT names no MinGW Qt (see scripts/build-qt-mingw.sh)"
         configure "$qt"
         cmake --build "$out" --parallel "$jobs" --target kotopa kotopa-tool
         echo "built $out/kotopa/kotopa.exe and $out/tools/kotopa-tool.exe"
@@ -106,6 +106,6 @@ case $command in
         fi
         ;;
     *)
-        die "usage: tools/windows.sh [test|build|zip]"
+        die "usage: scripts/windows.sh [test|build|zip]"
         ;;
 esac

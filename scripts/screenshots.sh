@@ -3,7 +3,7 @@
 # display, driven as a user would (tests/e2e/e2e.sh readme). Builds what it needs first.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-source tools/install-deps.sh
+source scripts/install-deps.sh
 kotopa_install_deps
 kotopa_configure
 cmake --build build --parallel "$(nproc)" --target kotopa kotopa-tool x11_helper

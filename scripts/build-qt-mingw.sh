@@ -3,14 +3,14 @@
 # own source packages (qt6-base, qt6-multimedia) with Debian's MinGW-w64, on Debian 12.
 # About 75 minutes on two cores; needs about 8 GB of disk.
 #
-#   tools/build-qt-mingw.sh [WORK [STEP...]]   WORK: build/qt-mingw-src by default; STEP:
+#   scripts/build-qt-mingw.sh [WORK [STEP...]]   WORK: build/qt-mingw-src by default; STEP:
 #                                              sources, qtbase, multimedia, package (all)
 #
 # Result: WORK/qt6.4.2-mingw64-static.tar.gz (the prefix qt6.4.2-mingw64-static/): Core, Gui,
 # Widgets, Network (no TLS), Test, Multimedia with its Windows Media Foundation backend,
 # MultimediaWidgets; the qwindows, qoffscreen and qminimal platforms, the windowsvista style.
 # No ICU, OpenGL or Direct2D. Then:
-#   KOTOPA_MINGW_QT=WORK/qt6.4.2-mingw64-static.tar.gz tools/windows.sh zip
+#   KOTOPA_MINGW_QT=WORK/qt6.4.2-mingw64-static.tar.gz scripts/windows.sh zip
 #
 # The sources come through apt with a deb-src entry of this script's own (the system's apt
 # sources are not touched); Debian's patch series is not applied, only the orig tarballs.
@@ -80,7 +80,7 @@ build_qtbase() {
 EOF
         # Qt 6.4 links the DirectWrite font database into the Windows plugin whenever
         # directwrite3 is on, but builds it only with Direct2D, which is off here.
-        patch -d "$src" -p1 <"$root/tools/qt-mingw/qtbase-direct2d.patch"
+        patch -d "$src" -p1 <"$root/scripts/qt-mingw/qtbase-direct2d.patch"
     fi
     if [ ! -f "$build/build.ninja" ]; then
         step "qtbase: configuring"
@@ -112,7 +112,7 @@ build_qtmultimedia() {
         tar xJf "$W/qtmultimedia.tar.xz" -C "$W"
         # The bundled spatial-audio library is skipped when the feature is off, the camera
         # code saves without QtConcurrent, and FindWMF finds MinGW-w64's lower-case libraries.
-        patch -d "$src" -p1 <"$root/tools/qt-mingw/qtmultimedia-mingw.patch"
+        patch -d "$src" -p1 <"$root/scripts/qt-mingw/qtmultimedia-mingw.patch"
     fi
     # Headers that the sources name with capitals, as Windows' file system forgives; and the
     # host's qsb standing in for a Windows Qt6ShaderTools, whose tool is all that is needed.

@@ -5,7 +5,7 @@
 #   data-src/keys/mykana.txt   ->  data/key/mykana.key  (the kana input style's table)
 #   data-src/ktp/ActNN.txt     ->  data/ktp/ActNN.ktp   (each one checked afterwards)
 #   src/messages/messages.txt  ->  src/messages/messages.inc
-# Usage: tools/build-data.sh [BUILD_DIR]   (default build/; configured if it is not yet)
+# Usage: scripts/build-data.sh [BUILD_DIR]   (default build/; configured if it is not yet)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
