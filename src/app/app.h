@@ -37,7 +37,7 @@ struct ProgramLocks {
     std::optional<platform::FolderLock> save;  // the lock of baseDir/save
 };
 
-// Claims the program for this process: the machine-wide guard called name, then the lock of
+// Claims the program for this process: the user's machine-wide guard called name, then the lock of
 // baseDir/save (the folder created when missing). Null, after MayRun's dialog, when another
 // copy holds either. When save/ is this copy's alone, TidyProgramFolder runs before anything
 // reads it.

@@ -1,13 +1,16 @@
-// The guards of a running copy of the program. InstanceGuard keeps a second copy from
-// running anywhere on the machine, whoever starts it and whatever their environment;
-// FolderLock keeps two processes from writing one program folder's records, also from two
-// machines that share the folder. The system releases both when the process ends, also when
-// it crashes.
+// The guards of a running copy of the program. InstanceGuard keeps a second copy of the same
+// user from running anywhere on the machine, whatever their environment, and cannot be taken
+// by another user; FolderLock keeps two processes from writing one program folder's records,
+// also two users' copies and those of two machines that share the folder. The system releases
+// both when the process ends, also when it crashes.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <string_view>
+#ifdef __linux__
+#include <thread>
+#endif
 
 #include "basedir.h"
 
@@ -43,11 +46,23 @@ class InstanceGuard : public ProcessHold {
 public:
     using State = LockState;
 
-    // The guard called name, one for the whole machine: on Windows the named mutex in the
-    // global namespace (Global\name), seen from every user's session; on Linux an abstract
-    // Unix socket of that name, seen by every user of the machine, in no folder that an
-    // environment variable could move. Elsewhere it is Unavailable.
+    // The guard called name for the user running this process, one for the whole machine,
+    // in no folder that an environment variable could move: on Windows the named mutex
+    // Global\name-SID in the global namespace, seen from every session of the user; on Linux
+    // the abstract Unix socket name-UID. Taken only when a process of this same user holds
+    // it; one that another user's process created in its place (the names are no secret) is
+    // Unavailable, so that the program runs and the folder lock alone keeps writers apart.
+    // Elsewhere it is Unavailable.
     explicit InstanceGuard(std::string_view name);
+#ifdef __linux__
+    ~InstanceGuard();
+
+private:
+    // Takes and closes what refused copies' probes leave in the guard's queue, which would
+    // otherwise fill it, until wake_ is written.
+    std::thread drain_;
+    int wake_ = -1;
+#endif
 };
 
 class FolderLock : public ProcessHold {

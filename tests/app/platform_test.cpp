@@ -3,6 +3,8 @@
 // at start-up, the built-in wave, the text of message dialogs, the open dialog and the random
 // source of the problem order.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,7 +16,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "app.h"
@@ -89,7 +93,7 @@ TEST(SoundModule, TheStagedModuleLoadsAndWithoutAServerThePlaysAreSilentAndNever
         list.Add("miss", BuiltInWaveBytes());
         output.Open();
         EXPECT_TRUE(output.Running());
-        for (int i = 0; i < 1000; ++i) list.Play("miss");
+        for (int i = 0; i < 5000; ++i) list.Play("miss");
         QTest::qWait(700);  // a retry included
         EXPECT_FALSE(output.IsOpen());
         EXPECT_EQ(output.VoicesStarted(), 0u);
@@ -176,9 +180,9 @@ TEST(InstanceGuard, SecondCopyIsRefusedWithTheInformationDialog) {
     EXPECT_EQ(messages[0].text, testutil::Sj("二重起動はできません."));
 }
 
-// Two copies with different runtime folders, temporary folders or homes, or run by two
-// users of one installation, would each rewrite the records from their own memory.
-TEST(InstanceGuard, HoldsAcrossTheMachineWhateverTheEnvironmentAndTheUser) {
+// Two copies of one user with different runtime folders, temporary folders or homes would
+// each rewrite the records from their own memory; another user's copy has folders of its own.
+TEST(InstanceGuard, HoldsForTheUserWhateverTheEnvironmentAndLeavesOtherUsersAlone) {
     const std::string name = GuardName();
     const InstanceGuard first(name);
     ASSERT_EQ(first.state(), InstanceGuard::State::Held);
@@ -200,10 +204,23 @@ TEST(InstanceGuard, HoldsAcrossTheMachineWhateverTheEnvironmentAndTheUser) {
     if (geteuid() != 0) GTEST_SKIP() << "another user needs root to be played";
     EXPECT_EQ(InChild([&] {
                   if (setgid(65534) != 0 || setuid(65534) != 0) return 99;
-                  setenv("XDG_RUNTIME_DIR", "/nonexistent", 1);
                   return StateOfGuard(name);
               }),
-              taken);
+              static_cast<int>(InstanceGuard::State::Held));
+}
+
+// A copy refused by the guard leaves nothing behind in the holder: five thousand refusals later
+// the guard still tells the holder's user apart.
+TEST(InstanceGuard, RefusalsWearNothingOut) {
+    const std::string name = GuardName();
+    const InstanceGuard first(name);
+    ASSERT_EQ(first.state(), LockState::Held);
+    for (int i = 0; i < 5000; ++i) {
+        if (InstanceGuard(name).state() != LockState::Taken) {
+            FAIL() << "refusal " << i;
+            break;
+        }
+    }
 }
 
 TEST(InstanceGuard, IsReleasedWhenTheHolderEndsEvenByACrash) {
@@ -281,6 +298,53 @@ struct LeftBehind {
 };
 
 }  // namespace
+
+// Another user who takes this user's guard name first, listening on it or not, keeps no copy
+// from starting: the guard is out of reach and the folder lock alone decides.
+TEST(InstanceGuard, ANameTakenByAnotherUserStopsNoCopy) {
+    if (geteuid() != 0) GTEST_SKIP() << "another user needs root to be played";
+    for (const bool listens : {false, true}) {
+        SCOPED_TRACE(listens ? "listening" : "bound");
+        const std::string name = GuardName();
+        const std::string scoped = name + "-" + std::to_string(geteuid());
+        int bound[2], done[2];
+        ASSERT_EQ(pipe(bound), 0);
+        ASSERT_EQ(pipe(done), 0);
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (setgid(65534) != 0 || setuid(65534) != 0) _exit(99);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            std::memcpy(address.sun_path + 1, scoped.data(), scoped.size());
+            const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+            const auto length =
+                static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + scoped.size());
+            char c = bind(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0 &&
+                             (!listens || listen(fd, 4) == 0)
+                         ? 1
+                         : 0;
+            if (write(bound[1], &c, 1) != 1 || read(done[0], &c, 1) != 1) _exit(4);
+            _exit(0);
+        }
+        char c = 0;
+        ASSERT_EQ(read(bound[0], &c, 1), 1);
+        EXPECT_EQ(c, 1) << "the other user holds the name";
+        const InstanceGuard guard(name);
+        EXPECT_EQ(guard.state(), LockState::Unavailable);
+        LeftBehind folder;
+        FakeDialogs dialogs;
+        const auto locks = kotopa::ClaimProgram(name, folder.dir.path(), dialogs);
+        EXPECT_TRUE(locks);
+        EXPECT_TRUE(dialogs.asked.empty());
+        if (locks) {
+            EXPECT_EQ(locks->save->state(), LockState::Held);
+        }
+        ASSERT_EQ(write(done[1], &c, 1), 1);
+        waitpid(child, nullptr, 0);
+        for (int fd : {bound[0], bound[1], done[0], done[1]}) close(fd);
+    }
+}
 
 TEST(ClaimProgram, TheOnlyCopyFinishesTheRecordingAndClearsWhatWritesLeft) {
     LeftBehind folder;
