@@ -35,7 +35,9 @@ expected_files() {
     for f in "$KOTOPA_SOURCE"/data/key/* "$KOTOPA_SOURCE"/data/ktp/* "$KOTOPA_SOURCE"/data/system/*; do
         echo "./usr/lib/kotopa/${f#"$KOTOPA_SOURCE"/data/}"
     done
-    for f in "$KOTOPA_SOURCE"/data-src/help/*.html; do echo "./usr/lib/kotopa/help/$(basename "$f")"; done
+    for f in "$KOTOPA_SOURCE"/data-src/help/*.html "$KOTOPA_SOURCE"/data-src/help/*.png; do
+        echo "./usr/lib/kotopa/help/$(basename "$f")"
+    done
     echo ./usr/share/applications/kotopa.desktop
     for size in "${icon_sizes[@]}"; do echo "./usr/share/icons/hicolor/${size}x${size}/apps/kotopa.png"; done
     echo ./usr/share/man/man1/kotopa.1.gz
