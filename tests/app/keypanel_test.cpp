@@ -235,7 +235,7 @@ TEST(KeyPanel, ALoadedFileReplacesTheTableAndMayBecomeMykey) {
 }
 
 TEST(KeyPanel, RefusedKeyFilesChangeNeitherTheTableNorMykey) {
-    for (const char* name : {"mine", "missing.key", "utf8.key"}) {
+    for (const char* name : {"mine", "missing.key", "utf8.key", "nokeys.key"}) {
         SCOPED_TRACE(name);
         Panel p;
         p.DoubleClick(1);
@@ -243,6 +243,9 @@ TEST(KeyPanel, RefusedKeyFilesChangeNeitherTheTableNorMykey) {
         const std::string n(name);
         if (n == "mine") WriteBytes(file, PanelKeyFile());
         if (n == "utf8.key") WriteBytes(file, "[MOZI]\r\nKAZU=1\r\n0=\"か ka\"\r\n");
+        // Shift_JIS rows, none with a key that can be typed.
+        if (n == "nokeys.key")
+            WriteBytes(file, Sj("[MOZI]\r\nKAZU=2\r\n0=\"あ\"\r\n1=\"か ,,\"\r\n"));
         const auto before = p.rig.form->Keys().Rows();
         p.Load(file, {true, true});
         const auto messages = p.rig.dialogs.Messages();
@@ -253,7 +256,9 @@ TEST(KeyPanel, RefusedKeyFilesChangeNeitherTheTableNorMykey) {
                   n == "mine" ? kotopa::BadKeyExtensionText(shown)
                   : n == "missing.key"
                       ? kotopa::KeyFileRefusalText(shown, kotopa::KeyFileProblem::Missing)
-                      : kotopa::KeyFileRefusalText(shown, kotopa::KeyFileProblem::NotShiftJis));
+                  : n == "utf8.key"
+                      ? kotopa::KeyFileRefusalText(shown, kotopa::KeyFileProblem::NotShiftJis)
+                      : kotopa::KeyFileRefusalText(shown, kotopa::KeyFileProblem::NoKeys));
         EXPECT_EQ(p.rig.form->Keys().Rows(), before);
         EXPECT_EQ(ReadBytes(p.mykey), PanelKeyFile());
         EXPECT_EQ(p.Edit("ed_KoumokuNo")->text().toStdString(), "1");
