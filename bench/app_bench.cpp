@@ -362,13 +362,19 @@ std::vector<char*> ChildEnvironment(const std::string& display, std::vector<std:
     return env;
 }
 
-double AnonKb(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+// The figure in kB of the line "<field>:" of /proc/<pid>/<file>, or -1.
+double ProcKb(pid_t pid, const char* file, const std::string& field) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/" + file);
+    const std::string head = field + ":";
     std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("RssAnon:", 0) == 0) return std::atof(line.c_str() + 8);
+    while (std::getline(in, line)) {
+        if (line.rfind(head, 0) == 0) return std::atof(line.c_str() + head.size());
     }
     return -1;
+}
+
+double AnonKb(pid_t pid) {
+    return ProcKb(pid, "status", "RssAnon");
 }
 
 // The processor time all threads of the process have run so far, in ms.
@@ -385,12 +391,7 @@ double ThreadsCpuMs(pid_t pid) {
 
 // Private_Dirty of the whole process, in kB.
 double PrivateDirtyKb(pid_t pid) {
-    std::ifstream rollup("/proc/" + std::to_string(pid) + "/smaps_rollup");
-    std::string line;
-    while (std::getline(rollup, line)) {
-        if (line.rfind("Private_Dirty:", 0) == 0) return std::atof(line.c_str() + 14);
-    }
-    return -1;
+    return ProcKb(pid, "smaps_rollup", "Private_Dirty");
 }
 
 std::optional<Started> StartOnce(const std::string& exe, const std::string& display,
