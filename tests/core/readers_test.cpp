@@ -24,12 +24,6 @@ namespace {
 
 constexpr std::uintmax_t kGiB = 1024 * kMiB;
 
-// A file of that size that takes no room on the disk, as `truncate -s` makes one.
-void Sparse(const fs::path& path, std::uintmax_t size) {
-    WriteBytes(path, "");
-    fs::resize_file(path, size);
-}
-
 }  // namespace
 
 TEST(BoundedRead, AFileUpToItsBoundIsReadAndOneByteMoreIsNot) {
@@ -40,7 +34,7 @@ TEST(BoundedRead, AFileUpToItsBoundIsReadAndOneByteMoreIsNot) {
     EXPECT_EQ(bytes.size(), 1000u);
     EXPECT_EQ(ReadFileBytes(dir / "f", bytes, 999), ReadStatus::TooLarge);
     EXPECT_TRUE(bytes.empty());
-    Sparse(dir / "huge", 64 * kGiB);
+    testutil::SparseFile(dir / "huge", 64 * kGiB);
     EXPECT_EQ(ReadFileBytes(dir / "huge", bytes, 64 * kMiB), ReadStatus::TooLarge);
     std::vector<std::string> lines{"old"};
     EXPECT_EQ(ReadStringList(dir / "huge", lines, 64 * kMiB), ReadStatus::TooLarge);
@@ -53,42 +47,42 @@ TEST(BoundedRead, EveryReaderRefusesAHugeFile) {
     const SaveFolder save(dir.path());
     fs::create_directories(save.Path());
 
-    Sparse(save.Settings(), 64 * kGiB);
+    const std::uintmax_t made = testutil::SparseFile(save.Settings(), 64 * kGiB);
     const SettingsLoad settings = LoadSettings(save.Settings());
     EXPECT_EQ(settings.status, ReadStatus::TooLarge);
     EXPECT_EQ(settings.settings.last, Settings::kNoLastAct) << "defaults";
     // Set aside beside itself, so that the next start is clean and writes its own file.
     const fs::path aside = SetSettingsAside(save.Settings());
     EXPECT_EQ(aside, save.Path() / "kotopa.ini.damaged");
-    EXPECT_EQ(fs::file_size(aside), 64 * kGiB);
+    EXPECT_EQ(fs::file_size(aside), made);
     EXPECT_FALSE(fs::exists(save.Settings()));
     EXPECT_EQ(LoadSettings(save.Settings()).status, ReadStatus::Missing);
     Settings s;
     EXPECT_TRUE(SaveShutdownSettings(save.Settings(), s));
 
     for (const std::uintmax_t size : {1 * kGiB, 64 * kGiB}) {
-        Sparse(save.RecordingJournal(), size);
+        testutil::SparseFile(save.RecordingJournal(), size);
         const FinishOutcome journal = FinishInterruptedRecording(save);
         EXPECT_EQ(journal.status, FinishStatus::Discarded);
         EXPECT_EQ(journal.failedPath, DamagedJournalPath(save.RecordingJournal()));
         EXPECT_EQ(FinishInterruptedRecording(save).status, FinishStatus::NoJournal);
     }
 
-    Sparse(save.TotalRecords(), 64 * kGiB);
+    testutil::SparseFile(save.TotalRecords(), 64 * kGiB);
     RecordBook book;
     EXPECT_EQ(book.LoadTotalRecords(save.TotalRecords()), ReadStatus::TooLarge);
     EXPECT_EQ(book.LoadActRecords(save.TotalRecords()), ReadStatus::TooLarge);
 
     fs::create_directories(dir / "key");
-    Sparse(dir / "key" / "huge.key", 64 * kGiB);
+    testutil::SparseFile(dir / "key" / "huge.key", 64 * kGiB);
     KeyTable table(std::vector<KeyRow>{KeyRow{"a", {"a"}}});
     EXPECT_EQ(table.LoadChosenKeyFile(dir / "key" / "huge.key"), KeyFileProblem::TooLarge);
     EXPECT_EQ(table.Rows().size(), 1u) << "the table stays as it was";
     EXPECT_EQ(table.LoadKeyFile(dir / "key" / "huge.key"), KeyFileProblem::TooLarge);
 
-    Sparse(dir / "huge.ktp", 64 * kGiB);
+    testutil::SparseFile(dir / "huge.ktp", 64 * kGiB);
     EXPECT_EQ(ReadAct(dir / "huge.ktp").refusal, ActRefusal::TooLarge);
 
-    Sparse(dir / "miss.wav", 64 * kGiB);
+    testutil::SparseFile(dir / "miss.wav", 64 * kGiB);
     EXPECT_EQ(CheckWaveFile(dir / "miss.wav").problem, WaveProblem::TooLarge);
 }

@@ -67,6 +67,21 @@ inline bool IgnoresCase(const std::filesystem::path& folder) {
     return ignores;
 }
 
+// A file of about size bytes that takes no room on the disk, as `truncate -s` makes one, for
+// files larger than memory. A file system that holds no file that large (an ext4 of 1 KiB
+// blocks ends at 16 GiB) gets the largest power-of-two fraction it takes, down to 1 GiB,
+// which is still past every reader's bound. Gives the size made.
+inline std::uintmax_t SparseFile(const std::filesystem::path& p, std::uintmax_t size) {
+    WriteBytes(p, "");
+    for (;; size /= 2) {
+        std::error_code ec;
+        std::filesystem::resize_file(p, size, ec);
+        if (!ec) return size;
+        if (size <= (std::uintmax_t(1) << 30))
+            throw std::filesystem::filesystem_error("sparse file", p, ec);
+    }
+}
+
 inline std::string ReadBytes(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
