@@ -38,9 +38,28 @@ fail() {
 
 # --- set-up ---------------------------------------------------------------------------------
 
+# The display, with the keyboard layout $1 (us by default, or jp for the Japanese 106-key
+# keyboard) from its start. A layout set on a running Xvfb with setxkbmap does not hold: the
+# server compiles the new keymap and then puts its default back. So the jp keyboard comes
+# from keymap data of the test's own, the server's with the default (us) symbols being jp(106).
 start_display() {
+    local layout=${1:-us} xkb=()
+    if [ "$layout" = jp ]; then
+        local d f
+        mkdir -p "$work/xkb/symbols"
+        for d in /usr/share/X11/xkb/*; do
+            [ "$(basename "$d")" = symbols ] || ln -sfn "$d" "$work/xkb/"
+        done
+        for f in /usr/share/X11/xkb/symbols/*; do
+            [ "$(basename "$f")" = us ] || ln -sfn "$f" "$work/xkb/symbols/"
+        done
+        printf 'default partial alphanumeric_keys\nxkb_symbols "basic" {\n    include "jp(106)"\n};\n' \
+            >"$work/xkb/symbols/us"
+        xkb=(-xkbdir "$work/xkb")
+    fi
+    rm -f "$work/display"
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 8>&- &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset "${xkb[@]}" >"$work/xvfb.log" 2>&1 8>&- &
     xvfb_pid=$!
     exec 3>&-
     local i
@@ -52,8 +71,22 @@ start_display() {
     export DISPLAY=":$(head -n1 "$work/display")"
     # A runtime folder of this test's own: the single-instance guard lives there.
     export XDG_RUNTIME_DIR="$work/run"
-    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
     unset QT_QPA_PLATFORM
+    # The yen key (AE13) is a key of the jp layout alone.
+    xkbcomp -w 0 "$DISPLAY" "$work/keymap.xkb" 2>/dev/null || fail "no keymap from the display"
+    if grep -q 'key <AE13>' "$work/keymap.xkb"; then
+        [ "$layout" = jp ] || fail "the display has a jp keyboard, not $layout"
+    else
+        [ "$layout" = us ] || fail "the display has a us keyboard, not $layout"
+    fi
+}
+
+# The display started again with the keyboard layout $1, nothing of the program running.
+restart_display() {
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    start_display "$1"
 }
 
 # The staged program as it ships, without any save/ of earlier runs.
@@ -968,24 +1001,26 @@ kana_firsts() {
         }'
 }
 
-# The readings of the staged Act01, one a line.
-act01_readings() {
+# The readings of the Act in file $1 (by default the staged Act01), one a line.
+act_readings() {
     local line i=0
     while IFS= read -r line; do
         line=${line%$'\r'}
         i=$((i + 1))
         [ "$i" -le 5 ] || [ -z "$line" ] || echo "$line"
-    done < <(iconv -f CP932 -t UTF-8 "$prog/ktp/Act01.ktp") | awk 'NR % 2 == 0'
+    done < <(iconv -f CP932 -t UTF-8 "${1:-$prog/ktp/Act01.ktp}") | awk 'NR % 2 == 0'
 }
 
-# Act01 typed in the kana style by key codes in window $1: the keys of each reading from the
-# kana table (each checked with kotopa-tool try first), Enter after every line but the last.
+# Act01 (or the Act in file $2) typed in the kana style by key codes in window $1: the keys of
+# each reading from the kana table (each checked with kotopa-tool try first), Enter after
+# every line but the last.
 type_act01_kana() {
     local wid=$1 reading keys codes c i n
     declare -A first=()
     while IFS=$'\t' read -r c keys; do first[$c]=$keys; done < <(kana_firsts)
-    mapfile -t readings < <(act01_readings)
-    [ "${#readings[@]}" -eq ${#act01_keys[@]} ] || fail "Act01 has changed: ${#readings[@]} readings"
+    mapfile -t readings < <(act_readings "${2:-}")
+    [ -n "${2:-}" ] || [ "${#readings[@]}" -eq ${#act01_keys[@]} ] ||
+        fail "Act01 has changed: ${#readings[@]} readings"
     kana_keycount=0
     focus "$wid"
     xdotool key Return
@@ -1021,10 +1056,10 @@ check_kana_list() {
         fail "characters per minute ${BASH_REMATCH[2]} in $file"
 }
 
-# One kana play of Act01 on layout $1 (setxkbmap), recorded and the program closed.
+# One kana play of Act01 on a display with layout $1, recorded and the program closed.
 play_act01_kana() {
     local app wid dialog
-    setxkbmap "$1" || fail "setxkbmap $1"
+    restart_display "$1"
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
     type_act01_kana "$wid"
