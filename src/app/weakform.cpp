@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -117,6 +118,10 @@ TWeakForm::TWeakForm(std::filesystem::path keyRecord, std::string actName,
     connect(rd_All_, &QRadioButton::clicked, this, [this] { rd_ScopeClick(); });
     connect(rd_Act_, &QRadioButton::clicked, this, [this] { rd_ScopeClick(); });
     connect(bt_Practice_, &QPushButton::clicked, this, [this] { bt_PracticeClick(); });
+    // P makes the practice Act, as the result dialog's letters choose its buttons.
+    connect(new QShortcut(QKeySequence(Qt::Key_P), this), &QShortcut::activated, this, [this] {
+        if (bt_Practice_->isEnabled()) bt_PracticeClick();
+    });
     connect(bt_Close_, &QPushButton::clicked, this, &QDialog::accept);
     ShowAnalysis();
     resize(sizeHint().expandedTo(QSize(640, 560)));
