@@ -718,6 +718,35 @@ case_readme() {
     xdotool key Escape
     dialog=$(wait_window '^入力が終了しました$' "$app")
     cancel_result "$app" "$dialog"
+
+    # Two more plays with mistypes (か first missed with q, then き missed with u, and し
+    # spelt si), the weakness window from the result dialog (bt_Weak at 266, 112), and the
+    # practice Act it makes (P) loaded in the main window.
+    local keys
+    for i in 1 2; do
+        focus "$wid"
+        xdotool key Return
+        sleep 3.6
+        for keys in "${act01_keys[@]}"; do
+            if [ "$i" -eq 1 ]; then keys=${keys//ka/qka}; else keys=${keys//ki/kui}; keys=${keys//shi/si}; fi
+            xdotool type --delay 40 "$keys"
+            sleep 0.2
+            xdotool key Return
+        done
+        dialog=$(wait_window '^入力が終了しました$' "$app")
+        [ "$i" -eq 2 ] || cancel_result "$app" "$dialog"
+    done
+    focus "$dialog"
+    xdotool mousemove --window "$dialog" 277 123 click 1
+    local weak
+    weak=$(wait_window '^苦手分析$' "$app")
+    sleep 0.5
+    picture "$weak" weakness
+    focus "$weak"
+    xdotool key p
+    wid=$(wait_window '^KotoPA  \[ 苦手練習 \]$' "$app")
+    sleep 0.5
+    picture "$wid" practice
     close_window "$wid"
     expect_exit_ok "$app" "the program"
 }
