@@ -526,9 +526,11 @@ kotopa::KeyRecord SyntheticRecord(std::size_t keys, unsigned seed) {
     return r;
 }
 
-// Recording a play of 2,000 keys when the key record already holds 149 such plays: the
-// play's block, the file rewritten with it, and the five files written as one group.
-void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
+// Recording plays of 2,000 keys each: the play's block, the key record with it, and the
+// five files written as one group. The file holds 149 such plays at first; then each play
+// drops the oldest of 150. The book has read the file before (kept: the main window
+// between plays) or not (the first play after start-up, when every block is read through).
+void RecordPlaysWithKeyRecord(benchmark::State& state, bool kept) {
     const fs::path base = fs::temp_directory_path() / "kotopa-bench-record";
     fs::remove_all(base);
     fs::create_directories(base / "save");
@@ -538,6 +540,7 @@ void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
     for (unsigned i = 0; i < 149; ++i) {
         old += kotopa::KeyRecordBlock("20240101000000", 60000, "Act01", SyntheticRecord(2000, i));
     }
+    { std::ofstream(files.keyRecord, std::ios::binary) << old; }
     const kotopa::KeyRecord play = SyntheticRecord(2000, 999);
     kotopa::RecordBook book;
     kotopa::ResultInput in;
@@ -545,9 +548,13 @@ void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
     in.play.KeyCount = in.play.TypeCount = 2000;
     in.actPath = base / "ktp" / "Act01.ktp";
     in.findFile = [](const fs::path&) { return fs::path(); };
+    if (kept) book.KeepKeyRecord(kotopa::IndexKeyRecordFile(old));
     for (auto _ : state) {
         state.PauseTiming();
-        { std::ofstream(files.keyRecord, std::ios::binary) << old; }
+        if (!kept) {
+            book = kotopa::RecordBook{};
+            std::ofstream(files.keyRecord, std::ios::binary) << old;
+        }
         kotopa::PlayResult result = kotopa::ComputeResult(in);
         state.ResumeTiming();
         const std::string block = kotopa::KeyRecordBlock("20240102000000", 60000, "Act01", play);
@@ -558,7 +565,16 @@ void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
     state.counters["file_bytes"] = static_cast<double>(fs::file_size(files.keyRecord));
     fs::remove_all(base);
 }
+
+void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
+    RecordPlaysWithKeyRecord(state, true);
+}
 BENCHMARK(BM_RecordPlayWithKeyRecord)->Unit(benchmark::kMillisecond);
+
+void BM_RecordFirstPlayWithKeyRecord(benchmark::State& state) {
+    RecordPlaysWithKeyRecord(state, false);
+}
+BENCHMARK(BM_RecordFirstPlayWithKeyRecord)->Unit(benchmark::kMillisecond);
 
 // The analysis of a full key record: 150 plays of 1,000 keys each.
 void BM_AnalyseWeakness150(benchmark::State& state) {
