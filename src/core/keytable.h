@@ -16,6 +16,8 @@
 
 namespace kotopa {
 
+class IniFile;
+
 struct KeyRow {
     std::string item;
     std::vector<std::string> candidates;
@@ -77,7 +79,8 @@ public:
     void AddRow(KeyRow row);
 
     // Replaces every row by those of the key file at path and decodes the sign rows.
-    // A missing or unreadable file, or a KAZU of 0 or less, gives an empty table. Says why
+    // A missing or unreadable file, or a KAZU of 0 or less, gives an empty table; a KAZU
+    // larger than the rows held gives a table that ends with the last row the file holds. Says why
     // the table can judge no key, if it cannot; a file that is not Shift_JIS is loaded all
     // the same.
     KeyFileProblem LoadKeyFile(const std::filesystem::path& path);
@@ -95,8 +98,11 @@ public:
     KeyFileProblem LoadChosenKeyFile(const std::filesystem::path& path);
 
     // Writes KAZU and every row as it stands (marks included) into the key file at path,
-    // keeping the file's other lines. Written whole or not at all; false when it could not be.
+    // keeping the file's other lines; the rows of an earlier, longer table are removed.
+    // Written whole or not at all; false when it could not be.
     bool SaveKeyFile(const std::filesystem::path& path) const;
+    // What SaveKeyFile writes, into the section of an INI file in memory, in one pass.
+    void WriteKeySection(IniFile& ini) const;
 
     void EncodeSignRows();
     void DecodeSignRows();
