@@ -859,8 +859,9 @@ case_make_act() {
     # The reading of line 2 (its cell at 425, 122 of the 760 x 520 window) edited in place.
     xdotool mousemove --window "$form" 425 122 click --repeat 2 --delay 80 1
     sleep 0.3
-    xdotool key ctrl+a
-    xdotool type --delay 30 "えきまで あるいて じっぷん かかります。"
+    # The right reading pasted from the clipboard: xdotool's typing of kana drops characters.
+    printf '%s' "えきまで あるいて じっぷん かかります。" | xclip -selection clipboard -i 8>&-
+    xdotool key ctrl+a ctrl+v
     sleep 0.3
     shot "$form" editing
     xdotool key Return
