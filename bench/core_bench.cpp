@@ -493,9 +493,12 @@ BENCHMARK(BM_KeyRecordAppend);
 
 // Recording plays of 2,000 keys each: the play's block, the key record with it, and the
 // five files written as one group. The file holds 149 such plays at first; then each play
-// drops the oldest of 150. The book has read the file before (kept: the main window
-// between plays) or not (the first play after start-up, when every block is read through).
-void RecordPlaysWithKeyRecord(benchmark::State& state, bool kept) {
+// drops the oldest of 150. The book has read the file before (Kept: the main window
+// between plays) or not (First: the first play after start-up, when every block is read
+// through). Without: the four other files alone, the play's cost without its key record.
+enum class KeyRecordBook { Kept, First, Without };
+
+void RecordPlaysWithKeyRecord(benchmark::State& state, KeyRecordBook mode) {
     const fs::path base = fs::temp_directory_path() / "kotopa-bench-record";
     fs::remove_all(base);
     fs::create_directories(base / "save");
@@ -509,16 +512,19 @@ void RecordPlaysWithKeyRecord(benchmark::State& state, bool kept) {
     in.play.KeyCount = in.play.TypeCount = 2000;
     in.actPath = base / "ktp" / "Act01.ktp";
     in.findFile = [](const fs::path&) { return fs::path(); };
-    if (kept) book.KeepKeyRecord(kotopa::IndexKeyRecordFile(old));
+    if (mode == KeyRecordBook::Kept) book.KeepKeyRecord(kotopa::IndexKeyRecordFile(old));
     for (auto _ : state) {
         state.PauseTiming();
-        if (!kept) {
+        if (mode == KeyRecordBook::First) {
             book = kotopa::RecordBook{};
             std::ofstream(files.keyRecord, std::ios::binary) << old;
         }
         kotopa::PlayResult result = kotopa::ComputeResult(in);
         state.ResumeTiming();
-        const std::string block = kotopa::KeyRecordBlock("20240102000000", 60000, "Act01", play);
+        const std::string block =
+            mode == KeyRecordBook::Without
+                ? std::string()
+                : kotopa::KeyRecordBlock("20240102000000", 60000, "Act01", play);
         const kotopa::RecordOutcome o =
             kotopa::RecordPlay(files, book, result, kotopa::LocalTime{}, block);
         if (!o.recorded) state.SkipWithError("not recorded");
@@ -528,14 +534,19 @@ void RecordPlaysWithKeyRecord(benchmark::State& state, bool kept) {
 }
 
 void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
-    RecordPlaysWithKeyRecord(state, true);
+    RecordPlaysWithKeyRecord(state, KeyRecordBook::Kept);
 }
 BENCHMARK(BM_RecordPlayWithKeyRecord)->Unit(benchmark::kMillisecond);
 
 void BM_RecordFirstPlayWithKeyRecord(benchmark::State& state) {
-    RecordPlaysWithKeyRecord(state, false);
+    RecordPlaysWithKeyRecord(state, KeyRecordBook::First);
 }
 BENCHMARK(BM_RecordFirstPlayWithKeyRecord)->Unit(benchmark::kMillisecond);
+
+void BM_RecordPlayWithoutKeyRecord(benchmark::State& state) {
+    RecordPlaysWithKeyRecord(state, KeyRecordBook::Without);
+}
+BENCHMARK(BM_RecordPlayWithoutKeyRecord)->Unit(benchmark::kMillisecond);
 
 // The analysis of a full key record: 150 plays of 1,000 keys each.
 void BM_AnalyseWeakness150(benchmark::State& state) {
