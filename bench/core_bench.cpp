@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "act.h"
 #include "fake_random.h"
 #include "guide.h"
@@ -312,6 +314,23 @@ void BM_JudgeKeyLargeTable(benchmark::State& state) {
 }
 BENCHMARK(BM_JudgeKeyLargeTable)->Unit(benchmark::kMicrosecond);
 
+// "保存" of a table of 100,000 rows over key/mykey.key holding the same table: the whole
+// store, from the read of the old file to its atomic replacement. The window waits for it.
+void BM_StoreKeyTable100k(benchmark::State& state) {
+    kotopa::KeyTable table = Table100k();
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("kotopa_store_bench_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const auto path = dir / "mykey.key";
+    if (!table.StoreKeyTable(path)) state.SkipWithError("cannot write the key file");
+    for (auto _ : state) {
+        if (!table.StoreKeyTable(path)) state.SkipWithError("cannot write the key file");
+    }
+    state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
+    std::filesystem::remove_all(dir);
+}
+BENCHMARK(BM_StoreKeyTable100k)->Unit(benchmark::kMillisecond);
+
 // The romaji guide typed through every reading, each key as the guide shows it: the guide's
 // work after each judged key (AfterKey) timed on its own, and its plan of a whole line when
 // the line starts (StartLine) apart. False when the guide led to a mistype or ran out.
@@ -507,9 +526,11 @@ kotopa::KeyRecord SyntheticRecord(std::size_t keys, unsigned seed) {
     return r;
 }
 
-// Recording a play of 2,000 keys when the key record already holds 149 such plays: the
-// play's block, the file rewritten with it, and the five files written as one group.
-void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
+// Recording plays of 2,000 keys each: the play's block, the key record with it, and the
+// five files written as one group. The file holds 149 such plays at first; then each play
+// drops the oldest of 150. The book has read the file before (kept: the main window
+// between plays) or not (the first play after start-up, when every block is read through).
+void RecordPlaysWithKeyRecord(benchmark::State& state, bool kept) {
     const fs::path base = fs::temp_directory_path() / "kotopa-bench-record";
     fs::remove_all(base);
     fs::create_directories(base / "save");
@@ -519,6 +540,7 @@ void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
     for (unsigned i = 0; i < 149; ++i) {
         old += kotopa::KeyRecordBlock("20240101000000", 60000, "Act01", SyntheticRecord(2000, i));
     }
+    { std::ofstream(files.keyRecord, std::ios::binary) << old; }
     const kotopa::KeyRecord play = SyntheticRecord(2000, 999);
     kotopa::RecordBook book;
     kotopa::ResultInput in;
@@ -526,9 +548,13 @@ void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
     in.play.KeyCount = in.play.TypeCount = 2000;
     in.actPath = base / "ktp" / "Act01.ktp";
     in.findFile = [](const fs::path&) { return fs::path(); };
+    if (kept) book.KeepKeyRecord(kotopa::IndexKeyRecordFile(old));
     for (auto _ : state) {
         state.PauseTiming();
-        { std::ofstream(files.keyRecord, std::ios::binary) << old; }
+        if (!kept) {
+            book = kotopa::RecordBook{};
+            std::ofstream(files.keyRecord, std::ios::binary) << old;
+        }
         kotopa::PlayResult result = kotopa::ComputeResult(in);
         state.ResumeTiming();
         const std::string block = kotopa::KeyRecordBlock("20240102000000", 60000, "Act01", play);
@@ -539,7 +565,16 @@ void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
     state.counters["file_bytes"] = static_cast<double>(fs::file_size(files.keyRecord));
     fs::remove_all(base);
 }
+
+void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
+    RecordPlaysWithKeyRecord(state, true);
+}
 BENCHMARK(BM_RecordPlayWithKeyRecord)->Unit(benchmark::kMillisecond);
+
+void BM_RecordFirstPlayWithKeyRecord(benchmark::State& state) {
+    RecordPlaysWithKeyRecord(state, false);
+}
+BENCHMARK(BM_RecordFirstPlayWithKeyRecord)->Unit(benchmark::kMillisecond);
 
 // The analysis of a full key record: 150 plays of 1,000 keys each.
 void BM_AnalyseWeakness150(benchmark::State& state) {

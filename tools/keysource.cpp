@@ -107,6 +107,87 @@ std::string WhyNotStorable(const KeyRow& row, const KeyRules& rules) {
     return "the row does not read back the same from a key file";
 }
 
+// Where the text first stops being UTF-8, as an error on its line; nothing when it is UTF-8.
+std::optional<SourceError> InvalidUtf8Error(std::string_view text) {
+    const std::size_t bad = FirstInvalidUtf8(text);
+    if (bad == std::string_view::npos) return std::nullopt;
+    int line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < bad; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && !(i + 1 < bad && text[i + 1] == '\n'))) {
+            ++line;
+            lineStart = i + 1;
+        }
+    }
+    return SourceError{
+        line, "column " + std::to_string(Utf8Column(text.substr(lineStart), bad - lineStart)) +
+                  ": the text is not UTF-8"};
+}
+
+// The fields of a line, split at blanks and tabs.
+std::vector<std::string> SplitFields(std::string_view line) {
+    std::vector<std::string> fields;
+    for (std::size_t i = 0; i < line.size();) {
+        if (line[i] == ' ' || line[i] == '\t') {
+            ++i;
+            continue;
+        }
+        std::size_t j = i;
+        while (j < line.size() && line[j] != ' ' && line[j] != '\t') ++j;
+        fields.emplace_back(line.substr(i, j - i));
+        i = j;
+    }
+    return fields;
+}
+
+// The candidates of a row from their fields; a field that is not all keys is reported and left
+// out.
+std::vector<std::string> ParseCandidates(const std::vector<std::string>& fields, int lineNo,
+                                         std::vector<SourceError>& errors) {
+    std::vector<std::string> candidates;
+    for (std::size_t t = 1; t < fields.size(); ++t) {
+        std::string c = Unescape(fields[t]);
+        bool ascii = true;
+        for (const char ch : c) ascii = ascii && KeyRules::KeyByte(ch);
+        if (!ascii) {
+            errors.push_back({lineNo, "the candidate " + Quote(c) +
+                                          " holds a character that is not a key: candidates "
+                                          "are ASCII letters, digits and signs"});
+            continue;
+        }
+        candidates.push_back(std::move(c));
+    }
+    return candidates;
+}
+
+// The row on one line of the source; nothing for a comment, an empty line or a line in error
+// (reported).
+std::optional<KeyRow> ParseSourceLine(std::string_view line, int lineNo,
+                                      std::vector<SourceError>& errors) {
+    if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos) {
+        errors.push_back(
+            {lineNo, "a NUL character: a key table source is text", Utf8Column(line, nul)});
+        return std::nullopt;
+    }
+    const std::vector<std::string> fields = SplitFields(line);
+    if (fields.empty() || fields.front().front() == '#') return std::nullopt;
+    if (line.find(kIdeographicSpaceUtf8) != std::string_view::npos) {
+        errors.push_back({lineNo,
+                          "an ideographic space cannot be told from a blank here; "
+                          "write it as <idsp>"});
+        return std::nullopt;
+    }
+    int column = 0;
+    const std::string item = Unescape(fields.front());
+    const auto sjis = Utf8ToSjis(item, &column);
+    if (!sjis) {
+        errors.push_back({lineNo, Quote(item) + ": character " + std::to_string(column) +
+                                      " cannot be held in Shift_JIS"});
+        return std::nullopt;
+    }
+    return KeyRow{*sjis, ParseCandidates(fields, lineNo, errors)};
+}
+
 void CheckRows(const KeySource& src, std::vector<SourceError>& errors) {
     const KeyRules& rules = src.table.Rules();
     std::map<std::string, int> firstLine;  // item -> line of its ordinary row
@@ -161,72 +242,18 @@ KeySource ParseKeySource(std::string_view text, std::vector<SourceError>& errors
     KeySource src;
     const auto firstError = static_cast<std::ptrdiff_t>(errors.size());
     if (text.substr(0, kBom.size()) == kBom) text.remove_prefix(kBom.size());
-    const std::size_t bad = FirstInvalidUtf8(text);
-    if (bad != std::string_view::npos) {
-        int line = 1;
-        std::size_t lineStart = 0;
-        for (std::size_t i = 0; i < bad; ++i) {
-            if (text[i] == '\n' || (text[i] == '\r' && !(i + 1 < bad && text[i + 1] == '\n'))) {
-                ++line;
-                lineStart = i + 1;
-            }
-        }
-        errors.push_back(
-            {line, "column " + std::to_string(Utf8Column(text.substr(lineStart), bad - lineStart)) +
-                       ": the text is not UTF-8"});
+    if (const auto notUtf8 = InvalidUtf8Error(text)) {
+        errors.push_back(*notUtf8);
         return src;
     }
     int lineNo = 0;
     std::vector<KeyRow> rows;
     for (const std::string_view line : SplitLinesKeepingNul(text)) {
         ++lineNo;
-        if (const std::size_t nul = line.find('\0'); nul != std::string_view::npos) {
-            errors.push_back(
-                {lineNo, "a NUL character: a key table source is text", Utf8Column(line, nul)});
-            continue;
+        if (auto row = ParseSourceLine(line, lineNo, errors)) {
+            rows.push_back(std::move(*row));
+            src.lines.push_back(lineNo);
         }
-        std::vector<std::string> tokens;
-        for (std::size_t i = 0; i < line.size();) {
-            if (line[i] == ' ' || line[i] == '\t') {
-                ++i;
-                continue;
-            }
-            std::size_t j = i;
-            while (j < line.size() && line[j] != ' ' && line[j] != '\t') ++j;
-            tokens.emplace_back(line.substr(i, j - i));
-            i = j;
-        }
-        if (tokens.empty() || tokens.front().front() == '#') continue;
-        if (line.find(kIdeographicSpaceUtf8) != std::string_view::npos) {
-            errors.push_back({lineNo,
-                              "an ideographic space cannot be told from a blank here; "
-                              "write it as <idsp>"});
-            continue;
-        }
-        KeyRow row;
-        int column = 0;
-        const std::string item = Unescape(tokens.front());
-        const auto sjis = Utf8ToSjis(item, &column);
-        if (!sjis) {
-            errors.push_back({lineNo, Quote(item) + ": character " + std::to_string(column) +
-                                          " cannot be held in Shift_JIS"});
-            continue;
-        }
-        row.item = *sjis;
-        for (std::size_t t = 1; t < tokens.size(); ++t) {
-            std::string c = Unescape(tokens[t]);
-            bool ascii = true;
-            for (const char ch : c) ascii = ascii && KeyRules::KeyByte(ch);
-            if (!ascii) {
-                errors.push_back({lineNo, "the candidate " + Quote(c) +
-                                              " holds a character that is not a key: candidates "
-                                              "are ASCII letters, digits and signs"});
-                continue;
-            }
-            row.candidates.push_back(std::move(c));
-        }
-        rows.push_back(std::move(row));
-        src.lines.push_back(lineNo);
     }
     src.table.SetRows(std::move(rows));  // the rules come from the whole table
     CheckRows(src, errors);

@@ -138,6 +138,87 @@ std::optional<std::string> QuotedText(std::string_view line, std::size_t open, i
     return text;
 }
 
+// The header's text, built one table line at a time.
+class HeaderBuilder {
+public:
+    explicit HeaderBuilder(std::vector<Finding>& findings) : findings_(findings) {}
+
+    void Line(std::string_view line, int number) {
+        const std::size_t start = line.find_first_not_of(" \t");
+        if (start == std::string_view::npos || line[start] == '#') return;
+        if (line.front() == '[') {
+            NamespaceLine(line, number);
+        } else {
+            ConstantLine(line, number);
+        }
+    }
+
+    // The header, or nothing (with a finding) when the table held no constants.
+    std::optional<std::string> Finish() {
+        if (space_.empty()) {
+            findings_.push_back({0, 0, "no constants"});
+            return std::nullopt;
+        }
+        return std::string(kPreamble) + body_ + "\n}  // namespace kotopa::" + space_ + "\n";
+    }
+
+private:
+    void NamespaceLine(std::string_view line, int number) {
+        const std::string_view name = line.substr(1, line.find(']') - 1);
+        if (line.back() != ']' || name.empty() || NameEnd(name) != name.size()) {
+            findings_.push_back({number, 1, "a namespace is [name]"});
+            return;
+        }
+        if (names_.count(std::string(name))) {
+            findings_.push_back({number, 1, "namespace " + std::string(name) + " again"});
+        }
+        if (!space_.empty()) body_ += "\n}  // namespace kotopa::" + space_ + "\n";
+        space_ = name;
+        names_[space_];
+        body_ += "\nnamespace kotopa::" + space_ + " {\n";
+    }
+
+    void ConstantLine(std::string_view line, int number) {
+        const std::size_t nameEnd = NameEnd(line);
+        if (nameEnd == 0) {
+            findings_.push_back({number, 1, "a constant begins with its name (letters, digits)"});
+            return;
+        }
+        const std::string name(line.substr(0, nameEnd));
+        const std::size_t open = line.find_first_not_of(" \t", nameEnd);
+        if (open == nameEnd && open < line.size()) {
+            findings_.push_back({number, Utf8Column(line, open), "blanks after the name"});
+            return;
+        }
+        const std::optional<std::string> text = QuotedText(line, open, number, findings_);
+        if (!text) return;
+        if (space_.empty()) {
+            findings_.push_back({number, 1, "a constant before the first [namespace]"});
+            return;
+        }
+        if (!names_[space_].insert(name).second) {
+            findings_.push_back({number, 1, name + " again in " + space_});
+            return;
+        }
+        const SjisEncoding sjis = SjisFromUtf8(*text);
+        if (!sjis.ok()) {
+            const auto at = static_cast<std::size_t>(sjis.badIndex);
+            findings_.push_back(
+                {number, Utf8Column(line, open + 1),
+                 "Shift_JIS cannot hold \"" + text->substr(at, Utf8CharBytes(*text, at)) + "\""});
+            return;
+        }
+        body_ +=
+            "\n// \"" + std::string(line.substr(open + 1, line.rfind('"') - open - 1)) + "\"\n";
+        body_ += Constant(name, sjis.bytes);
+    }
+
+    std::vector<Finding>& findings_;
+    std::string body_;
+    std::string space_;                                   // the namespace being written
+    std::map<std::string, std::set<std::string>> names_;  // namespace -> constants
+};
+
 }  // namespace
 
 std::optional<std::string> MessagesHeader(std::string_view table, std::vector<Finding>& findings) {
@@ -146,67 +227,11 @@ std::optional<std::string> MessagesHeader(std::string_view table, std::vector<Fi
         findings.push_back({0, 0, "not UTF-8 text"});
         return std::nullopt;
     }
-    std::string body;
-    std::string space;
-    std::map<std::string, std::set<std::string>> names;  // namespace -> constants
+    HeaderBuilder header(findings);
     int number = 0;
-    ForEachLineKeepingNul(table, [&](std::string_view line) {
-        ++number;
-        const std::size_t start = line.find_first_not_of(" \t");
-        if (start == std::string_view::npos || line[start] == '#') return;
-        if (line.front() == '[') {
-            const std::string_view name = line.substr(1, line.find(']') - 1);
-            if (line.back() != ']' || name.empty() || NameEnd(name) != name.size()) {
-                findings.push_back({number, 1, "a namespace is [name]"});
-                return;
-            }
-            if (names.count(std::string(name))) {
-                findings.push_back({number, 1, "namespace " + std::string(name) + " again"});
-            }
-            if (!space.empty()) body += "\n}  // namespace kotopa::" + space + "\n";
-            space = name;
-            names[space];
-            body += "\nnamespace kotopa::" + space + " {\n";
-            return;
-        }
-        const std::size_t nameEnd = NameEnd(line);
-        if (nameEnd == 0) {
-            findings.push_back({number, 1, "a constant begins with its name (letters, digits)"});
-            return;
-        }
-        const std::string name(line.substr(0, nameEnd));
-        const std::size_t open = line.find_first_not_of(" \t", nameEnd);
-        if (open == nameEnd && open < line.size()) {
-            findings.push_back({number, Utf8Column(line, open), "blanks after the name"});
-            return;
-        }
-        const std::optional<std::string> text = QuotedText(line, open, number, findings);
-        if (!text) return;
-        if (space.empty()) {
-            findings.push_back({number, 1, "a constant before the first [namespace]"});
-            return;
-        }
-        if (!names[space].insert(name).second) {
-            findings.push_back({number, 1, name + " again in " + space});
-            return;
-        }
-        const SjisEncoding sjis = SjisFromUtf8(*text);
-        if (!sjis.ok()) {
-            const auto at = static_cast<std::size_t>(sjis.badIndex);
-            findings.push_back(
-                {number, Utf8Column(line, open + 1),
-                 "Shift_JIS cannot hold \"" + text->substr(at, Utf8CharBytes(*text, at)) + "\""});
-            return;
-        }
-        body += "\n// \"" + std::string(line.substr(open + 1, line.rfind('"') - open - 1)) + "\"\n";
-        body += Constant(name, sjis.bytes);
-    });
+    ForEachLineKeepingNul(table, [&](std::string_view line) { header.Line(line, ++number); });
     if (findings.size() != before) return std::nullopt;
-    if (space.empty()) {
-        findings.push_back({0, 0, "no constants"});
-        return std::nullopt;
-    }
-    return std::string(kPreamble) + body + "\n}  // namespace kotopa::" + space + "\n";
+    return header.Finish();
 }
 
 }  // namespace kotopa::tool

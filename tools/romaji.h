@@ -68,6 +68,8 @@ public:
     bool Storable(const std::string& item, const std::string& keys) const;
 
 private:
+    void BuildKeyTree();      // nodes_ and firstKeys_, from rules_
+    void BuildPassThrough();  // passThrough_ and passKey_
     struct Hash {
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const {

@@ -2,6 +2,7 @@
 #include "romaji.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "keysource.h"
 #include "sjis.h"
@@ -34,6 +35,39 @@ bool HasKatakana(const std::u16string& text) {
                        [](char16_t c) { return c >= 0x30A1 && c <= 0x30FA; });
 }
 
+std::vector<std::string_view> TabFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (std::size_t start = 0;;) {
+        const std::size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+        if (tab == std::string_view::npos) return fields;
+        start = tab + 1;
+    }
+}
+
+// The rule of one "keys TAB output [TAB pending]" line, or nothing when it is malformed.
+std::optional<RomajiRule> ParseRule(std::string_view line) {
+    const std::vector<std::string_view> fields = TabFields(line);
+    if (fields.size() < 2 || fields.size() > 3 || !IsKeyText(fields[0]) || fields[0].empty() ||
+        fields[1].empty() || (fields.size() == 3 && !IsKeyText(fields[2])) ||
+        FirstInvalidUtf8(fields[1]) != std::string_view::npos) {
+        return std::nullopt;
+    }
+    RomajiRule rule;
+    rule.keys = fields[0];
+    rule.output = fields[1];
+    if (fields.size() == 3) rule.pending = fields[2];
+    const std::u16string out = Utf8ToUtf16(rule.output);
+    for (const std::u16string& form : {out, Katakana(out)}) {
+        const SjisEncoding e = SjisFromUtf16(form);
+        if (e.ok() &&
+            std::find(rule.forms.begin(), rule.forms.end(), e.bytes) == rule.forms.end()) {
+            rule.forms.push_back(e.bytes);
+        }
+    }
+    return rule;
+}
+
 }  // namespace
 
 bool RomajiTable::Load(std::string_view tsv, std::string& error) {
@@ -43,39 +77,25 @@ bool RomajiTable::Load(std::string_view tsv, std::string& error) {
     ForEachLine(tsv, [&](std::string_view line) {
         ++lineNo;
         if (!error.empty() || line.empty()) return;
-        std::vector<std::string_view> fields;
-        for (std::size_t start = 0;;) {
-            const std::size_t tab = line.find('\t', start);
-            fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
-            if (tab == std::string_view::npos) break;
-            start = tab + 1;
-        }
-        if (fields.size() < 2 || fields.size() > 3 || !IsKeyText(fields[0]) || fields[0].empty() ||
-            fields[1].empty() || (fields.size() == 3 && !IsKeyText(fields[2])) ||
-            FirstInvalidUtf8(fields[1]) != std::string_view::npos) {
+        std::optional<RomajiRule> rule = ParseRule(line);
+        if (!rule) {
             error = "line " + std::to_string(lineNo) +
                     ": expected keys, a TAB, the output and optionally a TAB and the pending key";
             return;
         }
-        RomajiRule rule;
-        rule.keys = fields[0];
-        rule.output = fields[1];
-        if (fields.size() == 3) rule.pending = fields[2];
-        const std::u16string out = Utf8ToUtf16(rule.output);
-        for (const std::u16string& form : {out, Katakana(out)}) {
-            const SjisEncoding e = SjisFromUtf16(form);
-            if (e.ok() &&
-                std::find(rule.forms.begin(), rule.forms.end(), e.bytes) == rule.forms.end()) {
-                rule.forms.push_back(e.bytes);
-            }
-        }
-        rules_.push_back(std::move(rule));
+        rules_.push_back(std::move(*rule));
     });
     if (!error.empty()) return false;
     if (rules_.empty()) {
         error = "the table holds no rules";
         return false;
     }
+    BuildKeyTree();
+    BuildPassThrough();
+    return true;
+}
+
+void RomajiTable::BuildKeyTree() {
     nodes_[""];
     for (std::size_t i = 0; i < rules_.size(); ++i) {
         const std::string& keys = rules_[i].keys;
@@ -91,6 +111,9 @@ bool RomajiTable::Load(std::string_view tsv, std::string& error) {
         Node& whole = nodes_[keys];
         if (whole.rule < 0) whole.rule = static_cast<int>(i);  // the first rule of a spelling wins
     }
+}
+
+void RomajiTable::BuildPassThrough() {
     for (int k = 0x20; k <= 0x7E; ++k) {
         auto& forms = passThrough_[static_cast<std::size_t>(k)];
         forms.emplace_back(1, static_cast<char>(k));
@@ -99,7 +122,6 @@ bool RomajiTable::Load(std::string_view tsv, std::string& error) {
         if (e.ok()) forms.push_back(e.bytes);
         for (const auto& f : forms) passKey_.emplace(f, static_cast<char>(k));
     }
-    return true;
 }
 
 std::vector<RomajiUnit> RomajiTable::Units() const {

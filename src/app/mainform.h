@@ -24,6 +24,7 @@
 #include "results.h"
 #include "settings.h"
 #include "wavelist.h"
+#include "weakform.h"
 #include "widgets.h"
 
 class QListWidget;
@@ -148,6 +149,8 @@ private:
     void WarnRecords(const std::filesystem::path& list, ReadStatus read,
                      std::string_view unreadable, std::string_view tooLarge);
     void OpenMakeForm(std::string utf8, const QString& title);
+    void LoadMadeAct(const std::filesystem::path& path);
+    PracticeSource Practice() const;  // for the weakness window's practice button
     std::array<KouhoEdit*, kKouhoEdits> KouhoEdits() const;
     // Stores the table as key/mykey.key, with the message when that fails.
     void StoreKeyTable();

@@ -54,93 +54,105 @@ std::vector<std::string> Weakness::Weakest(std::size_t n) const {
     return out;
 }
 
-Weakness AnalyseWeakness(const std::vector<PlayKeys>& plays, std::string_view actName) {
-    Weakness w;
+namespace {
+
+// What one pass over the plays gathers before the figures are worked out.
+struct Tally {
+    struct PlayCounts {
+        int keys = 0, mistypes = 0;
+    };
     std::unordered_map<std::string, KanaWork> kana;
     std::map<std::pair<char, char>, int> confusions;
     std::vector<uint32_t> allTimes;
-    struct PerPlay {
-        int keys = 0, mistypes = 0;
-    };
-    std::vector<PerPlay> counts;
-    for (const PlayKeys& play : plays) {
-        if (!actName.empty() && play.actName != actName) continue;
-        ++w.plays;
-        const KeyRecord& r = play.record;
-        PerPlay pc;
-        int chars = 0;
-        int pending = 0;  // mistypes while the coming unit stood at the head
-        for (const KeyEvent& e : r.Events()) {
-            ++pc.keys;
-            const auto key = static_cast<unsigned char>(Lower(e.key));
-            switch (e.action) {
-                case KeyAction::Keystroke:
-                    if (key < 128) ++w.keys[key].expected;
-                    break;
-                case KeyAction::LineEnd:
-                    ++chars;
-                    pending = 0;
-                    break;
-                case KeyAction::Mistype: {
-                    ++pc.mistypes;
-                    const MistypeEntry& m = r.Mistypes()[e.detail];
-                    // A mistype at a line end belongs to no kana.
-                    if (m.Head() != "\x81\x59") ++pending;
-                    for (char x : m.Expected()) {
-                        const auto ex = static_cast<unsigned char>(Lower(x));
-                        if (ex >= 128) continue;
-                        ++w.keys[ex].expected;
-                        ++w.keys[ex].mistypes;
-                        ++confusions[{static_cast<char>(ex), static_cast<char>(key)}];
-                    }
-                    break;
-                }
-                case KeyAction::Unit: {
-                    if (key < 128) ++w.keys[key].expected;
-                    const UnitEntry& u = r.Units()[e.detail];
-                    const std::string_view item = r.Item(u);
-                    chars += Characters(item);
-                    KanaWork& k = kana[std::string(item)];
-                    ++k.stats.count;
-                    k.stats.mistypes += pending;
-                    if (pending > 0) ++k.stats.mistyped;
-                    pending = 0;
-                    const uint32_t t = u.ms - u.headMs;
-                    k.times.push_back(t);
-                    allTimes.push_back(t);
-                    std::string keys(r.Keys(u));
-                    for (char& c : keys) c = Lower(c);
-                    ++k.spellings[keys];
-                    break;
-                }
-            }
-        }
-        counts.push_back(pc);
-        PlayPoint p;
-        p.mistypeRate = pc.keys ? static_cast<double>(pc.mistypes) / pc.keys : 0;
-        p.charsPerMin = PerMinuteRate(chars, play.elapsedMs / 1000);
-        w.perPlay.push_back(p);
-    }
+    std::vector<PlayCounts> counts;  // per play, oldest first
+};
 
-    for (KeyStats& k : w.keys) {
-        if (k.expected) k.rate = static_cast<double>(k.mistypes) / k.expected;
+// A mistype: its keys expected and what was typed instead. Returns whether it belongs to
+// the kana coming next (a mistype at a line end belongs to none).
+bool CountMistype(const MistypeEntry& m, unsigned char typed, Weakness& w, Tally& t) {
+    for (char x : m.Expected()) {
+        const auto ex = static_cast<unsigned char>(Lower(x));
+        if (ex >= 128) continue;
+        ++w.keys[ex].expected;
+        ++w.keys[ex].mistypes;
+        ++t.confusions[{static_cast<char>(ex), static_cast<char>(typed)}];
     }
-    w.medianMs = Median(allTimes);
-    for (auto& [item, k] : kana) {
-        if (!IsKanaItem(item)) continue;
-        KanaStats s = std::move(k.stats);
-        s.item = item;
-        s.rate = static_cast<double>(s.mistyped) / s.count;
-        s.medianMs = Median(k.times);
-        const double slow = w.medianMs ? static_cast<double>(s.medianMs) / w.medianMs - 1.0 : 0.0;
-        s.score = s.rate + Weakness::kSlownessWeight * std::max(0.0, slow);
-        for (const auto& [keys, n] : k.spellings) {
-            s.spellings.push_back({keys, n, static_cast<double>(n) / s.count});
+    return m.Head() != "\x81\x59";
+}
+
+// A completed unit, with the mistypes made while it stood at the head. Returns its characters.
+int CountUnit(const KeyRecord& r, const UnitEntry& u, int pending, Tally& t) {
+    const std::string_view item = r.Item(u);
+    KanaWork& k = t.kana[std::string(item)];
+    ++k.stats.count;
+    k.stats.mistypes += pending;
+    if (pending > 0) ++k.stats.mistyped;
+    const uint32_t ms = u.ms - u.headMs;
+    k.times.push_back(ms);
+    t.allTimes.push_back(ms);
+    std::string keys(r.Keys(u));
+    for (char& c : keys) c = Lower(c);
+    ++k.spellings[keys];
+    return Characters(item);
+}
+
+// Every key of one play into the tally and the key figures; its point of the plot.
+void CountPlay(const PlayKeys& play, Weakness& w, Tally& t) {
+    const KeyRecord& r = play.record;
+    Tally::PlayCounts pc;
+    int chars = 0;
+    int pending = 0;  // mistypes while the coming unit stood at the head
+    for (const KeyEvent& e : r.Events()) {
+        ++pc.keys;
+        const auto key = static_cast<unsigned char>(Lower(e.key));
+        switch (e.action) {
+            case KeyAction::Keystroke:
+                if (key < 128) ++w.keys[key].expected;
+                break;
+            case KeyAction::LineEnd:
+                ++chars;
+                pending = 0;
+                break;
+            case KeyAction::Mistype:
+                ++pc.mistypes;
+                if (CountMistype(r.Mistypes()[e.detail], key, w, t)) ++pending;
+                break;
+            case KeyAction::Unit:
+                if (key < 128) ++w.keys[key].expected;
+                chars += CountUnit(r, r.Units()[e.detail], pending, t);
+                pending = 0;
+                break;
         }
-        std::stable_sort(
-            s.spellings.begin(), s.spellings.end(),
-            [](const SpellingShare& a, const SpellingShare& b) { return a.count > b.count; });
-        w.kana.push_back(std::move(s));
+    }
+    t.counts.push_back(pc);
+    PlayPoint p;
+    p.mistypeRate = pc.keys ? static_cast<double>(pc.mistypes) / pc.keys : 0;
+    p.charsPerMin = PerMinuteRate(chars, play.elapsedMs / 1000);
+    w.perPlay.push_back(p);
+}
+
+// The figures of one kana, scored against the median time of all units.
+KanaStats KanaFigures(const std::string& item, KanaWork& k, uint32_t allMedianMs) {
+    KanaStats s = std::move(k.stats);
+    s.item = item;
+    s.rate = static_cast<double>(s.mistyped) / s.count;
+    s.medianMs = Median(k.times);
+    const double slow = allMedianMs ? static_cast<double>(s.medianMs) / allMedianMs - 1.0 : 0.0;
+    s.score = s.rate + Weakness::kSlownessWeight * std::max(0.0, slow);
+    for (const auto& [keys, n] : k.spellings) {
+        s.spellings.push_back({keys, n, static_cast<double>(n) / s.count});
+    }
+    std::stable_sort(
+        s.spellings.begin(), s.spellings.end(),
+        [](const SpellingShare& a, const SpellingShare& b) { return a.count > b.count; });
+    return s;
+}
+
+// The kana with enough occurrences first, weakest first; the rest by how often they came.
+void RankKana(Weakness& w, Tally& t) {
+    w.medianMs = Median(t.allTimes);
+    for (auto& [item, k] : t.kana) {
+        if (IsKanaItem(item)) w.kana.push_back(KanaFigures(item, k, w.medianMs));
     }
     const auto rankedFirst = [](const KanaStats& a, const KanaStats& b) {
         const bool ra = a.count >= Weakness::kMinOccurrences;
@@ -154,35 +166,60 @@ Weakness AnalyseWeakness(const std::vector<PlayKeys>& plays, std::string_view ac
     w.ranked = static_cast<std::size_t>(
         std::count_if(w.kana.begin(), w.kana.end(),
                       [](const KanaStats& s) { return s.count >= Weakness::kMinOccurrences; }));
+}
 
-    for (const auto& [pair, n] : confusions) w.confusions.push_back({pair.first, pair.second, n});
+void RankConfusions(Weakness& w, const Tally& t) {
+    for (const auto& [pair, n] : t.confusions) w.confusions.push_back({pair.first, pair.second, n});
     std::stable_sort(w.confusions.begin(), w.confusions.end(),
                      [](const Confusion& a, const Confusion& b) { return a.count > b.count; });
     if (w.confusions.size() > Weakness::kTopConfusions) {
         w.confusions.resize(Weakness::kTopConfusions);
     }
+}
 
-    // The last ten plays against the ten before them.
-    const std::size_t n = counts.size();
+// The mistype rate and mean speed of plays [from, to).
+void TrendOver(const Weakness& w, const Tally& t, std::size_t from, std::size_t to, int& plays,
+               double& rate, double& speed) {
+    int keys = 0, misses = 0;
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        keys += t.counts[i].keys;
+        misses += t.counts[i].mistypes;
+        sum += w.perPlay[i].charsPerMin;
+    }
+    plays = static_cast<int>(to - from);
+    rate = keys ? static_cast<double>(misses) / keys : 0;
+    speed = plays ? sum / plays : 0;
+}
+
+// The last ten plays against the ten before them.
+void WorkOutTrend(Weakness& w, const Tally& t) {
+    const std::size_t n = t.counts.size();
     const std::size_t lastBegin = n > Weakness::kTrendPlays ? n - Weakness::kTrendPlays : 0;
     const std::size_t earlierBegin =
         lastBegin > Weakness::kTrendPlays ? lastBegin - Weakness::kTrendPlays : 0;
-    const auto over = [&](std::size_t from, std::size_t to, int& plays, double& rate,
-                          double& speed) {
-        int keys = 0, misses = 0;
-        double sum = 0;
-        for (std::size_t i = from; i < to; ++i) {
-            keys += counts[i].keys;
-            misses += counts[i].mistypes;
-            sum += w.perPlay[i].charsPerMin;
-        }
-        plays = static_cast<int>(to - from);
-        rate = keys ? static_cast<double>(misses) / keys : 0;
-        speed = plays ? sum / plays : 0;
-    };
-    over(lastBegin, n, w.trend.lastPlays, w.trend.lastRate, w.trend.lastCharsPerMin);
-    over(earlierBegin, lastBegin, w.trend.earlierPlays, w.trend.earlierRate,
-         w.trend.earlierCharsPerMin);
+    Trend& tr = w.trend;
+    TrendOver(w, t, lastBegin, n, tr.lastPlays, tr.lastRate, tr.lastCharsPerMin);
+    TrendOver(w, t, earlierBegin, lastBegin, tr.earlierPlays, tr.earlierRate,
+              tr.earlierCharsPerMin);
+}
+
+}  // namespace
+
+Weakness AnalyseWeakness(const std::vector<PlayKeys>& plays, std::string_view actName) {
+    Weakness w;
+    Tally t;
+    for (const PlayKeys& play : plays) {
+        if (!actName.empty() && play.actName != actName) continue;
+        ++w.plays;
+        CountPlay(play, w, t);
+    }
+    for (KeyStats& k : w.keys) {
+        if (k.expected) k.rate = static_cast<double>(k.mistypes) / k.expected;
+    }
+    RankKana(w, t);
+    RankConfusions(w, t);
+    WorkOutTrend(w, t);
     return w;
 }
 

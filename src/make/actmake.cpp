@@ -101,74 +101,107 @@ struct Line {
     std::vector<std::size_t> broken;  // places of notation errors, as chars indices
 };
 
-Line ReadNotation(int number, const std::vector<SourceChar>& in, std::vector<Finding>& findings) {
-    Line line;
-    line.number = number;
-    constexpr std::size_t kNoBar = static_cast<std::size_t>(-1);
-    std::size_t bar = kNoBar;  // where a "|" marks the start of the next reading
-    int barColumn = 0;
-    std::size_t lastEnd = 0;  // a reading never reaches back into the one before it
-    std::size_t nextClose = 0;
-    auto error = [&](int column, const std::string& message) {
-        findings.push_back({number, column, message + "; the sentence is left out"});
-        line.broken.push_back(line.chars.size());
-    };
-    for (std::size_t i = 0; i < in.size(); ++i) {
-        const auto [c, column] = in[i];
-        if (c < 0x20 || c == 0x7F) {
-            findings.push_back({number, column, "a control character " + Show(c) + " is left out"});
-            continue;
+// Reads the given readings out of one line: "|" marks where the next reading's word begins,
+// "[...]" holds a reading in kana for the kanji before it (or from the "|").
+class NotationReader {
+public:
+    NotationReader(int number, const std::vector<SourceChar>& in, std::vector<Finding>& findings)
+        : in_(in), findings_(findings) {
+        line_.number = number;
+    }
+
+    Line Read() {
+        for (std::size_t i = 0; i < in_.size(); ++i) {
+            const auto [c, column] = in_[i];
+            if (c < 0x20 || c == 0x7F) {
+                Report(column, "a control character " + Show(c) + " is left out");
+            } else if (c == U'|' || c == U'｜') {
+                bar_ = line_.chars.size();
+                barColumn_ = column;
+            } else if (c != U'[') {
+                line_.chars.push_back({c, column});
+            } else {
+                i = ReadBracket(i);
+            }
         }
-        if (c == U'|' || c == U'｜') {
-            bar = line.chars.size();
-            barColumn = column;
-            continue;
+        if (bar_ != kNoBar) Report(barColumn_, "\"|\" without a reading in brackets is ignored");
+        return std::move(line_);
+    }
+
+private:
+    static constexpr std::size_t kNoBar = static_cast<std::size_t>(-1);
+
+    void Report(int column, const std::string& message) {
+        findings_.push_back({line_.number, column, message});
+    }
+    // A notation error: the sentence it stands in is not made.
+    void Broken(int column, const std::string& message) {
+        Report(column, message + "; the sentence is left out");
+        line_.broken.push_back(line_.chars.size());
+    }
+
+    // The first "]" after the bracket at i: looked for once, and again only when passed.
+    std::size_t CloseAfter(std::size_t i) {
+        if (nextClose_ <= i) {
+            nextClose_ = i + 1;
+            while (nextClose_ < in_.size() && in_[nextClose_].c != U']') ++nextClose_;
         }
-        if (c != U'[') {
-            line.chars.push_back({c, column});
-            continue;
-        }
-        // The first "]" after the bracket: looked for once, and again only when passed.
-        if (nextClose <= i) {
-            nextClose = i + 1;
-            while (nextClose < in.size() && in[nextClose].c != U']') ++nextClose;
-        }
-        const std::size_t close = nextClose;
-        if (close == in.size()) {
-            error(column, "\"[\" without \"]\": a reading in brackets ends on its line");
-            continue;
+        return nextClose_;
+    }
+
+    // Where the word that the reading ending at end belongs to begins: at the "|", or else at
+    // the start of the kanji just before it.
+    std::size_t WordBegin(std::size_t end) const {
+        if (bar_ != kNoBar) return bar_;
+        std::size_t begin = end;
+        while (begin > lastEnd_ && IsKanji(line_.chars[begin - 1].c)) --begin;
+        return begin;
+    }
+
+    // The bracket at open; gives the place to go on from.
+    std::size_t ReadBracket(std::size_t open) {
+        const int column = in_[open].column;
+        const std::size_t close = CloseAfter(open);
+        if (close == in_.size()) {
+            Broken(column, "\"[\" without \"]\": a reading in brackets ends on its line");
+            return open;
         }
         std::u32string reading;
         std::optional<char32_t> notKana;
-        for (std::size_t k = i + 1; k < close; ++k) {
-            if (!IsKana(in[k].c) && !notKana) notKana = in[k].c;
-            reading += in[k].c;
+        for (std::size_t k = open + 1; k < close; ++k) {
+            if (!IsKana(in_[k].c) && !notKana) notKana = in_[k].c;
+            reading += in_[k].c;
         }
-        const std::size_t end = line.chars.size();
-        std::size_t begin = end;
-        if (bar != kNoBar) {
-            begin = bar;
-        } else {
-            while (begin > lastEnd && IsKanji(line.chars[begin - 1].c)) --begin;
-        }
+        const std::size_t end = line_.chars.size();
+        const std::size_t begin = WordBegin(end);
         if (reading.empty()) {
-            error(column, "an empty reading in brackets");
+            Broken(column, "an empty reading in brackets");
         } else if (notKana) {
-            error(column, "the reading in brackets holds " + Show(*notKana) + ": write it in kana");
+            Broken(column,
+                   "the reading in brackets holds " + Show(*notKana) + ": write it in kana");
         } else if (begin == end) {
-            error(column,
-                  "the reading in brackets follows no kanji: mark where the word begins "
-                  "with \"|\"");
+            Broken(column,
+                   "the reading in brackets follows no kanji: mark where the word begins "
+                   "with \"|\"");
         } else {
-            line.readings.push_back({begin, end, reading});
-            lastEnd = end;
+            line_.readings.push_back({begin, end, reading});
+            lastEnd_ = end;
         }
-        bar = kNoBar;
-        i = close;
+        bar_ = kNoBar;
+        return close;
     }
-    if (bar != kNoBar)
-        findings.push_back({number, barColumn, "\"|\" without a reading in brackets is ignored"});
-    return line;
+
+    const std::vector<SourceChar>& in_;
+    std::vector<Finding>& findings_;
+    Line line_;
+    std::size_t bar_ = kNoBar;  // where a "|" marks the start of the next reading
+    int barColumn_ = 0;
+    std::size_t lastEnd_ = 0;  // a reading never reaches back into the one before it
+    std::size_t nextClose_ = 0;
+};
+
+Line ReadNotation(int number, const std::vector<SourceChar>& in, std::vector<Finding>& findings) {
+    return NotationReader(number, in, findings).Read();
 }
 
 // Characters of a sentence, at most: a longer one is made as several. The analyser's work on
