@@ -354,6 +354,12 @@ case_start_close() {
     [ "$(window_size "$wid")" = 500x275 ] || fail "window is $(window_size "$wid"), not 500x275"
     sleep 0.3
     shot "$wid" main
+    # The icon comes once the window is drawn, in the icon theme's sizes up to 128 (the
+    # toolkit gives the X server none larger).
+    local sizes
+    sizes=$(xprop -id "$wid" _NET_WM_ICON | grep -o 'Icon ([0-9]*' | grep -o '[0-9]*$' |
+        sort -n | tr '\n' ' ')
+    [ "$sizes" = "16 22 24 32 48 64 128 " ] || fail "window icon sizes: '$sizes'"
     [ ! -f "$prog/save/kotopa.ini" ] || fail "settings written before exit"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
