@@ -1,6 +1,8 @@
 // The key record file as the analysis reads it: whatever the bytes, at most the newest 150
 // plays are kept, every play's record is consistent, and a play written back reads the
-// same; the file written after a play holds that play last and nothing unreadable.
+// same; the file written after a play holds that play last and nothing unreadable, and the
+// file after the next play, made from the blocks noted while writing, is the one a reader of
+// the whole file would make.
 #include <cstdint>
 #include <string_view>
 
@@ -37,10 +39,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(again.plays[0].actName == p.actName);
     }
     const std::string block = kotopa::KeyRecordBlock("20240101000000", 1, "A", kotopa::KeyRecord{});
-    const kotopa::KeyRecordFile next =
-        kotopa::ParseKeyRecordFile(kotopa::KeyRecordFileWith(bytes, block));
+    const kotopa::KeyRecordBytes written =
+        kotopa::KeyRecordBytesWith(kotopa::IndexKeyRecordFile(std::string(bytes)), block);
+    FUZZ_CHECK(written.bytes == kotopa::KeyRecordFileWith(bytes, block));
+    const kotopa::KeyRecordFile next = kotopa::ParseKeyRecordFile(written.bytes);
     FUZZ_CHECK(next.headerOk && next.unreadable == 0);
     FUZZ_CHECK(!next.plays.empty() && next.plays.back().actName == "A");
     FUZZ_CHECK(next.plays.size() <= kotopa::kKeyRecordPlays);
+    // The blocks noted while writing are where a reader of the written file finds them, so
+    // the play after this one, made from them, writes what reading the file through would.
+    FUZZ_CHECK(written.blocks == kotopa::IndexKeyRecordFile(written.bytes).blocks);
+    const std::string second =
+        file.plays.empty()
+            ? block
+            : kotopa::KeyRecordBlock(file.plays.back().stamp, 2, file.plays.back().actName,
+                                     file.plays.back().record);
+    FUZZ_CHECK(kotopa::KeyRecordBytesWith(written, second).bytes ==
+               kotopa::KeyRecordFileWith(written.bytes, second));
     return 0;
 }

@@ -3,10 +3,10 @@
 #include "romaji.h"
 
 #include <algorithm>
-#include <deque>
 
 #include "keysource.h"
 #include "matcher.h"
+#include "matchersearch.h"
 #include "sjis.h"
 #include "text.h"
 #include "textfile.h"
@@ -310,23 +310,23 @@ class PairedRun {
 public:
     PairedRun(const ModelGraph& graph, const std::vector<SpellingCount>& inScope,
               const KeyTable& table, std::string_view reading, int length)
-        : graph_(graph), inScope_(inScope), reading_(reading), length_(length) {
-        Matcher m(table);
-        m.StartLine({}, reading);
-        ids_.emplace(Key(0, m), 0);
-        paired_.push_back({0, std::move(m), -1, 0});
+        : graph_(graph),
+          inScope_(inScope),
+          reading_(reading),
+          length_(length),
+          search_(LineStart(table, reading)) {
         next_.emplace_back();
         completions_.push_back(0);
     }
 
     void Run(SpellingCheck& check, std::size_t maxFailures) {
-        for (std::size_t i = 0; i < paired_.size(); ++i) {
-            for (const Edge& e : graph_.Edges(paired_[i].model)) {
+        for (std::size_t i = 0; i < search_.Size(); ++i) {
+            for (const Edge& e : graph_.Edges(search_.Tag(static_cast<int>(i)))) {
                 if (e.kind == Exception::None && inScope_[e.to] > 0)
                     Step(static_cast<int>(i), e, check, maxFailures);
             }
         }
-        check.pairedStates = paired_.size();
+        check.pairedStates = search_.Size();
         if (failureCount_ > check.failures.size()) {
             check.failures.push_back("... and " +
                                      std::to_string(failureCount_ - check.failures.size()) +
@@ -336,37 +336,17 @@ public:
     }
 
 private:
-    struct Paired {
-        int model;
-        Matcher matcher;
-        int parent;
-        char key;
-    };
-
-    static std::string Key(int m, const Matcher& x) {
-        std::string k = std::to_string(m) + '|' + std::to_string(x.ed_Yomi().size());
-        for (const auto* list : {&x.lst_3(), &x.lst_2(), &x.lst_1()}) {
-            k += '\x02';
-            for (const auto& e : *list) {
-                k += e;
-                k += '\x01';
-            }
-        }
-        return k;
-    }
-
-    std::string PathTo(int p) const {
-        std::string keys;
-        for (; p > 0; p = paired_[p].parent) keys += paired_[p].key;
-        std::reverse(keys.begin(), keys.end());
-        return keys;
+    static Matcher LineStart(const KeyTable& table, std::string_view reading) {
+        Matcher m(table);
+        m.StartLine({}, reading);
+        return m;
     }
 
     void Fail(int p, const Edge& e, const std::string& what, SpellingCheck& check,
               std::size_t maxFailures) {
         ++failureCount_;
         if (check.failures.size() >= maxFailures) return;
-        const std::string typed = PathTo(p) + e.key;
+        const std::string typed = search_.PathTo(p) + e.key;
         const std::string whole = typed + graph_.PathFrom(e.to, inScope_, false);
         check.failures.push_back(Quoted(reading_) + ": the spelling \"" + whole + "\", at key " +
                                  std::to_string(typed.size()) + " ('" + std::string(1, e.key) +
@@ -374,16 +354,15 @@ private:
     }
 
     void Step(int i, const Edge& e, SpellingCheck& check, std::size_t maxFailures) {
-        Matcher next = paired_[i].matcher;
-        char k = e.key;
-        const JudgeResult r = next.JudgeKey(k);
+        MatcherSearch::Move move = search_.Play(i, e.key);
+        const Matcher& next = move.matcher;
         const bool final = graph_.IsFinal(e.to);
         const std::string left(next.ed_Yomi().substr(0, next.ed_Yomi().size() - 2));
-        if (r == JudgeResult::Mistype) {
+        if (move.result == JudgeResult::Mistype) {
             Fail(i, e, "a mistype where " + Quoted(left) + " is left", check, maxFailures);
             return;
         }
-        if (r == JudgeResult::LineComplete) {
+        if (move.result == JudgeResult::LineComplete) {
             if (!final) {
                 Fail(i, e, "the line is complete before the spelling ends", check, maxFailures);
             } else if (next.Counts().CharCount != length_) {
@@ -400,19 +379,18 @@ private:
             Fail(i, e, "the spelling ends but " + Quoted(left) + " is left", check, maxFailures);
             return;
         }
-        auto [it, added] = ids_.emplace(Key(e.to, next), static_cast<int>(paired_.size()));
-        if (added) {
-            paired_.push_back({e.to, std::move(next), i, e.key});
+        const MatcherSearch::Reached to = search_.Add(std::move(move.matcher), e.to, i, e.key);
+        if (to.added) {
             next_.emplace_back();
             completions_.push_back(0);
         }
-        next_[i].push_back(it->second);
+        next_[i].push_back(to.state);
     }
 
     // Accepted spellings: paths through the paired states that end in a complete line.
     SpellingCount Accepted() const {
-        std::vector<SpellingCount> accepted(paired_.size());
-        std::vector<char> done(paired_.size(), 0);
+        std::vector<SpellingCount> accepted(search_.Size());
+        std::vector<char> done(search_.Size(), 0);
         auto from = [&](auto&& self, int p) -> SpellingCount {
             if (done[p]) return accepted[p];
             SpellingCount n = completions_[p];
@@ -427,8 +405,7 @@ private:
     const std::vector<SpellingCount>& inScope_;
     std::string_view reading_;
     int length_;
-    std::deque<Paired> paired_;
-    std::unordered_map<std::string, int> ids_;
+    MatcherSearch search_;  // each state tagged with the model's state typed beside it
     std::vector<std::vector<int>> next_;
     std::vector<SpellingCount> completions_;
     std::size_t failureCount_ = 0;

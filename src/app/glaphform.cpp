@@ -284,7 +284,11 @@ void TGlaphForm::bt_ToBmpClick() {
 void TGlaphForm::bt_WeakClick() {
     TWeakForm form(SaveFolder(BaseDir_).KeyRecord(), PathToSjis(fs::path(ActName(ActPath_))),
                    Services_, this);
+    if (Source_) form.SetPractice(*Source_);
     form.exec();
+    if (!form.Practice()) return;
+    Practice_ = form.Practice();
+    accept();
 }
 
 void TGlaphForm::SpeedButtonClick() {

@@ -9,12 +9,14 @@
 #include <QImage>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "graph.h"
 #include "platform.h"
+#include "weakform.h"
 
 class QPainter;
 
@@ -34,6 +36,11 @@ public:
                const std::vector<std::string>& actRecords, platform::Services services,
                QWidget* parent = nullptr);
     ~TGlaphForm() override;
+
+    // Passed on to the weakness window; the practice Act it wrote closes this window and is
+    // here for the opener to load.
+    void SetPractice(PracticeSource source) { Source_ = std::move(source); }
+    const std::optional<std::filesystem::path>& Practice() const { return Practice_; }
 
     // Handlers, public so that tests can run them as the events would.
     void DrawGraph();
@@ -67,6 +74,8 @@ private:
 
     std::unique_ptr<Ui::TGlaphForm> Ui_;
     platform::Services Services_;
+    std::optional<PracticeSource> Source_;
+    std::optional<std::filesystem::path> Practice_;
     std::filesystem::path BaseDir_;
     std::filesystem::path ActPath_;
     QImage BackBitmap_;

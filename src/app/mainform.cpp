@@ -21,6 +21,7 @@
 #include "keyrecordfile.h"
 #include "makeform.h"
 #include "messages.h"
+#include "morph.h"
 #include "qtplatform.h"
 #include "sjistext.h"
 #include "textfile.h"
@@ -77,6 +78,13 @@ TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidge
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    // The window's own face before its controls are made: each is laid out as it is made,
+    // and in the toolkit's default face that would load a face, and its fallbacks for the
+    // Japanese scripts, for nothing. The layout gives every control its own face after.
+    QFont face;
+    face.setFamilies(InstalledFamilies(QStringLiteral("ＭＳ Ｐゴシック")));
+    face.setPixelSize(12);
+    setFont(face);
     Ui_->setupUi(this);
     // The layout's size is the one with both panels open; it says the collapsed one too.
     OpenSize_ = size();
@@ -312,6 +320,7 @@ void TMainForm::paintEvent(QPaintEvent* event) {
     if (SoundOpening_) return;
     SoundOpening_ = true;
     QTimer::singleShot(0, this, [this] {
+        emit FirstDrawn();
         Sounds_.Open();
         platform::ReturnFreedMemory();
     });
@@ -617,17 +626,24 @@ void TMainForm::FinishPlay() {
     }
 
     ResultChoice choice = ResultChoice::Cancel;
+    std::optional<std::filesystem::path> practice;
     {
         TDataForm dialog(ResultViewOf(result, outcome), SaveFolder(BaseDir_).PlayLog(), Services_,
                          this);
         dialog.SetWeaknessWindow([&] {
             TWeakForm form(SaveFolder(BaseDir_).KeyRecord(), PathText_.ToSjis(ActName(ActPath_)),
                            Services_, &dialog);
+            form.SetPractice(Practice());
             form.exec();
+            // The practice Act ends the result dialog as "cancel" would, and is loaded below.
+            if (!form.Practice()) return;
+            practice = form.Practice();
+            dialog.reject();
         });
         dialog.exec();
-        choice = dialog.Choice();
+        choice = practice ? ResultChoice::Cancel : dialog.Choice();
     }
+    if (practice) ActPath_ = *practice;
 
     Ui_->ed_Nyuuryoku->setFocus();
     if (choice == ResultChoice::Replay) {
@@ -710,10 +726,18 @@ void TMainForm::MakeFromClipboard() {
 void TMainForm::OpenMakeForm(std::string utf8, const QString& title) {
     TMakeForm form(std::move(utf8), title, KeyTable_, BaseDir_ / "ktp", Services_, this);
     form.exec();
-    if (!form.Saved()) return;
-    ActPath_ = *form.Saved();
+    if (form.Saved()) LoadMadeAct(*form.Saved());
+}
+
+// An Act the program made (of a text, or to practise the weak kana) becomes the current one.
+void TMainForm::LoadMadeAct(const std::filesystem::path& path) {
+    ActPath_ = path;
     Ui_->ed_Nyuuryoku->setFocus();
     LoadAct(ActPath_);
+}
+
+PracticeSource TMainForm::Practice() const {
+    return {&KeyTable_, BaseDir_ / "ktp", PathFromUtf8(tool::DefaultDictionary())};
 }
 
 void TMainForm::bt_HelpClick() {
@@ -724,7 +748,9 @@ void TMainForm::bt_HelpClick() {
 void TMainForm::bt_GlaphClick() {
     TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords(), Records_.ActRecords(), Services_,
                     this);
+    form.SetPractice(Practice());
     form.exec();
+    if (form.Practice()) LoadMadeAct(*form.Practice());
 }
 
 // ---------------------------------------------------------------------------------------

@@ -24,6 +24,7 @@
 #include "results.h"
 #include "settings.h"
 #include "wavelist.h"
+#include "weakform.h"
 #include "widgets.h"
 
 class QListWidget;
@@ -108,6 +109,10 @@ public:
     // The options the next play runs with, as the option controls stand.
     PlayOptions CurrentOptions() const;
 
+signals:
+    // Once, right after the window has first been drawn.
+    void FirstDrawn();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -144,6 +149,8 @@ private:
     void WarnRecords(const std::filesystem::path& list, ReadStatus read,
                      std::string_view unreadable, std::string_view tooLarge);
     void OpenMakeForm(std::string utf8, const QString& title);
+    void LoadMadeAct(const std::filesystem::path& path);
+    PracticeSource Practice() const;  // for the weakness window's practice button
     std::array<KouhoEdit*, kKouhoEdits> KouhoEdits() const;
     // Stores the table as key/mykey.key, with the message when that fails.
     void StoreKeyTable();

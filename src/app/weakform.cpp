@@ -8,13 +8,17 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "act.h"
 #include "messages.h"
+#include "practicewords.h"
 #include "sjiscodec.h"
 #include "sjistext.h"
 #include "textfile.h"
+#include "widgets.h"
 
 namespace kotopa {
 
@@ -113,6 +117,11 @@ TWeakForm::TWeakForm(std::filesystem::path keyRecord, std::string actName,
 
     connect(rd_All_, &QRadioButton::clicked, this, [this] { rd_ScopeClick(); });
     connect(rd_Act_, &QRadioButton::clicked, this, [this] { rd_ScopeClick(); });
+    connect(bt_Practice_, &QPushButton::clicked, this, [this] { bt_PracticeClick(); });
+    // P makes the practice Act, as the result dialog's letters choose its buttons.
+    connect(new QShortcut(QKeySequence(Qt::Key_P), this), &QShortcut::activated, this, [this] {
+        if (bt_Practice_->isEnabled()) bt_PracticeClick();
+    });
     connect(bt_Close_, &QPushButton::clicked, this, &QDialog::accept);
     ShowAnalysis();
     resize(sizeHint().expandedTo(QSize(640, 560)));
@@ -122,6 +131,40 @@ TWeakForm::~TWeakForm() = default;
 
 void TWeakForm::rd_ScopeClick() {
     ShowAnalysis();
+}
+
+void TWeakForm::SetPractice(PracticeSource source) {
+    Source_ = std::move(source);
+    ShowAnalysis();
+}
+
+// The practice Act of the kana shown, written whole under its one name; an Act of another
+// author under that name is replaced only when the user says so.
+void TWeakForm::bt_PracticeClick() {
+    if (!Source_ || !Source_->keys) return;
+    PracticeAct act;
+    {
+        const BusyCursor busy;
+        act = tool::MakeWeakPracticeAct(Analysis_, Source_->ktpDir, Source_->dictionary,
+                                        *Source_->keys);
+    }
+    if (!act.ok()) {
+        Services_.dialogs.Warning(act.refusal);
+        return;
+    }
+    const std::filesystem::path path = Source_->ktpDir / PracticeActFileName();
+    const std::string shown = PathToSjis(path);
+    std::string old;
+    if (ReadFileBytes(path, old, kActFileLimit) != ReadStatus::Missing && !IsPracticeAct(old) &&
+        !Services_.dialogs.Confirm(PathMessage(shown, msg::kPracticeReplace))) {
+        return;
+    }
+    if (!WriteFileAtomic(path, act.bytes)) {
+        Services_.dialogs.Warning(CannotWriteMessage(shown));
+        return;
+    }
+    Practice_ = path;
+    accept();
 }
 
 void TWeakForm::ShowAnalysis() {
@@ -155,7 +198,7 @@ void TWeakForm::ShowAnalysis() {
     Keyboard_->setPixmap(KeyboardPicture());
     Plot_->setPixmap(PlotPicture());
     lb_Trend_->setText(Analysis_.plays ? FromSjis(TrendLine(Analysis_)) : QString());
-    bt_Practice_->setEnabled(!Analysis_.Weakest(1).empty());
+    bt_Practice_->setEnabled(Source_ && !Analysis_.Weakest(1).empty());
 }
 
 QPixmap TWeakForm::KeyboardPicture() const {

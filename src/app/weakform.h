@@ -1,11 +1,13 @@
 // TWeakForm, the weakness window ("苦手分析"): what the kept key records say a user should
 // practise. A keyboard coloured by each key's mistype rate, the weakest kana, the commonest
 // confusions, the spellings used per kana and a small plot of every play, over all Acts or
-// the current one. The analysis is the core's; this window only shows it.
+// the current one. The analysis is the core's; this window only shows it. Its practice
+// button writes the practice Act of the weakest kana into ktp/ for the opener to load.
 #pragma once
 
 #include <QDialog>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "keyrecordfile.h"
@@ -19,6 +21,16 @@ class QRadioButton;
 
 namespace kotopa {
 
+class KeyTable;
+
+// What the practice button needs: the key table the lines must be typable with, the folder
+// of the Acts, and MeCab's IPA dictionary (empty where there is none).
+struct PracticeSource {
+    const KeyTable* keys = nullptr;
+    std::filesystem::path ktpDir;
+    std::filesystem::path dictionary;
+};
+
 class TWeakForm : public QDialog {
     Q_OBJECT
 public:
@@ -30,7 +42,13 @@ public:
     const Weakness& Analysis() const { return Analysis_; }
     const KeyRecordFile& File() const { return File_; }
 
+    // The practice button works once it has a source; without one it stays disabled.
+    void SetPractice(PracticeSource source);
+    // The practice Act written by the button, once the window has closed.
+    const std::optional<std::filesystem::path>& Practice() const { return Practice_; }
+
     void rd_ScopeClick();  // all Acts or the current one
+    void bt_PracticeClick();
 
 private:
     void ShowAnalysis();
@@ -43,6 +61,8 @@ private:
     KeyRecordFile File_;
     ReadStatus Status_ = ReadStatus::Missing;
     Weakness Analysis_;
+    std::optional<PracticeSource> Source_;
+    std::optional<std::filesystem::path> Practice_;
     QLabel* lb_Status_;
     QRadioButton* rd_All_;
     QRadioButton* rd_Act_;

@@ -1,6 +1,8 @@
 #include "inifile.h"
 
 #include <charconv>
+#include <iterator>
+#include <unordered_map>
 
 #include "sjis.h"
 
@@ -101,6 +103,7 @@ long IniFile::FindSection(std::string_view section) const {
     const std::string_view want = Trim(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         const Line& l = lines_[i];
+        ++linesSearched_;
         if (l.kind == Kind::Section && l.nameLen == want.size() && FoldedEqual(Name(l), want)) {
             return static_cast<long>(i);
         }
@@ -112,6 +115,7 @@ long IniFile::FindKey(long header, std::string_view key) const {
     const std::string_view want = Trim(key);
     for (std::size_t i = static_cast<std::size_t>(header) + 1; i < lines_.size(); ++i) {
         const Line& l = lines_[i];
+        ++linesSearched_;
         if (l.kind == Kind::Section) break;
         if (l.kind == Kind::Key && l.nameLen == want.size() && FoldedEqual(Name(l), want)) {
             return static_cast<long>(i);
@@ -180,6 +184,68 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
         if (!Trim(lines_[end].text).empty()) insertAt = end + 1;
     }
     Insert(insertAt, std::move(text));
+}
+
+void IniFile::WriteSection(std::string_view section,
+                           const std::vector<std::pair<std::string, std::string>>& entries,
+                           const std::function<bool(std::string_view)>& drop) {
+    long header = FindSection(section);
+    if (header < 0) {
+        std::string text;
+        text.append("[").append(section).append("]");
+        Insert(lines_.size(), std::move(text));
+        header = static_cast<long>(lines_.size()) - 1;
+    }
+    auto keyLine = [](const std::pair<std::string, std::string>& e) {
+        std::string text;
+        text.reserve(e.first.size() + e.second.size() + 1);
+        text.append(e.first).append("=").append(e.second);
+        return text;
+    };
+    std::unordered_map<std::string, std::size_t> wanted;  // folded name -> entry
+    wanted.reserve(entries.size());
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        wanted.emplace(FoldedForm(Trim(entries[e].first)), e);
+    }
+    std::vector<bool> placed(entries.size());
+
+    std::vector<Line> out;
+    out.reserve(lines_.size() + entries.size());
+    std::size_t i = 0;
+    for (; i <= static_cast<std::size_t>(header); ++i) out.push_back(std::move(lines_[i]));
+    std::size_t insertAt = out.size();  // after the section's last line that is not blank
+    for (; i < lines_.size() && lines_[i].kind != Kind::Section; ++i) {
+        Line& l = lines_[i];
+        ++linesSearched_;
+        if (l.kind == Kind::Key) {
+            const auto found = wanted.find(FoldedForm(Name(l)));
+            if (found != wanted.end()) {
+                if (placed[found->second]) continue;
+                placed[found->second] = true;
+                l.text = keyLine(entries[found->second]);
+                Classify(l);
+            } else if (drop && drop(Name(l))) {
+                continue;
+            }
+        }
+        out.push_back(std::move(l));
+        if (!Trim(out.back().text).empty()) insertAt = out.size();
+    }
+    std::vector<Line> added;
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        if (placed[e]) continue;
+        Line line{keyLine(entries[e]), "\r\n"};
+        Classify(line);
+        added.push_back(std::move(line));
+    }
+    // The line before the new ones must end, or the two would run together.
+    if (!added.empty() && insertAt > 0 && out[insertAt - 1].eol.empty()) {
+        out[insertAt - 1].eol = "\r\n";
+    }
+    out.insert(out.begin() + static_cast<long>(insertAt), std::make_move_iterator(added.begin()),
+               std::make_move_iterator(added.end()));
+    for (; i < lines_.size(); ++i) out.push_back(std::move(lines_[i]));
+    lines_ = std::move(out);
 }
 
 void IniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value) {

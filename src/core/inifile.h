@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "textfile.h"
@@ -51,6 +53,21 @@ public:
     void WriteInteger(std::string_view section, std::string_view key, int32_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
 
+    // Many writes to one section in a single pass over the file, with the result of
+    // WriteString for each entry in order: a key that stands in the section takes its new
+    // value where it stands, the others follow the section's last line that is not blank.
+    // Further lines of an entry's name, and the key lines for which drop(name) is true, are
+    // removed, so that a section can be replaced by exactly the keys given; every other line
+    // stays byte for byte. Entries are (key, value) pairs with distinct names.
+    void WriteSection(std::string_view section,
+                      const std::vector<std::pair<std::string, std::string>>& entries,
+                      const std::function<bool(std::string_view)>& drop);
+
+    // How many lines the searches for sections and keys have passed over since the object
+    // was made: lets a caller tell a write of many keys done in one pass from one done key
+    // by key.
+    std::size_t LinesSearched() const { return linesSearched_; }
+
     // The file as it now stands.
     std::string Bytes() const;
     // Writes the file whole and atomically; false leaves the old file untouched.
@@ -77,6 +94,7 @@ private:
     void Insert(std::size_t at, std::string text);
 
     std::vector<Line> lines_;
+    mutable std::size_t linesSearched_ = 0;
 };
 
 // Decimal integer with optional sign within the 32-bit range; false otherwise.

@@ -311,26 +311,52 @@ ReadStatus ReadKeyRecordFile(const std::filesystem::path& path, KeyRecordFile& f
     return status;
 }
 
-std::string KeyRecordFileWith(std::string_view oldBytes, std::string_view block) {
-    std::vector<std::string_view> kept;
-    if (oldBytes.size() <= kKeyRecordMaxFileBytes) {
-        Parser parser(false);
-        bool headerOk = false;
-        parser.Run(oldBytes, headerOk, [&](const BlockScan& b) {
-            kept.push_back(oldBytes.substr(b.begin, b.end - b.begin));
-        });
+KeyRecordBytes IndexKeyRecordFile(std::string bytes) {
+    KeyRecordBytes index;
+    index.bytes = std::move(bytes);
+    if (index.bytes.size() > kKeyRecordMaxFileBytes) {
+        index.unreadable = 1;
+        return index;
     }
+    Parser parser(false);
+    bool headerOk = false;
+    index.unreadable = parser.Run(index.bytes, headerOk, [&](const BlockScan& b) {
+        index.blocks.push_back({b.begin, b.end});
+    });
+    return index;
+}
+
+KeyRecordBytes KeyRecordBytesWith(const KeyRecordBytes& old, std::string_view block) {
+    const std::vector<KeyRecordBytes::Span>& kept = old.blocks;
     const std::size_t drop = kept.size() >= kKeyRecordPlays ? kept.size() - kKeyRecordPlays + 1 : 0;
-    std::string out;
+    KeyRecordBytes next;
     std::size_t size = kKeyRecordHeader.size() + 2 + block.size();
-    for (std::size_t i = drop; i < kept.size(); ++i) size += kept[i].size() + 2;
-    out.reserve(size);
-    out.append(kKeyRecordHeader).append("\r\n");
+    for (std::size_t i = drop; i < kept.size(); ++i) size += kept[i].end - kept[i].begin + 2;
+    next.bytes.reserve(size);
+    next.blocks.reserve(kept.size() - drop + 1);
+    next.bytes.append(kKeyRecordHeader).append("\r\n");
+    const std::string_view from = old.bytes;
     for (std::size_t i = drop; i < kept.size(); ++i) {
-        out.append(kept[i]).append("\r\n");
+        const std::size_t at = next.bytes.size();
+        next.bytes.append(from.substr(kept[i].begin, kept[i].end - kept[i].begin)).append("\r\n");
+        next.blocks.push_back({at, next.bytes.size() - 2});
     }
-    out.append(block);
-    return out;
+    // The new block's place as a reader of the whole file finds it: it starts on a line of
+    // its own after a block's end, so read alone it reads the same.
+    const std::size_t at = next.bytes.size();
+    next.bytes.append(block);
+    Parser parser(false);
+    bool headerOk = false;
+    next.unreadable = parser.Run(block, headerOk, [&](const BlockScan& b) {
+        next.blocks.push_back({at + b.begin, at + b.end});
+    });
+    // A file above the bound is not read back at all.
+    if (next.bytes.size() > kKeyRecordMaxFileBytes) next.blocks.clear();
+    return next;
+}
+
+std::string KeyRecordFileWith(std::string_view oldBytes, std::string_view block) {
+    return KeyRecordBytesWith(IndexKeyRecordFile(std::string(oldBytes)), block).bytes;
 }
 
 }  // namespace kotopa

@@ -59,8 +59,31 @@ KeyRecordFile ParseKeyRecordFile(std::string_view bytes);
 // The file at path; Missing reads as no plays.
 ReadStatus ReadKeyRecordFile(const std::filesystem::path& path, KeyRecordFile& file);
 
-// The whole file after a play: the header, the readable blocks of the old bytes but the
-// oldest beyond the limit, and the new block last.
+// A key record file's bytes and where its readable blocks lie in them, oldest first: each
+// from the start of its play line to just after its "end", without the line end. What a
+// recording keeps between plays, so that the next file is made of these blocks as they
+// stand, without reading them again.
+struct KeyRecordBytes {
+    struct Span {
+        std::size_t begin = 0, end = 0;
+        bool operator==(const Span&) const = default;
+    };
+    std::string bytes;
+    std::vector<Span> blocks;
+    int unreadable = 0;  // blocks of bytes that could not be read
+};
+
+// The blocks of bytes as ParseKeyRecordFile reads them, every readable one (also past the
+// newest kKeyRecordPlays). Bytes above kKeyRecordMaxFileBytes have none.
+KeyRecordBytes IndexKeyRecordFile(std::string bytes);
+
+// The whole file after a play, with its blocks: the header, the readable blocks of old but
+// the oldest beyond the limit, copied byte for byte with CR LF after each, and the new block
+// last. The blocks are where IndexKeyRecordFile of the new bytes finds them: a new block
+// that cannot be read is written but not noted, so the next file leaves it out.
+KeyRecordBytes KeyRecordBytesWith(const KeyRecordBytes& old, std::string_view block);
+
+// The same for the old file's bytes.
 std::string KeyRecordFileWith(std::string_view oldBytes, std::string_view block);
 
 }  // namespace kotopa

@@ -37,6 +37,14 @@ void AppendRow(const KeyRow& row, std::vector<std::string>& list) {
     }
 }
 
+// The name of a key that a load reads as a row: a decimal number without sign or leading zero.
+bool IsRowKey(std::string_view name) {
+    int32_t index = 0;
+    if (name.empty() || name.front() == '+' || name.front() == '-') return false;
+    if (name.size() > 1 && name.front() == '0') return false;  // "01" is not the key "1"
+    return ParseInt32(name, index);
+}
+
 constexpr bool IsFieldBlank(unsigned char c) {
     return c >= 0x01 && c <= 0x20;
 }
@@ -160,29 +168,29 @@ bool KeyTable::TypesSomething() const {
     return false;
 }
 
-std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
-    std::string_view cause;
+KeyFileCause KeyFileCauseOf(KeyFileProblem problem) {
     switch (problem) {
         case KeyFileProblem::None:
             return {};
         case KeyFileProblem::Missing:
-            cause = msg::kKeyFileMissing;
-            break;
+            return {msg::kKeyFileMissing, msg::kFileMissing};
         case KeyFileProblem::Unreadable:
-            cause = msg::kKeyFileUnreadable;
-            break;
+            return {msg::kKeyFileUnreadable, msg::kFileUnreadable};
         case KeyFileProblem::NotShiftJis:
-            cause = msg::kKeyFileNotShiftJis;
-            break;
+            return {msg::kKeyFileNotShiftJis, msg::kKeyFileNotShiftJis};
         case KeyFileProblem::TooLarge:
-            cause = msg::kKeyFileTooLarge;
-            break;
+            return {msg::kKeyFileTooLarge, msg::kFileTooLarge};
         case KeyFileProblem::NoRows:
+            return {msg::kKeyFileNoKeys, msg::kKeyFileNoRows};
         case KeyFileProblem::NoKeys:
-            cause = msg::kKeyFileNoKeys;
-            break;
+            return {msg::kKeyFileNoKeys, msg::kKeyFileNoKeys};
     }
-    return PathMessage(PathMessage(sjisPath, cause), msg::kNoKeyJudged);
+    return {};
+}
+
+std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
+    if (problem == KeyFileProblem::None) return {};
+    return PathMessage(PathMessage(sjisPath, KeyFileCauseOf(problem).atStart), msg::kNoKeyJudged);
 }
 
 KeyFileProblem KeyTable::LoadChosenKeyFile(const std::filesystem::path& path) {
@@ -227,14 +235,14 @@ std::size_t KeyTable::LoadRows(std::string_view bytes, const KeyRules* rules) {
     if (count > kMaxRows) count = kMaxRows;
 
     // One pass over the section; the first key of a number wins, as a lookup by name would.
-    std::vector<std::optional<std::string_view>> stored(static_cast<std::size_t>(count));
+    // The table ends with the last row the file holds, whatever larger number KAZU claims.
+    std::vector<std::optional<std::string_view>> stored;
     ini.ForEachKey(kSection, [&](std::string_view name, std::string_view value) {
         int32_t index = 0;
-        if (name.empty() || name.front() == '+' || name.front() == '-') return;
-        if (name.size() > 1 && name.front() == '0') return;  // "01" is not the key "1"
-        if (!ParseInt32(name, index) || index >= count) return;
-        auto& slot = stored[static_cast<std::size_t>(index)];
-        if (!slot) slot = value;
+        if (!IsRowKey(name) || !ParseInt32(name, index) || index >= count) return;
+        const auto at = static_cast<std::size_t>(index);
+        if (at >= stored.size()) stored.resize(at + 1);
+        if (!stored[at]) stored[at] = value;
     });
 
     rows_.reserve(stored.size());
@@ -261,14 +269,22 @@ std::size_t KeyTable::LoadRows(std::string_view bytes, const KeyRules* rules) {
     return held;
 }
 
+void KeyTable::WriteKeySection(IniFile& ini) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    entries.reserve(rows_.size() + 1);
+    entries.emplace_back(kCountKey, std::to_string(rows_.size()));
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        entries.emplace_back(std::to_string(i), BuildStoredValue(rows_[i]));
+    }
+    // Rows of an earlier, longer table go: the file holds this table's rows and no others.
+    ini.WriteSection(kSection, entries, IsRowKey);
+}
+
 bool KeyTable::SaveKeyFile(const std::filesystem::path& path) const {
     IniFile ini;
     // The file's other lines are kept; a file that exists but cannot be read is not replaced.
     if (NotRead(ini.Load(path, kKeyFileLimit))) return false;
-    ini.WriteInteger(kSection, kCountKey, static_cast<int32_t>(rows_.size()));
-    for (std::size_t i = 0; i < rows_.size(); ++i) {
-        ini.WriteString(kSection, std::to_string(i), BuildStoredValue(rows_[i]));
-    }
+    WriteKeySection(ini);
     return ini.Save(path);
 }
 

@@ -16,6 +16,8 @@
 
 namespace kotopa {
 
+class IniFile;
+
 struct KeyRow {
     std::string item;
     std::vector<std::string> candidates;
@@ -55,6 +57,15 @@ enum class KeyFileProblem {
 // A key file of a few hundred rows is some 10 KB; the most rows a table takes fit in 4 MiB.
 inline constexpr std::uintmax_t kKeyFileLimit = 4 * kMiB;
 
+// The cause of a problem as it is told (Shift_JIS): at the start, where the program goes on
+// with no key it can judge (KeyFileWarning), and in the key panel, where a chosen file is
+// refused (KeyFileRefusalText). Both empty for None.
+struct KeyFileCause {
+    std::string_view atStart;
+    std::string_view refused;
+};
+KeyFileCause KeyFileCauseOf(KeyFileProblem problem);
+
 // The warning for a problem (Shift_JIS): the path, LF CR, the cause, LF CR, and that no key
 // can be judged until a key file is loaded. Empty for None.
 std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem);
@@ -77,7 +88,8 @@ public:
     void AddRow(KeyRow row);
 
     // Replaces every row by those of the key file at path and decodes the sign rows.
-    // A missing or unreadable file, or a KAZU of 0 or less, gives an empty table. Says why
+    // A missing or unreadable file, or a KAZU of 0 or less, gives an empty table; a KAZU
+    // larger than the rows held gives a table that ends with the last row the file holds. Says why
     // the table can judge no key, if it cannot; a file that is not Shift_JIS is loaded all
     // the same.
     KeyFileProblem LoadKeyFile(const std::filesystem::path& path);
@@ -95,8 +107,11 @@ public:
     KeyFileProblem LoadChosenKeyFile(const std::filesystem::path& path);
 
     // Writes KAZU and every row as it stands (marks included) into the key file at path,
-    // keeping the file's other lines. Written whole or not at all; false when it could not be.
+    // keeping the file's other lines; the rows of an earlier, longer table are removed.
+    // Written whole or not at all; false when it could not be.
     bool SaveKeyFile(const std::filesystem::path& path) const;
+    // What SaveKeyFile writes, into the section of an INI file in memory, in one pass.
+    void WriteKeySection(IniFile& ini) const;
 
     void EncodeSignRows();
     void DecodeSignRows();

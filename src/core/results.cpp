@@ -262,14 +262,18 @@ std::optional<std::string> PlayLogWithPlay(const fs::path& path, const LocalTime
 }
 
 // The key record with the play's block last; blocks that could not be read are left out, so
-// the file is written whole again.
-std::optional<std::string> KeyRecordWithPlay(const fs::path& path, std::string_view block) {
+// the file is written whole again. When the file holds just the bytes the book kept, their
+// blocks are known and are copied as they stand; otherwise the file is read through.
+std::optional<KeyRecordBytes> KeyRecordWithPlay(const fs::path& path, const RecordBook& book,
+                                                std::string_view block) {
     std::string bytes;
     // One above the bound is not read and starts afresh, as one whose blocks cannot be read.
     if (ReadFileBytes(path, bytes, kKeyRecordMaxFileBytes) == ReadStatus::Unreadable) {
         return std::nullopt;
     }
-    return KeyRecordFileWith(bytes, block);
+    const KeyRecordBytes& kept = book.KeyRecordKept();
+    if (bytes == kept.bytes) return KeyRecordBytesWith(kept, block);
+    return KeyRecordBytesWith(IndexKeyRecordFile(std::move(bytes)), block);
 }
 
 }  // namespace
@@ -288,9 +292,16 @@ RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, const PlayR
          [&] { return SettingsWithPlay(files.settings, result.bests, files.style); }},
         {files.playLog, [&] { return PlayLogWithPlay(files.playLog, at, result); }},
     };
+    std::vector<KeyRecordBytes::Span> keyBlocks;
+    const std::size_t keyPart = parts.size();
     if (!keyBlock.empty()) {
-        parts.push_back(
-            {files.keyRecord, [&] { return KeyRecordWithPlay(files.keyRecord, keyBlock); }});
+        parts.push_back({files.keyRecord, [&]() -> std::optional<std::string> {
+                             std::optional<KeyRecordBytes> next =
+                                 KeyRecordWithPlay(files.keyRecord, book, keyBlock);
+                             if (!next) return std::nullopt;
+                             keyBlocks = std::move(next->blocks);
+                             return std::move(next->bytes);
+                         }});
     }
     std::vector<FileGroupWrite> group;
     for (const RecordedFile& part : parts) {
@@ -306,6 +317,10 @@ RecordOutcome RecordPlay(const RecordFiles& files, RecordBook& book, const PlayR
     out.failedPath = written.failedPath;
     if (!written.committed) return out;
     book.Recorded(std::move(lists), result.bests);
+    if (!keyBlock.empty()) {
+        // The group's bytes are no longer needed: the book keeps the key record's.
+        book.KeepKeyRecord({std::move(group[keyPart].bytes), std::move(keyBlocks), 0});
+    }
     out.recorded = true;
     out.pending = !written.ok;
     return out;

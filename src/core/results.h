@@ -15,6 +15,7 @@
 
 #include "basedir.h"
 #include "filegroup.h"
+#include "keyrecordfile.h"
 #include "play.h"
 #include "settings.h"
 #include "textfile.h"
@@ -157,12 +158,19 @@ public:
     // The lists and bests of a play whose files now hold them.
     void Recorded(Lists lists, const Bests& bests);
 
+    // The key record file as the last recording read or wrote it, with its blocks' places:
+    // while the file holds exactly these bytes, the next recording keeps its blocks without
+    // reading them again.
+    const KeyRecordBytes& KeyRecordKept() const { return KeyRecordKept_; }
+    void KeepKeyRecord(KeyRecordBytes kept) { KeyRecordKept_ = std::move(kept); }
+
 private:
     Bests Bests_;
     std::vector<std::string> TotalRecords_;
     std::vector<std::string> ActRecords_;
     ReadStatus TotalStatus_ = ReadStatus::Missing;
     ReadStatus ActStatus_ = ReadStatus::Missing;
+    KeyRecordBytes KeyRecordKept_;  // of a missing or empty file
 };
 
 struct RecordOutcome {

@@ -1,9 +1,10 @@
 #include "typing.h"
 
-#include <map>
-#include <unordered_set>
+#include <algorithm>
+#include <utility>
 
 #include "matcher.h"
+#include "matchersearch.h"
 #include "sjis.h"
 
 namespace kotopa::tool {
@@ -18,85 +19,27 @@ int CharCountOf(std::string_view s) {
     return n;
 }
 
-// What decides the matcher's next steps at a given place of the reading: its lists.
-std::string ListsKey(const Matcher& m) {
-    std::string k;
-    for (const auto* list : {&m.lst_3(), &m.lst_2(), &m.lst_1()}) {
-        k += '\x02';
-        for (const auto& e : *list) {
-            k += e;
-            k += '\x01';
-        }
-    }
-    return k;
-}
-
-// The keys that can match an entry: the first byte of every live candidate that a keyboard
-// can produce, each key once by the table's rules.
-std::string NextKeys(const Matcher& m) {
-    bool seen[128] = {};
-    std::string keys;
-    for (const auto* list : {&m.lst_3(), &m.lst_2(), &m.lst_1()}) {
-        for (const auto& e : *list) {
-            if (e.empty()) continue;
-            const auto b = static_cast<unsigned char>(e.front());
-            if (b < 0x20 || b > 0x7E || b == 27) continue;
-            // Where case does not matter to the matcher one of the two is enough.
-            const char folded = m.Rules().KeyForm(static_cast<char>(b));
-            if (!seen[static_cast<unsigned char>(folded)]) {
-                seen[static_cast<unsigned char>(folded)] = true;
-                keys += folded;
-            }
-        }
-    }
-    return keys;
-}
-
-// The states found at one place of the reading, each once.
-struct Place {
-    std::unordered_set<std::string> seen;
-    std::vector<Matcher> probes;
-    void Add(Matcher m) {
-        if (seen.insert(ListsKey(m)).second) probes.push_back(std::move(m));
-    }
-};
-
 // Plays every key sequence from start, a matcher at the beginning of rest, the end of its
 // reading. Returns true when the line can be finished; otherwise furthest is the most bytes
-// of rest that completed units ever took. Units only move forward, so the states are tried
-// place by place, and a place is forgotten once it is done; a copy of a matcher shares its
-// line and a step costs the same anywhere in it: time and memory grow with the length of
-// rest, no faster.
+// of rest that completed units ever took. A copy of a matcher shares its line and a step
+// costs the same anywhere in it, and a place of the reading holds a few states at most: time
+// and memory grow with the length of rest, no faster.
 bool Explore(const Matcher& start, std::string_view rest, std::size_t& furthest) {
     furthest = 0;
     // Bytes of rest that completed units have taken.
     const auto typedOf = [&](const Matcher& m) {
         return rest.size() + kLineEnd.size() - m.ed_Yomi().size();
     };
-    std::map<std::size_t, Place> ahead;
-    ahead[0].Add(start);
-    while (!ahead.empty()) {
-        auto node = ahead.extract(ahead.begin());
-        Place& here = node.mapped();
-        for (std::size_t i = 0; i < here.probes.size(); ++i) {
-            // Taken out, as Add below may move the vector; the last key takes it over.
-            Matcher probe = std::move(here.probes[i]);
-            const std::string keys = NextKeys(probe);
-            for (std::size_t n = 0; n < keys.size(); ++n) {
-                const char key = keys[n];
-                Matcher next = n + 1 == keys.size() ? std::move(probe) : probe;
-                char k = key;
-                const JudgeResult r = next.JudgeKey(k);
-                if (r == JudgeResult::LineComplete) return true;
-                if (r == JudgeResult::Mistype) continue;
-                const std::size_t typed = typedOf(next);
-                if (r == JudgeResult::UnitCompleted) furthest = std::max(furthest, typed);
-                if (typed == node.key()) {
-                    here.Add(std::move(next));
-                } else {
-                    ahead[typed].Add(std::move(next));
-                }
-            }
+    MatcherSearch search(start);
+    for (std::size_t s = 0; s < search.Size(); ++s) {
+        const int from = static_cast<int>(s);
+        for (const char key : MatcherSearch::NextKeys(search.MatcherOf(from))) {
+            MatcherSearch::Move move = search.Play(from, key);
+            if (move.result == JudgeResult::LineComplete) return true;
+            if (move.result == JudgeResult::Mistype) continue;
+            if (move.result == JudgeResult::UnitCompleted)
+                furthest = std::max(furthest, typedOf(move.matcher));
+            search.Add(std::move(move.matcher), 0, from, key);
         }
     }
     return false;
@@ -111,7 +54,7 @@ bool TypesFirstWay(const KeyTable& table, std::string_view reading) {
     // Every key narrows a list or completes a unit, and a unit takes a character or more.
     const std::size_t steps = 16 * (reading.size() + 1);
     for (std::size_t step = 0; step < steps; ++step) {
-        const std::string keys = NextKeys(m);
+        const std::string keys = MatcherSearch::NextKeys(m);
         if (keys.empty()) return false;
         char k = keys.front();
         const JudgeResult r = m.JudgeKey(k);

@@ -126,3 +126,27 @@ TEST(IniFile, BytesRoundTripUntouchedWhenNothingIsWritten) {
     const std::string odd = "\xEF\xBB\xBF[x]\r\n\tk = v \n\r==\n[broken\n\x82\xA0=\x82\xA2\r";
     EXPECT_EQ(FromBytes(odd).Bytes(), odd);
 }
+
+TEST(IniFile, ASectionWrittenInOnePassGivesWhatWritesKeyByKeyGive) {
+    using Entries = std::vector<std::pair<std::string, std::string>>;
+    const Entries entries = {{"KAZU", "3"}, {"0", "a"}, {"1", "b"}, {"2", "c"}};
+    for (const std::string& before : std::vector<std::string>{
+             "", "[X]\r\nk=1", "[M]\r\n", "[M]\r\n\r\n[N]\r\nk=1\r\n", "; top\r\n[m]\r\nkazu=9\r\n",
+             "[M]\nx=1\n1=old\n\n; note\n\n[N]\n0=keep\n", "[M]\r\n2=z\r\nKAZU=1\r\nlast=1",
+             "[M]\r\n0=\"" + Sj("表ソ") + "\"\r\n[M]\r\n1=second section\r\n"}) {
+        SCOPED_TRACE(before);
+        IniFile keyByKey = FromBytes(before);
+        for (const auto& [k, v] : entries) keyByKey.WriteString("M", k, v);
+        IniFile onePass = FromBytes(before);
+        onePass.WriteSection("M", entries, nullptr);
+        EXPECT_EQ(onePass.Bytes(), keyByKey.Bytes());
+    }
+}
+
+TEST(IniFile, ASectionWrittenInOnePassDropsLaterLinesOfANameAndTheKeysItIsTold) {
+    IniFile ini = FromBytes(
+        "[M]\r\nKAZU=5\r\n0=old\r\n; mine\r\n7=gone\r\nkeep=1\r\n0=twice\r\n\r\n[N]\r\n7=x\r\n");
+    ini.WriteSection("M", {{"KAZU", "1"}, {"0", "new"}},
+                     [](std::string_view name) { return name == "7"; });
+    EXPECT_EQ(ini.Bytes(), "[M]\r\nKAZU=1\r\n0=new\r\n; mine\r\nkeep=1\r\n\r\n[N]\r\n7=x\r\n");
+}

@@ -125,3 +125,42 @@ TEST(KeyRecordFile, TheNewest150PlaysAreKept) {
     EXPECT_EQ(more.plays.front().stamp, "20240101000012");
     EXPECT_EQ(more.unreadable, 0);
 }
+
+// The blocks a recording notes while it writes the file are the ones a reader of that file
+// finds, so the file after the next play, made from them without reading them again, is the
+// one made by reading the file through. Each case is an old file as a recording finds it.
+TEST(KeyRecordFile, TheBlocksNotedWhileWritingAreWhereAReaderFindsThem) {
+    std::string full = std::string(kKeyRecordHeader) + "\r\n";
+    for (int i = 0; i < 150; ++i) full += Block(i);
+    const std::string lf = "play 20240101000001 1 1 A\n1 e\nend\n";
+    const std::vector<std::pair<const char*, std::string>> olds = {
+        {"missing", ""},
+        {"no header, LF line ends, no last line end", lf + "play 20240101000002 1 1 A\n1 e\nend"},
+        {"damaged and cut short", Block(1) + "play 2024 x\r\nend\r\n" + Block(2) + "play 2"},
+        {"150 plays", full},
+        {"more than 150 plays", full + Block(150) + Block(151)},
+        {"text around the blocks", "note\r\n" + Block(3) + "end\r\n\r\n" + Block(4) + "x"},
+    };
+    for (const auto& [what, old] : olds) {
+        SCOPED_TRACE(what);
+        KeyRecordBytes file = IndexKeyRecordFile(old);
+        for (int play = 0; play < 3; ++play) {
+            const std::string block = Block(200 + play, "Act02");
+            const KeyRecordBytes next = KeyRecordBytesWith(file, block);
+            EXPECT_EQ(next.bytes, KeyRecordFileWith(file.bytes, block));
+            EXPECT_EQ(next.blocks, IndexKeyRecordFile(next.bytes).blocks);
+            const KeyRecordFile read = ParseKeyRecordFile(next.bytes);
+            EXPECT_EQ(read.unreadable, 0);
+            ASSERT_EQ(read.plays.size(), next.blocks.size());
+            EXPECT_EQ(read.plays.back().actName, "Act02");
+            file = next;
+        }
+    }
+    // A new block that cannot be read is written once and left out of the next file.
+    const std::string cut = "play 20240101000003 1 2 A\r\n1 e\r\nend\r\n";
+    const KeyRecordBytes withCut = KeyRecordBytesWith(IndexKeyRecordFile(Block(5)), cut);
+    EXPECT_EQ(withCut.unreadable, 1);
+    ASSERT_EQ(withCut.blocks.size(), 1u);
+    EXPECT_EQ(KeyRecordBytesWith(withCut, Block(6)).bytes,
+              std::string(kKeyRecordHeader) + "\r\n" + Block(5) + Block(6));
+}

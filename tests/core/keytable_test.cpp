@@ -124,8 +124,18 @@ TEST(KeyTable, UnusualFilesLoadWithoutStopping) {
     EXPECT_EQ(t.Rows()[0], Row("☆", {}));
     EXPECT_EQ(t.Rows()[1], Row("か", {"ka", "ca"}));
     EXPECT_EQ(t.Rows()[2], Row("☆", {}));
-    // A KAZU far beyond any table loads a bounded number of rows.
-    EXPECT_LE(FromKeyFile("[MOZI]\nKAZU=2000000000\n").Rows().size(), 100000u);
+}
+
+TEST(KeyTable, AKazuBeyondTheRowsHeldLoadsOnlyUpToTheLastRowHeld) {
+    EXPECT_TRUE(FromKeyFile("[MOZI]\nKAZU=2000000000\n").Rows().empty());
+    // Some 35 bytes that once loaded as 100,000 rows.
+    const std::string file = "[MOZI]\r\nKAZU=2147483647\r\n0=\"a a\"\r\n";
+    EXPECT_EQ(FromKeyFile(file).Rows(), (std::vector<KeyRow>{Row("a", {"a"})}));
+    // A missing row before the last one held still keeps the numbering.
+    EXPECT_EQ(FromKeyFile("[MOZI]\nKAZU=50\n2=\"a a\"\n1=\"\"\n").Rows(),
+              (std::vector<KeyRow>{Row("☆", {}), Row("☆", {}), Row("a", {"a"})}));
+    // A row far out is still bounded.
+    EXPECT_EQ(FromKeyFile("[MOZI]\nKAZU=2000000000\n1999999999=\"a a\"\n").Rows().size(), 0u);
 }
 
 TEST(KeyTable, SignRowsDecodeToTheirSignsAndFixedKeys) {
@@ -177,21 +187,42 @@ TEST(KeyTable, SaveAndLoadRoundTripWithSignRowsAndSevenCandidates) {
     EXPECT_EQ(back.Rows()[1].candidates.size(), 7u);
 }
 
-TEST(KeyTable, SavingKeepsForeignLinesAndOldHigherRows) {
+TEST(KeyTable, SavingKeepsForeignLinesButNoRowOfAnOlderLongerTable) {
     TempDir dir;
     const auto path = dir / "k.key";
-    WriteBytes(
-        path,
-        "; " + Sj("自作") +
-            "\r\n[MOZI]\r\nKAZU=3\r\n0=\"a a\"\r\n1=\"b b\"\r\n2=\"c c\"\r\n[OTHER]\r\nx=1\r\n");
+    WriteBytes(path, "; " + Sj("自作") +
+                         "\r\n[MOZI]\r\nKAZU=3\r\n0=\"a a\"\r\n1=\"b b\"\r\nnote=1\r\n01=x\r\n"
+                         "2=\"c c\"\r\n1990=\"d d\"\r\n0=\"e e\"\r\n[OTHER]\r\n5=1\r\n");
     KeyTable t;
     t.SetRows({Row("か", {"ka"})});
     ASSERT_TRUE(t.StoreKeyTable(path));
     EXPECT_EQ(ReadBytes(path), "; " + Sj("自作") + "\r\n[MOZI]\r\nKAZU=1\r\n0=\"" + Sj("か") +
-                                   " ka\"\r\n1=\"b b\"\r\n2=\"c c\"\r\n[OTHER]\r\nx=1\r\n");
+                                   " ka\"\r\nnote=1\r\n01=x\r\n[OTHER]\r\n5=1\r\n");
     KeyTable back;
     back.LoadKeyFile(path);
-    EXPECT_EQ(back.Rows(), t.Rows());  // rows beyond KAZU are never read
+    EXPECT_EQ(back.Rows(), t.Rows());
+}
+
+TEST(KeyTable, ALargeTableIsStoredInOnePassOverTheFile) {
+    const std::size_t n = 100000;
+    std::vector<KeyRow> rows;
+    rows.reserve(n);
+    const std::string ka = Sj("か");
+    for (std::size_t i = 0; i < n; ++i) rows.push_back(KeyRow{ka, {"k" + std::to_string(i)}});
+    KeyTable t;
+    t.SetRows(std::move(rows));
+    for (const bool stored : {false, true}) {  // into a new file, and over the same table
+        SCOPED_TRACE(stored);
+        IniFile ini;
+        if (stored) t.WriteKeySection(ini);
+        const std::size_t before = ini.LinesSearched();
+        t.WriteKeySection(ini);
+        // Row by row, every write would search the section again: some 5e9 lines.
+        EXPECT_LE(ini.LinesSearched() - before, 2 * n + 10);
+        KeyTable back;
+        ASSERT_EQ(back.LoadKeyBytes(ini.Bytes()), n);
+        EXPECT_EQ(back.Rows()[n - 1], Row("か", {"k99999"}));
+    }
 }
 
 TEST(KeyTable, AFailedStoreLeavesTheOldFileWholeAndTheTableDecoded) {
@@ -403,8 +434,21 @@ TEST(KeyTable, AKeyFileThatJudgesNoKeyIsDiagnosed) {
     std::filesystem::create_directory(dir / "mykey.key");
     EXPECT_EQ(t.LoadKeyFile(dir / "mykey.key"), KeyFileProblem::Unreadable);
 
-    EXPECT_EQ(KeyFileWarning("/k/key/mykey.key", KeyFileProblem::NotShiftJis),
-              "/k/key/mykey.key\n\r" + Sj("キーファイルが Shift_JIS ではありません。") + "\n\r" +
-                  Sj("キーファイルを読み込むまで、どのキーも判定できません。"));
+    // At the start the cause of each problem is told about the key file, and a file with no
+    // rows is one with no keys.
+    const std::pair<KeyFileProblem, const char*> causes[] = {
+        {KeyFileProblem::Missing, "キーファイルがありません。"},
+        {KeyFileProblem::Unreadable, "キーファイルを読み込めません。"},
+        {KeyFileProblem::NotShiftJis, "キーファイルが Shift_JIS ではありません。"},
+        {KeyFileProblem::TooLarge, "キーファイルが大きすぎます。"},
+        {KeyFileProblem::NoRows, "キーファイルにキーの定義がありません。"},
+        {KeyFileProblem::NoKeys, "キーファイルにキーの定義がありません。"},
+    };
+    for (const auto& [problem, cause] : causes) {
+        EXPECT_EQ(KeyFileWarning("/k/key/mykey.key", problem),
+                  "/k/key/mykey.key\n\r" + Sj(cause) + "\n\r" +
+                      Sj("キーファイルを読み込むまで、どのキーも判定できません。"))
+            << cause;
+    }
     EXPECT_EQ(KeyFileWarning("/k/key/mykey.key", KeyFileProblem::None), "");
 }

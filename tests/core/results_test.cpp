@@ -513,6 +513,29 @@ TEST_F(RecordFilesTest, TheKeyRecordIsTheFifthFileAndAFolderWithoutItGetsOne) {
     EXPECT_EQ(ReadBytes(files.totalList), "95 212 7\r\n");
 }
 
+// Between plays the book keeps the key record it wrote, so that its blocks are not read
+// again; a file that changed since is read through, whatever the book kept.
+TEST_F(RecordFilesTest, AKeyRecordChangedSinceThePlayBeforeIsReadThroughAgain) {
+    const std::string header = "KotoPA key record 1\r\n";
+    const std::string first = "play 20241231235958 95000 1 Act01\r\n5 k a\r\nend\r\n";
+    const std::string second = "play 20250101000001 95000 1 Act01\r\n7 k b\r\nend\r\n";
+    const std::string third = "play 20250101000002 95000 1 Act01\r\n8 k c\r\nend\r\n";
+    ASSERT_TRUE(RecordPlay(files, book, Recordable(), at, first).recorded);
+    ASSERT_TRUE(RecordPlay(files, book, Recordable(), at, second).recorded);
+    EXPECT_EQ(ReadBytes(files.keyRecord), header + first + second);
+
+    // As long, but another play in place of the first, and a block cut short at the end.
+    const std::string other = "play 20241231235959 95000 1 Act02\r\n6 k z\r\nend\r\n";
+    ASSERT_EQ(other.size(), first.size());
+    WriteBytes(files.keyRecord, header + other + second + "play 20250101");
+    ASSERT_TRUE(RecordPlay(files, book, Recordable(), at, third).recorded);
+    EXPECT_EQ(ReadBytes(files.keyRecord), header + other + second + third);
+    // Gone and back with the same bytes: still the file's own blocks.
+    fs::remove(files.keyRecord);
+    ASSERT_TRUE(RecordPlay(files, book, Recordable(), at, first).recorded);
+    EXPECT_EQ(ReadBytes(files.keyRecord), header + first);
+}
+
 TEST_F(RecordFilesTest, AKanaPlayGoesToTheKanaListsAndBestsOnly) {
     WriteBytes(files.settings, "[TOP]\r\nKEY=280\r\nMOZI=220\r\n[PLAY]\r\nCOUNT=4\r\n");
     WriteBytes(files.totalList, "10 100 1\r\n");

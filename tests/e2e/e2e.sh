@@ -38,9 +38,28 @@ fail() {
 
 # --- set-up ---------------------------------------------------------------------------------
 
+# The display, with the keyboard layout $1 (us by default, or jp for the Japanese 106-key
+# keyboard) from its start. A layout set on a running Xvfb with setxkbmap does not hold: the
+# server compiles the new keymap and then puts its default back. So the jp keyboard comes
+# from keymap data of the test's own, the server's with the default (us) symbols being jp(106).
 start_display() {
+    local layout=${1:-us} xkb=()
+    if [ "$layout" = jp ]; then
+        local d f
+        mkdir -p "$work/xkb/symbols"
+        for d in /usr/share/X11/xkb/*; do
+            [ "$(basename "$d")" = symbols ] || ln -sfn "$d" "$work/xkb/"
+        done
+        for f in /usr/share/X11/xkb/symbols/*; do
+            [ "$(basename "$f")" = us ] || ln -sfn "$f" "$work/xkb/symbols/"
+        done
+        printf 'default partial alphanumeric_keys\nxkb_symbols "basic" {\n    include "jp(106)"\n};\n' \
+            >"$work/xkb/symbols/us"
+        xkb=(-xkbdir "$work/xkb")
+    fi
+    rm -f "$work/display"
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 8>&- &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset "${xkb[@]}" >"$work/xvfb.log" 2>&1 8>&- &
     xvfb_pid=$!
     exec 3>&-
     local i
@@ -52,8 +71,22 @@ start_display() {
     export DISPLAY=":$(head -n1 "$work/display")"
     # A runtime folder of this test's own: the single-instance guard lives there.
     export XDG_RUNTIME_DIR="$work/run"
-    mkdir -m 700 "$XDG_RUNTIME_DIR"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
     unset QT_QPA_PLATFORM
+    # The yen key (AE13) is a key of the jp layout alone.
+    xkbcomp -w 0 "$DISPLAY" "$work/keymap.xkb" 2>/dev/null || fail "no keymap from the display"
+    if grep -q 'key <AE13>' "$work/keymap.xkb"; then
+        [ "$layout" = jp ] || fail "the display has a jp keyboard, not $layout"
+    else
+        [ "$layout" = us ] || fail "the display has a us keyboard, not $layout"
+    fi
+}
+
+# The display started again with the keyboard layout $1, nothing of the program running.
+restart_display() {
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    start_display "$1"
 }
 
 # The staged program as it ships, without any save/ of earlier runs.
@@ -321,6 +354,12 @@ case_start_close() {
     [ "$(window_size "$wid")" = 500x275 ] || fail "window is $(window_size "$wid"), not 500x275"
     sleep 0.3
     shot "$wid" main
+    # The icon comes once the window is drawn, in the icon theme's sizes up to 128 (the
+    # toolkit gives the X server none larger).
+    local sizes
+    sizes=$(xprop -id "$wid" _NET_WM_ICON | grep -o 'Icon ([0-9]*' | grep -o '[0-9]*$' |
+        sort -n | tr '\n' ' ')
+    [ "$sizes" = "16 22 24 32 48 64 128 " ] || fail "window icon sizes: '$sizes'"
     [ ! -f "$prog/save/kotopa.ini" ] || fail "settings written before exit"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
@@ -377,6 +416,49 @@ case_second_copy() {
     expect_exit_ok "$first" "the first copy"
     expected_first_ini >"$work/expected.ini"
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
+}
+
+# Every file and folder under the folders given: kind, size, time of change and bytes. A
+# file created and removed again still changes its folder's time.
+snapshot() {
+    local d
+    for d in "$@"; do
+        [ -d "$d" ] || continue
+        (cd "$d" && find . -printf '%p %y %s %T@\n' | LC_ALL=C sort &&
+            find . -type f -exec sha256sum {} + | LC_ALL=C sort)
+    done
+}
+
+# A second copy refused beside a running one touches no file: not the user's folder of an
+# installed copy, which it would otherwise fill again (an Act the user deleted stays deleted),
+# and not the folder of a portable copy, which it would otherwise probe.
+case_refused_copy() {
+    local first second wid dialog kind
+    export XDG_DATA_HOME="$work/data"
+    for kind in installed portable; do
+        rm -rf "$prog" "$XDG_DATA_HOME"
+        install_program
+        [ "$kind" = portable ] || : >"$prog/kotopa.installed"
+        start_program first
+        wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$first")
+        if [ "$kind" = installed ]; then
+            [ -f "$XDG_DATA_HOME/kotopa/ktp/Act02.ktp" ] || fail "the user's folder was not filled"
+            [ ! -e "$prog/save" ] || fail "an installed copy wrote beside itself"
+            rm "$XDG_DATA_HOME/kotopa/ktp/Act02.ktp"
+        fi
+        sleep 0.2
+        snapshot "$prog" "$XDG_DATA_HOME" >"$work/before"
+        start_program second
+        dialog=$(wait_window '' "$second")
+        focus "$dialog"
+        xdotool key --window "$dialog" Return 2>/dev/null || xdotool key Return
+        expect_exit_ok "$second" "the second copy ($kind)"
+        snapshot "$prog" "$XDG_DATA_HOME" >"$work/after"
+        diff "$work/before" "$work/after" >&2 || fail "the refused $kind copy changed files"
+        kill -0 "$first" 2>/dev/null || fail "the first copy ended"
+        close_window "$wid"
+        expect_exit_ok "$first" "the first copy ($kind)"
+    done
 }
 
 # Act01 typed through, the result cancelled, the records checked byte for byte; the next
@@ -685,6 +767,35 @@ case_readme() {
     xdotool key Escape
     dialog=$(wait_window '^入力が終了しました$' "$app")
     cancel_result "$app" "$dialog"
+
+    # Two more plays with mistypes (か first missed with q, then き missed with u, and し
+    # spelt si), the weakness window from the result dialog (bt_Weak at 266, 112), and the
+    # practice Act it makes (P) loaded in the main window.
+    local keys
+    for i in 1 2; do
+        focus "$wid"
+        xdotool key Return
+        sleep 3.6
+        for keys in "${act01_keys[@]}"; do
+            if [ "$i" -eq 1 ]; then keys=${keys//ka/qka}; else keys=${keys//ki/kui}; keys=${keys//shi/si}; fi
+            xdotool type --delay 40 "$keys"
+            sleep 0.2
+            xdotool key Return
+        done
+        dialog=$(wait_window '^入力が終了しました$' "$app")
+        [ "$i" -eq 2 ] || cancel_result "$app" "$dialog"
+    done
+    focus "$dialog"
+    xdotool mousemove --window "$dialog" 277 123 click 1
+    local weak
+    weak=$(wait_window '^苦手分析$' "$app")
+    sleep 0.5
+    picture "$weak" weakness
+    focus "$weak"
+    xdotool key p
+    wid=$(wait_window '^KotoPA  \[ 苦手練習 \]$' "$app")
+    sleep 0.5
+    picture "$wid" practice
     close_window "$wid"
     expect_exit_ok "$app" "the program"
 }
@@ -769,6 +880,102 @@ case_left_behind() {
     close_window "$wid"
     expect_exit_ok "$app" "the program"
     grep -q "^COUNT=9" "$prog/save/kotopa.ini" || fail "the finished recording's play count is gone"
+}
+
+# --- an Act made of a text ---------------------------------------------------------------
+
+# Five everyday sentences; MeCab reads 十分 of the second as じゅうぶん (enough), where the
+# minutes are meant: the reading the user puts right in the window.
+make_text=(今日は朝から雨が降っています。 駅まで歩いて十分かかります。 私は毎朝コーヒーを飲みます。
+    週末に友達と映画を見ました。 新しい本を買いに行きたい。)
+make_wrong=じゅうぶん
+make_right=じっぷん
+# The five readings as typed in everyday romaji, the second with the reading put right.
+make_keys=("kyouha asakara amega futte imasu." "ekimade aruite jippunn kakarimasu."
+    "watashiha maiasa ko-hi-wo nomimasu." "shuumatsuni tomodachito eigawo mimashita."
+    "atarashii honwo kaini ikitai.")
+
+# The id of a visible window of program $1 other than window $2.
+wait_other_window() {
+    local id=""
+    for _ in $(seq 150); do
+        id=$(xdotool search --all --onlyvisible --pid "$1" --name '' 2>/dev/null | grep -vx "$2" | head -n1 || true)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || fail "no other window of the program"
+    echo "$id"
+}
+
+# A text file opened with the file button's dialog becomes "Act を作る": the made lines shown,
+# the wrong reading edited in place, "保存して練習" writes ktp/<the file's name>.ktp, which is
+# the Act that kotopa-tool make writes of the same text with that one reading put right, and
+# loads it; typed through at once with no mistype, recorded as a play of that Act.
+case_make_act() {
+    local app wid dialog form text="$work/texts/everyday.txt" i
+    mkdir -p "$work/texts"
+    printf '%s\n' "${make_text[@]}" >"$text"
+    "$KOTOPA_TOOL" make "$text" -o "$work/made.ktp" --keys "$prog/key/mykey.key" >/dev/null ||
+        fail "kotopa-tool make refused the text"
+    iconv -f CP932 -t UTF-8 "$work/made.ktp" | grep -q "$make_wrong" ||
+        fail "MeCab no longer reads $make_wrong in the text"
+    iconv -f CP932 -t UTF-8 "$work/made.ktp" | sed "s/$make_wrong/$make_right/" |
+        iconv -f UTF-8 -t CP932 >"$work/expected.ktp"
+
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    xdotool mousemove --window "$wid" 476 164 click 1  # bt_FileOpen
+    dialog=$(wait_other_window "$app" "$wid")
+    sleep 0.5
+    shot "$dialog" open-dialog
+    xdotool type --delay 20 "$text"
+    xdotool key Return
+    form=$(wait_window '^Act を作る$' "$app")
+    sleep 2
+    shot "$form" made
+    # The reading of line 2 (its cell at 425, 122 of the 760 x 520 window) edited in place.
+    xdotool mousemove --window "$form" 425 122 click --repeat 2 --delay 80 1
+    sleep 0.3
+    # The right reading pasted from the clipboard: xdotool's typing of kana drops characters.
+    printf '%s' "えきまで あるいて じっぷん かかります。" | xclip -selection clipboard -i 8>&-
+    xdotool key ctrl+a ctrl+v
+    sleep 0.3
+    shot "$form" editing
+    xdotool key Return
+    sleep 0.3
+    shot "$form" edited
+    xdotool mousemove --window "$form" 708 21 click 1  # "保存して練習"
+    wid=$(wait_window '^KotoPA  \[ everyday \]$' "$app")
+    wait_gone '^Act を作る$' "$app"
+    expect_file "$prog/ktp/everyday.ktp" "$work/expected.ktp"
+    [ "$(ls "$prog/ktp" | grep -vc '^Act[0-9][0-9]\.ktp$')" = 1 ] || fail "ktp/ holds $(ls "$prog/ktp")"
+
+    mapfile -t readings < <(act_readings "$prog/ktp/everyday.ktp")
+    [ "${#readings[@]}" = "${#make_keys[@]}" ] || fail "the made Act has ${#readings[@]} lines"
+    for i in "${!make_keys[@]}"; do
+        "$KOTOPA_TOOL" try --keys "$prog/key/mykey.key" -- "${readings[$i]}" "${make_keys[$i]}" \
+            >/dev/null || fail "'${make_keys[$i]}' does not type '${readings[$i]}'"
+    done
+    sleep 0.3
+    shot "$wid" made-loaded
+    focus "$wid"
+    xdotool key Return
+    sleep 3.6
+    for i in "${!make_keys[@]}"; do
+        xdotool type --delay 40 "${make_keys[$i]}"
+        sleep 0.25
+        xdotool key Return
+    done
+    dialog=$(wait_window '^入力が終了しました$' "$app")
+    cancel_result "$app" "$dialog"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    local line
+    line=$(tr -d '\r' <"$prog/save/everyday.lst")
+    [[ "$line" =~ ^[0-9]+\ [0-9]+\ 0$ ]] || fail "everyday.lst holds '$line', not one play with no mistype"
+    cmp -s "$prog/save/everyday.lst" "$prog/save/record.lst" || fail "record.lst differs from everyday.lst"
+    LC_ALL=C grep -aq '^LAST=.*everyday\.ktp"' "$prog/save/kotopa.ini" || fail "LAST is not the made Act"
 }
 
 # --- the mistype sound, heard from a real sound server ---------------------------------------
@@ -968,24 +1175,26 @@ kana_firsts() {
         }'
 }
 
-# The readings of the staged Act01, one a line.
-act01_readings() {
+# The readings of the Act in file $1 (by default the staged Act01), one a line.
+act_readings() {
     local line i=0
     while IFS= read -r line; do
         line=${line%$'\r'}
         i=$((i + 1))
         [ "$i" -le 5 ] || [ -z "$line" ] || echo "$line"
-    done < <(iconv -f CP932 -t UTF-8 "$prog/ktp/Act01.ktp") | awk 'NR % 2 == 0'
+    done < <(iconv -f CP932 -t UTF-8 "${1:-$prog/ktp/Act01.ktp}") | awk 'NR % 2 == 0'
 }
 
-# Act01 typed in the kana style by key codes in window $1: the keys of each reading from the
-# kana table (each checked with kotopa-tool try first), Enter after every line but the last.
+# Act01 (or the Act in file $2) typed in the kana style by key codes in window $1: the keys of
+# each reading from the kana table (each checked with kotopa-tool try first), Enter after
+# every line but the last.
 type_act01_kana() {
     local wid=$1 reading keys codes c i n
     declare -A first=()
     while IFS=$'\t' read -r c keys; do first[$c]=$keys; done < <(kana_firsts)
-    mapfile -t readings < <(act01_readings)
-    [ "${#readings[@]}" -eq ${#act01_keys[@]} ] || fail "Act01 has changed: ${#readings[@]} readings"
+    mapfile -t readings < <(act_readings "${2:-}")
+    [ -n "${2:-}" ] || [ "${#readings[@]}" -eq ${#act01_keys[@]} ] ||
+        fail "Act01 has changed: ${#readings[@]} readings"
     kana_keycount=0
     focus "$wid"
     xdotool key Return
@@ -1021,10 +1230,10 @@ check_kana_list() {
         fail "characters per minute ${BASH_REMATCH[2]} in $file"
 }
 
-# One kana play of Act01 on layout $1 (setxkbmap), recorded and the program closed.
+# One kana play of Act01 on a display with layout $1, recorded and the program closed.
 play_act01_kana() {
     local app wid dialog
-    setxkbmap "$1" || fail "setxkbmap $1"
+    restart_display "$1"
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
     type_act01_kana "$wid"
@@ -1078,6 +1287,104 @@ case_kana_act01() {
     check_kana_list "$prog/save/Act01.lst" 1
     check_kana_list "$prog/save/record-kana.lst" 2
     grep -q '^KANA=0' "$prog/save/kotopa.ini" || fail "the romaji style was not kept"
+}
+
+# Act01 typed as type_act01 does, but every か first mistyped with "q" (ka becomes qka).
+type_act01_missing_ka() {
+    local wid=$1 i
+    focus "$wid"
+    xdotool key Return
+    sleep 3.6
+    for i in "${!act01_keys[@]}"; do
+        xdotool type --delay 40 "${act01_keys[$i]//ka/qka}"
+        sleep 0.25
+        if [ "$i" -lt $((${#act01_keys[@]} - 1)) ]; then xdotool key Return; fi
+    done
+}
+
+# The weakness window ("苦手分析") of program $1 is open, with no warning beside it: its id.
+expect_weak_window() {
+    local weak
+    weak=$(wait_window '^苦手分析$' "$1")
+    sleep 0.5
+    [ -z "$(xdotool search --all --onlyvisible --pid "$1" --name '^警告$' 2>/dev/null || true)" ] ||
+        fail "a warning beside the weakness window"
+    echo "$weak"
+}
+
+# Act01 played twice (か comes seven times a play, and ten make a kana count), every か first
+# mistyped with q; then the weakness window from the result dialog (bt_Weak at 266, 112) and
+# its practice Act (P): the main window plays it, か first among its kana and in its lines.
+case_weak_practice() {
+    local app wid dialog weak act="$prog/ktp/苦手練習.ktp" n lines readings
+    check_act01_spellings
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    type_act01_missing_ka "$wid"
+    dialog=$(finish_act01 "$app")
+    cancel_result "$app" "$dialog"
+    type_act01_missing_ka "$wid"
+    dialog=$(finish_act01 "$app")
+    [ "$(tr -d '\r' <"$prog/save/record.lst" | awk '{ print $3 }' | paste -sd' ')" = "7 7" ] ||
+        fail "record.lst holds $(tr -d '\r' <"$prog/save/record.lst" | paste -sd'|')"
+    [ -f "$prog/save/keyrecord.txt" ] || fail "no key record"
+    focus "$dialog"
+    xdotool mousemove --window "$dialog" 277 123 click 1
+    weak=$(expect_weak_window "$app")
+    shot "$weak" weak
+    focus "$weak"
+    xdotool key p
+    wid=$(wait_window '^KotoPA  \[ 苦手練習 \]$' "$app")
+    wait_gone '^入力が終了しました$' "$app"
+    sleep 0.3
+    shot "$wid" practice-loaded
+
+    [ -f "$act" ] || fail "no practice Act"
+    "$KOTOPA_TOOL" check "$act" --keys "$prog/key/mykey.key" >/dev/null || fail "the practice Act fails its check"
+    [[ "$(iconv -f CP932 -t UTF-8 "$act" | head -n1 | tr -d '\r')" == "【苦手練習】 か"* ]] ||
+        fail "か is not the weakest: $(iconv -f CP932 -t UTF-8 "$act" | head -n1)"
+    mapfile -t readings < <(act_readings "$act")
+    [ "${#readings[@]}" -eq 24 ] || fail "the practice Act has ${#readings[@]} lines"
+    [[ "${readings[0]}" == *か* ]] || fail "its first line '${readings[0]}' holds no か"
+    n=$(printf '%s\n' "${readings[@]}" | grep -c か)
+    [ "$n" -ge 5 ] || fail "only $n of its lines hold か"
+
+    # Ready to play: Enter starts the countdown, Esc ends it unrecorded.
+    focus "$wid"
+    xdotool key Return
+    sleep 1
+    xdotool key Escape
+    dialog=$(wait_window '^入力が終了しました$' "$app")
+    cancel_result "$app" "$dialog"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    grep -q "LAST=\"$(stored_path "$act")\"" "$prog/save/kotopa.ini" || fail "LAST is not the practice Act"
+    lines=$(wc -l <"$prog/save/record.lst")
+    [ "$lines" -eq 2 ] || fail "the aborted practice play was recorded"
+}
+
+# A save/ folder from before the key record: the graph window and, from its button (bt_Weak at
+# 274, 198), the weakness window open without a warning.
+case_weak_old_save() {
+    local app wid graph weak
+    mkdir -p "$prog/save"
+    printf '50 100 3\r\n60 120 2\r\n' >"$prog/save/record.lst"
+    printf '60 120 2\r\n' >"$prog/save/Act01.lst"
+    printf '[TOP]\r\nKEY=150\r\nMOZI=120\r\n[PLAY]\r\nCOUNT=3\r\n' >"$prog/save/kotopa.ini"
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    graph=$(open_graph "$app" "$wid")
+    focus "$graph"
+    xdotool mousemove --window "$graph" 285 209 click 1
+    weak=$(expect_weak_window "$app")
+    shot "$weak" weak-old-save
+    close_window "$weak"
+    wait_gone '^苦手分析$' "$app"
+    close_window "$graph"
+    wait_gone '^グラフ$' "$app"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    [ ! -e "$prog/save/keyrecord.txt" ] || fail "a key record without a play"
 }
 
 # Sourced by the Windows cases (tests/windows/e2e-wine.sh), which use the helpers above.

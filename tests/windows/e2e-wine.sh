@@ -6,13 +6,14 @@
 #   e2e-wine.sh <case>
 # Environment (set by tests/windows/CMakeLists.txt): KOTOPA_STAGE (the staged Windows
 # program), KOTOPA_WIN_HELPER (win_helper.exe), KOTOPA_WINEPREFIX, KOTOPA_X11_HELPER (for
-# screenshots; may be empty) and KOTOPA_ARTIFACTS.
+# screenshots; may be empty), KOTOPA_SOUND_PROBE and KOTOPA_TOOL (the native sound_probe and
+# kotopa-tool, for the sound and kana cases) and KOTOPA_ARTIFACTS.
 set -euo pipefail
 
 : "${KOTOPA_STAGE:?}" "${KOTOPA_WIN_HELPER:?}" "${KOTOPA_WINEPREFIX:?}" "${KOTOPA_ARTIFACTS:?}"
 KOTOPA_X11_HELPER=${KOTOPA_X11_HELPER:-}
 [ -n "$KOTOPA_X11_HELPER" ] || KOTOPA_X11_HELPER=true  # no screenshots
-KOTOPA_TOOL=unused
+KOTOPA_TOOL=${KOTOPA_TOOL:-unused}
 KOTOPA_E2E_LIBRARY=1
 # shellcheck source=../e2e/e2e.sh
 source "$(dirname "$0")/../e2e/e2e.sh" "windows_$1"
@@ -183,6 +184,65 @@ case_windows_sound() {
     [ "$(sink_inputs)" -ge 1 ] || fail "the output closed"
     close_window "KotoPA  [ Act01 ]"
     expect_exit_ok "$app" "the program"
+}
+
+# Act01 typed whole in the kana style, chosen in kotopa.ini, by key codes on a US layout and
+# again on a Japanese (jp106) one: Wine turns the X key codes into the PC keyboard's scan codes,
+# which the program judges by, so that both plays go through with no mistype and are
+# recorded in the kana lists alone. Then, on jp106, an Act of the keys Act01 lacks (ろ left of
+# the right Shift and ー on the yen key, which both give a backslash there, the small kana and
+# the signs on Shift), resumed from LAST, typed through with no mistype too. (On the US layout
+# Wine gives those two keys, which a US keyboard lacks, no scan code at all.)
+case_windows_kana() {
+    local app wid dialog layout question n=0
+    [ -x "$KOTOPA_SOUND_PROBE" ] || fail "no sound_probe (KOTOPA_SOUND_PROBE) of the native build"
+    [ -x "$KOTOPA_TOOL" ] || fail "no kotopa-tool (KOTOPA_TOOL) of the native build"
+    printf '[PLAY]\r\nKANA=1\r\n' >"$prog/save/kotopa.ini"
+    for layout in us jp; do
+        n=$((n + 1))
+        end_wine  # Wine's desktop belongs to the display
+        restart_display "$layout"
+        start_program app
+        wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+        type_act01_kana "$wid"
+        dialog=$(finish_act01 "$app")
+        sleep 0.5
+        shot "$dialog" "kana-result-$layout"
+        cancel_result "$app" "$dialog"
+        close_window "KotoPA  [ Act01 ]"
+        expect_exit_ok "$app" "the program on the $layout layout"
+        check_kana_list "$prog/save/record-kana.lst" "$n"
+        check_kana_list "$prog/save/Act01-kana.lst" "$n"
+    done
+    [ ! -e "$prog/save/record.lst" ] || fail "a kana play in record.lst"
+    grep -q '^KANA=1' "$prog/save/kotopa.ini" || fail "the kana style was not kept"
+
+    {
+        printf '%s\r\n' "Kana かなの位置" "ろとー、小さいかな" "シフトの記号" "ローマ" "ろーま" ""
+        printf '%s\r\n%s\r\n\r\n' ローマ ろーま "ラーメン、ロッカー" "らーめん、ろっかー" \
+            "「パン」を 買う。" "「ぱん」を かう。" "ぁぃぅぇぉ・ゃゅょ" "ぁぃぅぇぉ・ゃゅょ" \
+            "色を 塗ろう" "いろを ぬろう"
+    } | iconv -f UTF-8 -t CP932 >"$prog/ktp/Kana.ktp"
+    "$KOTOPA_TOOL" check --keys "$prog/key/mykana.key" "$prog/ktp/Kana.ktp" >/dev/null ||
+        fail "Kana.ktp does not check with key/mykana.key"
+    last=$(stored_path "$prog/ktp/Kana.ktp") perl -pi -e 's/^LAST=.*\r$/LAST="$ENV{last}"\r/' \
+        "$prog/save/kotopa.ini"
+    LC_ALL=C grep -aq '^LAST=.*Kana\.ktp"' "$prog/save/kotopa.ini" || fail "LAST was not set to Kana.ktp"
+    start_program app
+    question=$(wait_window '^確認$' "$app")
+    focus "$question"
+    xdotool key Return  # Yes: Kana.ktp
+    wid=$(wait_window '^KotoPA  \[ Kana \]$' "$app")
+    type_act01_kana "$wid" "$prog/ktp/Kana.ktp"
+    shot "$wid" kana-signs-typed
+    xdotool key Return
+    dialog=$(wait_window '^入力が終了しました$' "$app")
+    shot "$dialog" kana-result-signs
+    cancel_result "$app" "$dialog"
+    close_window "KotoPA  [ Kana ]"
+    expect_exit_ok "$app" "the program on Kana.ktp"
+    [ "$(tr -d '\r' <"$prog/save/Kana-kana.lst" | cut -d' ' -f3)" = 0 ] ||
+        fail "Kana-kana.lst holds '$(cat "$prog/save/Kana-kana.lst")', not one play with no mistype"
 }
 
 # The installer run silently as a user would not see it: the program, the Start-menu shortcut
