@@ -10,6 +10,9 @@
 //     memory, against a bare Qt window with one Japanese label, on a private Xvfb;
 //   - the graph window's full redraw of all six series of two full record lists.
 //   - one key typed in a reading line of 10 MB.
+//   - "Act を作る" with a text of 1 MB: the longest gap of the window's thread (make_bench.cpp).
+//   - the weakness window from the click of its button in the graph window to the window
+//     painted, with a key record of 150 plays of 1,000 keys.
 // The key table and Act are the delivered data/key/mykey.key and data/ktp/Act01.ktp when
 // the source tree has them, otherwise a generated table of some 250 rows and a 40-line Act.
 //   build/bench/app_bench
@@ -28,6 +31,7 @@
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -44,10 +48,12 @@
 #include "fake_services.h"
 #include "fakes.h"
 #include "glaphform.h"
+#include "key_records.h"
 #include "mainform.h"
 #include "qtplatform.h"
 #include "sjis.h"
 #include "test_util.h"
+#include "weakform.h"
 #include "widgets.h"
 #include "x11_watch.h"
 
@@ -575,6 +581,88 @@ void BM_KeyInA10MBLine(benchmark::State& state) {
     fs::remove_all(base, ec);
 }
 BENCHMARK(BM_KeyInA10MBLine)->Iterations(200)->Unit(benchmark::kMicrosecond);
+
+// Watches for the weakness window: when it is shown, and when its first painting is done
+// (the first paint of the window or a widget in it, and the events queued behind it, which
+// paint the rest). Then it closes the window, which ends the click.
+class WeakWindowWatch : public QObject {
+public:
+    void Arm() {
+        armed_ = true;
+        painting_ = false;
+        clock_.start();
+        shownNs = paintedNs = -1;
+        plays = 0;
+    }
+    qint64 shownNs = -1, paintedNs = -1;
+    std::size_t plays = 0;
+
+protected:
+    bool eventFilter(QObject* obj, QEvent* event) override {
+        if (!armed_ || !obj->isWidgetType()) return false;
+        auto* form = qobject_cast<kotopa::TWeakForm*>(static_cast<QWidget*>(obj)->window());
+        if (form == nullptr) return false;
+        if (event->type() == QEvent::Show && obj == form && shownNs < 0) {
+            shownNs = clock_.nsecsElapsed();
+        }
+        if (event->type() == QEvent::Paint && !painting_) {
+            painting_ = true;
+            QTimer::singleShot(0, form, [this, form] {
+                paintedNs = clock_.nsecsElapsed();
+                plays = form->File().plays.size();
+                armed_ = false;
+                form->reject();
+            });
+        }
+        return false;
+    }
+
+private:
+    QElapsedTimer clock_;
+    bool armed_ = false, painting_ = false;
+};
+
+// The click of the graph window's "苦手分析" button to the weakness window shown and painted:
+// the key record of 150 plays of 1,000 keys read, analysed, drawn and laid out.
+void BM_WeakWindowFromClick(benchmark::State& state) {
+    const fs::path base =
+        fs::temp_directory_path() / ("kotopa-bench-weak-" + std::to_string(getpid()));
+    fs::remove_all(base);
+    Write(base / "save" / "keyrecord.txt", benchkeys::SyntheticFile(150, 1000));
+    const fs::path background = fs::path(KOTOPA_SOURCE_DIR) / "data" / "system" / "Glaph.bmp";
+    if (fs::exists(background)) {
+        fs::create_directories(base / "system");
+        fs::copy_file(background, base / "system" / "Glaph.bmp");
+    }
+    {
+        apptest::FakeServices fakes;
+        kotopa::TGlaphForm graph(base, base / "ktp" / "Act01.ktp", {}, {}, fakes.services());
+        graph.show();
+        QApplication::processEvents();
+        auto* button = graph.findChild<QToolButton*>(QStringLiteral("bt_Weak"));
+        WeakWindowWatch watch;
+        qApp->installEventFilter(&watch);
+        std::vector<double> shown;
+        for (auto _ : state) {
+            watch.Arm();
+            if (button != nullptr) button->click();  // returns once the window is closed
+            if (watch.paintedNs < 0 || watch.shownNs < 0 || watch.plays != 150) {
+                state.SkipWithError("the weakness window did not show 150 plays");
+                break;
+            }
+            state.SetIterationTime(static_cast<double>(watch.paintedNs) / 1e9);
+            shown.push_back(static_cast<double>(watch.shownNs) / 1e6);
+        }
+        qApp->removeEventFilter(&watch);
+        if (!shown.empty()) {
+            std::sort(shown.begin(), shown.end());
+            state.counters["shown_median_ms"] = shown[shown.size() / 2];
+        }
+    }
+    std::error_code ec;
+    fs::remove_all(base, ec);
+}
+BENCHMARK(BM_WeakWindowFromClick)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

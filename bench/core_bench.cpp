@@ -2,7 +2,8 @@
 // 10 MB reading line and one of a 100,000-row key table, a whole play driven key by key
 // through the play session, a timer tick of a waiting play, loading a
 // key file of 600 rows, and reading an Act of 100,000 pairs (time, and peak heap against
-// the file's size).
+// the file's size); the key record: appending a key, recording a play with it, reading and
+// analysing 150 plays, and its size after 150 plays of the delivered Acts.
 //   build/bench/core_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -23,6 +24,7 @@
 #include "act.h"
 #include "fake_random.h"
 #include "guide.h"
+#include "key_records.h"
 #include "keyrecordfile.h"
 #include "keytable.h"
 #include "matcher.h"
@@ -489,75 +491,40 @@ void BM_KeyRecordAppend(benchmark::State& state) {
 }
 BENCHMARK(BM_KeyRecordAppend);
 
-// A play's key record of about the given number of keys: kana of two or three spellings,
-// a mistype now and then, a line end every thirty units. Drawn from the seed.
-kotopa::KeyRecord SyntheticRecord(std::size_t keys, unsigned seed) {
-    struct Kana {
-        const char* item;
-        std::vector<const char*> spellings;
-    };
-    static const std::vector<Kana> kana = {
-        {"\x82\xA0", {"a"}},         {"\x82\xA9", {"ka", "ca"}},  {"\x82\xB5", {"si", "shi"}},
-        {"\x82\xBF", {"ti", "chi"}}, {"\x82\xC2", {"tu", "tsu"}}, {"\x82\xCD", {"ha"}},
-        {"\x82\xD3", {"hu", "fu"}},  {"\x82\xF1", {"nn", "n'"}},  {"\x82\xB7", {"su"}},
-        {"\x82\xE9", {"ru"}},        {"\x82\xC6", {"to"}},        {"\x82\xA2", {"i"}},
-    };
-    std::mt19937 rng(seed);
-    kotopa::KeyRecord r;
-    r.Reserve(keys + 64);
-    uint32_t ms = 0;
-    std::size_t units = 0;
-    while (r.Events().size() < keys) {
-        const Kana& k = kana[rng() % kana.size()];
-        const std::string keysOf = k.spellings[rng() % k.spellings.size()];
-        for (std::size_t i = 0; i < keysOf.size(); ++i) {
-            ms += 80 + rng() % 200;
-            if (rng() % 20 == 0)
-                r.Mistype(ms, 'q', std::string_view(k.item, 2), keysOf.substr(i, 1));
-            ms += 80 + rng() % 200;
-            if (i + 1 < keysOf.size()) {
-                r.Keystroke(ms, keysOf[i]);
-            } else {
-                r.Unit(ms, keysOf[i], std::string_view(k.item, 2));
-            }
-        }
-        if (++units % 30 == 0) r.LineEnd(ms += 300);
-    }
-    return r;
-}
-
 // Recording plays of 2,000 keys each: the play's block, the key record with it, and the
 // five files written as one group. The file holds 149 such plays at first; then each play
-// drops the oldest of 150. The book has read the file before (kept: the main window
-// between plays) or not (the first play after start-up, when every block is read through).
-void RecordPlaysWithKeyRecord(benchmark::State& state, bool kept) {
+// drops the oldest of 150. The book has read the file before (Kept: the main window
+// between plays) or not (First: the first play after start-up, when every block is read
+// through). Without: the four other files alone, the play's cost without its key record.
+enum class KeyRecordBook { Kept, First, Without };
+
+void RecordPlaysWithKeyRecord(benchmark::State& state, KeyRecordBook mode) {
     const fs::path base = fs::temp_directory_path() / "kotopa-bench-record";
     fs::remove_all(base);
     fs::create_directories(base / "save");
     const kotopa::RecordFiles files = kotopa::RecordFiles::For(base, base / "ktp" / "Act01.ktp");
-    std::string old(kotopa::kKeyRecordHeader);
-    old += "\r\n";
-    for (unsigned i = 0; i < 149; ++i) {
-        old += kotopa::KeyRecordBlock("20240101000000", 60000, "Act01", SyntheticRecord(2000, i));
-    }
+    const std::string old = benchkeys::SyntheticFile(149, 2000);
     { std::ofstream(files.keyRecord, std::ios::binary) << old; }
-    const kotopa::KeyRecord play = SyntheticRecord(2000, 999);
+    const kotopa::KeyRecord play = benchkeys::SyntheticRecord(2000, 999);
     kotopa::RecordBook book;
     kotopa::ResultInput in;
     in.play.StopTick = 60000;
     in.play.KeyCount = in.play.TypeCount = 2000;
     in.actPath = base / "ktp" / "Act01.ktp";
     in.findFile = [](const fs::path&) { return fs::path(); };
-    if (kept) book.KeepKeyRecord(kotopa::IndexKeyRecordFile(old));
+    if (mode == KeyRecordBook::Kept) book.KeepKeyRecord(kotopa::IndexKeyRecordFile(old));
     for (auto _ : state) {
         state.PauseTiming();
-        if (!kept) {
+        if (mode == KeyRecordBook::First) {
             book = kotopa::RecordBook{};
             std::ofstream(files.keyRecord, std::ios::binary) << old;
         }
         kotopa::PlayResult result = kotopa::ComputeResult(in);
         state.ResumeTiming();
-        const std::string block = kotopa::KeyRecordBlock("20240102000000", 60000, "Act01", play);
+        const std::string block =
+            mode == KeyRecordBook::Without
+                ? std::string()
+                : kotopa::KeyRecordBlock("20240102000000", 60000, "Act01", play);
         const kotopa::RecordOutcome o =
             kotopa::RecordPlay(files, book, result, kotopa::LocalTime{}, block);
         if (!o.recorded) state.SkipWithError("not recorded");
@@ -567,14 +534,19 @@ void RecordPlaysWithKeyRecord(benchmark::State& state, bool kept) {
 }
 
 void BM_RecordPlayWithKeyRecord(benchmark::State& state) {
-    RecordPlaysWithKeyRecord(state, true);
+    RecordPlaysWithKeyRecord(state, KeyRecordBook::Kept);
 }
 BENCHMARK(BM_RecordPlayWithKeyRecord)->Unit(benchmark::kMillisecond);
 
 void BM_RecordFirstPlayWithKeyRecord(benchmark::State& state) {
-    RecordPlaysWithKeyRecord(state, false);
+    RecordPlaysWithKeyRecord(state, KeyRecordBook::First);
 }
 BENCHMARK(BM_RecordFirstPlayWithKeyRecord)->Unit(benchmark::kMillisecond);
+
+void BM_RecordPlayWithoutKeyRecord(benchmark::State& state) {
+    RecordPlaysWithKeyRecord(state, KeyRecordBook::Without);
+}
+BENCHMARK(BM_RecordPlayWithoutKeyRecord)->Unit(benchmark::kMillisecond);
 
 // The analysis of a full key record: 150 plays of 1,000 keys each.
 void BM_AnalyseWeakness150(benchmark::State& state) {
@@ -583,7 +555,7 @@ void BM_AnalyseWeakness150(benchmark::State& state) {
         plays[i].stamp = "20240101000000";
         plays[i].elapsedMs = 60000;
         plays[i].actName = "Act01";
-        plays[i].record = SyntheticRecord(1000, i);
+        plays[i].record = benchkeys::SyntheticRecord(1000, i);
     }
     for (auto _ : state) benchmark::DoNotOptimize(kotopa::AnalyseWeakness(plays));
 }
@@ -591,15 +563,75 @@ BENCHMARK(BM_AnalyseWeakness150)->Unit(benchmark::kMillisecond);
 
 // Reading the key record file of 150 plays of 1,000 keys each, as the window does.
 void BM_ReadKeyRecord150(benchmark::State& state) {
-    std::string bytes(kotopa::kKeyRecordHeader);
-    bytes += "\r\n";
-    for (unsigned i = 0; i < 150; ++i) {
-        bytes += kotopa::KeyRecordBlock("20240101000000", 60000, "Act01", SyntheticRecord(1000, i));
-    }
+    const std::string bytes = benchkeys::SyntheticFile(150, 1000);
     for (auto _ : state) benchmark::DoNotOptimize(kotopa::ParseKeyRecordFile(bytes));
     state.counters["file_bytes"] = static_cast<double>(bytes.size());
 }
 BENCHMARK(BM_ReadKeyRecord150)->Unit(benchmark::kMillisecond);
+
+// The size of the key record after 150 recorded plays of the delivered Acts, Act01 to Act12
+// in turn, each typed whole through the play session with the delivered key table as its
+// guide leads, a key every 80 to 400 ms; with none (0) or one key in twenty (1) first
+// mistyped with "@".
+void BM_KeyRecordOfDeliveredPlays(benchmark::State& state) {
+    const fs::path root = KOTOPA_SOURCE_DIR;
+    kotopa::KeyTable table;
+    table.LoadKeyFile(root / "data" / "key" / "mykey.key");
+    if (table.Rows().empty()) {
+        state.SkipWithError("no delivered key table");
+        return;
+    }
+    const bool mistypes = state.range(0) != 0;
+    testutil::FakeRandom random;
+    kotopa::PlaySession session(table, random);
+    kotopa::PlayOptions options;
+    options.romajiGuide = true;
+    std::mt19937 rng(7);
+    double keys = 0, missed = 0;
+    kotopa::KeyRecordBytes file;
+    for (auto _ : state) {
+        file = {};
+        keys = missed = 0;
+        for (int n = 0; n < 150; ++n) {
+            const int act = n % 12 + 1;
+            const std::string name = (act < 10 ? "Act0" : "Act") + std::to_string(act);
+            session.LoadAct(kotopa::ReadAct(root / "data" / "ktp" / (name + ".ktp")));
+            uint32_t now = 1000;
+            if (!session.StartPlay(options, now)) {
+                state.SkipWithError("a delivered Act does not start");
+                return;
+            }
+            while (session.GameState() == kotopa::PlayState::Countdown) session.OnTick(now += 101);
+            bool finished = false;
+            for (int guard = 0; !finished && guard < 1'000'000; ++guard) {
+                const std::string_view rest = session.View().guideRest;
+                if (mistypes && rng() % 20 == 0) {
+                    missed += session.OnKey('@', now += 80 + rng() % 320).mistype;
+                }
+                finished =
+                    session.OnKey(rest.empty() ? '\r' : rest.front(), now += 80 + rng() % 320)
+                        .finished;
+                if (!finished) finished = session.OnTick(now).finished;
+            }
+            if (!finished || (!mistypes && session.Facts().MissCount != 0)) {
+                state.SkipWithError("a delivered Act was not typed through");
+                return;
+            }
+            keys += static_cast<double>(session.Record().Events().size());
+            const std::string block = kotopa::KeyRecordBlock(
+                kotopa::KeyRecordStamp(2024, 1, 1 + n / 24, n % 24, 0, 0),
+                session.StopTick() - session.StartTick(), name, session.Record());
+            file = kotopa::KeyRecordBytesWith(file, block);
+        }
+    }
+    const kotopa::KeyRecordFile read = kotopa::ParseKeyRecordFile(file.bytes);
+    if (read.plays.size() != 150 || read.unreadable != 0) state.SkipWithError("not 150 plays");
+    state.counters["file_bytes"] = static_cast<double>(file.bytes.size());
+    state.counters["keys_per_play"] = keys / 150;
+    state.counters["bytes_per_key"] = static_cast<double>(file.bytes.size()) / keys;
+    state.counters["mistypes"] = missed;
+}
+BENCHMARK(BM_KeyRecordOfDeliveredPlays)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
 
 // A play left waiting: the 1 ms timer ticks and nothing visible changes.
 void BM_PlayTickWaiting(benchmark::State& state) {

@@ -7,7 +7,7 @@ kotopa_packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libpulse-dev pulseaudio pulseaudio-utils
   fonts-ipafont-gothic
-  xvfb xauth xdotool x11-utils x11-xkb-utils libx11-dev libxtst-dev
+  xvfb xauth xdotool xclip x11-utils x11-xkb-utils libx11-dev libxtst-dev
   mecab mecab-ipadic-utf8 libmecab-dev
   dpkg-dev lintian desktop-file-utils fp-utils libchm-bin icoutils nsis
   g++-mingw-w64-x86-64-posix wine wine64 googletest

@@ -115,30 +115,7 @@ std::string BadKeyExtensionText(std::string_view sjisPath) {
 }
 
 std::string KeyFileRefusalText(std::string_view sjisPath, KeyFileProblem problem) {
-    std::string_view text;
-    switch (problem) {
-        case KeyFileProblem::Missing:
-            text = msg::kFileMissing;
-            break;
-        case KeyFileProblem::Unreadable:
-            text = msg::kFileUnreadable;
-            break;
-        case KeyFileProblem::NoRows:
-            text = msg::kKeyFileNoRows;
-            break;
-        case KeyFileProblem::TooLarge:
-            text = msg::kFileTooLarge;
-            break;
-        case KeyFileProblem::NotShiftJis:
-            text = msg::kKeyFileNotShiftJis;
-            break;
-        case KeyFileProblem::NoKeys:
-            text = msg::kKeyFileNoKeys;
-            break;
-        case KeyFileProblem::None:
-            break;
-    }
-    return PathMessage(sjisPath, text);
+    return PathMessage(sjisPath, KeyFileCauseOf(problem).refused);
 }
 
 }  // namespace kotopa

@@ -168,29 +168,29 @@ bool KeyTable::TypesSomething() const {
     return false;
 }
 
-std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
-    std::string_view cause;
+KeyFileCause KeyFileCauseOf(KeyFileProblem problem) {
     switch (problem) {
         case KeyFileProblem::None:
             return {};
         case KeyFileProblem::Missing:
-            cause = msg::kKeyFileMissing;
-            break;
+            return {msg::kKeyFileMissing, msg::kFileMissing};
         case KeyFileProblem::Unreadable:
-            cause = msg::kKeyFileUnreadable;
-            break;
+            return {msg::kKeyFileUnreadable, msg::kFileUnreadable};
         case KeyFileProblem::NotShiftJis:
-            cause = msg::kKeyFileNotShiftJis;
-            break;
+            return {msg::kKeyFileNotShiftJis, msg::kKeyFileNotShiftJis};
         case KeyFileProblem::TooLarge:
-            cause = msg::kKeyFileTooLarge;
-            break;
+            return {msg::kKeyFileTooLarge, msg::kFileTooLarge};
         case KeyFileProblem::NoRows:
+            return {msg::kKeyFileNoKeys, msg::kKeyFileNoRows};
         case KeyFileProblem::NoKeys:
-            cause = msg::kKeyFileNoKeys;
-            break;
+            return {msg::kKeyFileNoKeys, msg::kKeyFileNoKeys};
     }
-    return PathMessage(PathMessage(sjisPath, cause), msg::kNoKeyJudged);
+    return {};
+}
+
+std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem) {
+    if (problem == KeyFileProblem::None) return {};
+    return PathMessage(PathMessage(sjisPath, KeyFileCauseOf(problem).atStart), msg::kNoKeyJudged);
 }
 
 KeyFileProblem KeyTable::LoadChosenKeyFile(const std::filesystem::path& path) {

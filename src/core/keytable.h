@@ -57,6 +57,15 @@ enum class KeyFileProblem {
 // A key file of a few hundred rows is some 10 KB; the most rows a table takes fit in 4 MiB.
 inline constexpr std::uintmax_t kKeyFileLimit = 4 * kMiB;
 
+// The cause of a problem as it is told (Shift_JIS): at the start, where the program goes on
+// with no key it can judge (KeyFileWarning), and in the key panel, where a chosen file is
+// refused (KeyFileRefusalText). Both empty for None.
+struct KeyFileCause {
+    std::string_view atStart;
+    std::string_view refused;
+};
+KeyFileCause KeyFileCauseOf(KeyFileProblem problem);
+
 // The warning for a problem (Shift_JIS): the path, LF CR, the cause, LF CR, and that no key
 // can be judged until a key file is loaded. Empty for None.
 std::string KeyFileWarning(std::string_view sjisPath, KeyFileProblem problem);

@@ -161,6 +161,8 @@ TEST(KeyPanel, QuestionsAndMessagesReadAsTheUserSeesThem) {
          "/ホーム/key/自作.key\n\rキーファイルが Shift_JIS ではありません。"},
         {KeyFileRefusalText(path, KeyFileProblem::NoKeys),
          "/ホーム/key/自作.key\n\rキーファイルにキーの定義がありません。"},
+        {KeyFileRefusalText(path, KeyFileProblem::TooLarge),
+         "/ホーム/key/自作.key\n\rファイルが大きすぎます。"},
         {std::string(SetRowRefusalMessage(SetRowRefusal::NoRow)), "カスタマイズの対象が不明です。"},
         {std::string(SetRowRefusalMessage(SetRowRefusal::NoCandidate)),
          "入力キー候補がありません。"},

@@ -434,8 +434,21 @@ TEST(KeyTable, AKeyFileThatJudgesNoKeyIsDiagnosed) {
     std::filesystem::create_directory(dir / "mykey.key");
     EXPECT_EQ(t.LoadKeyFile(dir / "mykey.key"), KeyFileProblem::Unreadable);
 
-    EXPECT_EQ(KeyFileWarning("/k/key/mykey.key", KeyFileProblem::NotShiftJis),
-              "/k/key/mykey.key\n\r" + Sj("キーファイルが Shift_JIS ではありません。") + "\n\r" +
-                  Sj("キーファイルを読み込むまで、どのキーも判定できません。"));
+    // At the start the cause of each problem is told about the key file, and a file with no
+    // rows is one with no keys.
+    const std::pair<KeyFileProblem, const char*> causes[] = {
+        {KeyFileProblem::Missing, "キーファイルがありません。"},
+        {KeyFileProblem::Unreadable, "キーファイルを読み込めません。"},
+        {KeyFileProblem::NotShiftJis, "キーファイルが Shift_JIS ではありません。"},
+        {KeyFileProblem::TooLarge, "キーファイルが大きすぎます。"},
+        {KeyFileProblem::NoRows, "キーファイルにキーの定義がありません。"},
+        {KeyFileProblem::NoKeys, "キーファイルにキーの定義がありません。"},
+    };
+    for (const auto& [problem, cause] : causes) {
+        EXPECT_EQ(KeyFileWarning("/k/key/mykey.key", problem),
+                  "/k/key/mykey.key\n\r" + Sj(cause) + "\n\r" +
+                      Sj("キーファイルを読み込むまで、どのキーも判定できません。"))
+            << cause;
+    }
     EXPECT_EQ(KeyFileWarning("/k/key/mykey.key", KeyFileProblem::None), "");
 }

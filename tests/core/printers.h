@@ -21,12 +21,18 @@ namespace kotopa {
 
 namespace printers {
 
+// Whether a value's number is shown beside its name: for the enums whose numbers mean something
+// of their own (a game state, a dialog's result).
+enum class Number { Hidden, Shown };
+
 // The value's name from the list, and its number when the list has no name for it.
 template <typename E>
-void PrintName(E value, std::ostream* os, std::initializer_list<std::pair<E, const char*>> names) {
+void PrintName(E value, std::ostream* os, std::initializer_list<std::pair<E, const char*>> names,
+               Number number = Number::Hidden) {
     for (const auto& [v, name] : names) {
         if (v == value) {
             *os << name;
+            if (number == Number::Shown) *os << " (" << static_cast<long long>(value) << ")";
             return;
         }
     }
@@ -35,117 +41,95 @@ void PrintName(E value, std::ostream* os, std::initializer_list<std::pair<E, con
 
 }  // namespace printers
 
+// An enumerator with its name as written, where its enum is brought in with using enum.
+#define KOTOPA_NAMED(value) std::make_pair(value, #value)
+
 inline void PrintTo(PlayState s, std::ostream* os) {
+    using enum PlayState;
     printers::PrintName(s, os,
-                        {{PlayState::Idle, "Idle (0)"},
-                         {PlayState::Countdown, "Countdown (100)"},
-                         {PlayState::Typing, "Typing (200)"},
-                         {PlayState::LineComplete, "LineComplete (250)"},
-                         {PlayState::Finished, "Finished (300)"}});
+                        {KOTOPA_NAMED(Idle), KOTOPA_NAMED(Countdown), KOTOPA_NAMED(Typing),
+                         KOTOPA_NAMED(LineComplete), KOTOPA_NAMED(Finished)},
+                        printers::Number::Shown);
 }
 
 inline void PrintTo(JudgeResult r, std::ostream* os) {
-    printers::PrintName(r, os,
-                        {{JudgeResult::Stopped, "Stopped"},
-                         {JudgeResult::Mistype, "Mistype"},
-                         {JudgeResult::KeyShown, "KeyShown"},
-                         {JudgeResult::UnitCompleted, "UnitCompleted"},
-                         {JudgeResult::LineComplete, "LineComplete"},
-                         {JudgeResult::LineClosed, "LineClosed"}});
+    using enum JudgeResult;
+    printers::PrintName(
+        r, os,
+        {KOTOPA_NAMED(Stopped), KOTOPA_NAMED(Mistype), KOTOPA_NAMED(KeyShown),
+         KOTOPA_NAMED(UnitCompleted), KOTOPA_NAMED(LineComplete), KOTOPA_NAMED(LineClosed)});
 }
 
 inline void PrintTo(EndCondition e, std::ostream* os) {
-    printers::PrintName(e, os,
-                        {{EndCondition::Eof, "Eof"},
-                         {EndCondition::Seconds, "Seconds"},
-                         {EndCondition::Lines, "Lines"}});
+    using enum EndCondition;
+    printers::PrintName(e, os, {KOTOPA_NAMED(Eof), KOTOPA_NAMED(Seconds), KOTOPA_NAMED(Lines)});
 }
 
 inline void PrintTo(ProblemOrder o, std::ostream* os) {
-    printers::PrintName(o, os,
-                        {{ProblemOrder::Normal, "Normal"}, {ProblemOrder::Random, "Random"}});
+    using enum ProblemOrder;
+    printers::PrintName(o, os, {KOTOPA_NAMED(Normal), KOTOPA_NAMED(Random)});
 }
 
 inline void PrintTo(ActRefusal r, std::ostream* os) {
+    using enum ActRefusal;
     printers::PrintName(r, os,
-                        {{ActRefusal::None, "None"},
-                         {ActRefusal::BadExtension, "BadExtension"},
-                         {ActRefusal::Missing, "Missing"},
-                         {ActRefusal::Unreadable, "Unreadable"},
-                         {ActRefusal::TooLarge, "TooLarge"},
-                         {ActRefusal::TooShort, "TooShort"},
-                         {ActRefusal::OddLines, "OddLines"},
-                         {ActRefusal::TooFewPairs, "TooFewPairs"}});
+                        {KOTOPA_NAMED(None), KOTOPA_NAMED(BadExtension), KOTOPA_NAMED(Missing),
+                         KOTOPA_NAMED(Unreadable), KOTOPA_NAMED(TooLarge), KOTOPA_NAMED(TooShort),
+                         KOTOPA_NAMED(OddLines), KOTOPA_NAMED(TooFewPairs)});
 }
 
 inline void PrintTo(ReadStatus s, std::ostream* os) {
+    using enum ReadStatus;
     printers::PrintName(s, os,
-                        {{ReadStatus::Ok, "Ok"},
-                         {ReadStatus::Missing, "Missing"},
-                         {ReadStatus::Unreadable, "Unreadable"},
-                         {ReadStatus::TooLarge, "TooLarge"}});
+                        {KOTOPA_NAMED(Ok), KOTOPA_NAMED(Missing), KOTOPA_NAMED(Unreadable),
+                         KOTOPA_NAMED(TooLarge)});
 }
 
 inline void PrintTo(ResultChoice c, std::ostream* os) {
-    printers::PrintName(c, os,
-                        {{ResultChoice::Cancel, "Cancel (0)"},
-                         {ResultChoice::NextAct, "NextAct (1)"},
-                         {ResultChoice::Replay, "Replay (2)"}});
+    using enum ResultChoice;
+    printers::PrintName(c, os, {KOTOPA_NAMED(Cancel), KOTOPA_NAMED(NextAct), KOTOPA_NAMED(Replay)},
+                        printers::Number::Shown);
 }
 
 inline void PrintTo(WaveProblem p, std::ostream* os) {
-    printers::PrintName(p, os,
-                        {{WaveProblem::None, "None"},
-                         {WaveProblem::Missing, "Missing"},
-                         {WaveProblem::Unreadable, "Unreadable"},
-                         {WaveProblem::TooLarge, "TooLarge"},
-                         {WaveProblem::NotRiff, "NotRiff"},
-                         {WaveProblem::NotWave, "NotWave"},
-                         {WaveProblem::NoFormat, "NoFormat"},
-                         {WaveProblem::FormatTooShort, "FormatTooShort"},
-                         {WaveProblem::NotPcm, "NotPcm"},
-                         {WaveProblem::BadChannels, "BadChannels"},
-                         {WaveProblem::BadRate, "BadRate"},
-                         {WaveProblem::BadBits, "BadBits"},
-                         {WaveProblem::BadBlockAlign, "BadBlockAlign"},
-                         {WaveProblem::BadByteRate, "BadByteRate"},
-                         {WaveProblem::DataBeforeFormat, "DataBeforeFormat"},
-                         {WaveProblem::NoData, "NoData"},
-                         {WaveProblem::DataPastEnd, "DataPastEnd"}});
+    using enum WaveProblem;
+    printers::PrintName(
+        p, os,
+        {KOTOPA_NAMED(None), KOTOPA_NAMED(Missing), KOTOPA_NAMED(Unreadable),
+         KOTOPA_NAMED(TooLarge), KOTOPA_NAMED(NotRiff), KOTOPA_NAMED(NotWave),
+         KOTOPA_NAMED(NoFormat), KOTOPA_NAMED(FormatTooShort), KOTOPA_NAMED(NotPcm),
+         KOTOPA_NAMED(BadChannels), KOTOPA_NAMED(BadRate), KOTOPA_NAMED(BadBits),
+         KOTOPA_NAMED(BadBlockAlign), KOTOPA_NAMED(BadByteRate), KOTOPA_NAMED(DataBeforeFormat),
+         KOTOPA_NAMED(NoData), KOTOPA_NAMED(DataPastEnd)});
 }
 
 inline void PrintTo(KeyFileProblem p, std::ostream* os) {
-    printers::PrintName(p, os,
-                        {{KeyFileProblem::None, "None"},
-                         {KeyFileProblem::Missing, "Missing"},
-                         {KeyFileProblem::Unreadable, "Unreadable"},
-                         {KeyFileProblem::NoRows, "NoRows"},
-                         {KeyFileProblem::NotShiftJis, "NotShiftJis"},
-                         {KeyFileProblem::NoKeys, "NoKeys"},
-                         {KeyFileProblem::TooLarge, "TooLarge"}});
+    using enum KeyFileProblem;
+    printers::PrintName(
+        p, os,
+        {KOTOPA_NAMED(None), KOTOPA_NAMED(Missing), KOTOPA_NAMED(Unreadable), KOTOPA_NAMED(NoRows),
+         KOTOPA_NAMED(NotShiftJis), KOTOPA_NAMED(NoKeys), KOTOPA_NAMED(TooLarge)});
 }
 
 inline void PrintTo(SetRowRefusal r, std::ostream* os) {
+    using enum SetRowRefusal;
     printers::PrintName(r, os,
-                        {{SetRowRefusal::None, "None"},
-                         {SetRowRefusal::NoRow, "NoRow"},
-                         {SetRowRefusal::NoCandidate, "NoCandidate"},
-                         {SetRowRefusal::SignRow, "SignRow"}});
+                        {KOTOPA_NAMED(None), KOTOPA_NAMED(NoRow), KOTOPA_NAMED(NoCandidate),
+                         KOTOPA_NAMED(SignRow)});
 }
 
 inline void PrintTo(FinishStatus s, std::ostream* os) {
+    using enum FinishStatus;
     printers::PrintName(s, os,
-                        {{FinishStatus::NoJournal, "NoJournal"},
-                         {FinishStatus::Finished, "Finished"},
-                         {FinishStatus::Unfinished, "Unfinished"},
-                         {FinishStatus::Discarded, "Discarded"}});
+                        {KOTOPA_NAMED(NoJournal), KOTOPA_NAMED(Finished), KOTOPA_NAMED(Unfinished),
+                         KOTOPA_NAMED(Discarded)});
 }
 
 inline void PrintTo(SeriesKind k, std::ostream* os) {
-    printers::PrintName(k, os,
-                        {{SeriesKind::Chars, "Chars"},
-                         {SeriesKind::Misses, "Misses"},
-                         {SeriesKind::Seconds, "Seconds"}});
+    using enum SeriesKind;
+    printers::PrintName(k, os, {KOTOPA_NAMED(Chars), KOTOPA_NAMED(Misses), KOTOPA_NAMED(Seconds)});
 }
+
+#undef KOTOPA_NAMED
 
 }  // namespace kotopa

@@ -35,21 +35,19 @@ std::string Read(const fs::path& p) {
     return testutil::ReadBytes(p);
 }
 
+KeyTable LoadedFrom(const fs::path& keyFile) {
+    KeyTable t;
+    t.LoadKeyFile(keyFile);
+    return t;
+}
+
 const KeyTable& Shipped() {
-    static const KeyTable table = [] {
-        KeyTable t;
-        t.LoadKeyFile(kKeyFile);
-        return t;
-    }();
+    static const KeyTable table = LoadedFrom(kKeyFile);
     return table;
 }
 
 const KeyTable& ShippedKana() {
-    static const KeyTable table = [] {
-        KeyTable t;
-        t.LoadKeyFile(kKanaFile);
-        return t;
-    }();
+    static const KeyTable table = LoadedFrom(kKanaFile);
     return table;
 }
 
@@ -93,6 +91,24 @@ std::string Show(const std::vector<Finding>& fs) {
     return s;
 }
 
+// A delivered key file is exactly what its source builds, and the program loads the source's
+// rows from it.
+void ExpectFreshBuild(const fs::path& source, const fs::path& delivered, const KeyTable& loaded) {
+    const std::string sourceName = PathToUtf8(source.filename());
+    const std::string deliveredName = PathToUtf8(delivered.filename());
+    std::vector<SourceError> errors;
+    const KeySource src = ParseKeySource(Read(source), errors);
+    for (const auto& e : errors) ADD_FAILURE() << sourceName << ":" << e.line << ": " << e.message;
+    ASSERT_TRUE(errors.empty());
+    testutil::TempDir dir;
+    std::string error;
+    ASSERT_TRUE(BuildKeyFile(src.table, dir / deliveredName, error)) << error;
+    EXPECT_TRUE(testutil::ReadBytes(dir / deliveredName) == Read(delivered))
+        << "data/key/" << deliveredName << " is not what data-src/keys/" << sourceName
+        << " builds: run scripts/build-data.sh";
+    EXPECT_EQ(loaded.Rows(), src.table.Rows());
+}
+
 // Every exception must be one of the kinds data-src/README.md lists, with its reason.
 void ExpectOnlyDocumentedExceptions(const Coverage& c) {
     const std::regex documented[] = {
@@ -115,17 +131,7 @@ void ExpectOnlyDocumentedExceptions(const Coverage& c) {
 }  // namespace
 
 TEST(DeliveredKeyTable, IsAFreshBuildOfItsSource) {
-    std::vector<SourceError> errors;
-    const KeySource src = ParseKeySource(Read(kKeySource), errors);
-    for (const auto& e : errors) ADD_FAILURE() << "mykey.txt:" << e.line << ": " << e.message;
-    ASSERT_TRUE(errors.empty());
-    testutil::TempDir dir;
-    std::string error;
-    ASSERT_TRUE(BuildKeyFile(src.table, dir / "mykey.key", error)) << error;
-    EXPECT_TRUE(testutil::ReadBytes(dir / "mykey.key") == Read(kKeyFile))
-        << "data/key/mykey.key is not what data-src/keys/mykey.txt builds: run "
-           "scripts/build-data.sh";
-    EXPECT_EQ(Shipped().Rows(), src.table.Rows());
+    ExpectFreshBuild(kKeySource, kKeyFile, Shipped());
 }
 
 TEST(DeliveredKeyTable, HasARowForEveryCharacterAReadingMayHold) {
@@ -247,17 +253,7 @@ TEST(DeliveredActs, EveryReadingTypesWithTheDeliveredKeyTable) {
 }
 
 TEST(DeliveredKanaTable, IsAFreshBuildOfItsSource) {
-    std::vector<SourceError> errors;
-    const KeySource src = ParseKeySource(Read(kKanaSource), errors);
-    for (const auto& e : errors) ADD_FAILURE() << "mykana.txt:" << e.line << ": " << e.message;
-    ASSERT_TRUE(errors.empty());
-    testutil::TempDir dir;
-    std::string error;
-    ASSERT_TRUE(BuildKeyFile(src.table, dir / "mykana.key", error)) << error;
-    EXPECT_TRUE(testutil::ReadBytes(dir / "mykana.key") == Read(kKanaFile))
-        << "data/key/mykana.key is not what data-src/keys/mykana.txt builds: run "
-           "scripts/build-data.sh";
-    EXPECT_EQ(ShippedKana().Rows(), src.table.Rows());
+    ExpectFreshBuild(kKanaSource, kKanaFile, ShippedKana());
 }
 
 // Every kana that has a key, typed by key position: each candidate is keys of the kana

@@ -833,6 +833,102 @@ case_left_behind() {
     grep -q "^COUNT=9" "$prog/save/kotopa.ini" || fail "the finished recording's play count is gone"
 }
 
+# --- an Act made of a text ---------------------------------------------------------------
+
+# Five everyday sentences; MeCab reads 十分 of the second as じゅうぶん (enough), where the
+# minutes are meant: the reading the user puts right in the window.
+make_text=(今日は朝から雨が降っています。 駅まで歩いて十分かかります。 私は毎朝コーヒーを飲みます。
+    週末に友達と映画を見ました。 新しい本を買いに行きたい。)
+make_wrong=じゅうぶん
+make_right=じっぷん
+# The five readings as typed in everyday romaji, the second with the reading put right.
+make_keys=("kyouha asakara amega futte imasu." "ekimade aruite jippunn kakarimasu."
+    "watashiha maiasa ko-hi-wo nomimasu." "shuumatsuni tomodachito eigawo mimashita."
+    "atarashii honwo kaini ikitai.")
+
+# The id of a visible window of program $1 other than window $2.
+wait_other_window() {
+    local id=""
+    for _ in $(seq 150); do
+        id=$(xdotool search --all --onlyvisible --pid "$1" --name '' 2>/dev/null | grep -vx "$2" | head -n1 || true)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || fail "no other window of the program"
+    echo "$id"
+}
+
+# A text file opened with the file button's dialog becomes "Act を作る": the made lines shown,
+# the wrong reading edited in place, "保存して練習" writes ktp/<the file's name>.ktp, which is
+# the Act that kotopa-tool make writes of the same text with that one reading put right, and
+# loads it; typed through at once with no mistype, recorded as a play of that Act.
+case_make_act() {
+    local app wid dialog form text="$work/texts/everyday.txt" i
+    mkdir -p "$work/texts"
+    printf '%s\n' "${make_text[@]}" >"$text"
+    "$KOTOPA_TOOL" make "$text" -o "$work/made.ktp" --keys "$prog/key/mykey.key" >/dev/null ||
+        fail "kotopa-tool make refused the text"
+    iconv -f CP932 -t UTF-8 "$work/made.ktp" | grep -q "$make_wrong" ||
+        fail "MeCab no longer reads $make_wrong in the text"
+    iconv -f CP932 -t UTF-8 "$work/made.ktp" | sed "s/$make_wrong/$make_right/" |
+        iconv -f UTF-8 -t CP932 >"$work/expected.ktp"
+
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    xdotool mousemove --window "$wid" 476 164 click 1  # bt_FileOpen
+    dialog=$(wait_other_window "$app" "$wid")
+    sleep 0.5
+    shot "$dialog" open-dialog
+    xdotool type --delay 20 "$text"
+    xdotool key Return
+    form=$(wait_window '^Act を作る$' "$app")
+    sleep 2
+    shot "$form" made
+    # The reading of line 2 (its cell at 425, 122 of the 760 x 520 window) edited in place.
+    xdotool mousemove --window "$form" 425 122 click --repeat 2 --delay 80 1
+    sleep 0.3
+    # The right reading pasted from the clipboard: xdotool's typing of kana drops characters.
+    printf '%s' "えきまで あるいて じっぷん かかります。" | xclip -selection clipboard -i 8>&-
+    xdotool key ctrl+a ctrl+v
+    sleep 0.3
+    shot "$form" editing
+    xdotool key Return
+    sleep 0.3
+    shot "$form" edited
+    xdotool mousemove --window "$form" 708 21 click 1  # "保存して練習"
+    wid=$(wait_window '^KotoPA  \[ everyday \]$' "$app")
+    wait_gone '^Act を作る$' "$app"
+    expect_file "$prog/ktp/everyday.ktp" "$work/expected.ktp"
+    [ "$(ls "$prog/ktp" | grep -vc '^Act[0-9][0-9]\.ktp$')" = 1 ] || fail "ktp/ holds $(ls "$prog/ktp")"
+
+    mapfile -t readings < <(act_readings "$prog/ktp/everyday.ktp")
+    [ "${#readings[@]}" = "${#make_keys[@]}" ] || fail "the made Act has ${#readings[@]} lines"
+    for i in "${!make_keys[@]}"; do
+        "$KOTOPA_TOOL" try --keys "$prog/key/mykey.key" -- "${readings[$i]}" "${make_keys[$i]}" \
+            >/dev/null || fail "'${make_keys[$i]}' does not type '${readings[$i]}'"
+    done
+    sleep 0.3
+    shot "$wid" made-loaded
+    focus "$wid"
+    xdotool key Return
+    sleep 3.6
+    for i in "${!make_keys[@]}"; do
+        xdotool type --delay 40 "${make_keys[$i]}"
+        sleep 0.25
+        xdotool key Return
+    done
+    dialog=$(wait_window '^入力が終了しました$' "$app")
+    cancel_result "$app" "$dialog"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program"
+    local line
+    line=$(tr -d '\r' <"$prog/save/everyday.lst")
+    [[ "$line" =~ ^[0-9]+\ [0-9]+\ 0$ ]] || fail "everyday.lst holds '$line', not one play with no mistype"
+    cmp -s "$prog/save/everyday.lst" "$prog/save/record.lst" || fail "record.lst differs from everyday.lst"
+    LC_ALL=C grep -aq '^LAST=.*everyday\.ktp"' "$prog/save/kotopa.ini" || fail "LAST is not the made Act"
+}
+
 # --- the mistype sound, heard from a real sound server ---------------------------------------
 
 pulse_pid=""
