@@ -10,6 +10,7 @@
 //     memory, against a bare Qt window with one Japanese label, on a private Xvfb;
 //   - the graph window's full redraw of all six series of two full record lists.
 //   - one key typed in a reading line of 10 MB.
+//   - "Act を作る" with a text of 1 MB: the longest gap of the window's thread (make_bench.cpp).
 //   - the weakness window from the click of its button in the graph window to the window
 //     painted, with a key record of 150 plays of 1,000 keys.
 // The key table and Act are the delivered data/key/mykey.key and data/ktp/Act01.ktp when
