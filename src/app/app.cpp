@@ -75,6 +75,13 @@ QIcon AppIcon() {
     return QIcon(new IconFiles);
 }
 
+void GiveProgramIcon() {
+    static bool given = false;
+    if (given) return;
+    given = true;
+    QApplication::setWindowIcon(AppIcon());
+}
+
 bool MayRun(platform::LockState state, platform::Dialogs& dialogs) {
     if (state != platform::LockState::Taken) return true;
     dialogs.Information(msg::kAlreadyRunning);
@@ -163,12 +170,12 @@ int RunKotopa(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("KotoPA"));
     // The desktop entry and the icon a desktop shows for the windows.
     QGuiApplication::setDesktopFileName(QStringLiteral("kotopa"));
-    QApplication::setWindowIcon(AppIcon());
     InitResources();
     InstallFontSubstitutes();
     InstallJapaneseTranslation(app);
 
     platform::QtDialogs dialogs;
+    dialogs.beforeMessage = GiveProgramIcon;
     // The portable layout beside the executable, or the user's own folder when it is read-only.
     const fs::path programDir = PathFromQString(QCoreApplication::applicationDirPath());
     const std::unique_ptr<ProgramLocks> locks =
@@ -189,6 +196,7 @@ int RunKotopa(QApplication& app) {
     const platform::Services services{clock, dialogs, shell, random, sound};
 
     TMainForm form(ProgramFolders(folders.baseDir, programDir), services);
+    QObject::connect(&form, &TMainForm::FirstDrawn, GiveProgramIcon);
     form.show();
     // Shutdown or logout closes the windows as the user would, so the settings are stored.
     const platform::TerminationWatcher watcher([] { QApplication::closeAllWindows(); });

@@ -25,6 +25,11 @@ void InitResources();
 // The program's icon in every size the resources hold.
 QIcon AppIcon();
 
+// Makes AppIcon the icon of every window, once: before the first message box or once the
+// main window has been drawn, whichever comes first. Decoding the large sizes takes longer
+// than drawing the window, so the window is not kept waiting for them.
+void GiveProgramIcon();
+
 // True when this copy may run beside whatever holds a guard or lock in that state. When
 // another process holds it, the information dialog "二重起動はできません." is shown and the
 // answer is false. One that cannot be set up lets the program run.
