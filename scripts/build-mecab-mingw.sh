@@ -81,7 +81,7 @@ build_library() {
 build_dictionary() {
     local dic=$prefix/dic/ipadic-utf8 ipadic=/usr/share/mecab/dic/ipadic
     local index=/usr/lib/mecab/mecab-dict-index
-    [ -f "$dic/sys.dic" ] && [ -f "$dic/dicrc" ] && return
+    [ -f "$dic/sys.dic" ] && [ -f "$dic/dicrc" ] && [ -f "$dic/COPYING" ] && return
     [ -f "$ipadic/dicrc" ] || { echo "no $ipadic: install the Debian package mecab-ipadic" >&2; exit 1; }
     [ -x "$index" ] || { echo "no $index: install the Debian package mecab-utils" >&2; exit 1; }
     step "compiling the IPA dictionary in UTF-8"
@@ -89,8 +89,10 @@ build_dictionary() {
     mkdir -p "$dic.new"
     log_name=dictionary log "$index" -d "$ipadic" -o "$dic.new" -f EUC-JP -t UTF-8
     sed 's/^config-charset = .*/config-charset = UTF-8/' "$ipadic/dicrc" >"$dic.new/dicrc"
+    # Its licence asks that every copy carries the copyright notice and the licence.
+    cp /usr/share/doc/mecab-ipadic/copyright "$dic.new/COPYING"
     local f
-    for f in sys.dic unk.dic matrix.bin char.bin dicrc; do
+    for f in sys.dic unk.dic matrix.bin char.bin dicrc COPYING; do
         [ -s "$dic.new/$f" ] || { echo "the dictionary lacks $f; see $W/logs/dictionary.log" >&2; exit 1; }
     done
     rm -rf "$dic"

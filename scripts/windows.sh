@@ -94,7 +94,6 @@ configure() {
             -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake -DKOTOPA_GUI=ON
             -DKOTOPA_X11_HELPER="${KOTOPA_X11_HELPER:-$root/build/tests/e2e/x11_helper}"
             -DKOTOPA_SOUND_PROBE="${KOTOPA_SOUND_PROBE:-$root/build/tests/e2e/sound_probe}"
-            -DKOTOPA_NATIVE_TOOL="${KOTOPA_NATIVE_TOOL:-$root/build/tools/kotopa-tool}"
             -DKOTOPA_ARTIFACTS="$root/build/test-artifacts")
     else
         args+=(-DCMAKE_TOOLCHAIN_FILE="$chain" -DKOTOPA_GUI=OFF)
@@ -105,6 +104,8 @@ configure() {
     else
         args+=(-DKOTOPA_WITH_MECAB=OFF)
     fi
+    # The native kotopa-tool, which the Windows one is compared with.
+    args+=(-DKOTOPA_NATIVE_TOOL="${KOTOPA_NATIVE_TOOL:-$root/build/tools/kotopa-tool}")
     local config="${qt:-no Qt}, ${mecab:-no MeCab}"
     if [ "$(cat "$out/kotopa-config" 2>/dev/null)" != "$config" ]; then
         rm -rf "$out/CMakeCache.txt" "$out/CMakeFiles"

@@ -9,7 +9,11 @@ file(MAKE_DIRECTORY "${WORK}/KotoPA")
 # What a run of the staged program left behind (save/) is not installed.
 file(COPY "${STAGE}/" DESTINATION "${WORK}/KotoPA" PATTERN save EXCLUDE)
 file(COPY "${TOOL}" "${README}" DESTINATION "${WORK}/KotoPA")
-foreach(needed kotopa.exe kotopa-tool.exe README.txt key/mykey.key ktp/Act01.ktp kotopa.chm)
+set(required kotopa.exe kotopa-tool.exe README.txt key/mykey.key ktp/Act01.ktp kotopa.chm)
+if(DICTIONARY)  # the program makes Acts with MeCab
+  list(APPEND required dic/ipadic-utf8/dicrc dic/ipadic-utf8/sys.dic dic/ipadic-utf8/COPYING)
+endif()
+foreach(needed IN LISTS required)
   if(NOT EXISTS "${WORK}/KotoPA/${needed}")
     message(FATAL_ERROR "the installer would lack ${needed}")
   endif()
