@@ -417,7 +417,9 @@ void TMainForm::ShowTexts() {
     const PlayView v = Session_.View();
     SetTextIfChanged(Ui_->ed_Kanji, FromSjis(v.ed_Kanji));
     SetTextIfChanged(Ui_->ed_Yomi, FromSjis(v.ed_Yomi));
-    Ui_->ed_Yomi->SetGuide(v.guideShown, Ascii(v.guideTyped), Ascii(v.guideRest));
+    // In the kana style the guide spells the keys as the kana printed on them.
+    Ui_->ed_Yomi->SetGuide(v.guideShown, FromSjis(Shown(v.guideTyped)),
+                           FromSjis(Shown(v.guideRest)));
     SetTextIfChanged(Ui_->ed_Nyuuryoku, FromSjis(Shown(v.ed_Nyuuryoku)));
     ShowList(Ui_->lst_3, v.lst_3);
     ShowList(Ui_->lst_2, v.lst_2);
