@@ -13,6 +13,7 @@
 #include "act.h"
 #include "actcheck.h"
 #include "alloc_count.h"
+#include "delivered_keys.h"
 #include "printers.h"
 #include "test_util.h"
 #include "textfile.h"
@@ -38,15 +39,6 @@ Analyzer& Mecab() {
         return a;
     }();
     return *mecab;
-}
-
-const KeyTable& DeliveredKeys() {
-    static const KeyTable keys = [] {
-        KeyTable t;
-        t.LoadKeyFile(kRoot / "data" / "key" / "mykey.key");
-        return t;
-    }();
-    return keys;
 }
 
 std::string Places(const std::vector<Finding>& fs) {
