@@ -75,6 +75,13 @@ QIcon AppIcon() {
     return QIcon(new IconFiles);
 }
 
+void GiveProgramIcon() {
+    static bool given = false;
+    if (given) return;
+    given = true;
+    QApplication::setWindowIcon(AppIcon());
+}
+
 bool MayRun(platform::LockState state, platform::Dialogs& dialogs) {
     if (state != platform::LockState::Taken) return true;
     dialogs.Information(msg::kAlreadyRunning);
@@ -110,19 +117,33 @@ std::string FolderNotice(const BaseDirChoice& choice, bool windows) {
     return PathMessage(PathToSjis(choice.baseDir), msg::kFilesHere);
 }
 
-std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name, const fs::path& baseDir,
-                                           platform::Dialogs& dialogs) {
+std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name, const fs::path& programDir,
+                                           platform::Dialogs& dialogs, const fs::path& userDir,
+                                           const WritableTest& writable) {
     auto locks = std::make_unique<ProgramLocks>(name);
     if (!MayRun(locks->instance.state(), dialogs)) return nullptr;
     // The guard may be out of reach (another machine sharing the folder, a system without
-    // it); the folder's own lock still keeps two writers apart. A folder that cannot be
-    // made is reported by the main window, which tries again.
-    const fs::path save = SaveFolder(baseDir).Path();
+    // it); the folder's own lock still keeps two writers apart. A copy running from the
+    // program folder holds the lock of its save/, met here before the folder is probed.
     std::error_code ec;
-    fs::create_directories(save, ec);
-    locks->save.emplace(save);
-    if (!MayRun(locks->save->state(), dialogs)) return nullptr;
+    const fs::path programSave = SaveFolder(programDir).Path();
+    if (!fs::exists(programDir / kInstalledMarker, ec) && fs::is_directory(programSave, ec)) {
+        locks->save.emplace(programSave);
+        if (!MayRun(locks->save->state(), dialogs)) return nullptr;
+    }
+    locks->folders = ChooseBaseDir(programDir, userDir, writable);
+    MakeBaseDir(locks->folders, programDir);
+    const fs::path& baseDir = locks->folders.baseDir;
+    if (!locks->save || baseDir != programDir) {
+        // A folder that cannot be made is reported by the main window, which tries again.
+        const fs::path save = SaveFolder(baseDir).Path();
+        fs::create_directories(save, ec);
+        locks->save.reset();
+        locks->save.emplace(save);
+        if (!MayRun(locks->save->state(), dialogs)) return nullptr;
+    }
     if (locks->save->state() == platform::LockState::Held) TidyProgramFolder(baseDir, dialogs);
+    SeedBaseDir(locks->folders, programDir);
     return locks;
 }
 
@@ -149,18 +170,18 @@ int RunKotopa(QApplication& app) {
     QApplication::setApplicationName(QStringLiteral("KotoPA"));
     // The desktop entry and the icon a desktop shows for the windows.
     QGuiApplication::setDesktopFileName(QStringLiteral("kotopa"));
-    QApplication::setWindowIcon(AppIcon());
     InitResources();
     InstallFontSubstitutes();
     InstallJapaneseTranslation(app);
 
     platform::QtDialogs dialogs;
+    dialogs.beforeMessage = GiveProgramIcon;
     // The portable layout beside the executable, or the user's own folder when it is read-only.
     const fs::path programDir = PathFromQString(QCoreApplication::applicationDirPath());
-    const BaseDirChoice folders = ChooseBaseDir(programDir, UserDataFolder());
     const std::unique_ptr<ProgramLocks> locks =
-        ClaimProgram(kInstanceName, folders.baseDir, dialogs);
+        ClaimProgram(kInstanceName, programDir, dialogs, UserDataFolder());
     if (!locks) return 0;
+    const BaseDirChoice& folders = locks->folders;
     const std::string warning = FolderWarning(folders);
     if (!warning.empty()) dialogs.Warning(warning);
 
@@ -175,6 +196,7 @@ int RunKotopa(QApplication& app) {
     const platform::Services services{clock, dialogs, shell, random, sound};
 
     TMainForm form(ProgramFolders(folders.baseDir, programDir), services);
+    QObject::connect(&form, &TMainForm::FirstDrawn, GiveProgramIcon);
     form.show();
     // Shutdown or logout closes the windows as the user would, so the settings are stored.
     const platform::TerminationWatcher watcher([] { QApplication::closeAllWindows(); });

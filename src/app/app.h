@@ -25,25 +25,36 @@ void InitResources();
 // The program's icon in every size the resources hold.
 QIcon AppIcon();
 
+// Makes AppIcon the icon of every window, once: before the first message box or once the
+// main window has been drawn, whichever comes first. Decoding the large sizes takes longer
+// than drawing the window, so the window is not kept waiting for them.
+void GiveProgramIcon();
+
 // True when this copy may run beside whatever holds a guard or lock in that state. When
 // another process holds it, the information dialog "二重起動はできません." is shown and the
 // answer is false. One that cannot be set up lets the program run.
 bool MayRun(platform::LockState state, platform::Dialogs& dialogs);
 
-// What a running copy holds for as long as it runs.
+// What a running copy holds for as long as it runs, and the folder it runs in.
 struct ProgramLocks {
     explicit ProgramLocks(std::string_view name) : instance(name) {}
     platform::InstanceGuard instance;
-    std::optional<platform::FolderLock> save;  // the lock of baseDir/save
+    std::optional<platform::FolderLock> save;  // the lock of folders.baseDir/save
+    BaseDirChoice folders;
 };
 
-// Claims the program for this process: the user's machine-wide guard called name, then the lock of
-// baseDir/save (the folder created when missing). Null, after MayRun's dialog, when another
-// copy holds either. When save/ is this copy's alone, TidyProgramFolder runs before anything
-// reads it.
+// Claims the program for this process before it creates, copies or changes any file: the
+// user's machine-wide guard called name; then, for a copy on another machine that shares the
+// program folder, the lock of programDir's save/ when there is one; then the folder is
+// chosen (ChooseBaseDir with userDir, the user's folder; empty for none) and made, and the
+// lock of its save/ (created when missing) taken. Null, after MayRun's dialog, when another
+// copy holds a guard or a lock. Only then is the user's folder filled from programDir and,
+// when save/ is this copy's alone, TidyProgramFolder run before anything reads it.
 std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name,
-                                           const std::filesystem::path& baseDir,
-                                           platform::Dialogs& dialogs);
+                                           const std::filesystem::path& programDir,
+                                           platform::Dialogs& dialogs,
+                                           const std::filesystem::path& userDir = {},
+                                           const WritableTest& writable = CanCreateFilesIn);
 
 // For the only copy that uses the folder: finishes (or, short of its commit, undoes) a
 // recording that was cut short, then removes the temporary files that interrupted writes

@@ -78,6 +78,13 @@ TMainForm::TMainForm(ProgramFolders folders, platform::Services services, QWidge
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
+    // The window's own face before its controls are made: each is laid out as it is made,
+    // and in the toolkit's default face that would load a face, and its fallbacks for the
+    // Japanese scripts, for nothing. The layout gives every control its own face after.
+    QFont face;
+    face.setFamilies(InstalledFamilies(QStringLiteral("ＭＳ Ｐゴシック")));
+    face.setPixelSize(12);
+    setFont(face);
     Ui_->setupUi(this);
     // The layout's size is the one with both panels open; it says the collapsed one too.
     OpenSize_ = size();
@@ -313,6 +320,7 @@ void TMainForm::paintEvent(QPaintEvent* event) {
     if (SoundOpening_) return;
     SoundOpening_ = true;
     QTimer::singleShot(0, this, [this] {
+        emit FirstDrawn();
         Sounds_.Open();
         platform::ReturnFreedMemory();
     });

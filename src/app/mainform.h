@@ -109,6 +109,10 @@ public:
     // The options the next play runs with, as the option controls stand.
     PlayOptions CurrentOptions() const;
 
+signals:
+    // Once, right after the window has first been drawn.
+    void FirstDrawn();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;

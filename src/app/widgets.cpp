@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QFont>
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -433,6 +435,25 @@ void InstallFontSubstitutes() {
     QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
 }
 
+QStringList InstalledFamilies(const QString& family) {
+    // Asked for by a name it does not know, the toolkit first searches the fonts of every
+    // script for that name before it tries the substitutes; the installed face is asked for
+    // at once instead. Two names at most, so the answers are kept.
+    static QHash<QString, QStringList> known;
+    if (const auto it = known.constFind(family); it != known.constEnd()) return *it;
+    QStringList families{family};
+    if (!QFontDatabase::hasFamily(family)) {
+        for (const QString& substitute : QFont::substitutes(family)) {
+            if (QFontDatabase::hasFamily(substitute)) {
+                families = QStringList{substitute};
+                break;
+            }
+        }
+    }
+    known.insert(family, families);
+    return families;
+}
+
 namespace {
 
 // Gives w its font (a family of its own from the .ui, or the one it inherits, at its own
@@ -441,8 +462,10 @@ void ApplyFontTree(QWidget* w, const QFont& inherited) {
     QFont font = inherited;
     const QVariant px = w->property("fontPixelSize");
     if (px.isValid()) {
+        const QVariant family = w->property("fontFamily");
         font = QFont();
-        font.setFamilies(w->font().families());
+        font.setFamilies(family.isValid() ? InstalledFamilies(family.toString())
+                                          : w->font().families());
         font.setPixelSize(px.toInt());
     }
     w->setFont(font);

@@ -180,9 +180,13 @@ void InstallFontSubstitutes();
 // they stay in English.
 void InstallJapaneseTranslation(QCoreApplication& app);
 
+// The families to ask for to draw with family: the family itself where it is installed,
+// otherwise its first installed substitute (both as they stand when no substitute is).
+QStringList InstalledFamilies(const QString& family);
+
 // Gives every widget under root (root included) its font: a widget that carries the property
-// "fontPixelSize" from its .ui file gets its own family at that many pixels, every other
-// widget the font of its parent.
+// "fontPixelSize" from its .ui file gets its own family (the property "fontFamily", or the
+// family of its font) at that many pixels, every other widget the font of its parent.
 void ApplyPixelFonts(QWidget* root);
 
 // Draws every group box under root as the classic ones: a thin frame with rounded corners

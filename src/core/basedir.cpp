@@ -129,18 +129,29 @@ BaseDirChoice ChooseBaseDir(const fs::path& programDir, const fs::path& userDir,
         choice.firstStart = fresh(programDir);
         return choice;
     }
-    const bool userFresh = fresh(userDir);
-    fs::create_directories(userDir, ec);
-    if (!fs::is_directory(userDir, ec)) {
-        choice.failed.push_back(userDir);
-        return choice;
-    }
     choice.baseDir = userDir;
     choice.perUser = true;
-    choice.firstStart = userFresh;
+    choice.firstStart = fresh(userDir);
     if (HoldsRecords(programDir / "save")) choice.oldRecords = programDir / "save";
-    choice.failed = SeedUserFolder(programDir, userDir).failed;
     return choice;
+}
+
+void MakeBaseDir(BaseDirChoice& choice, const fs::path& programDir) {
+    if (!choice.perUser) return;
+    std::error_code ec;
+    fs::create_directories(SaveFolder(choice.baseDir).Path(), ec);
+    if (fs::is_directory(choice.baseDir, ec)) return;
+    choice.failed.push_back(choice.baseDir);
+    choice.baseDir = programDir;
+    choice.perUser = false;
+    choice.firstStart = false;
+    choice.oldRecords.clear();
+}
+
+void SeedBaseDir(BaseDirChoice& choice, const fs::path& programDir) {
+    if (!choice.perUser) return;
+    const SeedOutcome seeded = SeedUserFolder(programDir, choice.baseDir);
+    choice.failed.insert(choice.failed.end(), seeded.failed.begin(), seeded.failed.end());
 }
 
 }  // namespace kotopa

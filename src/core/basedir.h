@@ -100,11 +100,21 @@ struct BaseDirChoice {
 };
 
 // BaseDir for a program in programDir: programDir itself when the portable layout works
-// there and no installer marked it; otherwise userDir, created and seeded. When userDir is empty
-// (no home folder) or cannot be created, the program runs from programDir, whose save/ then cannot
-// be written.
+// there and no installer marked it; otherwise userDir. When userDir is empty (no home
+// folder), the program runs from programDir, whose save/ then cannot be written. Decided
+// without creating, copying or changing any file but the probes of writable, so that a copy
+// can take its guards before it writes (MakeBaseDir, SeedBaseDir).
 BaseDirChoice ChooseBaseDir(const std::filesystem::path& programDir,
                             const std::filesystem::path& userDir,
                             const WritableTest& writable = CanCreateFilesIn);
+
+// Creates the user's folder that choice names, with its save/. One that cannot be made
+// leaves the program in programDir as the failed folder: baseDir becomes programDir, and
+// neither a first start nor old records are told.
+void MakeBaseDir(BaseDirChoice& choice, const std::filesystem::path& programDir);
+
+// Fills the user's folder that choice names from programDir (SeedUserFolder); what could
+// not be copied joins choice.failed. Nothing for the portable layout.
+void SeedBaseDir(BaseDirChoice& choice, const std::filesystem::path& programDir);
 
 }  // namespace kotopa

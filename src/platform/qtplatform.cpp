@@ -38,8 +38,10 @@ QWidget* DialogParent() {
     return QApplication::activeWindow();
 }
 
-int ShowMessage(QMessageBox::Icon icon, const QString& title, std::string_view text,
-                QMessageBox::StandardButtons buttons, QMessageBox::StandardButton def) {
+int ShowMessage(const std::function<void()>& before, QMessageBox::Icon icon, const QString& title,
+                std::string_view text, QMessageBox::StandardButtons buttons,
+                QMessageBox::StandardButton def) {
+    if (before) before();
     QMessageBox box(icon, title, MessageText(text), buttons, DialogParent());
     box.setDefaultButton(def);
     box.setTextFormat(Qt::PlainText);
@@ -69,24 +71,24 @@ void QtDialogs::Beep(BeepKind kind) {
 
 void QtDialogs::Warning(std::string_view text) {
     Beep(BeepKind::Hand);
-    ShowMessage(QMessageBox::Warning, FromSjis(msg::kWarningTitle), text, QMessageBox::Ok,
-                QMessageBox::Ok);
+    ShowMessage(beforeMessage, QMessageBox::Warning, FromSjis(msg::kWarningTitle), text,
+                QMessageBox::Ok, QMessageBox::Ok);
 }
 
 void QtDialogs::Information(std::string_view text) {
     Beep(BeepKind::Asterisk);
-    ShowMessage(QMessageBox::Information, FromSjis(msg::kInformationTitle), text, QMessageBox::Ok,
-                QMessageBox::Ok);
+    ShowMessage(beforeMessage, QMessageBox::Information, FromSjis(msg::kInformationTitle), text,
+                QMessageBox::Ok, QMessageBox::Ok);
 }
 
 bool QtDialogs::Confirm(std::string_view text) {
     Beep(BeepKind::Question);
-    return ShowMessage(QMessageBox::Question, FromSjis(msg::kConfirmTitle), text,
+    return ShowMessage(beforeMessage, QMessageBox::Question, FromSjis(msg::kConfirmTitle), text,
                        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 void QtDialogs::Plain(std::string_view text) {
-    ShowMessage(QMessageBox::NoIcon, QStringLiteral("KotoPA"), text, QMessageBox::Ok,
+    ShowMessage(beforeMessage, QMessageBox::NoIcon, QStringLiteral("KotoPA"), text, QMessageBox::Ok,
                 QMessageBox::Ok);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "platform.h"
@@ -18,6 +19,10 @@ public:
 // QMessageBox and QFileDialog; the beeps are the desktop's bell (MessageBeep on Windows).
 class QtDialogs final : public Dialogs {
 public:
+    // Runs before every message box; the program gives itself its icon there when a message
+    // comes before the main window has been drawn.
+    std::function<void()> beforeMessage;
+
     void Beep(BeepKind kind) override;
     void Warning(std::string_view text) override;
     void Information(std::string_view text) override;

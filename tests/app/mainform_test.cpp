@@ -107,6 +107,30 @@ TEST(MainFormStart, JapaneseTextIsDrawnWithTheGothicFaces) {
     EXPECT_EQ(rig.Get<QListWidget>("lst_1")->font().pixelSize(), 16);
 }
 
+// The faces are asked for by an installed name, so the toolkit never searches the fonts of
+// every script for a name it does not know.
+TEST(MainFormStart, FacesAreAskedForByTheirInstalledNames) {
+    // Family names are matched without regard to case.
+    const auto asked = [](const char16_t* family) {
+        return kotopa::InstalledFamilies(QString::fromUtf16(family))
+            .join(u'|')
+            .toLower()
+            .toStdString();
+    };
+    EXPECT_EQ(asked(u"ＭＳ ゴシック"), "ipagothic");
+    EXPECT_EQ(asked(u"ＭＳ Ｐゴシック"), "ipapgothic");
+    EXPECT_EQ(asked(u"IPAGothic"), "ipagothic");
+    // Neither installed nor with an installed substitute: left to the toolkit as it stands.
+    QFont::insertSubstitution(QStringLiteral("No Such Face"), QStringLiteral("No Other Face"));
+    EXPECT_EQ(asked(u"No Such Face"), "no such face");
+    Rig rig;
+    rig.Start();
+    for (QWidget* w : rig.form->findChildren<QWidget*>()) {
+        EXPECT_FALSE(w->font().families().join(QString()).contains(QStringLiteral("ＭＳ")))
+            << w->objectName().toStdString();
+    }
+}
+
 // The line-end prompt and every candidate of the delivered key table stand whole in the
 // 57-pixel lists at their 16-pixel Gothic face; a wider face that renders them instead is
 // narrowed to fit, never elided.

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <map>
 
 #include "app.h"
 #include "fakes.h"
@@ -379,6 +380,78 @@ TEST(ClaimProgram, ACopyBesideAnotherTouchesNothing) {
     testutil::TempDir fresh;
     EXPECT_FALSE(kotopa::ClaimProgram(name, fresh.path(), dialogs));
     EXPECT_FALSE(std::filesystem::exists(fresh.path() / "save"));
+}
+
+namespace {
+
+// Every file and folder under root with its bytes and its time of change: a file created
+// and removed again still changes its folder's time.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path& root) {
+    std::map<std::string, std::string> out;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+        const std::string time =
+            std::to_string(e.last_write_time().time_since_epoch().count()) + " ";
+        out[e.path().lexically_relative(root).generic_string()] =
+            time + (e.is_regular_file() ? testutil::ReadBytes(e.path()) : "/");
+    }
+    out["."] = std::to_string(std::filesystem::last_write_time(root).time_since_epoch().count());
+    return out;
+}
+
+}  // namespace
+
+// A copy refused beside a running one creates, copies and changes nothing: it does not fill
+// the user's folder again (an Act the user deleted stays deleted) and does not probe the
+// program folder, whether the machine's guard or a folder's lock refuses it.
+TEST(ClaimProgram, ARefusedCopyTouchesNoFile) {
+    namespace fs = std::filesystem;
+    testutil::TempDir dir;
+    const fs::path installed = dir.path() / "installed";
+    const fs::path portable = dir.path() / "portable";
+    const fs::path user = dir.path() / "user";
+    for (const fs::path& program : {installed, portable}) {
+        fs::create_directories(program / "ktp");
+        fs::create_directories(program / "key");
+        testutil::WriteBytes(program / "ktp" / "Act01.ktp", "act one");
+        testutil::WriteBytes(program / "ktp" / "Act02.ktp", "act two");
+        testutil::WriteBytes(program / "key" / "mykey.key", "[MOZI]\r\n");
+    }
+    testutil::WriteBytes(installed / kotopa::kInstalledMarker, "");
+    FakeDialogs dialogs;
+    const std::string name = GuardName();
+    const auto running = kotopa::ClaimProgram(name, installed, dialogs, user);
+    ASSERT_TRUE(running);
+    ASSERT_EQ(running->folders.baseDir, user);
+    ASSERT_EQ(running->save->state(), LockState::Held);
+    ASSERT_TRUE(fs::remove(user / "ktp" / "Act02.ktp"));
+    const auto portableRunning = kotopa::ClaimProgram(GuardName(), portable, dialogs);
+    ASSERT_TRUE(portableRunning);
+    ASSERT_EQ(portableRunning->save->state(), LockState::Held);
+    ASSERT_TRUE(dialogs.asked.empty());
+
+    const auto before = Snapshot(dir.path());
+    struct Case {
+        const char* what;
+        std::string guard;
+        fs::path program;
+    };
+    const Case cases[] = {
+        {"the guard, installed", name, installed},
+        {"the guard, portable", name, portable},
+        // Copies on another machine that shares the folders: only the locks see them.
+        {"the user folder's lock", GuardName(), installed},
+        {"the program folder's lock", GuardName(), portable},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        dialogs.Clear();
+        int probes = 0;
+        EXPECT_FALSE(kotopa::ClaimProgram(c.guard, c.program, dialogs, user,
+                                          [&](const fs::path&) { return ++probes, true; }));
+        EXPECT_EQ(dialogs.Messages().size(), 1u);
+        EXPECT_EQ(probes, 0);
+        EXPECT_EQ(Snapshot(dir.path()), before);
+    }
 }
 
 TEST(ClaimProgram, ARecordingThatCannotBeFinishedIsToldAndKeptForItsNextTry) {

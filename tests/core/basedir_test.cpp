@@ -46,6 +46,28 @@ std::set<std::string> FilesUnder(const fs::path& root) {
     return files;
 }
 
+// Every file and folder under root.
+std::set<std::string> EntriesUnder(const fs::path& root) {
+    std::set<std::string> entries;
+    for (const auto& e : fs::recursive_directory_iterator(root)) {
+        entries.insert(e.path().lexically_relative(root).generic_string());
+    }
+    return entries;
+}
+
+// The start-up's three steps: the choice, which must leave every file and folder as it
+// was, then the user's folder made and filled.
+BaseDirChoice Prepare(const fs::path& program, const fs::path& user,
+                      const kotopa::WritableTest& writable) {
+    const fs::path top = program.parent_path();
+    const auto before = EntriesUnder(top);
+    BaseDirChoice choice = ChooseBaseDir(program, user, writable);
+    EXPECT_EQ(EntriesUnder(top), before) << "nothing is written before the guards are held";
+    kotopa::MakeBaseDir(choice, program);
+    kotopa::SeedBaseDir(choice, program);
+    return choice;
+}
+
 const std::set<std::string> kSeeded = {"key/mykey.key", "ktp/Act01.ktp", "ktp/Act02.ktp",
                                        "ktp/extra/Act99.ktp", "system/Glaph.bmp"};
 
@@ -186,7 +208,7 @@ TEST(BaseDir, ChoiceFollowsTheProgramFolderAndFallsBackWhenNoUserFolderCanBeMade
         fs::remove_all(program / "save");
         WriteBytes(dir / "file", "not a folder");
         const fs::path user = *c.user ? dir / c.user : fs::path();
-        const BaseDirChoice choice = ChooseBaseDir(program, user, [&](const fs::path& p) {
+        const BaseDirChoice choice = Prepare(program, user, [&](const fs::path& p) {
             return p == program ? c.programWritable : CanCreateFilesIn(p);
         });
         EXPECT_EQ(choice.baseDir, c.base == Base::User ? user : program);
@@ -203,7 +225,7 @@ TEST(BaseDir, ChoiceFollowsTheProgramFolderAndFallsBackWhenNoUserFolderCanBeMade
 // longer be written: what the start-up tells the user once.
 TEST(ChooseBaseDir, FirstStartOldRecordsAndTheInstallersMark) {
     const auto choose = [](const fs::path& program, const fs::path& user, bool writable) {
-        return ChooseBaseDir(program, user, [&](const fs::path& p) {
+        return Prepare(program, user, [&](const fs::path& p) {
             return p == program || p == program / "save" ? writable : CanCreateFilesIn(p);
         });
     };
