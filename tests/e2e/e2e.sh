@@ -418,6 +418,49 @@ case_second_copy() {
     expect_file "$prog/save/kotopa.ini" "$work/expected.ini"
 }
 
+# Every file and folder under the folders given: kind, size, time of change and bytes. A
+# file created and removed again still changes its folder's time.
+snapshot() {
+    local d
+    for d in "$@"; do
+        [ -d "$d" ] || continue
+        (cd "$d" && find . -printf '%p %y %s %T@\n' | LC_ALL=C sort &&
+            find . -type f -exec sha256sum {} + | LC_ALL=C sort)
+    done
+}
+
+# A second copy refused beside a running one touches no file: not the user's folder of an
+# installed copy, which it would otherwise fill again (an Act the user deleted stays deleted),
+# and not the folder of a portable copy, which it would otherwise probe.
+case_refused_copy() {
+    local first second wid dialog kind
+    export XDG_DATA_HOME="$work/data"
+    for kind in installed portable; do
+        rm -rf "$prog" "$XDG_DATA_HOME"
+        install_program
+        [ "$kind" = portable ] || : >"$prog/kotopa.installed"
+        start_program first
+        wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$first")
+        if [ "$kind" = installed ]; then
+            [ -f "$XDG_DATA_HOME/kotopa/ktp/Act02.ktp" ] || fail "the user's folder was not filled"
+            [ ! -e "$prog/save" ] || fail "an installed copy wrote beside itself"
+            rm "$XDG_DATA_HOME/kotopa/ktp/Act02.ktp"
+        fi
+        sleep 0.2
+        snapshot "$prog" "$XDG_DATA_HOME" >"$work/before"
+        start_program second
+        dialog=$(wait_window '' "$second")
+        focus "$dialog"
+        xdotool key --window "$dialog" Return 2>/dev/null || xdotool key Return
+        expect_exit_ok "$second" "the second copy ($kind)"
+        snapshot "$prog" "$XDG_DATA_HOME" >"$work/after"
+        diff "$work/before" "$work/after" >&2 || fail "the refused $kind copy changed files"
+        kill -0 "$first" 2>/dev/null || fail "the first copy ended"
+        close_window "$wid"
+        expect_exit_ok "$first" "the first copy ($kind)"
+    done
+}
+
 # Act01 typed through, the result cancelled, the records checked byte for byte; the next
 # start asks nothing.
 case_play_act01() {
