@@ -11,7 +11,10 @@
 #include "act.h"
 #include "actcheck.h"
 #include "actmake.h"
+#include "key_records.h"
 #include "keytable.h"
+#include "morph.h"
+#include "practicewords.h"
 #include "sjis.h"
 #include "textfile.h"
 
@@ -121,6 +124,27 @@ void BM_MakeAct100KB(benchmark::State& state) {
 
 }  // namespace
 
+// The practice button's work: 150 plays of 1,000 keys analysed, then the practice Act of the
+// weakest kana made of the delivered Acts (range 0) or of them and the IPA dictionary (1),
+// every word typed against the delivered key table and the Act checked.
+void BM_PracticeAct(benchmark::State& state) {
+    kotopa::KeyTable table;
+    table.LoadKeyFile(kRoot / "data" / "key" / "mykey.key");
+    const kotopa::KeyRecordFile file =
+        kotopa::ParseKeyRecordFile(benchkeys::SyntheticFile(150, 1000));
+    const kotopa::Weakness w = kotopa::AnalyseWeakness(file.plays);
+    const std::filesystem::path dictionary =
+        state.range(0) ? kotopa::PathFromUtf8(kotopa::tool::DefaultDictionary()) : "";
+    if (table.Rows().empty() || w.Weakest(5).size() < 5) state.SkipWithError("no records");
+    if (state.range(0) && dictionary.empty()) state.SkipWithError("built without MeCab");
+    for (auto _ : state) {
+        const kotopa::PracticeAct act =
+            kotopa::tool::MakeWeakPracticeAct(w, kRoot / "data" / "ktp", dictionary, table);
+        if (!act.ok()) state.SkipWithError("no practice Act");
+        benchmark::DoNotOptimize(act.bytes.data());
+    }
+}
+
 BENCHMARK(BM_MakeAct100KB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CheckLongReading)
     ->Arg(100000)
@@ -132,5 +156,7 @@ BENCHMARK(BM_CheckLongReadingBlocked)
     ->Arg(400000)
     ->Arg(5000000)
     ->Unit(benchmark::kMillisecond);
+
+BENCHMARK(BM_PracticeAct)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_MAIN();

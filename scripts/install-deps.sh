@@ -8,7 +8,7 @@ kotopa_packages=(
   libpulse-dev pulseaudio pulseaudio-utils
   fonts-ipafont-gothic
   xvfb xauth xdotool xclip x11-utils x11-xkb-utils libx11-dev libxtst-dev
-  mecab mecab-ipadic-utf8 libmecab-dev
+  mecab mecab-ipadic-utf8 mecab-ipadic mecab-utils libmecab-dev
   dpkg-dev lintian desktop-file-utils fp-utils libchm-bin icoutils nsis
   g++-mingw-w64-x86-64-posix wine wine64 googletest
 )

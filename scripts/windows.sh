@@ -14,6 +14,11 @@
 # a relative path counts from the checkout. A tarball is unpacked into build/qt-mingw/.
 # scripts/build-qt-mingw.sh makes one from Debian's sources. Without it the program itself is
 # not built, and the test run says so.
+#
+# MeCab, which making Acts reads Japanese text with, is linked in statically, and its IPA
+# dictionary goes into the program folder (dic/ipadic-utf8). It comes from KOTOPA_MINGW_MECAB:
+# a prefix of scripts/build-mecab-mingw.sh; by default build/mecab-mingw/, which that script
+# builds when it is missing (about 2 minutes, once); "off" builds without it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -59,10 +64,29 @@ qt_prefix() {
     dirname "$(dirname "$(dirname "$(dirname "$toolchain")")")"
 }
 
+# The MeCab prefix named by KOTOPA_MINGW_MECAB, built into build/mecab-mingw/ by default;
+# empty when it is "off".
+mecab_prefix() {
+    local given=${KOTOPA_MINGW_MECAB:-}
+    if [ "$given" = off ]; then
+        return 0
+    fi
+    if [ -z "$given" ]; then
+        bash "$root/scripts/build-mecab-mingw.sh" "$root/build/mecab-mingw" >&2 ||
+            die "MeCab for Windows could not be built (scripts/build-mecab-mingw.sh; KOTOPA_MINGW_MECAB=off builds without it)"
+        given=$root/build/mecab-mingw/mecab-0.996-mingw64
+    fi
+    [[ "$given" = /* ]] || given=$root/$given
+    [ -f "$given/lib/libmecab.a" ] && [ -f "$given/include/mecab.h" ] &&
+        [ -f "$given/dic/ipadic-utf8/sys.dic" ] ||
+        die "KOTOPA_MINGW_MECAB=$given holds no lib/libmecab.a, include/mecab.h and dic/ipadic-utf8/"
+    echo "$given"
+}
+
 # Configures build/win: with the Qt, the program and its tests too; the Wine prefix stays
 # when the configuration changes.
 configure() {
-    local qt=$1 args=(-DCMAKE_BUILD_TYPE=Release -DKOTOPA_BENCH=OFF)
+    local qt=$1 mecab=$2 args=(-DCMAKE_BUILD_TYPE=Release -DKOTOPA_BENCH=OFF)
     local chain=$root/cmake/mingw-w64-x86_64-posix.cmake
     if [ -n "$qt" ]; then
         args+=(-DCMAKE_TOOLCHAIN_FILE="$qt/lib/cmake/Qt6/qt.toolchain.cmake"
@@ -75,7 +99,13 @@ configure() {
     else
         args+=(-DCMAKE_TOOLCHAIN_FILE="$chain" -DKOTOPA_GUI=OFF)
     fi
-    local config="${qt:-no Qt}"
+    if [ -n "$mecab" ]; then
+        args+=(-DKOTOPA_WITH_MECAB=ON -DKOTOPA_MECAB_INCLUDE="$mecab/include"
+            -DKOTOPA_MECAB_LIBRARY="$mecab/lib/libmecab.a" -DKOTOPA_MECAB_DIC="$mecab/dic/ipadic-utf8")
+    else
+        args+=(-DKOTOPA_WITH_MECAB=OFF)
+    fi
+    local config="${qt:-no Qt}, ${mecab:-no MeCab}"
     if [ "$(cat "$out/kotopa-config" 2>/dev/null)" != "$config" ]; then
         rm -rf "$out/CMakeCache.txt" "$out/CMakeFiles"
     fi
@@ -87,9 +117,10 @@ configure() {
 
 command=${1:-test}
 qt=$(qt_prefix)
+mecab=$(mecab_prefix)
 case $command in
     test)
-        configure "$qt"
+        configure "$qt" "$mecab"
         cmake --build "$out" --parallel "$jobs"
         [ -n "$qt" ] || echo "Windows program: no MinGW Qt given (KOTOPA_MINGW_QT), so kotopa.exe" \
             "is not built and its end-to-end test is skipped; the core, kotopa-tool and their" \
@@ -98,7 +129,7 @@ case $command in
         ;;
     build | zip)
         [ -n "$qt" ] || die "KOTOPA_MINGW_QT names no MinGW Qt (see scripts/build-qt-mingw.sh)"
-        configure "$qt"
+        configure "$qt" "$mecab"
         cmake --build "$out" --parallel "$jobs" --target kotopa kotopa-tool
         echo "built $out/kotopa/kotopa.exe and $out/tools/kotopa-tool.exe"
         if [ "$command" = zip ]; then

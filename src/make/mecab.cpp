@@ -1,10 +1,15 @@
 // The analyser on MeCab's C++ library.
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <mecab.h>
 
 #include <array>
+#include <filesystem>
 #include <string_view>
 
 #include "morph.h"
+#include "sjiscodec.h"
 
 namespace kotopa::tool {
 
@@ -66,13 +71,34 @@ private:
 
 }  // namespace
 
+#ifdef _WIN32
+// The dictionary ships in the program's folder, wherever that was unpacked or installed.
+std::string DefaultDictionary() {
+    std::wstring exe(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+        if (n == 0) return std::string();
+        if (n < exe.size()) {
+            exe.resize(n);
+            break;
+        }
+        exe.resize(exe.size() * 2);
+    }
+    return PathToUtf8(std::filesystem::path(exe).parent_path() / L"dic" / L"ipadic-utf8");
+}
+#else
 std::string DefaultDictionary() {
     return KOTOPA_MECAB_DIC;
 }
+#endif
 
 std::unique_ptr<Analyzer> OpenMecab(const std::string& folder, std::string& error) {
-    const std::string arg = "-d " + folder;
-    std::unique_ptr<MeCab::Model> model(MeCab::createModel(arg.c_str()));
+    // The folder as one argument, so that a blank in it (C:\Program Files) stays in it; and the
+    // dictionary's own dicrc as MeCab's settings, so that no mecabrc of the system or the user
+    // (nor its absence, on Windows) changes what is made.
+    std::string args[] = {"kotopa", "-r", PathToUtf8(PathFromUtf8(folder) / "dicrc"), "-d", folder};
+    char* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(), args[4].data()};
+    std::unique_ptr<MeCab::Model> model(MeCab::createModel(5, argv));
     if (!model) {
         error = "MeCab cannot open the dictionary in " + folder +
                 " (the IPA dictionary in UTF-8 is the Debian package mecab-ipadic-utf8)";

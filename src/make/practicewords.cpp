@@ -91,21 +91,16 @@ bool ReadSections(const std::filesystem::path& file, std::string& tokens, std::s
         error = "no dictionary in " + ShowPath(file.parent_path());
         return false;
     }
-    const uint32_t dsize = U32(&h[24]), tsize = U32(&h[28]), fsize = U32(&h[32]);
-    const std::string_view charset(&h[40], strnlen(&h[40], 32));
-    if ((U32(&h[0]) ^ kMagic) != size ||
-        kHeaderBytes + std::uintmax_t{dsize} + tsize + fsize != size || tsize % kTokenBytes) {
-        error = ShowPath(file) + " is not a MeCab dictionary";
+    DictionaryLayout layout;
+    if (!ReadDictionaryHeader(std::string_view(h.data(), h.size()), size, layout, error)) {
+        error = ShowPath(file) + ": " + error;
         return false;
     }
-    if (charset != "UTF-8" && charset != "utf-8" && charset != "utf8" && charset != "UTF8") {
-        error = ShowPath(file) + " is not in UTF-8";
-        return false;
-    }
-    tokens.resize(tsize);
-    features.resize(fsize);
-    in.seekg(static_cast<std::streamoff>(kHeaderBytes + dsize));
-    if (!in.read(tokens.data(), tsize) || !in.read(features.data(), fsize)) {
+    tokens.resize(layout.tokenBytes);
+    features.resize(layout.featureBytes);
+    in.seekg(static_cast<std::streamoff>(layout.tokensAt));
+    if (!in.read(tokens.data(), static_cast<std::streamsize>(tokens.size())) ||
+        !in.read(features.data(), static_cast<std::streamsize>(features.size()))) {
         error = "cannot read " + ShowPath(file);
         return false;
     }
@@ -113,7 +108,7 @@ bool ReadSections(const std::filesystem::path& file, std::string& tokens, std::s
 }
 
 // Every feature text once, with the lowest cost of its tokens, the commonest first.
-std::vector<Entry> EntriesByCost(const std::string& tokens, std::size_t featureBytes) {
+std::vector<Entry> EntriesByCost(std::string_view tokens, std::size_t featureBytes) {
     std::vector<Entry> entries;
     entries.reserve(tokens.size() / kTokenBytes);
     for (std::size_t at = 0; at + kTokenBytes <= tokens.size(); at += kTokenBytes) {
@@ -136,12 +131,32 @@ std::vector<Entry> EntriesByCost(const std::string& tokens, std::size_t featureB
 
 }  // namespace
 
-std::vector<PracticeWord> DictionaryWords(const std::filesystem::path& folder,
-                                          const std::vector<std::string>& kanaUtf8,
-                                          std::size_t limit, std::string& error) {
+bool ReadDictionaryHeader(std::string_view header, std::uintmax_t fileSize,
+                          DictionaryLayout& layout, std::string& error) {
+    if (header.size() < kHeaderBytes) {
+        error = "not a MeCab dictionary";
+        return false;
+    }
+    const char* h = header.data();
+    const uint32_t dsize = U32(&h[24]), tsize = U32(&h[28]), fsize = U32(&h[32]);
+    const std::string_view charset(&h[40], strnlen(&h[40], 32));
+    if ((U32(&h[0]) ^ kMagic) != fileSize ||
+        kHeaderBytes + std::uintmax_t{dsize} + tsize + fsize != fileSize || tsize % kTokenBytes) {
+        error = "not a MeCab dictionary";
+        return false;
+    }
+    if (charset != "UTF-8" && charset != "utf-8" && charset != "utf8" && charset != "UTF8") {
+        error = "not in UTF-8";
+        return false;
+    }
+    layout = {kHeaderBytes + dsize, tsize, fsize};
+    return true;
+}
+
+std::vector<PracticeWord> DictionarySectionWords(std::string_view tokens, std::string_view features,
+                                                 const std::vector<std::string>& kanaUtf8,
+                                                 std::size_t limit) {
     std::vector<PracticeWord> words;
-    std::string tokens, features;
-    if (!ReadSections(folder / "sys.dic", tokens, features, error)) return words;
     std::vector<std::string> katakana;
     for (const std::string& k : kanaUtf8) katakana.push_back(Katakana(k));
     for (const Entry& e : EntriesByCost(tokens, features.size())) {
@@ -164,6 +179,14 @@ std::vector<PracticeWord> DictionaryWords(const std::filesystem::path& folder,
         if (written && read) words.push_back({std::move(*written), std::move(*read)});
     }
     return words;
+}
+
+std::vector<PracticeWord> DictionaryWords(const std::filesystem::path& folder,
+                                          const std::vector<std::string>& kanaUtf8,
+                                          std::size_t limit, std::string& error) {
+    std::string tokens, features;
+    if (!ReadSections(folder / "sys.dic", tokens, features, error)) return {};
+    return DictionarySectionWords(tokens, features, kanaUtf8, limit);
 }
 
 PracticeAct MakeWeakPracticeAct(const Weakness& w, const std::filesystem::path& ktpDir,

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <regex>
@@ -13,6 +14,7 @@
 #include "act.h"
 #include "actcheck.h"
 #include "alloc_count.h"
+#include "delivered_keys.h"
 #include "printers.h"
 #include "test_util.h"
 #include "textfile.h"
@@ -38,15 +40,6 @@ Analyzer& Mecab() {
         return a;
     }();
     return *mecab;
-}
-
-const KeyTable& DeliveredKeys() {
-    static const KeyTable keys = [] {
-        KeyTable t;
-        t.LoadKeyFile(kRoot / "data" / "key" / "mykey.key");
-        return t;
-    }();
-    return keys;
 }
 
 std::string Places(const std::vector<Finding>& fs) {
@@ -377,7 +370,8 @@ struct Folder {
         fs::create_directories(dir / "ktp");
         fs::copy_file(kRoot / "data" / "key" / "mykey.key", dir / "key" / "mykey.key");
     }
-    std::string Path(const std::string& name) const { return (dir.path() / name).string(); }
+    // The argument that names a file of the folder (UTF-8, as the tool takes its arguments).
+    std::string Path(const std::string& name) const { return PathToUtf8(dir / name); }
 };
 
 const char* kFive = "犬が走る。猫が寝る。\n鳥が飛ぶ。魚が泳ぐ。馬が食べる。\n";
@@ -386,12 +380,12 @@ const char* kFive = "犬が走る。猫が寝る。\n鳥が飛ぶ。魚が泳ぐ
 
 TEST(MakeCommand, WritesACheckedActBesideTheKeyTableAndSaysSo) {
     Folder f;
-    testutil::WriteBytes(f.dir / "ktp" / "動物.txt", kFive);
+    testutil::WriteBytes(f.dir / "ktp/動物.txt", kFive);
     const ToolRun r = Tool(
         {"make", f.Path("ktp/動物.txt"), "-o", f.Path("ktp/動物.ktp"), "--comment", "どうぶつ"});
     EXPECT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("動物.ktp: 5 lines"), std::string::npos) << r.out;
-    const std::string act = testutil::ReadBytes(f.dir / "ktp" / "動物.ktp");
+    const std::string act = testutil::ReadBytes(f.dir / "ktp/動物.ktp");
     const std::string header = Sj("動物\r\nどうぶつ\r\n\r\n動物\r\nどうぶつ\r\n");
     EXPECT_EQ(act.substr(0, header.size()), header);
     const ToolRun check = Tool({"check", f.Path("ktp/動物.ktp")});
@@ -401,21 +395,21 @@ TEST(MakeCommand, WritesACheckedActBesideTheKeyTableAndSaysSo) {
 
 TEST(MakeCommand, StatusOneWithFindingsTwoWhenNothingIsWritten) {
     Folder f;
-    testutil::WriteBytes(f.dir / "ktp" / "a.txt", std::string(kFive) + "羃犇が来た。\n");
+    testutil::WriteBytes(f.dir / "ktp/a.txt", std::string(kFive) + "羃犇が来た。\n");
     const ToolRun findings = Tool({"make", f.Path("ktp/a.txt"), "-o", f.Path("ktp/a.ktp")});
     EXPECT_EQ(findings.status, 1);
     EXPECT_NE(findings.out.find("a.txt:3:1: \"羃犇\": no reading is known"), std::string::npos)
         << findings.out;
-    EXPECT_TRUE(fs::exists(f.dir / "ktp" / "a.ktp"));
+    EXPECT_TRUE(fs::exists(f.dir / "ktp/a.ktp"));
 
     // Too few lines for an Act: the old file stays as it was.
-    testutil::WriteBytes(f.dir / "ktp" / "b.txt", "犬が走る。\n");
-    testutil::WriteBytes(f.dir / "ktp" / "b.ktp", "old");
+    testutil::WriteBytes(f.dir / "ktp/b.txt", "犬が走る。\n");
+    testutil::WriteBytes(f.dir / "ktp/b.ktp", "old");
     const ToolRun few = Tool({"make", f.Path("ktp/b.txt"), "-o", f.Path("ktp/b.ktp")});
     EXPECT_EQ(few.status, 2);
     EXPECT_NE(few.err.find("an Act needs at least 5; nothing was written"), std::string::npos)
         << few.err;
-    EXPECT_EQ(testutil::ReadBytes(f.dir / "ktp" / "b.ktp"), "old");
+    EXPECT_EQ(testutil::ReadBytes(f.dir / "ktp/b.ktp"), "old");
 
     // No key table to check the readings against.
     testutil::WriteBytes(f.dir / "c.txt", kFive);
@@ -429,6 +423,42 @@ TEST(MakeCommand, StatusOneWithFindingsTwoWhenNothingIsWritten) {
                                 f.Path("key/mykey.key"), "--dic", f.Path("none")});
     EXPECT_EQ(nodic.status, 2);
     EXPECT_NE(nodic.err.find("cannot open the dictionary"), std::string::npos) << nodic.err;
+}
+
+// The dictionary where a user's folder may be (C:\\Program Files, a Japanese name), and no
+// mecabrc where MeCab would look for one (Windows has none; MECABRC names a file not there).
+TEST(MakeCommand, ReadsADictionaryFolderWithABlankInItsNameAndNeedsNoMecabrc) {
+    Folder f;
+    const fs::path dic = f.dir / "辞書 フォルダ";
+    fs::create_directories(dic);
+    for (const char* name : {"dicrc", "sys.dic", "unk.dic", "matrix.bin", "char.bin"}) {
+        const fs::path from = PathFromUtf8(DefaultDictionary()) / name;
+        std::error_code ec;
+        fs::create_hard_link(from, dic / name, ec);
+        if (ec) fs::copy_file(from, dic / name);
+    }
+#ifdef _WIN32
+    _putenv_s("MECABRC", "no-such-mecabrc");
+#else
+    setenv("MECABRC", "no-such-mecabrc", 1);
+#endif
+    std::string error;
+    auto mecab = OpenMecab(PathToUtf8(dic), error);
+    ASSERT_TRUE(mecab) << error;
+    const std::vector<Morpheme> words = mecab->Analyze("猫が来た", {});
+    ASSERT_FALSE(words.empty());
+    EXPECT_EQ(words[0].reading, "ネコ");
+
+    testutil::WriteBytes(f.dir / "ktp/c.txt", kFive);
+    const ToolRun made =
+        Tool({"make", f.Path("ktp/c.txt"), "-o", f.Path("ktp/c.ktp"), "--dic", PathToUtf8(dic)});
+#ifdef _WIN32
+    _putenv_s("MECABRC", "");
+#else
+    unsetenv("MECABRC");
+#endif
+    EXPECT_EQ(made.status, 0) << made.out << made.err;
+    EXPECT_TRUE(fs::exists(f.dir / "ktp/c.ktp"));
 }
 
 TEST(DecodeText, UnicodeWithABomAndShiftJisAreRecognised) {
