@@ -906,9 +906,10 @@ case_key_panel() {
 }
 
 # What a crash or a power cut left in the program folder: a recording cut short after its
-# commit (the journal and two of its files still waiting beside their targets) and the
-# temporary files of interrupted writes. The start finishes the recording and clears the
-# rest; the play count that the finished recording stored outlives the run.
+# commit by an earlier version (the journal and its files still waiting beside their targets,
+# named as that version named them) and the temporary files of interrupted writes. The start
+# finishes the recording and clears the rest, but not a user's file whose name merely looks
+# like a temporary one; the play count that the finished recording stored outlives the run.
 case_left_behind() {
     local app wid
     mkdir -p "$prog/save"
@@ -918,8 +919,10 @@ case_left_behind() {
     printf '[TOP]\r\nKEY=7\r\nMOZI=8\r\n[PLAY]\r\nCOUNT=9\r\n' >"$prog/save/kotopa.ini.tmp881-2"
     printf 'KotoPA file group 1\nrecord.lst\0record.lst.tmp881-0\0Act01.lst\0Act01.lst.tmp881-1\0kotopa.ini\0kotopa.ini.tmp881-2\0' \
         >"$prog/save/recording.journal"
-    head -c 100000 /dev/zero >"$prog/save/playlog.log.tmp77-3"
-    printf 'x' >"$prog/key/mykey.key.tmp78-0"
+    head -c 100000 /dev/zero >"$prog/save/playlog.log.kotopa~tmp77-3"
+    printf 'x' >"$prog/key/mykey.key.kotopa~tmp78-0"
+    printf 'x' >"$prog/ktp/Act01.ktp.kotopa~tmp79-0"
+    printf 'mine' >"$prog/key/notes.txt.tmp2024-1"
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
     printf '1 2 3\r\n4 5 6\r\n' >"$work/expected.lst"
@@ -928,8 +931,9 @@ case_left_behind() {
     expect_file "$prog/save/Act01.lst" "$work/expected.lst"
     local left
     left="$(ls "$prog/save" | tr '\n' ' ')/ $(ls "$prog/key" | tr '\n' ' ')"
-    [ "$left" = "Act01.lst kotopa.ini kotopa.lock record.lst / mykana.key mykey.key " ] ||
+    [ "$left" = "Act01.lst kotopa.ini kotopa.lock record.lst / mykana.key mykey.key notes.txt.tmp2024-1 " ] ||
         fail "left in save/ and key/: $left"
+    [ -z "$(ls "$prog/ktp" | grep tmp || true)" ] || fail "left in ktp/: $(ls "$prog/ktp")"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
     grep -q "^COUNT=9" "$prog/save/kotopa.ini" || fail "the finished recording's play count is gone"
