@@ -163,7 +163,8 @@ void TidyProgramFolder(const fs::path& baseDir, platform::Dialogs& dialogs) {
             break;
     }
     if (finished.status != FinishStatus::Unfinished) RemoveStaleTemporaries(save);
-    RemoveStaleTemporaries(baseDir / "key");
+    // What a store of the key table, an Act's write or the filling of a user's folder left.
+    for (const char* folder : kSeededFolders) RemoveStaleTemporaries(baseDir / folder);
 }
 
 int RunKotopa(QApplication& app) {

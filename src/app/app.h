@@ -58,7 +58,8 @@ std::unique_ptr<ProgramLocks> ClaimProgram(std::string_view name,
 
 // For the only copy that uses the folder: finishes (or, short of its commit, undoes) a
 // recording that was cut short, then removes the temporary files that interrupted writes
-// left in save/ and key/; those of a recording that could not be finished stay for its next
+// left in save/, key/, ktp/ and system/ (RemoveStaleTemporaries: only the program's own,
+// nothing through a link); those of a recording that could not be finished stay for its next
 // try. What cannot be done is told in a warning naming the file.
 void TidyProgramFolder(const std::filesystem::path& baseDir, platform::Dialogs& dialogs);
 

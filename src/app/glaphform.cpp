@@ -276,6 +276,8 @@ void TGlaphForm::bt_ToBmpClick() {
     const std::string bytes =
         EncodeBmp24(GraphBitmap_.width(), GraphBitmap_.height(), GraphBitmap_.constBits(),
                     static_cast<std::size_t>(GraphBitmap_.bytesPerLine()));
+    // An export cut short left its temporary file there; the program's own go now.
+    RemoveStaleTemporaries(chosen->parent_path());
     if (!WriteFileAtomic(*chosen, bytes)) {
         Services_.dialogs.Warning(CannotWriteMessage(PathToSjis(*chosen)));
     }

@@ -126,6 +126,20 @@ void TMainForm::SetupControls() {
     // The slides step from a timer, so that nothing else is handled in the middle of a step.
     SlideTimer_.setInterval(kSlideStepMs);
     setFocusProxy(Ui_->ed_Nyuuryoku);
+    // Hidden, the key panel's list is not laid out for every row of the table nor drawn
+    // before the user first opens it; the about box in the corner below the option panel
+    // comes with it.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Ui_->ListView, Ui_->GroupBox_Key, Ui_->me_About})
+        w->setVisible(false);
+}
+
+void TMainForm::ShowKeyPanelControls() {
+    if (KeyPanelShown_) return;
+    KeyPanelShown_ = true;
+    Ui_->ListView->setVisible(true);
+    Ui_->GroupBox_Key->setVisible(true);
+    Ui_->me_About->setVisible(true);
 }
 
 void TMainForm::ConnectHandlers() {
@@ -425,7 +439,9 @@ void TMainForm::ShowTexts() {
     const PlayView v = Session_.View();
     SetTextIfChanged(Ui_->ed_Kanji, FromSjis(v.ed_Kanji));
     SetTextIfChanged(Ui_->ed_Yomi, FromSjis(v.ed_Yomi));
-    Ui_->ed_Yomi->SetGuide(v.guideShown, Ascii(v.guideTyped), Ascii(v.guideRest));
+    // In the kana style the guide spells the keys as the kana printed on them.
+    Ui_->ed_Yomi->SetGuide(v.guideShown, FromSjis(Shown(v.guideTyped)),
+                           FromSjis(Shown(v.guideRest)));
     SetTextIfChanged(Ui_->ed_Nyuuryoku, FromSjis(Shown(v.ed_Nyuuryoku)));
     ShowList(Ui_->lst_3, v.lst_3);
     ShowList(Ui_->lst_2, v.lst_2);
@@ -891,6 +907,7 @@ void TMainForm::SlideKeyPanel(std::function<void()> then) {
         StartSlide(2, kKeySlideSteps, QSize(0, -kKeySlideStep), 1,
                    QSize(width(), CollapsedSize_.height()), std::move(then));
     } else {
+        ShowKeyPanelControls();
         StartSlide(1, kKeySlideSteps, QSize(0, kKeySlideStep), -1,
                    QSize(width(), OpenSize_.height()), std::move(then));
     }

@@ -126,6 +126,9 @@ private:
     void SetClientSize(int width, int height);
     // Opens or shuts the key panel; then runs when it has finished.
     void SlideKeyPanel(std::function<void()> then);
+    // The key panel's controls are laid out and drawn from its first opening on; until
+    // then they stay hidden below the window's edge, with all their contents.
+    void ShowKeyPanelControls();
     // kind: the value of PanelSlide while it runs.
     void StartSlide(int kind, int steps, QSize grow, int moveDown, QSize end,
                     std::function<void()> then);
@@ -201,6 +204,7 @@ private:
     bool ApplyingSettings_ = false;
     bool Destroyed_ = false;
     bool SoundOpening_ = false;
+    bool KeyPanelShown_ = false;
 };
 
 }  // namespace kotopa

@@ -103,7 +103,11 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 namespace {
 
-constexpr std::string_view kTemporaryMark = ".tmp";
+// The atomic write's temporary file is the file's name, this mark, digits, "-", digits: a
+// name no user gives a file, so that only the program's own are ever taken for leftovers.
+constexpr std::string_view kTemporaryMark = ".kotopa~tmp";
+// The mark of earlier versions, which journals they wrote may still name.
+constexpr std::string_view kEarlierTemporaryMark = ".tmp";
 
 fs::path TemporaryPathFor(const fs::path& path) {
     static std::atomic<unsigned> counter{0};
@@ -115,9 +119,9 @@ fs::path TemporaryPathFor(const fs::path& path) {
     return tmp;
 }
 
-// The length of the ".tmpDIGITS-DIGITS" that ends name, or 0 when it does not end so.
+// The length of the mark, DIGITS-DIGITS that ends name, or 0 when it does not end so.
 template <typename Char>
-std::size_t TemporarySuffixLength(std::basic_string_view<Char> name) {
+std::size_t TemporarySuffixLength(std::basic_string_view<Char> name, std::string_view mark) {
     const auto isDigit = [](Char c) { return c >= '0' && c <= '9'; };
     std::size_t i = name.size();
     const std::size_t counterEnd = i;
@@ -125,15 +129,15 @@ std::size_t TemporarySuffixLength(std::basic_string_view<Char> name) {
     if (i == counterEnd || i == 0 || name[i - 1] != '-') return 0;
     const std::size_t stampEnd = --i;
     while (i > 0 && isDigit(name[i - 1])) --i;
-    if (i == stampEnd || i < kTemporaryMark.size()) return 0;
-    for (std::size_t k = 0; k < kTemporaryMark.size(); ++k) {
-        if (name[i - kTemporaryMark.size() + k] != static_cast<Char>(kTemporaryMark[k])) return 0;
+    if (i == stampEnd || i < mark.size()) return 0;
+    for (std::size_t k = 0; k < mark.size(); ++k) {
+        if (name[i - mark.size() + k] != static_cast<Char>(mark[k])) return 0;
     }
-    return name.size() - (i - kTemporaryMark.size());
+    return name.size() - (i - mark.size());
 }
 
-std::size_t TemporarySuffixLength(const fs::path& name) {
-    return TemporarySuffixLength(std::basic_string_view<fs::path::value_type>(name.native()));
+std::size_t TemporarySuffixLength(const fs::path& name, std::string_view mark) {
+    return TemporarySuffixLength(std::basic_string_view<fs::path::value_type>(name.native()), mark);
 }
 
 #ifndef _WIN32
@@ -304,12 +308,13 @@ bool WriteFileAtomic(const fs::path& link, std::string_view bytes) {
 }
 
 bool IsTemporaryFileName(const fs::path& name) {
-    const std::size_t suffix = TemporarySuffixLength(name);
+    const std::size_t suffix = TemporarySuffixLength(name, kTemporaryMark);
     return suffix > 0 && suffix < name.native().size();
 }
 
 bool IsTemporaryFileOf(const fs::path& staged, const fs::path& target) {
-    const std::size_t suffix = TemporarySuffixLength(staged);
+    std::size_t suffix = TemporarySuffixLength(staged, kTemporaryMark);
+    if (suffix == 0) suffix = TemporarySuffixLength(staged, kEarlierTemporaryMark);
     const auto& s = staged.native();
     const auto& t = target.native();
     return suffix > 0 && !t.empty() && s.size() == t.size() + suffix &&
@@ -319,9 +324,13 @@ bool IsTemporaryFileOf(const fs::path& staged, const fs::path& target) {
 std::vector<fs::path> RemoveStaleTemporaries(const fs::path& folder) {
     std::vector<fs::path> left;
     std::error_code ec;
+    // A folder that is a link leads elsewhere: what lies there is not the program's to clear.
+    if (!fs::is_directory(fs::symlink_status(folder, ec))) return left;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code kind;
-        if (!it->is_regular_file(kind) || !IsTemporaryFileName(it->path().filename())) continue;
+        // Only a plain file: a link of that name is the user's, wherever it leads.
+        if (!fs::is_regular_file(it->symlink_status(kind))) continue;
+        if (!IsTemporaryFileName(it->path().filename())) continue;
         std::error_code removed;
         fs::remove(it->path(), removed);
         if (removed) left.push_back(it->path());

@@ -87,14 +87,17 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 std::filesystem::path StageFile(const std::filesystem::path& path, std::string_view bytes);
 bool CommitStagedFile(const std::filesystem::path& staged, const std::filesystem::path& path);
 
-// Names of the temporary files of the atomic write: the file's own name, ".tmp", digits, "-",
-// digits. A write cut short by a crash or a power cut leaves one beside the file for ever.
+// Names of the temporary files of the atomic write: the file's own name, ".kotopa~tmp",
+// digits, "-", digits. A write cut short by a crash or a power cut leaves one beside the file
+// for ever. IsTemporaryFileOf also takes the ".tmp" digits "-" digits of earlier versions, so
+// that a recording journal they left can still be finished.
 bool IsTemporaryFileName(const std::filesystem::path& name);
 bool IsTemporaryFileOf(const std::filesystem::path& staged, const std::filesystem::path& target);
 
 // Removes the temporary files (IsTemporaryFileName) that interrupted writes left in folder,
-// and nothing else. Only for a folder that no other process is writing to. Returns the files
-// that could not be removed.
+// and nothing else: no link of such a name, and nothing at all when folder itself is a link.
+// Only for a folder that no other process is writing to. Returns the files that could not be
+// removed.
 std::vector<std::filesystem::path> RemoveStaleTemporaries(const std::filesystem::path& folder);
 
 // Makes the folder's entries (a rename or a removal in it) durable.

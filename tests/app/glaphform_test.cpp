@@ -262,9 +262,15 @@ TEST(GlaphForm, ExportWritesTheDrawnPictureAsABmp) {
     rig.clock.local = QDateTime(QDate(2024, 12, 7), QTime(14, 30, 5));
     TGlaphForm& form = rig.Open();
     rig.Click("CheckKakudai");  // the export does not depend on the zoom
-    const fs::path out = rig.dir.path() / "graph.bmp";
+    // The folder holds what an export killed midway left, and a user's file of a like name.
+    const fs::path out = rig.dir.path() / "export" / "graph.bmp";
+    fs::create_directories(out.parent_path());
+    WriteBytes(out.parent_path() / "old.bmp.kotopa~tmp5-1", "cut short");
+    WriteBytes(out.parent_path() / "notes.txt.tmp2024-1", "mine");
     rig.dialogs.saveAnswers.push_back(out);
     QTest::mouseClick(rig.Get<QPushButton>("bt_ToBmp"), Qt::LeftButton);
+    EXPECT_FALSE(fs::exists(out.parent_path() / "old.bmp.kotopa~tmp5-1"));
+    EXPECT_EQ(ReadBytes(out.parent_path() / "notes.txt.tmp2024-1"), "mine");
 
     const auto& asked = rig.dialogs.asked.back();
     EXPECT_EQ(asked.kind, Kind::SaveFile);

@@ -549,6 +549,38 @@ TEST(MainFormSlide, KeyPanelOpensUpwardInStepsAndClosesBack) {
     EXPECT_EQ(form.pos(), start);
 }
 
+// The key panel's controls are shown from its first opening on: opened first thing after the
+// start, both panels hold every control, the list its rows, the about box its text.
+TEST(MainFormSlide, BothPanelsOpenedFirstThingAreComplete) {
+    Rig rig;
+    TMainForm& form = rig.StartShown();
+    rig.Slide("bt_ViewOpen");
+    rig.Slide("bt_Opt");
+    ASSERT_EQ(form.size(), QSize(600, 410));
+    QApplication::processEvents();
+    for (QWidget* w : form.findChildren<QWidget*>()) {
+        // The controls of the layout; the toolkit's own parts (scroll bars) come and go.
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QStringLiteral("qt_")) ||
+            w->isWindow())
+            continue;
+        EXPECT_TRUE(w->isVisibleTo(&form)) << w->objectName().toStdString();
+    }
+    auto* view = rig.Get<QTreeView>("ListView");
+    ASSERT_EQ(view->model()->rowCount(), 6);
+    for (int row = 0; row < 6; ++row) {
+        const QRect cell = view->visualRect(view->model()->index(row, 0));
+        EXPECT_FALSE(cell.isEmpty()) << row;
+        EXPECT_TRUE(view->viewport()->rect().contains(cell)) << row;
+    }
+    EXPECT_EQ(rig.Get<QPlainTextEdit>("me_About")->toPlainText().toStdString(), "KotoPA");
+    EXPECT_TRUE(form.rect().contains(rig.Get<QWidget>("GroupBox_Key")->geometry()));
+    // Shut and opened again, nothing changes.
+    rig.Slide("bt_ViewOpen");
+    rig.Slide("bt_ViewOpen");
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_TRUE(rig.Get<QWidget>("ed_kouho5")->isVisible());
+}
+
 TEST(MainFormSlide, OptionPanelWidensToTheRightAndBothCanBeOpen) {
     Rig rig;
     TMainForm& form = rig.StartShown();

@@ -279,14 +279,16 @@ struct LeftBehind {
         std::filesystem::create_directories(save);
         std::filesystem::create_directories(key);
         testutil::WriteBytes(save / "record.lst", "1 2 3\r\n");
-        testutil::WriteBytes(save / "playlog.log.tmp12-0", std::string(1000, 'x'));
-        testutil::WriteBytes(key / "mykey.key.tmp13-0", "x");
+        testutil::WriteBytes(save / "playlog.log.kotopa~tmp12-0", std::string(1000, 'x'));
+        testutil::WriteBytes(key / "mykey.key.kotopa~tmp13-0", "x");
+        // A user's own file that only looks like an earlier version's temporary file.
+        testutil::WriteBytes(key / "notes.txt.tmp2024-1", "mine");
         testutil::WriteBytes(key / "mykey.key", "[MOZI]\r\n");
         testutil::WriteBytes(save / "Act01.lst", "old\r\n");
-        testutil::WriteBytes(save / "Act01.lst.tmp14-2", "1 2 3\r\n");
+        testutil::WriteBytes(save / "Act01.lst.kotopa~tmp14-2", "1 2 3\r\n");
         testutil::WriteBytes(save / "recording.journal",
                              "KotoPA file group 1\nAct01.lst" + std::string(1, '\0') +
-                                 "Act01.lst.tmp14-2" + std::string(1, '\0'));
+                                 "Act01.lst.kotopa~tmp14-2" + std::string(1, '\0'));
     }
     std::vector<std::string> Names(const std::filesystem::path& folder) const {
         std::vector<std::string> names;
@@ -349,6 +351,10 @@ TEST(InstanceGuard, ANameTakenByAnotherUserStopsNoCopy) {
 
 TEST(ClaimProgram, TheOnlyCopyFinishesTheRecordingAndClearsWhatWritesLeft) {
     LeftBehind folder;
+    const auto ktp = folder.dir.path() / "ktp";
+    std::filesystem::create_directories(ktp);
+    testutil::WriteBytes(ktp / "Act01.ktp", "act");
+    testutil::WriteBytes(ktp / "Act02.ktp.kotopa~tmp15-0", "an Act cut short");
     FakeDialogs dialogs;
     const auto locks = kotopa::ClaimProgram(GuardName(), folder.dir.path(), dialogs);
     ASSERT_TRUE(locks);
@@ -358,7 +364,9 @@ TEST(ClaimProgram, TheOnlyCopyFinishesTheRecordingAndClearsWhatWritesLeft) {
     EXPECT_EQ(testutil::ReadBytes(folder.save / "Act01.lst"), "1 2 3\r\n");
     EXPECT_EQ(folder.Names(folder.save),
               (std::vector<std::string>{"Act01.lst", "kotopa.lock", "record.lst"}));
-    EXPECT_EQ(folder.Names(folder.key), std::vector<std::string>{"mykey.key"});
+    EXPECT_EQ(folder.Names(folder.key),
+              (std::vector<std::string>{"mykey.key", "notes.txt.tmp2024-1"}));
+    EXPECT_EQ(folder.Names(ktp), std::vector<std::string>{"Act01.ktp"});
 }
 
 TEST(ClaimProgram, ACopyBesideAnotherTouchesNothing) {
@@ -371,8 +379,9 @@ TEST(ClaimProgram, ACopyBesideAnotherTouchesNothing) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, testutil::Sj("二重起動はできません."));
     EXPECT_EQ(folder.Names(folder.save), before);
-    EXPECT_EQ(folder.Names(folder.key),
-              (std::vector<std::string>{"mykey.key", "mykey.key.tmp13-0"}));
+    EXPECT_EQ(
+        folder.Names(folder.key),
+        (std::vector<std::string>{"mykey.key", "mykey.key.kotopa~tmp13-0", "notes.txt.tmp2024-1"}));
 
     // Refused by the machine's guard, the copy does not even create save/.
     const std::string name = GuardName();
@@ -468,9 +477,9 @@ TEST(ClaimProgram, ARecordingThatCannotBeFinishedIsToldAndKeptForItsNextTry) {
         kotopa::PathToSjis(folder.save / "Act01.lst") + "\n\r" +
             testutil::Sj(
                 "ファイルを書き込めません。前回中断されたプレイの記録を完了できませんでした。"));
-    EXPECT_TRUE(std::filesystem::exists(folder.save / "Act01.lst.tmp14-2"));
+    EXPECT_TRUE(std::filesystem::exists(folder.save / "Act01.lst.kotopa~tmp14-2"));
     EXPECT_TRUE(std::filesystem::exists(folder.save / "recording.journal"));
-    EXPECT_FALSE(std::filesystem::exists(folder.key / "mykey.key.tmp13-0"));
+    EXPECT_FALSE(std::filesystem::exists(folder.key / "mykey.key.kotopa~tmp13-0"));
 
     // A journal the program did not write is set aside, and said so; nothing is renamed.
     LeftBehind garbled;

@@ -590,3 +590,29 @@ TEST(Play, TheKanaStyleJudgesKeysByPlaceAndRecordsApart) {
     rig.form->close();
     EXPECT_NE(rig.Settings().find("KANA=0\r\n"), std::string::npos) << U8(rig.Settings());
 }
+
+// The guide in the kana style spells the keys still to type as the kana on them, not as the
+// key file's tokens.
+TEST(Play, TheGuideInTheKanaStyleShowsTheKanaOnTheKeys) {
+    Rig rig;
+    WriteBytes(rig.base / "key" / "mykana.key",
+               Sj("[MOZI]\r\nKAZU=7\r\n0=\"あ 3\"\r\n1=\"い e\"\r\n2=\"ぃ E\"\r\n3=\"う 4\"\r\n"
+                  "4=\"え 5\"\r\n5=\"お 6\"\r\n6=\"○ ○\"\r\n"));
+    rig.WriteSettings("[PLAY]\r\nKANA=1\r\nGUIDE=1\r\n");
+    Player p(rig);
+    auto* yomi = rig.Get<kotopa::ReadingBox>("ed_Yomi");
+    p.Enter();
+    p.Countdown();
+    ASSERT_TRUE(yomi->GuideOn());
+    EXPECT_EQ(yomi->GuideRest().toStdString(), "あい");
+#ifdef Q_OS_WIN
+    const uint32_t native = 0x04;
+#else
+    const uint32_t native = 0x04 + 8;
+#endif
+    QKeyEvent event(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, native, 0, 0, QStringLiteral("q"));
+    QApplication::sendEvent(p.Box(), &event);  // the key of あ
+    EXPECT_EQ(yomi->GuideTyped().toStdString(), "");
+    EXPECT_EQ(yomi->GuideRest().toStdString(), "い");
+    EXPECT_EQ(rig.form->Session().Counts().MissCount, 0);
+}

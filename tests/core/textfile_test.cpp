@@ -90,16 +90,19 @@ TEST(TextFile, FailedWriteLeavesTheOldFileWholeAndNoLitter) {
 }
 
 // A write cut short by a crash leaves its temporary file, as large as the file it replaces.
-// Only names the atomic write makes are taken for such files.
+// Only names the atomic write makes, with the program's own mark, are taken for such files.
 TEST(TextFile, StaleTemporaryFilesAreRemovedAndNothingElse) {
     TempDir dir;
-    const std::vector<std::string> stale{"record.lst.tmp123456-0", "playlog.log.tmp1000000006-42",
-                                         "a.tmp1-2.tmp3-4"};
+    const std::vector<std::string> stale{"record.lst.kotopa~tmp123456-0",
+                                         "playlog.log.kotopa~tmp1000000006-42",
+                                         "a.tmp1-2.kotopa~tmp3-4"};
     const std::vector<std::string> kept{
-        "record.lst",        ".tmp1-2",           "record.lst.tmp",
-        "record.lst.tmp12",  "record.lst.tmp12-", "record.lst.tmp-3",
-        "record.lst.tmpa-3", "record.lst.TMP1-2", "record.lst.tmp1-2.bak",
-        "record.lst.tmp1_2", "notes.txt"};
+        "record.lst", ".kotopa~tmp1-2", "record.lst.kotopa~tmp", "record.lst.kotopa~tmp12",
+        "record.lst.kotopa~tmp12-", "record.lst.kotopa~tmp-3", "record.lst.kotopa~tmpa-3",
+        "record.lst.KOTOPA~TMP1-2", "record.lst.kotopa~tmp1-2.bak", "record.lst.kotopa~tmp1_2",
+        "notes.txt",
+        // A user's names, and those of earlier versions.
+        "notes.txt.tmp2024-1", "record.lst.tmp123456-0", "mykey.key.tmp13-0"};
     for (const auto& name : stale) {
         EXPECT_TRUE(IsTemporaryFileName(name)) << name;
         WriteBytes(dir / name, "x");
@@ -108,16 +111,46 @@ TEST(TextFile, StaleTemporaryFilesAreRemovedAndNothingElse) {
         EXPECT_FALSE(IsTemporaryFileName(name)) << name;
         WriteBytes(dir / name, "x");
     }
-    std::filesystem::create_directory(dir / "folder.tmp1-1");  // not a file the write makes
+    std::filesystem::create_directory(dir / "folder.kotopa~tmp1-1");  // not a file it makes
     EXPECT_TRUE(RemoveStaleTemporaries(dir.path()).empty());
     for (const auto& name : stale) EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
     for (const auto& name : kept) EXPECT_TRUE(std::filesystem::exists(dir / name)) << name;
-    EXPECT_TRUE(std::filesystem::exists(dir / "folder.tmp1-1"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "folder.kotopa~tmp1-1"));
 
+    // A journal names the staged files of either kind.
+    EXPECT_TRUE(IsTemporaryFileOf("record.lst.kotopa~tmp5-6", "record.lst"));
     EXPECT_TRUE(IsTemporaryFileOf("record.lst.tmp5-6", "record.lst"));
-    EXPECT_FALSE(IsTemporaryFileOf("record.lst.tmp5-6", "record.ls"));
+    EXPECT_FALSE(IsTemporaryFileOf("record.lst.kotopa~tmp5-6", "record.ls"));
     EXPECT_FALSE(IsTemporaryFileOf("record.lst", "record.lst"));
 }
+
+TEST(TextFile, AWriteMakesOnlyMarkedTemporaryFiles) {
+    TempDir dir;
+    const auto path = dir / "a.lst";
+    const auto staged = StageFile(path, "new");
+    ASSERT_FALSE(staged.empty());
+    EXPECT_TRUE(IsTemporaryFileName(staged.filename()));
+    EXPECT_TRUE(IsTemporaryFileOf(staged.filename(), "a.lst"));
+    EXPECT_EQ(RemoveStaleTemporaries(dir.path()), std::vector<std::filesystem::path>{});
+    EXPECT_FALSE(std::filesystem::exists(staged));
+}
+
+#ifndef _WIN32
+// A folder or a file name that is a link leads elsewhere: nothing is removed through it.
+TEST(TextFile, StaleTemporariesAreNeverRemovedThroughALink) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "elsewhere");
+    std::filesystem::create_directories(dir / "key");
+    WriteBytes(dir / "elsewhere" / "mykey.key.kotopa~tmp1-1", "someone's");
+    std::filesystem::create_directory_symlink(dir / "elsewhere", dir / "linked");
+    std::filesystem::create_symlink(dir / "elsewhere" / "mykey.key.kotopa~tmp1-1",
+                                    dir / "key" / "mykey.key.kotopa~tmp2-2");
+    EXPECT_TRUE(RemoveStaleTemporaries(dir / "linked").empty());
+    EXPECT_TRUE(RemoveStaleTemporaries(dir / "key").empty());
+    EXPECT_EQ(ReadBytes(dir / "elsewhere" / "mykey.key.kotopa~tmp1-1"), "someone's");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "key" / "mykey.key.kotopa~tmp2-2"));
+}
+#endif
 
 TEST(TextFile, ReplacedFileKeepsItsPermissions) {
 #ifdef _WIN32

@@ -798,6 +798,59 @@ case_readme() {
     picture "$wid" practice
     close_window "$wid"
     expect_exit_ok "$app" "the program"
+
+    # Started again on Act01 (No to resuming the practice Act): "Act を作る" of a text file
+    # from the file button (bt_FileOpen at 464, 152), MeCab's じゅうぶん of 十分 still to be
+    # put right and a sentence with a character Shift_JIS lacks among the findings.
+    local text="$work/texts/雨の日.txt" form question
+    mkdir -p "$work/texts"
+    printf '%s\n' "${make_text[@]:0:3}" "笑顔😀で話した。" "${make_text[@]:3}" >"$text"
+    start_program app
+    question=$(wait_window '^確認$' "$app")
+    focus "$question"
+    xdotool key Escape
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    focus "$wid"
+    xdotool mousemove --window "$wid" 476 164 click 1
+    wait_other_window "$app" "$wid" >/dev/null
+    sleep 0.5
+    printf '%s' "$text" | xclip -selection clipboard -i 8>&-  # xdotool drops kana it types
+    xdotool key ctrl+v Return
+    form=$(wait_window '^Act を作る$' "$app")
+    sleep 2
+    xdotool mousemove --window "$form" 425 122 click 1  # the reading of line 2 chosen
+    sleep 0.3
+    picture "$form" make-act
+    focus "$form"
+    xdotool key Escape
+    wait_gone '^Act を作る$' "$app"
+
+    # The kana style, chosen in the option panel (rd_Kana at 8, 28 of GroupBox_Style), the
+    # guide still on: 17 lines of Act01 typed by key position and "おおきい " of the next.
+    xdotool mousemove --window "$wid" 436 244 click 1  # bt_Opt
+    wait_size "$wid" 600x275
+    xdotool mousemove --window "$wid" 530 35 click 1  # rd_Kana
+    sleep 0.3
+    xdotool mousemove --window "$wid" 98 164 click 1  # bt_start
+    sleep 3.6
+    local kana_codes reading
+    mapfile -t readings < <(act_readings)
+    for i in $(seq 0 16); do
+        kana_codes_of "${readings[$i]}"
+        "$KOTOPA_SOUND_PROBE" press 40 "${kana_codes[@]}"
+        sleep 0.2
+        xdotool key Return
+    done
+    reading=${readings[17]}
+    kana_codes_of "${reading%% *}"
+    "$KOTOPA_SOUND_PROBE" press 170 "${kana_codes[@]}" 65
+    sleep 0.5
+    picture "$wid" kana-play
+    xdotool key Escape
+    dialog=$(wait_window '^入力が終了しました$' "$app")
+    cancel_result "$app" "$dialog"
+    close_window "$wid"
+    expect_exit_ok "$app" "the program in the kana style"
 }
 
 # The key panel: the row of し set to "si" alone and stored as key/mykey.key. After a
@@ -853,9 +906,10 @@ case_key_panel() {
 }
 
 # What a crash or a power cut left in the program folder: a recording cut short after its
-# commit (the journal and two of its files still waiting beside their targets) and the
-# temporary files of interrupted writes. The start finishes the recording and clears the
-# rest; the play count that the finished recording stored outlives the run.
+# commit by an earlier version (the journal and its files still waiting beside their targets,
+# named as that version named them) and the temporary files of interrupted writes. The start
+# finishes the recording and clears the rest, but not a user's file whose name merely looks
+# like a temporary one; the play count that the finished recording stored outlives the run.
 case_left_behind() {
     local app wid
     mkdir -p "$prog/save"
@@ -865,8 +919,10 @@ case_left_behind() {
     printf '[TOP]\r\nKEY=7\r\nMOZI=8\r\n[PLAY]\r\nCOUNT=9\r\n' >"$prog/save/kotopa.ini.tmp881-2"
     printf 'KotoPA file group 1\nrecord.lst\0record.lst.tmp881-0\0Act01.lst\0Act01.lst.tmp881-1\0kotopa.ini\0kotopa.ini.tmp881-2\0' \
         >"$prog/save/recording.journal"
-    head -c 100000 /dev/zero >"$prog/save/playlog.log.tmp77-3"
-    printf 'x' >"$prog/key/mykey.key.tmp78-0"
+    head -c 100000 /dev/zero >"$prog/save/playlog.log.kotopa~tmp77-3"
+    printf 'x' >"$prog/key/mykey.key.kotopa~tmp78-0"
+    printf 'x' >"$prog/ktp/Act01.ktp.kotopa~tmp79-0"
+    printf 'mine' >"$prog/key/notes.txt.tmp2024-1"
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
     printf '1 2 3\r\n4 5 6\r\n' >"$work/expected.lst"
@@ -875,8 +931,9 @@ case_left_behind() {
     expect_file "$prog/save/Act01.lst" "$work/expected.lst"
     local left
     left="$(ls "$prog/save" | tr '\n' ' ')/ $(ls "$prog/key" | tr '\n' ' ')"
-    [ "$left" = "Act01.lst kotopa.ini kotopa.lock record.lst / mykana.key mykey.key " ] ||
+    [ "$left" = "Act01.lst kotopa.ini kotopa.lock record.lst / mykana.key mykey.key notes.txt.tmp2024-1 " ] ||
         fail "left in save/ and key/: $left"
+    [ -z "$(ls "$prog/ktp" | grep tmp || true)" ] || fail "left in ktp/: $(ls "$prog/ktp")"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
     grep -q "^COUNT=9" "$prog/save/kotopa.ini" || fail "the finished recording's play count is gone"
@@ -1185,13 +1242,30 @@ act_readings() {
     done < <(iconv -f CP932 -t UTF-8 "${1:-$prog/ktp/Act01.ktp}") | awk 'NR % 2 == 0'
 }
 
-# Act01 (or the Act in file $2) typed in the kana style by key codes in window $1: the keys of
-# each reading from the kana table (each checked with kotopa-tool try first), Enter after
+declare -A kana_first=()
+# The X key codes that type reading $1 in the kana style, into the array kana_codes: the keys
+# of each character from the kana table, checked with kotopa-tool try first.
+kana_codes_of() {
+    local reading=$1 keys="" c i
+    if [ ${#kana_first[@]} -eq 0 ]; then
+        while IFS=$'\t' read -r c keys; do kana_first[$c]=$keys; done < <(kana_firsts)
+        keys=""
+    fi
+    for ((i = 0; i < ${#reading}; i++)); do
+        c=${reading:i:1}
+        [ -n "${kana_first[$c]+x}" ] || fail "no kana key for '$c'"
+        keys+=${kana_first[$c]}
+    done
+    "$KOTOPA_TOOL" try --keys "$prog/key/mykana.key" -- "$reading" "$keys" >/dev/null ||
+        fail "'$keys' does not type '$reading' with key/mykana.key"
+    kana_codes=()
+    for ((i = 0; i < ${#keys}; i++)); do kana_codes+=("${kana_code[${keys:i:1}]}"); done
+}
+
+# Act01 (or the Act in file $2) typed in the kana style by key codes in window $1, Enter after
 # every line but the last.
 type_act01_kana() {
-    local wid=$1 reading keys codes c i n
-    declare -A first=()
-    while IFS=$'\t' read -r c keys; do first[$c]=$keys; done < <(kana_firsts)
+    local wid=$1 n kana_codes
     mapfile -t readings < <(act_readings "${2:-}")
     [ -n "${2:-}" ] || [ "${#readings[@]}" -eq ${#act01_keys[@]} ] ||
         fail "Act01 has changed: ${#readings[@]} readings"
@@ -1200,19 +1274,9 @@ type_act01_kana() {
     xdotool key Return
     sleep 3.6
     for n in "${!readings[@]}"; do
-        reading=${readings[$n]}
-        keys=""
-        for ((i = 0; i < ${#reading}; i++)); do
-            c=${reading:i:1}
-            [ -n "${first[$c]+x}" ] || fail "no kana key for '$c'"
-            keys+=${first[$c]}
-        done
-        "$KOTOPA_TOOL" try --keys "$prog/key/mykana.key" -- "$reading" "$keys" >/dev/null ||
-            fail "'$keys' does not type '$reading' with key/mykana.key"
-        codes=()
-        for ((i = 0; i < ${#keys}; i++)); do codes+=("${kana_code[${keys:i:1}]}"); done
-        kana_keycount=$((kana_keycount + ${#keys} + 1))
-        "$KOTOPA_SOUND_PROBE" press 40 "${codes[@]}"
+        kana_codes_of "${readings[$n]}"
+        kana_keycount=$((kana_keycount + ${#kana_codes[@]} + 1))
+        "$KOTOPA_SOUND_PROBE" press 40 "${kana_codes[@]}"
         sleep 0.25
         if [ "$n" -eq 10 ]; then shot "$wid" kana-typing; fi
         if [ "$n" -lt $((${#readings[@]} - 1)) ]; then xdotool key Return; fi

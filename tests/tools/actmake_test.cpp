@@ -14,6 +14,7 @@
 #include "act.h"
 #include "actcheck.h"
 #include "alloc_count.h"
+#include "delivered_keys.h"
 #include "printers.h"
 #include "test_util.h"
 #include "textfile.h"
@@ -39,15 +40,6 @@ Analyzer& Mecab() {
         return a;
     }();
     return *mecab;
-}
-
-const KeyTable& DeliveredKeys() {
-    static const KeyTable keys = [] {
-        KeyTable t;
-        t.LoadKeyFile(kRoot / "data" / "key" / "mykey.key");
-        return t;
-    }();
-    return keys;
 }
 
 std::string Places(const std::vector<Finding>& fs) {

@@ -10,6 +10,7 @@
 
 #include "act.h"
 #include "actcheck.h"
+#include "delivered_keys.h"
 #include "morph.h"
 #include "test_util.h"
 #include "typing.h"
@@ -122,15 +123,6 @@ TEST(DictionaryWords, TheInstalledIpaDictionaryGivesCommonWords) {
     EXPECT_TRUE(common);
 }
 #endif
-
-const KeyTable& DeliveredKeys() {
-    static const KeyTable keys = [] {
-        KeyTable t;
-        t.LoadKeyFile(kRoot / "data" / "key" / "mykey.key");
-        return t;
-    }();
-    return keys;
-}
 
 Weakness KaWeakest() {
     testutil::Typist t;
