@@ -173,7 +173,9 @@ private:
         }
         scan_.play.stamp = f[1];
         scan_.play.actName = std::move(*act);
-        if (build_) scan_.play.record.Reserve(expectedKeys_);
+        // The count is the file's claim: room for a usual play at most, so that a hostile
+        // header cannot make every block ask for a million keys' worth of memory.
+        if (build_) scan_.play.record.Reserve(std::min<std::size_t>(expectedKeys_, 1u << 14));
     }
 
     bool Event(std::string_view line) {
