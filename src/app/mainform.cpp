@@ -336,6 +336,7 @@ void TMainForm::paintEvent(QPaintEvent* event) {
     QTimer::singleShot(0, this, [this] {
         emit FirstDrawn();
         Sounds_.Open();
+        Records_.LoadKeyRecord(SaveFolder(BaseDir_).KeyRecord());
         platform::ReturnFreedMemory();
     });
 }

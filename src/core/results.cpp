@@ -208,6 +208,12 @@ ReadStatus RecordBook::LoadActRecords(const fs::path& path) {
     return ActStatus_;
 }
 
+void RecordBook::LoadKeyRecord(const fs::path& path) {
+    std::string bytes;
+    if (ReadFileBytes(path, bytes, kKeyRecordMaxFileBytes) != ReadStatus::Ok) return;
+    KeyRecordKept_ = IndexKeyRecordFile(std::move(bytes));
+}
+
 RecordBook::Lists RecordBook::WithRecord(const std::string& line) const {
     Lists lists{TotalRecords_, ActRecords_};
     AppendRecord(lists.total, line);

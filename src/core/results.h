@@ -163,6 +163,10 @@ public:
     // reading them again.
     const KeyRecordBytes& KeyRecordKept() const { return KeyRecordKept_; }
     void KeepKeyRecord(KeyRecordBytes kept) { KeyRecordKept_ = std::move(kept); }
+    // Reads the key record once, so that already the first recording after the start copies
+    // its blocks; a file that cannot be read leaves the book as it was (the recording then
+    // reads it itself and says what is wrong).
+    void LoadKeyRecord(const std::filesystem::path& path);
 
 private:
     Bests Bests_;

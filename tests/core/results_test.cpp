@@ -536,6 +536,27 @@ TEST_F(RecordFilesTest, AKeyRecordChangedSinceThePlayBeforeIsReadThroughAgain) {
     EXPECT_EQ(ReadBytes(files.keyRecord), header + first);
 }
 
+// The window fills the book once it is drawn: the first recording then copies the blocks
+// it found; a file that cannot be read leaves the book empty.
+TEST_F(RecordFilesTest, AKeyRecordLoadedAtTheStartIsKeptWithItsBlocks) {
+    const std::string bytes =
+        "KotoPA key record 1\r\nplay 20241231235958 95000 1 Act01\r\n"
+        "5 k a\r\nend\r\nplay 2025\r\n";
+    WriteBytes(files.keyRecord, bytes);
+    RecordBook loaded;
+    loaded.LoadKeyRecord(files.keyRecord);
+    EXPECT_EQ(loaded.KeyRecordKept().bytes, bytes);
+    EXPECT_EQ(loaded.KeyRecordKept().blocks.size(), 1u);
+    EXPECT_EQ(loaded.KeyRecordKept().unreadable, 1);
+
+    fs::remove(files.keyRecord);
+    fs::create_directory(files.keyRecord);
+    RecordBook unreadable;
+    unreadable.LoadKeyRecord(files.keyRecord);
+    EXPECT_TRUE(unreadable.KeyRecordKept().bytes.empty());
+    EXPECT_TRUE(unreadable.KeyRecordKept().blocks.empty());
+}
+
 TEST_F(RecordFilesTest, AKanaPlayGoesToTheKanaListsAndBestsOnly) {
     WriteBytes(files.settings, "[TOP]\r\nKEY=280\r\nMOZI=220\r\n[PLAY]\r\nCOUNT=4\r\n");
     WriteBytes(files.totalList, "10 100 1\r\n");
