@@ -494,7 +494,14 @@ private:
     }
 
     // The words of the sentence with their written forms and readings.
-    std::vector<Piece> Pieces(const Sentence& s) {
+    // The words of the sentence as spans of its characters, in order; characters the
+    // analyser passed over (other than blanks) are kept as signs of their own. Nothing when
+    // the analyser split a character.
+    struct Span {
+        std::size_t begin, end;
+        Morpheme m;
+    };
+    std::optional<std::vector<Span>> Spans(const Sentence& s) {
         std::string text;
         std::vector<std::size_t> byteOf;  // of each character, and of the end
         std::map<std::size_t, std::size_t> charAt;
@@ -508,12 +515,6 @@ private:
         std::vector<FixedWord> fixed;
         for (const GivenReading& g : s.readings) fixed.push_back({byteOf[g.begin], byteOf[g.end]});
 
-        // The words as spans of characters; characters the analyser passed over (other than
-        // blanks) are kept as signs of their own.
-        struct Span {
-            std::size_t begin, end;
-            Morpheme m;
-        };
         std::vector<Span> spans;
         spans.reserve(s.chars.size());  // a sentence is short; one word a character at most
         std::size_t lastEnd = 0;
@@ -528,21 +529,26 @@ private:
         for (const Morpheme& m : analyzer_.Analyze(text, fixed)) {
             const auto b = charAt.find(m.begin);
             const auto e = charAt.find(m.end);
-            if (b == charAt.end() || e == charAt.end() || b->second < lastEnd) {
-                Refuse(s.chars.front().column, "the analyser split a character");
-                return {};
-            }
+            if (b == charAt.end() || e == charAt.end() || b->second < lastEnd) return std::nullopt;
             gap(b->second);
             spans.push_back({b->second, e->second, m});
             lastEnd = e->second;
         }
         gap(s.chars.size());
+        return spans;
+    }
 
+    // The words of the sentence with their written forms and readings.
+    std::vector<Piece> Pieces(const Sentence& s) {
+        const std::optional<std::vector<Span>> spans = Spans(s);
+        if (!spans) {
+            Refuse(s.chars.front().column, "the analyser split a character");
+            return {};
+        }
         std::vector<Piece> pieces;
-        pieces.reserve(spans.size());
-        std::size_t given = 0;
-        lastEnd = 0;
-        for (const Span& span : spans) {
+        pieces.reserve(spans->size());
+        std::size_t given = 0, lastEnd = 0;
+        for (const Span& span : *spans) {
             const GivenReading* reading = nullptr;
             for (const GivenReading& g : s.readings) {
                 if (g.begin == span.begin && g.end == span.end) reading = &g;
@@ -642,23 +648,33 @@ private:
         return typed;
     }
 
-    // Cuts the phrases into lines whose written form fits the box with the line-end marker:
-    // after the last "、" that fits; else between phrases, into lines of about even width;
-    // else inside a phrase between its words. A single word wider than the box stays whole.
-    std::vector<std::vector<Phrase>> FitToBox(std::vector<Phrase> wide) {
-        const std::size_t limit = 2 * static_cast<std::size_t>(kKanjiBoxChars) - 2;
-        // A phrase too wide for the box is cut into the most words that fit, each part a
-        // line of its own, the last one followed by what fits after it. Its parts are written
-        // with no blank between them, which the widths below keep in mind.
+    // Phrases no wider than the box: one too wide is cut into the most words that fit, each
+    // part a line of its own, the last one followed by what fits after it. Its parts are
+    // written with no blank between them, which CutPhrases::Width keeps in mind.
+    struct CutPhrases {
         std::vector<Phrase> phrases;
-        phrases.reserve(wide.size());
-        std::vector<char> joined;  // to the phrase before, as parts of one
-        std::vector<char> starts;  // the first part of a phrase that was cut
+        std::vector<char> joined;                   // to the phrase before, as parts of one
+        std::vector<char> starts;                   // the first part of a phrase that was cut
+        std::vector<std::size_t> sum{0}, joins{0};  // of the phrases before each
+
+        void Add(Phrase ph, bool join, bool start) {
+            sum.push_back(sum.back() + ph.Width());
+            joins.push_back(joins.back() + (join ? 1 : 0));
+            phrases.push_back(std::move(ph));
+            joined.push_back(join ? 1 : 0);
+            starts.push_back(start ? 1 : 0);
+        }
+        // Of the phrases from one to the one before to, with the blanks between.
+        std::size_t Width(std::size_t from, std::size_t to) const {
+            return sum[to] - sum[from] + (to - from - 1) - (joins[to] - joins[from + 1]);
+        }
+    };
+    CutPhrases CutWidePhrases(std::vector<Phrase> wide, std::size_t limit) {
+        CutPhrases cut;
+        cut.phrases.reserve(wide.size());
         for (Phrase& ph : wide) {
             if (ph.Width() <= limit) {
-                phrases.push_back(std::move(ph));
-                joined.push_back(0);
-                starts.push_back(0);
+                cut.Add(std::move(ph), false, false);
                 continue;
             }
             auto& pieces = ph.pieces;
@@ -672,52 +688,55 @@ private:
                                                  " full-width characters)");
                     end = k + 1;
                 }
-                phrases.emplace_back();
-                phrases.back().pieces.assign(
+                Phrase part;
+                part.pieces.assign(
                     std::make_move_iterator(pieces.begin() + static_cast<std::ptrdiff_t>(k)),
                     std::make_move_iterator(pieces.begin() + static_cast<std::ptrdiff_t>(end)));
-                joined.push_back(k == 0 ? 0 : 1);
-                starts.push_back(k == 0 ? 1 : 0);
+                cut.Add(std::move(part), k != 0, k == 0);
                 k = end;
             }
         }
-        std::vector<std::size_t> sum{0}, joins{0};  // of the phrases before each
-        for (std::size_t k = 0; k < phrases.size(); ++k) {
-            sum.push_back(sum.back() + phrases[k].Width());
-            joins.push_back(joins.back() + static_cast<std::size_t>(joined[k]));
+        return cut;
+    }
+
+    // Where the line from phrase i ends: after the last "、" that fits; else between phrases,
+    // into lines of about even width; a single phrase wider than the box stays whole.
+    static std::size_t LineEnd(const CutPhrases& cut, std::size_t i, std::size_t limit) {
+        const std::size_t n = cut.phrases.size();
+        std::size_t fit = i, comma = i;
+        while (fit < n && cut.Width(i, fit + 1) <= limit && (fit == i || !cut.starts[fit])) {
+            ++fit;
+            if (Among(cut.phrases[fit - 1].pieces.back().surface.back(), kCommas)) comma = fit;
         }
-        auto width = [&](std::size_t from, std::size_t to) {  // with the blanks between
-            return sum[to] - sum[from] + (to - from - 1) - (joins[to] - joins[from + 1]);
+        if (fit == i) return i + 1;  // one word wider than the box
+        if (fit == n) return fit;
+        if (comma > i) return comma;
+        const std::size_t rest = cut.Width(i, n);
+        const std::size_t count = (rest + limit) / (limit + 1);  // lines it needs
+        const std::size_t target = (rest + 1) / count;
+        const auto off = [&](std::size_t to) {
+            const std::size_t w = cut.Width(i, to);
+            return w > target ? w - target : target - w;
         };
+        std::size_t end = fit;
+        for (std::size_t k = i + 1; k < fit; ++k) {
+            if (off(k) < off(end)) end = k;
+        }
+        return end;
+    }
+
+    // Cuts the phrases into lines whose written form fits the box with the line-end marker:
+    // after the last "、" that fits; else between phrases, into lines of about even width;
+    // else inside a phrase between its words. A single word wider than the box stays whole.
+    std::vector<std::vector<Phrase>> FitToBox(std::vector<Phrase> wide) {
+        const std::size_t limit = 2 * static_cast<std::size_t>(kKanjiBoxChars) - 2;
+        CutPhrases cut = CutWidePhrases(std::move(wide), limit);
         std::vector<std::vector<Phrase>> lines;
-        std::size_t i = 0;
-        while (i < phrases.size()) {
-            std::size_t fit = i, comma = i;
-            while (fit < phrases.size() && width(i, fit + 1) <= limit &&
-                   (fit == i || !starts[fit])) {
-                ++fit;
-                if (Among(phrases[fit - 1].pieces.back().surface.back(), kCommas)) comma = fit;
-            }
-            std::size_t end = fit;
-            if (fit == i) {
-                end = i + 1;  // one word wider than the box
-            } else if (fit < phrases.size() && comma > i) {
-                end = comma;
-            } else if (fit < phrases.size()) {
-                const std::size_t rest = width(i, phrases.size());
-                const std::size_t count = (rest + limit) / (limit + 1);  // lines it needs
-                const std::size_t target = (rest + 1) / count;
-                for (std::size_t k = i + 1; k < fit; ++k) {
-                    const auto off = [&](std::size_t to) {
-                        const std::size_t w = width(i, to);
-                        return w > target ? w - target : target - w;
-                    };
-                    if (off(k) < off(end)) end = k;
-                }
-            }
+        for (std::size_t i = 0; i < cut.phrases.size();) {
+            const std::size_t end = LineEnd(cut, i, limit);
             lines.emplace_back(
-                std::make_move_iterator(phrases.begin() + static_cast<std::ptrdiff_t>(i)),
-                std::make_move_iterator(phrases.begin() + static_cast<std::ptrdiff_t>(end)));
+                std::make_move_iterator(cut.phrases.begin() + static_cast<std::ptrdiff_t>(i)),
+                std::make_move_iterator(cut.phrases.begin() + static_cast<std::ptrdiff_t>(end)));
             i = end;
         }
         return lines;
