@@ -30,19 +30,16 @@ toolchain=$root/cmake/mingw-w64-x86_64-posix.cmake
 mkdir -p "$W/logs"
 
 step() { echo "== MeCab for Windows: $* ($(date +%H:%M:%S))"; }
+source "$root/scripts/debian-source.sh"
 log() { "$@" >"$W/logs/$log_name.log" 2>&1 || { echo "failed; see $W/logs/$log_name.log" >&2; exit 1; }; }
 
 # --- sources ---------------------------------------------------------------------------------
 fetch_sources() {
     [ -f "$W/mecab.tar.gz" ] && return
     step "source from Debian"
-    local apt=$W/apt
-    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$W/src"
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" \
-        >"$apt/sources.list"
-    local opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=/dev/null"
-        -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache")
-    log_name=apt-update log apt-get "${opts[@]}" update
+    mkdir -p "$W/src"
+    debian_source_apt "$W"
+    local opts=("${debian_apt_opts[@]}")
     # Only the .dsc and the orig tarball are needed: a mirror that lacks Debian's own patch
     # tarball does not stop the build.
     (cd "$W/src" && apt-get "${opts[@]}" source --download-only mecab >"$W/logs/apt-source.log" 2>&1) || true

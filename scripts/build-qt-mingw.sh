@@ -32,19 +32,16 @@ hostcmake=/usr/lib/x86_64-linux-gnu/cmake
 mkdir -p "$W/logs"
 
 step() { echo "== $* ($(date +%H:%M:%S))"; }
+source "$root/scripts/debian-source.sh"
 log() { "$@" >"$W/logs/$log_name.log" 2>&1 || { echo "failed; see $W/logs/$log_name.log" >&2; exit 1; }; }
 
 # --- sources ---------------------------------------------------------------------------------
 fetch_sources() {
     [ -f "$W/qtbase.tar.xz" ] && [ -f "$W/qtmultimedia.tar.xz" ] && [ -f "$W/libwine-dev.deb" ] && return
     step "sources from Debian"
-    local apt=$W/apt
-    mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial" "$W/src"
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" \
-        >"$apt/sources.list"
-    local opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o "Dir::Etc::SourceParts=/dev/null"
-        -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache")
-    log_name=apt-update log apt-get "${opts[@]}" update
+    mkdir -p "$W/src"
+    debian_source_apt "$W"
+    local opts=("${debian_apt_opts[@]}")
     (cd "$W/src" && log_name=apt-source log apt-get "${opts[@]}" source --download-only qt6-base qt6-multimedia)
     ln -sf "$(ls "$W"/src/qt6-base_6.4.2*.orig.tar.xz)" "$W/qtbase.tar.xz"
     ln -sf "$(ls "$W"/src/qt6-multimedia_6.4.2*.orig.tar.xz)" "$W/qtmultimedia.tar.xz"
