@@ -167,6 +167,9 @@ TMakeForm::TMakeForm(std::string text, const QString& title, const KeyTable& key
       Services_(services),
       Model_(Keys_) {
     setObjectName("TMakeForm");
+    // The main window's face, as its controls have it: in the toolkit's default face (Wine's
+    // dialog face) the title box of a Windows build stays blank.
+    setAttribute(Qt::WA_WindowPropagation);
     setWindowTitle(FromSjis(msg::kMakeCaption));
     setModal(true);
     resize(760, 520);

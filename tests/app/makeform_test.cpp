@@ -64,6 +64,7 @@ TEST(MakeForm, APastedTextGivesItsLinesAndAnEditedReadingIsCheckedAndKept) {
     EXPECT_EQ(Cell(form, 1, 0).toInt(), 1);  // the second sentence of line 1
     EXPECT_EQ(Cell(form, 2, 2).toStdString(), "わたしは ほんを よむ。");
     EXPECT_EQ(form.TitleEdit()->text().toStdString(), "猫");
+    EXPECT_EQ(form.TitleEdit()->font().families(), main.font().families()) << "the window's face";
 
     // A reading out of step with its written form is marked at once, on its line alone.
     auto& model = form.Model();
