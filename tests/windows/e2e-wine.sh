@@ -305,8 +305,8 @@ case_windows_make_act() {
     check_made_play everyday
 }
 
-# The installer run silently as a user would not see it: the program, the Start-menu shortcut
-# and the uninstall entry; the program started from the shortcut's target says once where it
+# The installer run silently as a user would not see it: the program (every staged file, the
+# dictionary too), the Start-menu shortcut and the uninstall entry; the program started from the shortcut's target says once where it
 # keeps the files and records a play in the user's data folder, never beside itself; the
 # silent uninstall removes the program, its shortcut and its entry and leaves those files.
 case_windows_installer() {
@@ -322,12 +322,18 @@ case_windows_installer() {
 
     wine "$KOTOPA_INSTALLER" /S </dev/null >>"$work/app.log" 2>&1 || fail "the installer failed"
     wineserver -w
-    local f
-    for f in kotopa.exe kotopa-tool.exe kotopa.chm README.txt key/mykey.key ktp/Act01.ktp \
-        ktp/Act12.ktp system/Glaph.bmp translations/qtbase_ja.qm uninstall.exe kotopa.installed; do
+    local f shipped=(kotopa.exe kotopa-tool.exe kotopa.chm README.txt key/mykey.key ktp/Act01.ktp
+        ktp/Act12.ktp system/Glaph.bmp translations/qtbase_ja.qm uninstall.exe kotopa.installed)
+    # With MeCab, the dictionary and the licences of it and of MeCab.
+    [ "${KOTOPA_DICTIONARY:-OFF}" != ON ] ||
+        shipped+=(dic/ipadic-utf8/{dicrc,sys.dic,unk.dic,matrix.bin,char.bin,COPYING,MECAB-COPYING})
+    for f in "${shipped[@]}"; do
         [ -f "$inst/$f" ] || fail "the installer did not install $f"
     done
-    cmp -s "$inst/kotopa.exe" "$KOTOPA_STAGE/kotopa.exe" || fail "the installed kotopa.exe differs"
+    # Every file of the staged program, as it is.
+    while IFS= read -r -d '' f; do
+        cmp -s "$inst/$f" "$KOTOPA_STAGE/$f" || fail "the installed $f differs from the staged one"
+    done < <(cd "$KOTOPA_STAGE" && find . -path ./save -prune -o -type f -print0)
     [ -f "$lnk" ] || fail "no Start-menu shortcut $lnk"
     target=$(strings -n 8 "$lnk" | grep -i '^[A-Z]:.*\\kotopa\.exe$' | head -n1)
     [ -n "$target" ] || fail "the shortcut names no kotopa.exe"
