@@ -4,11 +4,12 @@
 # in UTF-8 once for the Windows program folder. About 2 minutes on two cores.
 #
 #   scripts/build-mecab-mingw.sh [WORK [STEP...]]   WORK: build/mecab-mingw by default; STEP:
-#                                                 sources, library, dictionary (all)
+#                                                 sources, library, dictionary, licence (all)
 #
 # Result: the prefix WORK/mecab-0.996-mingw64/ with include/mecab.h, lib/libmecab.a (static;
 # users define MECAB_STATIC) and dic/ipadic-utf8/, the dictionary the program ships in its
-# folder's dic/. scripts/windows.sh runs this script when that prefix is missing and links
+# folder's dic/, with its licence (COPYING) and MeCab's (MECAB-COPYING): MeCab may be had
+# under the GPL, the LGPL or the BSD licence, and the program ships it under the BSD one. scripts/windows.sh runs this script when that prefix is missing and links
 # kotopa.exe and kotopa-tool.exe with it (KOTOPA_MINGW_MECAB names another prefix).
 #
 # The source comes through apt with a deb-src entry of this script's own (the system's apt
@@ -22,7 +23,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 W=$(realpath -m "${1:-$root/build/mecab-mingw}")
 [ $# -gt 0 ] && shift
 steps=("$@")
-[ ${#steps[@]} -gt 0 ] || steps=(sources library dictionary)
+[ ${#steps[@]} -gt 0 ] || steps=(sources library dictionary licence)
 J=${J:-$(nproc)}
 version=0.996
 prefix=$W/mecab-$version-mingw64
@@ -96,12 +97,43 @@ build_dictionary() {
     mv "$dic.new" "$dic"
 }
 
+# --- MeCab's licence, beside the dictionary's -------------------------------------------------
+# MeCab's own word on its licences (COPYING of its source), then the text of the BSD licence
+# (its file BSD), under which the program ships it: a binary copy must carry them.
+write_licence() {
+    local out=$prefix/dic/ipadic-utf8/MECAB-COPYING
+    [ -s "$out" ] && return
+    step "MeCab's licence"
+    local copying bsd
+    copying=$(tar xzf "$W/mecab.tar.gz" -O "mecab-$version/COPYING")
+    bsd=$(tar xzf "$W/mecab.tar.gz" -O "mecab-$version/BSD")
+    grep -q 'BSD License' <<<"$copying" && grep -q '^Redistribution and use' <<<"$bsd" ||
+        { echo "MeCab's source holds no BSD licence (COPYING, BSD)" >&2; exit 1; }
+    {
+        printf 'MeCab %s, built into kotopa.exe and kotopa-tool.exe
+
+' "$version"
+        printf '%s
+' "$copying" | sed 's/$//'
+        printf '
+KotoPA ships MeCab under the BSD License, which follows (the file BSD of
+'
+        printf "MeCab's source).
+
+"
+        printf '%s
+' "$bsd" | sed 's/$//'
+    } >"$out.new"
+    mv "$out.new" "$out"
+}
+
 start=$SECONDS
 for s in "${steps[@]}"; do
     case $s in
         sources) fetch_sources ;;
         library) build_library ;;
         dictionary) build_dictionary ;;
+        licence) write_licence ;;
         *) echo "unknown step $s" >&2; exit 2 ;;
     esac
 done

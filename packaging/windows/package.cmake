@@ -8,7 +8,8 @@ file(COPY "${STAGE}/" DESTINATION "${WORK}/KotoPA" PATTERN save EXCLUDE)
 file(COPY "${TOOL}" "${README}" DESTINATION "${WORK}/KotoPA")
 set(required kotopa.exe kotopa-tool.exe README.txt key/mykey.key ktp/Act01.ktp)
 if(DICTIONARY)  # the program makes Acts with MeCab
-  list(APPEND required dic/ipadic-utf8/dicrc dic/ipadic-utf8/sys.dic dic/ipadic-utf8/COPYING)
+  list(APPEND required dic/ipadic-utf8/dicrc dic/ipadic-utf8/sys.dic dic/ipadic-utf8/COPYING
+       dic/ipadic-utf8/MECAB-COPYING)
 endif()
 foreach(needed IN LISTS required)
   if(NOT EXISTS "${WORK}/KotoPA/${needed}")

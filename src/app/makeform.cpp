@@ -29,7 +29,15 @@ enum Column { kLine, kWritten, kReading, kFinding, kColumns };
 QString Joined(const std::vector<std::string>& parts) {
     QStringList list;
     for (const std::string& p : parts) list << QString::fromStdString(p);
-    return list.join(QStringLiteral("; "));
+    return list.join(QStringLiteral("　"));
+}
+
+// The findings of making, as the window says them.
+std::vector<std::string> Said(const std::vector<tool::Finding>& findings) {
+    std::vector<std::string> texts;
+    texts.reserve(findings.size());
+    for (const tool::Finding& f : findings) texts.push_back(f.Text(tool::Language::Japanese));
+    return texts;
 }
 
 // A title that is a file name on every system: not empty, none of \ / : * ? " < > | or
@@ -52,14 +60,15 @@ void MadeLinesModel::Reset(std::vector<tool::MadePair> pairs,
     beginResetModel();
     pairs_ = std::move(pairs);
     std::map<int, std::vector<std::string>> byLine;
-    for (const tool::Finding& f : findings) byLine[f.line].push_back(f.message);
+    for (const tool::Finding& f : findings)
+        byLine[f.line].push_back(f.Text(tool::Language::Japanese));
     notes_.assign(pairs_.size(), {});
     problems_.assign(pairs_.size(), {});
     for (std::size_t i = 0; i < pairs_.size(); ++i) {
         const auto found = byLine.find(pairs_[i].line);
         if (found == byLine.end()) continue;
         std::string note;
-        for (const std::string& m : found->second) note += (note.empty() ? "" : "; ") + m;
+        for (const std::string& m : found->second) note += (note.empty() ? "" : "　") + m;
         notes_[i] = note;
     }
     checks_ = 0;
@@ -141,7 +150,7 @@ bool MadeLinesModel::setData(const QModelIndex& index, const QVariant& value, in
         problems_[row] = {SjisToUtf8(msg::kMakeNotSjis)};
     } else {
         pairs_[row].reading = e.bytes;
-        problems_[row] = tool::CheckMadePair(pairs_[row], keys_);
+        problems_[row] = Said(tool::CheckMadePair(pairs_[row], keys_));
     }
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), kColumns - 1));
     return true;
@@ -158,6 +167,9 @@ TMakeForm::TMakeForm(std::string text, const QString& title, const KeyTable& key
       Services_(services),
       Model_(Keys_) {
     setObjectName("TMakeForm");
+    // The main window's face, as its controls have it: in the toolkit's default face (Wine's
+    // dialog face) the title box of a Windows build stays blank.
+    setAttribute(Qt::WA_WindowPropagation);
     setWindowTitle(FromSjis(msg::kMakeCaption));
     setModal(true);
     resize(760, 520);
@@ -298,7 +310,7 @@ void TMakeForm::Finished(tool::MadeAct made, std::string error) {
     for (const tool::Finding& f : made.findings) {
         FindingList_->addItem(FromSjis(msg::kMakeLineHead) + QString(" %1").arg(f.line) +
                               (f.column > 0 ? QString(":%1").arg(f.column) : QString()) + "  " +
-                              QString::fromStdString(f.message));
+                              QString::fromStdString(f.Text(tool::Language::Japanese)));
     }
     FindingList_->setUpdatesEnabled(true);
     Status_->setText(made.ok()

@@ -45,10 +45,11 @@ bool IsKanji(char32_t c) {
            c == U'〆' || c == U'ヵ' || c == U'ヶ';
 }
 
-std::string Show(char32_t c) {
+// A character as a finding names it: itself, and its code.
+std::vector<std::string> Show(char32_t c) {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-    return "\"" + Utf32ToUtf8(std::u32string(1, c)) + "\" (" + code + ")";
+    return {Utf32ToUtf8(std::u32string(1, c)), code};
 }
 
 // Half-width katakana as full-width ones, from U+FF61; a sound mark after a kana that takes
@@ -114,7 +115,7 @@ public:
         for (std::size_t i = 0; i < in_.size(); ++i) {
             const auto [c, column] = in_[i];
             if (c < 0x20 || c == 0x7F) {
-                Report(column, "a control character " + Show(c) + " is left out");
+                Report(column, Cause::ControlCharacter, Show(c));
             } else if (c == U'|' || c == U'｜') {
                 bar_ = line_.chars.size();
                 barColumn_ = column;
@@ -124,19 +125,19 @@ public:
                 i = ReadBracket(i);
             }
         }
-        if (bar_ != kNoBar) Report(barColumn_, "\"|\" without a reading in brackets is ignored");
+        if (bar_ != kNoBar) Report(barColumn_, Cause::BarWithoutReading);
         return std::move(line_);
     }
 
 private:
     static constexpr std::size_t kNoBar = static_cast<std::size_t>(-1);
 
-    void Report(int column, const std::string& message) {
-        findings_.push_back({line_.number, column, message});
+    void Report(int column, Cause cause, std::vector<std::string> details = {}) {
+        findings_.push_back(Finding::Of(line_.number, column, cause, std::move(details)));
     }
     // A notation error: the sentence it stands in is not made.
-    void Broken(int column, const std::string& message) {
-        Report(column, message + "; the sentence is left out");
+    void Broken(int column, Cause cause, std::vector<std::string> details = {}) {
+        Report(column, cause, std::move(details));
         line_.broken.push_back(line_.chars.size());
     }
 
@@ -163,7 +164,7 @@ private:
         const int column = in_[open].column;
         const std::size_t close = CloseAfter(open);
         if (close == in_.size()) {
-            Broken(column, "\"[\" without \"]\": a reading in brackets ends on its line");
+            Broken(column, Cause::BracketNotClosed);
             return open;
         }
         std::u32string reading;
@@ -175,14 +176,11 @@ private:
         const std::size_t end = line_.chars.size();
         const std::size_t begin = WordBegin(end);
         if (reading.empty()) {
-            Broken(column, "an empty reading in brackets");
+            Broken(column, Cause::BracketEmpty);
         } else if (notKana) {
-            Broken(column,
-                   "the reading in brackets holds " + Show(*notKana) + ": write it in kana");
+            Broken(column, Cause::BracketNotKana, Show(*notKana));
         } else if (begin == end) {
-            Broken(column,
-                   "the reading in brackets follows no kanji: mark where the word begins "
-                   "with \"|\"");
+            Broken(column, Cause::BracketAfterNoKanji);
         } else {
             line_.readings.push_back({begin, end, reading});
             lastEnd_ = end;
@@ -438,7 +436,7 @@ public:
         std::vector<Phrase> phrases = Group(std::move(pieces));
         if (broken_) return {};
         if (phrases.empty()) {
-            Report(s.chars.front().column, "nothing in this sentence is typed; it is left out");
+            Report(s.chars.front().column, Cause::NothingTyped);
             return {};
         }
         std::vector<MadePair> pairs;
@@ -447,9 +445,8 @@ public:
             for (const Phrase& ph : part) {
                 const std::optional<std::string> reading = Utf8ToSjis(Utf32ToUtf8(ph.Reading()));
                 if (!reading) {
-                    Report(ph.pieces.front().column,
-                           "the reading \"" + Utf32ToUtf8(ph.Reading()) +
-                               "\" cannot be held in Shift_JIS; the sentence is left out");
+                    Report(ph.pieces.front().column, Cause::ReadingNotSjis,
+                           {Utf32ToUtf8(ph.Reading())});
                     return {};
                 }
                 pair.written += (pair.written.empty() ? "" : " ");
@@ -458,12 +455,13 @@ public:
                 pair.reading += *reading;
             }
             for (const Blocked& b : UntypableCharacters(keys_, pair.reading)) {
-                Report(s.chars.front().column,
-                       "the key table cannot type " +
-                           (b.character.empty() ? std::string("the end")
-                                                : "\"" + SjisToUtf8(b.character) + "\"") +
-                           " of the reading \"" + SjisToUtf8(pair.reading) +
-                           "\"; the sentence is left out");
+                if (b.character.empty()) {
+                    Report(s.chars.front().column, Cause::SentenceEndUntypable,
+                           {SjisToUtf8(pair.reading)});
+                } else {
+                    Report(s.chars.front().column, Cause::SentenceUntypable,
+                           {SjisToUtf8(b.character), SjisToUtf8(pair.reading)});
+                }
                 return {};
             }
             pairs.push_back(std::move(pair));
@@ -472,11 +470,12 @@ public:
     }
 
 private:
-    void Report(int column, const std::string& message) {
-        findings_.push_back({sentence_->line, column, message});
+    void Report(int column, Cause cause, std::vector<std::string> details = {}) {
+        findings_.push_back(Finding::Of(sentence_->line, column, cause, std::move(details)));
     }
-    void Refuse(int column, const std::string& message) {
-        Report(column, message + "; the sentence is left out");
+    // A finding that leaves the sentence out.
+    void Refuse(int column, Cause cause, std::vector<std::string> details = {}) {
+        Report(column, cause, std::move(details));
         broken_ = true;
     }
 
@@ -542,7 +541,7 @@ private:
     std::vector<Piece> Pieces(const Sentence& s) {
         const std::optional<std::vector<Span>> spans = Spans(s);
         if (!spans) {
-            Refuse(s.chars.front().column, "the analyser split a character");
+            Refuse(s.chars.front().column, Cause::AnalyserSplit);
             return {};
         }
         std::vector<Piece> pieces;
@@ -564,7 +563,7 @@ private:
             pieces.push_back(std::move(*piece));
         }
         if (given < s.readings.size()) {
-            Refuse(s.chars.front().column, "the analyser did not keep a reading given in brackets");
+            Refuse(s.chars.front().column, Cause::GivenReadingLost);
             return {};
         }
         return pieces;
@@ -592,14 +591,12 @@ private:
             if (c == U' ') continue;  // blanks part phrases; the Act has its own
             const std::optional<std::string>& sj = Sjis(c);
             if (!sj && (IsKanji(c) || IsKana(c))) {
-                Refuse(column, Show(c) + " cannot be held in Shift_JIS");
+                Refuse(column, Cause::KanjiNotSjis, Show(c));
             } else if (!sj) {
-                Report(column, Show(c) + " cannot be held in Shift_JIS: it is left out");
+                Report(column, Cause::CharacterNotSjis, Show(c));
             } else if (asWritten && !IsKana(c) && !Typed(*sj)) {
                 p.written += *sj;
-                Report(column, Show(c) +
-                                   " is not typed with this key table: it is shown in the "
-                                   "written form only");
+                Report(column, Cause::SignNotTyped, Show(c));
             } else {
                 p.written += *sj;
                 if (asWritten) p.reading += c;
@@ -611,8 +608,7 @@ private:
             p.reading = surface;
         } else if (hasKanji && m.reading.empty()) {
             const std::string word = Utf32ToUtf8(surface);
-            Refuse(p.column, "\"" + word + "\": no reading is known; give it in the text as " +
-                                 word + "[よみ]");
+            Refuse(p.column, Cause::UnknownWord, {word});
         } else if (hasKanji) {
             p.reading = Utf8ToUtf32(m.reading);
         }
@@ -683,9 +679,7 @@ private:
                 while (end < pieces.size() && w + pieces[end].written.size() <= limit)
                     w += pieces[end++].written.size();
                 if (end == k) {
-                    Report(pieces[k].column, "a word wider than the written-form box (" +
-                                                 std::to_string(kKanjiBoxChars) +
-                                                 " full-width characters)");
+                    Report(pieces[k].column, Cause::WordTooWide, {std::to_string(kKanjiBoxChars)});
                     end = k + 1;
                 }
                 Phrase part;
@@ -808,21 +802,21 @@ std::optional<std::string> DecodeText(std::string_view bytes, std::string& why) 
     return std::nullopt;
 }
 
-std::vector<std::string> CheckMadePair(const MadePair& pair, const KeyTable& keys) {
-    std::vector<std::string> why;
+std::vector<Finding> CheckMadePair(const MadePair& pair, const KeyTable& keys) {
+    std::vector<Finding> why;
     if (pair.reading.empty()) {
-        why.push_back("the reading is empty");
+        why.push_back(Finding::Of(pair.line, 0, Cause::ReadingEmpty));
         return why;
     }
     for (const Blocked& b : UntypableCharacters(keys, pair.reading)) {
-        why.push_back("the key table cannot type " + (b.character.empty()
-                                                          ? std::string("the end of the reading")
-                                                          : "\"" + SjisToUtf8(b.character) + "\""));
+        why.push_back(b.character.empty()
+                          ? Finding::Of(pair.line, 0, Cause::EndUntypable)
+                          : Finding::Of(pair.line, 0, Cause::Untypable, {SjisToUtf8(b.character)}));
     }
     const int written = CountSpaces(pair.written), reading = CountSpaces(pair.reading);
     if (written != reading)
-        why.push_back("the words are out of step: the written form has " +
-                      std::to_string(written + 1) + ", the reading " + std::to_string(reading + 1));
+        why.push_back(Finding::Of(pair.line, 0, Cause::OutOfStep,
+                                  {std::to_string(written + 1), std::to_string(reading + 1)}));
     return why;
 }
 
@@ -883,7 +877,7 @@ MadeAct MakeAct(std::string_view utf8, Analyzer& analyzer, const KeyTable& keys,
     for (const std::string_view line : SplitLinesKeepingNul(utf8)) {
         ++number;
         if (const std::size_t bad = FirstInvalidUtf8(line); bad != std::string_view::npos)
-            act.findings.push_back({number, Utf8Column(line, bad), "bytes that are not UTF-8"});
+            act.findings.push_back(Finding::Of(number, Utf8Column(line, bad), Cause::NotUtf8));
     }
     if (!act.findings.empty()) {
         act.refusal = "the text is not UTF-8";

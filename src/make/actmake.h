@@ -83,8 +83,8 @@ using MakeProgress = std::function<bool(std::size_t done, std::size_t total)>;
 
 // Why a pair cannot go into an Act as it stands: its reading untypable with the key table,
 // or its words out of step with the written form's (not as many blanks). Empty when it can.
-// UTF-8. A pair is checked on its own, so a reading edited by hand re-checks only its line.
-std::vector<std::string> CheckMadePair(const MadePair& pair, const KeyTable& keys);
+// A pair is checked on its own, so a reading edited by hand re-checks only its line.
+std::vector<Finding> CheckMadePair(const MadePair& pair, const KeyTable& keys);
 
 // The Act of the pairs under a header of title and comment (both UTF-8), as MakeAct writes
 // it; empty, with the reason in why, when the header cannot be held or the Act fails its

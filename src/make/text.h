@@ -14,12 +14,53 @@
 
 namespace kotopa::tool {
 
+// What making an Act finds in a text or in an edited reading. Each cause has one text in
+// English, which kotopa-tool writes, and one in Japanese, which the window "Act を作る" shows;
+// %1, %2 in them stand for the finding's details.
+enum class Cause {
+    None,                  // the finding's message alone says it
+    NotUtf8,               //
+    ControlCharacter,      // character, code
+    BarWithoutReading,     //
+    BracketNotClosed,      //
+    BracketEmpty,          //
+    BracketNotKana,        // character, code
+    BracketAfterNoKanji,   //
+    AnalyserSplit,         //
+    GivenReadingLost,      //
+    KanjiNotSjis,          // character, code (the sentence is left out)
+    CharacterNotSjis,      // character, code (the character is left out)
+    SignNotTyped,          // character, code
+    UnknownWord,           // the word
+    NothingTyped,          //
+    ReadingNotSjis,        // reading
+    SentenceUntypable,     // character, reading
+    SentenceEndUntypable,  // reading
+    WordTooWide,           // full-width characters of the box
+    ReadingEmpty,          //
+    Untypable,             // character
+    EndUntypable,          //
+    OutOfStep,             // words of the written form, of the reading
+};
+
+enum class Language { English, Japanese };
+
+// The text of a cause with its details (UTF-8).
+std::string CauseText(Cause cause, const std::vector<std::string>& details, Language language);
+
 // Something found in a file, at a place: line and column count from 1; 0 means the whole
 // line or the whole file.
 struct Finding {
     int line = 0;
     int column = 0;
-    std::string message;  // UTF-8
+    std::string message;  // UTF-8, in English
+    Cause cause = Cause::None;
+    std::vector<std::string> details{};  // UTF-8
+
+    // A finding of a cause; its message is the cause's English text.
+    static Finding Of(int line, int column, Cause cause, std::vector<std::string> details = {});
+    // What it says in the language: the cause's text, or the message when it has none.
+    std::string Text(Language language) const;
 };
 
 // The lines of text as the program splits them (CR LF, LF or CR end a line; a final line end

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -63,12 +64,13 @@ TEST(MakeForm, APastedTextGivesItsLinesAndAnEditedReadingIsCheckedAndKept) {
     EXPECT_EQ(Cell(form, 1, 0).toInt(), 1);  // the second sentence of line 1
     EXPECT_EQ(Cell(form, 2, 2).toStdString(), "わたしは ほんを よむ。");
     EXPECT_EQ(form.TitleEdit()->text().toStdString(), "猫");
+    EXPECT_EQ(form.TitleEdit()->font().families(), main.font().families()) << "the window's face";
 
     // A reading out of step with its written form is marked at once, on its line alone.
     auto& model = form.Model();
     ASSERT_TRUE(model.setData(model.index(2, 2), QString("わたしは ほんをよむ。"), Qt::EditRole));
     EXPECT_EQ(model.Checks(), 1);
-    EXPECT_NE(Cell(form, 2, 3).toStdString().find("out of step"), std::string::npos);
+    EXPECT_EQ(Cell(form, 2, 3).toStdString(), "語の数が合いません: 漢字は 3 語、読みは 2 語です");
     EXPECT_EQ(model.RowsWithProblems(), std::vector<int>{2});
     EXPECT_TRUE(Cell(form, 3, 3).isEmpty());
     // Saving is refused while a line is marked, and nothing is written.
@@ -93,6 +95,43 @@ TEST(MakeForm, APastedTextGivesItsLinesAndAnEditedReadingIsCheckedAndKept) {
     const std::string act = ReadBytes(rig.base / "ktp" / "猫.ktp");
     EXPECT_NE(act.find(Sj("わたくしは ほんを よむ。")), std::string::npos);
     EXPECT_EQ(act.substr(0, 4), Sj("猫\r\n"));
+}
+
+// What making finds is said in Japanese, in the list with its place and on its line's row;
+// a reading edited into one the key table cannot type is marked at once.
+TEST(MakeForm, TheFindingsAreSaidInJapaneseOnTheirLines) {
+    Rig rig;
+    UseDeliveredKeys(rig);
+    kotopa::TMainForm& main = rig.Start();
+    const std::string text = std::string(kFive) +
+                             "羃犇が来た。\n"   // a word MeCab has no reading for: left out
+                             "花😀が咲いた。\n"  // a character Shift_JIS lacks: dropped
+                             "※注意して。\n";   // a sign the key table does not type
+    kotopa::TMakeForm form(text, "猫", main.Keys(), rig.base / "ktp", rig.services(), &main);
+    form.show();
+    ASSERT_TRUE(WaitMade(form)) << form.Status()->text().toStdString();
+    ASSERT_EQ(form.Findings()->count(), 3);
+    EXPECT_EQ(form.Findings()->item(0)->text().toStdString(),
+              "行 5:1  「羃犇」の読みがわかりません。文中に 羃犇[よみ] と読みを書いてください。"
+              "この文は入れません");
+    EXPECT_EQ(form.Findings()->item(1)->text().toStdString(),
+              "行 6:2  「😀」(U+1F600) は Shift_JIS にない文字なので除きます");
+    EXPECT_EQ(form.Findings()->item(2)->text().toStdString(),
+              "行 7:1  「※」(U+203B) はこのキー定義では打てない記号なので、漢字の欄にだけ出します");
+    ASSERT_EQ(form.Model().rowCount(), 7);
+    EXPECT_EQ(Cell(form, 5, 2).toStdString(), "はなが さいた。");
+    EXPECT_EQ(Cell(form, 5, 3).toStdString(),
+              "「😀」(U+1F600) は Shift_JIS にない文字なので除きます");
+    EXPECT_EQ(Cell(form, 6, 3).toStdString(),
+              "「※」(U+203B) はこのキー定義では打てない記号なので、漢字の欄にだけ出します");
+    EXPECT_TRUE(form.Model().RowsWithProblems().empty()) << "notes do not stop saving";
+
+    auto& model = form.Model();
+    model.setData(model.index(0, 2), QString("ねこが きた※"), Qt::EditRole);
+    EXPECT_EQ(Cell(form, 0, 3).toStdString(), "このキー定義では「※」を打てません");
+    EXPECT_EQ(model.RowsWithProblems(), std::vector<int>{0});
+    model.setData(model.index(0, 2), QString(""), Qt::EditRole);
+    EXPECT_EQ(Cell(form, 0, 3).toStdString(), "読みが空です");
 }
 
 TEST(MakeForm, ReplacingAnActIsAskedFirst) {

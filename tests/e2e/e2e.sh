@@ -123,9 +123,10 @@ wait_window() {
     echo "$id"
 }
 
-# Waits a while for the windows of process $2 whose name matches $1 to go.
+# Waits a while ($3 tenths of a second, 50 by default) for the windows of process $2 whose
+# name matches $1 to go.
 wait_gone() {
-    for _ in $(seq 50); do
+    for _ in $(seq "${3:-50}"); do
         [ -z "$(xdotool search --all --onlyvisible --pid "$2" --name "$1" 2>/dev/null || true)" ] && return
         sleep 0.1
     done
@@ -148,6 +149,15 @@ expect_exit_ok() {
 focus() {
     xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
     sleep 0.2
+}
+
+# A click at x $2, y $3 of window $1.
+click() { xdotool mousemove --window "$1" "$2" "$3" click 1; }
+
+# The open dialog $1 given the file name $2 in its name field, which has the keyboard, and Enter.
+type_file_name() {
+    xdotool type --delay 20 "$2"
+    xdotool key Return
 }
 
 shot() {
@@ -964,16 +974,71 @@ wait_other_window() {
     echo "$id"
 }
 
+# The Act that kotopa-tool make writes of text file $1, into file $2.
+tool_made_act() {
+    "$KOTOPA_TOOL" make "$1" -o "$2" --keys "$prog/key/mykey.key" >/dev/null ||
+        fail "kotopa-tool make refused the text"
+}
+
+# The text file $3 opened in program $1 with the file button of its main window $2, its path
+# typed into the open dialog's name field as a user would: the "Act を作る" window's id.
+open_text_file() {
+    local app=$1 wid=$2 path=$3 dialog
+    focus "$wid"
+    click "$wid" 476 164  # bt_FileOpen
+    dialog=$(wait_other_window "$app" "$wid")
+    sleep 0.5
+    shot "$dialog" open-dialog
+    type_file_name "$dialog" "$path"
+    wait_window '^Act を作る$' "$app"
+}
+
+# Each reading of the made Act in file $1 is typed by its keys in the array made_keys.
+check_made_keys() {
+    local i
+    mapfile -t readings < <(act_readings "$1")
+    [ "${#readings[@]}" = "${#made_keys[@]}" ] || fail "the made Act has ${#readings[@]} lines"
+    for i in "${!made_keys[@]}"; do
+        "$KOTOPA_TOOL" try --keys "$prog/key/mykey.key" -- "${readings[$i]}" "${made_keys[$i]}" \
+            >/dev/null || fail "'${made_keys[$i]}' does not type '${readings[$i]}'"
+    done
+}
+
+# The made Act, loaded in main window $2 of program $1, played through by made_keys with no
+# mistype; the result dialog is cancelled.
+play_made_act() {
+    local app=$1 wid=$2 dialog i
+    focus "$wid"
+    xdotool key Return
+    sleep 3.6
+    for i in "${!made_keys[@]}"; do
+        xdotool type --delay 40 "${made_keys[$i]}"
+        sleep 0.25
+        xdotool key Return
+    done
+    dialog=$(wait_window '^入力が終了しました$' "$app")
+    cancel_result "$app" "$dialog"
+}
+
+# After that play of the made Act $1 and the program's end: one play with no mistype in its
+# list and in record.lst, and LAST names the Act.
+check_made_play() {
+    local line
+    line=$(tr -d '\r' <"$prog/save/$1.lst")
+    [[ "$line" =~ ^[0-9]+\ [0-9]+\ 0$ ]] || fail "$1.lst holds '$line', not one play with no mistype"
+    cmp -s "$prog/save/$1.lst" "$prog/save/record.lst" || fail "record.lst differs from $1.lst"
+    LC_ALL=C grep -aq "^LAST=.*$1\\.ktp\"" "$prog/save/kotopa.ini" || fail "LAST is not the made Act"
+}
+
 # A text file opened with the file button's dialog becomes "Act を作る": the made lines shown,
 # the wrong reading edited in place, "保存して練習" writes ktp/<the file's name>.ktp, which is
 # the Act that kotopa-tool make writes of the same text with that one reading put right, and
 # loads it; typed through at once with no mistype, recorded as a play of that Act.
 case_make_act() {
-    local app wid dialog form text="$work/texts/everyday.txt" i
+    local app wid form text="$work/texts/everyday.txt"
     mkdir -p "$work/texts"
     printf '%s\n' "${make_text[@]}" >"$text"
-    "$KOTOPA_TOOL" make "$text" -o "$work/made.ktp" --keys "$prog/key/mykey.key" >/dev/null ||
-        fail "kotopa-tool make refused the text"
+    tool_made_act "$text" "$work/made.ktp"
     iconv -f CP932 -t UTF-8 "$work/made.ktp" | grep -q "$make_wrong" ||
         fail "MeCab no longer reads $make_wrong in the text"
     iconv -f CP932 -t UTF-8 "$work/made.ktp" | sed "s/$make_wrong/$make_right/" |
@@ -981,14 +1046,7 @@ case_make_act() {
 
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
-    focus "$wid"
-    xdotool mousemove --window "$wid" 476 164 click 1  # bt_FileOpen
-    dialog=$(wait_other_window "$app" "$wid")
-    sleep 0.5
-    shot "$dialog" open-dialog
-    xdotool type --delay 20 "$text"
-    xdotool key Return
-    form=$(wait_window '^Act を作る$' "$app")
+    form=$(open_text_file "$app" "$wid" "$text")
     sleep 2
     shot "$form" made
     # The reading of line 2 (its cell at 425, 122 of the 760 x 520 window) edited in place.
@@ -1002,37 +1060,20 @@ case_make_act() {
     xdotool key Return
     sleep 0.3
     shot "$form" edited
-    xdotool mousemove --window "$form" 708 21 click 1  # "保存して練習"
+    click "$form" 708 21  # "保存して練習"
     wid=$(wait_window '^KotoPA  \[ everyday \]$' "$app")
     wait_gone '^Act を作る$' "$app"
     expect_file "$prog/ktp/everyday.ktp" "$work/expected.ktp"
     [ "$(ls "$prog/ktp" | grep -vc '^Act[0-9][0-9]\.ktp$')" = 1 ] || fail "ktp/ holds $(ls "$prog/ktp")"
 
-    mapfile -t readings < <(act_readings "$prog/ktp/everyday.ktp")
-    [ "${#readings[@]}" = "${#make_keys[@]}" ] || fail "the made Act has ${#readings[@]} lines"
-    for i in "${!make_keys[@]}"; do
-        "$KOTOPA_TOOL" try --keys "$prog/key/mykey.key" -- "${readings[$i]}" "${make_keys[$i]}" \
-            >/dev/null || fail "'${make_keys[$i]}' does not type '${readings[$i]}'"
-    done
+    made_keys=("${make_keys[@]}")
+    check_made_keys "$prog/ktp/everyday.ktp"
     sleep 0.3
     shot "$wid" made-loaded
-    focus "$wid"
-    xdotool key Return
-    sleep 3.6
-    for i in "${!make_keys[@]}"; do
-        xdotool type --delay 40 "${make_keys[$i]}"
-        sleep 0.25
-        xdotool key Return
-    done
-    dialog=$(wait_window '^入力が終了しました$' "$app")
-    cancel_result "$app" "$dialog"
+    play_made_act "$app" "$wid"
     close_window "$wid"
     expect_exit_ok "$app" "the program"
-    local line
-    line=$(tr -d '\r' <"$prog/save/everyday.lst")
-    [[ "$line" =~ ^[0-9]+\ [0-9]+\ 0$ ]] || fail "everyday.lst holds '$line', not one play with no mistype"
-    cmp -s "$prog/save/everyday.lst" "$prog/save/record.lst" || fail "record.lst differs from everyday.lst"
-    LC_ALL=C grep -aq '^LAST=.*everyday\.ktp"' "$prog/save/kotopa.ini" || fail "LAST is not the made Act"
+    check_made_play everyday
 }
 
 # --- the mistype sound, heard from a real sound server ---------------------------------------

@@ -7,7 +7,7 @@
 # Environment (set by tests/windows/CMakeLists.txt): KOTOPA_STAGE (the staged Windows
 # program), KOTOPA_WIN_HELPER (win_helper.exe), KOTOPA_WINEPREFIX, KOTOPA_X11_HELPER (for
 # screenshots; may be empty), KOTOPA_SOUND_PROBE and KOTOPA_TOOL (the native sound_probe and
-# kotopa-tool, for the sound and kana cases) and KOTOPA_ARTIFACTS.
+# kotopa-tool, for the sound, kana and make_act cases) and KOTOPA_ARTIFACTS.
 set -euo pipefail
 
 : "${KOTOPA_STAGE:?}" "${KOTOPA_WIN_HELPER:?}" "${KOTOPA_WINEPREFIX:?}" "${KOTOPA_ARTIFACTS:?}"
@@ -51,6 +51,25 @@ focus() {
 }
 
 close_window() { wine "$KOTOPA_WIN_HELPER" close "$1" >/dev/null; }
+
+click() { focus "$1" "$2" "$3"; }
+
+# The open dialog $1 given the file name $2: a click into its name field (the box left of
+# the Open button, at the foot of the dialog), what it holds replaced with the name, and Enter.
+# The dialog is Windows' own; its file types must be the Acts' and the texts'.
+type_file_name() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW types
+    types=$(wine "$KOTOPA_WIN_HELPER" choices "$(xdotool getwindowname "$1")" | tr -d '\r')
+    [ "$types" = "$(printf 'KotoPa スクリプト (*.ktp)\nテキスト (*.txt)')" ] ||
+        fail "the open dialog offers the file types '$types'"
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    focus "$1" $((WIDTH / 2)) $((HEIGHT - 50))
+    xdotool key ctrl+a
+    xdotool type --delay 20 "$2"
+    sleep 0.3
+    shot "$1" open-dialog-named
+    xdotool key Return
+}
 
 # The path as the program sees it on Windows (Wine shows / as drive Z:), in Shift_JIS.
 stored_path() { printf 'Z:%s' "$1" | tr / '\\' | iconv -f UTF-8 -t CP932; }
@@ -245,8 +264,49 @@ case_windows_kana() {
         fail "Kana-kana.lst holds '$(cat "$prog/save/Kana-kana.lst")', not one play with no mistype"
 }
 
-# The installer run silently as a user would not see it: the program, the Start-menu shortcut
-# and the uninstall entry; the program started from the shortcut's target says once where it
+# A text of five sentences in Shift_JIS, as Notepad of a Japanese Windows saves it, opened
+# with the file button: its path typed into the open dialog's name field as a user does, the
+# dialog offering the text filter; "Act を作る" reads it with the MeCab of kotopa.exe and the
+# dictionary of the program folder, and "保存して練習" writes ktp/everyday.ktp, the Act the
+# native kotopa-tool makes of the same text, and loads it. It is typed through with no
+# mistype, its first line first, and recorded as a play of that Act.
+case_windows_make_act() {
+    local app wid form text="$work/texts/everyday.txt"
+    [ -x "$KOTOPA_TOOL" ] || fail "no kotopa-tool (KOTOPA_TOOL) of the native build"
+    [ -f "$prog/dic/ipadic-utf8/sys.dic" ] || fail "the staged program has no dictionary"
+    mkdir -p "$work/texts"
+    printf '%s\r\n' "${make_text[@]}" | iconv -f UTF-8 -t CP932 >"$text"
+    tool_made_act "$text" "$work/expected.ktp"
+
+    start_program app
+    wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
+    form=$(open_text_file "$app" "$wid" "$(printf 'Z:%s' "$text" | tr / '\\')")
+    # "保存して練習" (its middle at 708, 21 of the window) takes a click once the lines are
+    # made: clicked until the window goes.
+    local i
+    for i in $(seq 30); do
+        [ -n "$(xdotool search --all --onlyvisible --pid "$app" --name '^Act を作る$' 2>/dev/null)" ] ||
+            break
+        shot "$form" made  # the last one as the click that saved saw it
+        click "$form" 708 21
+        wait_gone '^Act を作る$' "$app" 10
+    done
+    wid=$(wait_window '^KotoPA  \[ everyday \]$' "$app")
+    expect_file "$prog/ktp/everyday.ktp" "$work/expected.ktp"
+    [ "$(ls "$prog/ktp" | grep -vc '^Act[0-9][0-9]\.ktp$')" = 1 ] || fail "ktp/ holds $(ls "$prog/ktp")"
+
+    made_keys=("${make_keys[@]}")
+    made_keys[1]="ekimade aruite juubunn kakarimasu."  # 十分 as MeCab reads it
+    check_made_keys "$prog/ktp/everyday.ktp"
+    shot "$wid" made-loaded
+    play_made_act "$app" "$wid"
+    close_window "KotoPA  [ everyday ]"
+    expect_exit_ok "$app" "the program"
+    check_made_play everyday
+}
+
+# The installer run silently as a user would not see it: the program (every staged file, the
+# dictionary too), the Start-menu shortcut and the uninstall entry; the program started from the shortcut's target says once where it
 # keeps the files and records a play in the user's data folder, never beside itself; the
 # silent uninstall removes the program, its shortcut and its entry and leaves those files.
 case_windows_installer() {
@@ -262,12 +322,18 @@ case_windows_installer() {
 
     wine "$KOTOPA_INSTALLER" /S </dev/null >>"$work/app.log" 2>&1 || fail "the installer failed"
     wineserver -w
-    local f
-    for f in kotopa.exe kotopa-tool.exe kotopa.chm README.txt key/mykey.key ktp/Act01.ktp \
-        ktp/Act12.ktp system/Glaph.bmp translations/qtbase_ja.qm uninstall.exe kotopa.installed; do
+    local f shipped=(kotopa.exe kotopa-tool.exe kotopa.chm README.txt key/mykey.key ktp/Act01.ktp
+        ktp/Act12.ktp system/Glaph.bmp translations/qtbase_ja.qm uninstall.exe kotopa.installed)
+    # With MeCab, the dictionary and the licences of it and of MeCab.
+    [ "${KOTOPA_DICTIONARY:-OFF}" != ON ] ||
+        shipped+=(dic/ipadic-utf8/{dicrc,sys.dic,unk.dic,matrix.bin,char.bin,COPYING,MECAB-COPYING})
+    for f in "${shipped[@]}"; do
         [ -f "$inst/$f" ] || fail "the installer did not install $f"
     done
-    cmp -s "$inst/kotopa.exe" "$KOTOPA_STAGE/kotopa.exe" || fail "the installed kotopa.exe differs"
+    # Every file of the staged program, as it is.
+    while IFS= read -r -d '' f; do
+        cmp -s "$inst/$f" "$KOTOPA_STAGE/$f" || fail "the installed $f differs from the staged one"
+    done < <(cd "$KOTOPA_STAGE" && find . -path ./save -prune -o -type f -print0)
     [ -f "$lnk" ] || fail "no Start-menu shortcut $lnk"
     target=$(strings -n 8 "$lnk" | grep -i '^[A-Z]:.*\\kotopa\.exe$' | head -n1)
     [ -n "$target" ] || fail "the shortcut names no kotopa.exe"

@@ -5,6 +5,8 @@
 //                                  WM_QUERYENDSESSION and WM_ENDSESSION to each of the
 //                                  program's top-level windows, then the process is ended
 //                                  at once, as Windows may end it once the messages return
+//   win_helper choices <title>     writes the items of each combo box of the window, one a
+//                                  line in UTF-8 (an open dialog's file types)
 // Exit status 0 when done, 1 when no such window was found.
 #include <windows.h>
 
@@ -44,11 +46,32 @@ BOOL CALLBACK CollectOfProcess(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+BOOL CALLBACK WriteComboItems(HWND hwnd, LPARAM) {
+    wchar_t name[64];
+    if (GetClassNameW(hwnd, name, 64) == 0 || std::wstring(name) != L"ComboBox") return TRUE;
+    const LRESULT count = SendMessageW(hwnd, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(hwnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length < 0) continue;
+        std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+        SendMessageW(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(item.data()));
+        item.resize(static_cast<std::size_t>(length));
+        const int bytes = WideCharToMultiByte(CP_UTF8, 0, item.data(), static_cast<int>(length),
+                                              nullptr, 0, nullptr, nullptr);
+        std::string utf8(static_cast<std::size_t>(bytes), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, item.data(), static_cast<int>(length), utf8.data(), bytes,
+                            nullptr, nullptr);
+        std::printf("%s\n", utf8.c_str());
+    }
+    return TRUE;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: win_helper close|endsession <title>\n");
+        std::fprintf(stderr, "usage: win_helper close|endsession|choices <title>\n");
         return 2;
     }
     const std::wstring command = argv[1];
@@ -60,6 +83,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"close") {
         PostMessageW(search.found, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    if (command == L"choices") {
+        EnumChildWindows(search.found, WriteComboItems, 0);
         return 0;
     }
     if (command != L"endsession") return 2;
