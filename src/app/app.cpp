@@ -1,6 +1,7 @@
 #include "app.h"
 
 #include <QIconEngine>
+#include <QImage>
 #include <QPainter>
 #include <QStandardPaths>
 #include <algorithm>
@@ -53,11 +54,12 @@ public:
                 break;
             }
         }
-        QPixmap pixmap(QStringLiteral(":/icons/kotopa-%1.png").arg(file));
-        if (pixmap.size() != size) {
-            pixmap = pixmap.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        // Read as an image: a pixmap read from a file goes into the pixmap cache.
+        QImage image(QStringLiteral(":/icons/kotopa-%1.png").arg(file));
+        if (image.size() != size) {
+            image = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         }
-        return pixmap;
+        return QPixmap::fromImage(std::move(image));
     }
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,

@@ -135,6 +135,7 @@ void TMainForm::SetupControls() {
 }
 
 void TMainForm::ShowKeyPanelControls() {
+    EnsureKeyTable();
     if (KeyPanelShown_) return;
     KeyPanelShown_ = true;
     Ui_->ListView->setVisible(true);
@@ -217,7 +218,12 @@ void TMainForm::Warn(const fs::path& path, std::string_view message) {
 // ---------------------------------------------------------------------------------------
 // Start-up and shutdown
 
+void TMainForm::EnsureKeyTable() {
+    if (KeyTableDue_) LoadKeyTable();
+}
+
 void TMainForm::LoadKeyTable() {
+    KeyTableDue_ = false;
     // The key table, with the busy cursor while the file is read.
     const fs::path keyFile = BaseDir_ / "key" / KeyFileName(Style_);
     KeyFileProblem keyProblem = KeyFileProblem::None;
@@ -272,7 +278,9 @@ void TMainForm::rd_StyleClick(InputStyle style) {
 void TMainForm::FormCreate() {
     // The style decides which key file is read, before anything else of the settings.
     ApplyStyle(LoadSettings(SaveFolder(BaseDir_).Settings()).settings.style);
-    LoadKeyTable();
+    // The key table is read once the window has been drawn (paintEvent), or before that
+    // when something needs it (EnsureKeyTable): no control of the first window shows it.
+    KeyTableDue_ = true;
 
     SetClientSize(CollapsedSize_.width(), CollapsedSize_.height());
     PanelSlide_ = 0;
@@ -334,6 +342,7 @@ void TMainForm::paintEvent(QPaintEvent* event) {
     if (SoundOpening_) return;
     SoundOpening_ = true;
     QTimer::singleShot(0, this, [this] {
+        EnsureKeyTable();
         emit FirstDrawn();
         Sounds_.Open();
         Records_.LoadKeyRecord(SaveFolder(BaseDir_).KeyRecord());
@@ -546,6 +555,7 @@ void TMainForm::SetPlayControls(bool playing) {
 
 void TMainForm::bt_startClick() {
     if (PanelSlide_ > 0) return;
+    EnsureKeyTable();
     if (!KeyPanelOpen()) {
         StartPlay();
         return;
@@ -741,6 +751,7 @@ void TMainForm::MakeFromClipboard() {
 }
 
 void TMainForm::OpenMakeForm(std::string utf8, const QString& title) {
+    EnsureKeyTable();
     TMakeForm form(std::move(utf8), title, KeyTable_, BaseDir_ / "ktp", Services_, this);
     form.exec();
     if (form.Saved()) LoadMadeAct(*form.Saved());
@@ -763,6 +774,7 @@ void TMainForm::bt_HelpClick() {
 
 // A new graph window for every showing, so that it draws the lists as they are now.
 void TMainForm::bt_GlaphClick() {
+    EnsureKeyTable();  // for the practice Act
     TGlaphForm form(BaseDir_, ActPath_, Records_.TotalRecords(), Records_.ActRecords(), Services_,
                     this);
     form.SetPractice(Practice());

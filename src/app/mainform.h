@@ -102,7 +102,11 @@ public:
     const RecordBook& Records() const { return Records_; }
     const std::vector<std::string>& TotalRecords() const { return Records_.TotalRecords(); }
     const std::vector<std::string>& ActRecords() const { return Records_.ActRecords(); }
-    const KeyTable& Keys() const { return KeyTable_; }
+    // The table the play judges with, read first if the start-up has not read it yet.
+    const KeyTable& Keys() {
+        EnsureKeyTable();
+        return KeyTable_;
+    }
     InputStyle Style() const { return Style_; }
     platform::WaveList& Sounds() { return Sounds_; }
     QTimer& Timer() { return Timer_; }
@@ -167,6 +171,7 @@ private:
     // kana printed on the keys.
     std::string Shown(std::string_view text) const;
     void LoadKeyTable();      // key/ file of the style, with the start-up's warnings
+    void EnsureKeyTable();    // the start-up's LoadKeyTable, when it has not been done yet
     void LoadStyleRecords();  // the style's record lists and bests
     void ApplyStyle(InputStyle style);
 
@@ -205,6 +210,7 @@ private:
     bool Destroyed_ = false;
     bool SoundOpening_ = false;
     bool KeyPanelShown_ = false;
+    bool KeyTableDue_ = false;
 };
 
 }  // namespace kotopa

@@ -235,6 +235,20 @@ void ReportView::mouseDoubleClickEvent(QMouseEvent* event) {
     QTreeView::mouseDoubleClickEvent(event);
 }
 
+void ReportView::updateGeometries() {
+    if (!isVisible()) {
+        geometriesDue_ = true;
+        return;
+    }
+    geometriesDue_ = false;
+    QTreeView::updateGeometries();
+}
+
+void ReportView::showEvent(QShowEvent* event) {
+    QTreeView::showEvent(event);
+    if (geometriesDue_) updateGeometries();
+}
+
 SpinEdit::SpinEdit(QWidget* parent) : QSpinBox(parent) {
     setRange(5, 999);
     setValue(60);

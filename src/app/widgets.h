@@ -112,7 +112,9 @@ protected:
 };
 
 // A report list whose Enter key goes to onEnter and no further, and whose double click
-// counts with the left button only.
+// counts with the left button only. Hidden, it does not lay out its rows: the tree view
+// would otherwise keep an entry for every row of its model from the first resize of a
+// column on, shown or not.
 class ReportView : public QTreeView {
     Q_OBJECT
 public:
@@ -122,6 +124,11 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void updateGeometries() override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool geometriesDue_ = false;
 };
 
 // A number box for 5 to 999 that, like the classic spin edit, lets its text be anything

@@ -351,36 +351,115 @@ void KeyTable::AddRow(KeyRow row) {
     IndexRow(rows_.size() - 1);
 }
 
+namespace {
+
+constexpr uint32_t kNoRow = UINT32_MAX;
+constexpr std::size_t kPackedBytes = 7;
+
+// A folded form of one to seven bytes as a number that is never 0: its bytes, and its length
+// in the top byte. 0 for a form that is empty or too long to be indexed.
+uint64_t PackedKey(std::string_view folded) {
+    if (folded.empty() || folded.size() > kPackedBytes) return 0;
+    uint64_t key = static_cast<uint64_t>(folded.size()) << 56;
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        key |= static_cast<uint64_t>(static_cast<unsigned char>(folded[i])) << (8 * i);
+    }
+    return key;
+}
+
+}  // namespace
+
+std::size_t KeyTable::SlotOf(uint64_t key) const {
+    const std::size_t mask = slotKeys_.size() - 1;
+    std::size_t at = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ULL) >> 32) & mask;
+    while (slotKeys_[at] != 0 && slotKeys_[at] != key) at = (at + 1) & mask;
+    return at;
+}
+
 void KeyTable::Reindex() {
-    index_.clear();
-    for (std::size_t i = 0; i < rows_.size(); ++i) IndexRow(i);
+    // Half the slots at most are taken, so that a look-up meets an empty one soon.
+    std::size_t slots = 16;
+    while (slots < 2 * rows_.size() + 2) slots *= 2;
+    slotKeys_.assign(slots, 0);
+    slotRows_.assign(slots, kNoRow);
+    next_.assign(rows_.size(), kNoRow);
+    slotsTaken_ = 0;
+    // In table order, each row joins the end of its chain.
+    std::vector<uint32_t> last(slots, kNoRow);
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const uint64_t key = PackedKey(FoldedForm(rows_[i].item));
+        if (key == 0) continue;
+        const std::size_t at = SlotOf(key);
+        const auto row = static_cast<uint32_t>(i);
+        if (slotKeys_[at] == 0) {
+            slotKeys_[at] = key;
+            ++slotsTaken_;
+        }
+        if (last[at] == kNoRow) {
+            slotRows_[at] = row;
+        } else {
+            next_[last[at]] = row;
+        }
+        last[at] = row;
+    }
 }
 
 // A look-up key is never empty, so a row without an item is never found and not indexed.
 void KeyTable::IndexRow(std::size_t index) {
-    const std::string& item = rows_[index].item;
-    if (item.empty()) return;
-    auto& bucket = index_[FoldedForm(item)];
-    const auto at = static_cast<uint32_t>(index);
+    if (slotKeys_.empty()) {
+        Reindex();
+        return;
+    }
+    next_.resize(rows_.size(), kNoRow);
+    next_[index] = kNoRow;
+    const uint64_t key = PackedKey(FoldedForm(rows_[index].item));
+    if (key == 0) return;
+    std::size_t at = SlotOf(key);
+    if (slotKeys_[at] == 0) {
+        if (2 * (slotsTaken_ + 1) > slotKeys_.size()) {
+            Reindex();  // takes in this row too
+            return;
+        }
+        slotKeys_[at] = key;
+        ++slotsTaken_;
+    }
     // Rows join in table order, except one changed in place, which takes its own place.
-    bucket.insert(std::upper_bound(bucket.begin(), bucket.end(), at), at);
+    const auto row = static_cast<uint32_t>(index);
+    uint32_t& first = slotRows_[at];
+    if (first == kNoRow || row < first) {
+        next_[row] = first;
+        first = row;
+        return;
+    }
+    uint32_t before = first;
+    while (next_[before] != kNoRow && next_[before] < row) before = next_[before];
+    next_[row] = next_[before];
+    next_[before] = row;
 }
 
 void KeyTable::UnindexRow(std::size_t index) {
-    const std::string& item = rows_.at(index).item;
-    if (item.empty()) return;
-    const auto found = index_.find(FoldedForm(item));
-    if (found == index_.end()) return;
-    auto& bucket = found->second;
-    bucket.erase(std::remove(bucket.begin(), bucket.end(), static_cast<uint32_t>(index)),
-                 bucket.end());
-    if (bucket.empty()) index_.erase(found);
+    const uint64_t key = PackedKey(FoldedForm(rows_.at(index).item));
+    if (key == 0 || slotKeys_.empty()) return;
+    const std::size_t at = SlotOf(key);
+    if (slotKeys_[at] == 0) return;
+    const auto row = static_cast<uint32_t>(index);
+    uint32_t& first = slotRows_[at];
+    if (first == row) {
+        first = next_[row];
+    } else {
+        uint32_t before = first;
+        while (before != kNoRow && next_[before] != row) before = next_[before];
+        if (before == kNoRow) return;
+        next_[before] = next_[row];
+    }
+    next_[row] = kNoRow;
 }
 
 void KeyTable::AppendCandidates(std::string_view key, std::vector<std::string>& list) const {
-    const auto found = index_.find(FoldedForm(key));
-    if (found == index_.end()) return;
-    for (const uint32_t row : found->second) AppendRow(rows_[row], list);
+    const uint64_t packed = PackedKey(FoldedForm(key));
+    if (packed == 0 || slotKeys_.empty()) return;
+    const std::size_t at = SlotOf(packed);
+    for (uint32_t row = slotRows_[at]; row != kNoRow; row = next_[row]) AppendRow(rows_[row], list);
 }
 
 void KeyTable::FindCandidates1(std::string_view reading, std::vector<std::string>& lst_1) const {

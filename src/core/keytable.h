@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "keyrules.h"
@@ -139,12 +138,22 @@ private:
     void Reindex();
     void IndexRow(std::size_t index);
     void UnindexRow(std::size_t index);
+    // The slot of the folded form packed as key: the one holding it, or the empty one where
+    // it would go.
+    std::size_t SlotOf(uint64_t key) const;
 
     std::vector<KeyRow> rows_;
     KeyRules rules_ = KeyRules::Romaji();
-    // Row numbers in table order by the folded form of their item (FoldedForm, sjis.h): the
-    // rows a look-up finds are those under the folded form of its key.
-    std::unordered_map<std::string, std::vector<uint32_t>> index_;
+    // The rows by the folded form of their item (FoldedForm, sjis.h): the rows a look-up
+    // finds are those whose item folds to the folded form of its key. A key is at most six
+    // bytes, so only items of up to seven bytes are indexed, each folded form packed into a
+    // number (PackedKey) in an open-addressed table of slots: the form (0 for an empty slot)
+    // and the first of its rows; the others follow in table order through next_. A slot
+    // whose rows have all gone keeps its form, with no row.
+    std::vector<uint64_t> slotKeys_;
+    std::vector<uint32_t> slotRows_;
+    std::vector<uint32_t> next_;
+    std::size_t slotsTaken_ = 0;
 };
 
 }  // namespace kotopa

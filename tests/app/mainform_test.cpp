@@ -82,8 +82,12 @@ TEST(MainFormStart, CleanFolderLoadsAct01WithDefaults) {
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
 
-    // The key table in the list view: item and up to five candidates per row.
+    // The key table in the list view, read once the window has been drawn: item and up to
+    // five candidates per row.
     const QAbstractItemModel* view = rig.Get<QTreeView>("ListView")->model();
+    EXPECT_EQ(view->rowCount(), 0) << "the window shows before the key table is read";
+    form.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->rowCount() > 0; }, 5000));
     auto cell = [&](int row, int column) {
         return view->index(row, column).data().toString().toStdString();
     };
@@ -305,6 +309,9 @@ TEST(MainFormStart, AKeyTableThatJudgesNoKeyIsWarnedOnceAndThePlayGoesOn) {
     Rig rig;
     fs::remove(rig.base / "key" / "mykey.key");
     rig.Start();
+    EXPECT_TRUE(rig.dialogs.Messages().empty()) << "said once the window is drawn";
+    rig.form->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.dialogs.Messages().empty(); }, 5000));
     const auto messages = rig.dialogs.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, Kind::Warning);
