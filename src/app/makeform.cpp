@@ -262,8 +262,9 @@ void TMakeForm::Start() {
         Progress_->setVisible(true);
         Cancel_->setVisible(true);
     });
-    tool::MakeOptions options;
-    options.title = Title_->text().toStdString();
+    // The lines are made under no title: the one in the box is the user's to change, and is
+    // checked when the Act is saved (a file's name may hold what Shift_JIS lacks).
+    const tool::MakeOptions options;
     Worker_ = std::thread([this, options] {
         std::string error;
         std::unique_ptr<tool::Analyzer> mecab = tool::OpenMecab(tool::DefaultDictionary(), error);
@@ -315,9 +316,10 @@ void TMakeForm::Finished(tool::MadeAct made, std::string error) {
     FindingList_->setUpdatesEnabled(true);
     Status_->setText(made.ok()
                          ? QString("%1 %2").arg(made.pairs.size()).arg(FromSjis(msg::kMakeLineHead))
-                         : QString::fromStdString(made.refusal));
+                         : QString::fromStdString(made.Refusal(tool::Language::Japanese)));
     Model_.Reset(std::move(made.pairs), made.findings);
-    Save_->setEnabled(Model_.rowCount() > 0);
+    // A refused Act (too few lines) is shown for review; no edit of a reading makes it one.
+    Save_->setEnabled(made.ok() && Model_.rowCount() > 0);
 }
 
 void TMakeForm::bt_CancelClick() {

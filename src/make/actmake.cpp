@@ -840,7 +840,13 @@ std::string Body(const std::vector<MadePair>& pairs) {
 }
 
 std::string TooFew(std::size_t pairs) {
-    return "the text gives " + std::to_string(pairs) + " lines to type; an Act needs at least 5";
+    return CauseText(Cause::TooFewLines, {std::to_string(pairs)}, Language::English);
+}
+
+// The act refused for the cause.
+void Refuse(MadeAct& act, Cause cause, std::vector<std::string> details = {}) {
+    act.refused = Finding::Of(0, 0, cause, std::move(details));
+    act.refusal = act.refused.message;
 }
 
 }  // namespace
@@ -880,7 +886,7 @@ MadeAct MakeAct(std::string_view utf8, Analyzer& analyzer, const KeyTable& keys,
             act.findings.push_back(Finding::Of(number, Utf8Column(line, bad), Cause::NotUtf8));
     }
     if (!act.findings.empty()) {
-        act.refusal = "the text is not UTF-8";
+        Refuse(act, Cause::TextNotUtf8);
         return act;
     }
     const auto header = Header(options, act.refusal);
@@ -900,7 +906,7 @@ MadeAct MakeAct(std::string_view utf8, Analyzer& analyzer, const KeyTable& keys,
     sortFindings();
     std::string bytes = *header + Body(act.pairs);
     if (act.pairs.size() < 5) {
-        act.refusal = TooFew(act.pairs.size());
+        Refuse(act, Cause::TooFewLines, {std::to_string(act.pairs.size())});
         return act;
     }
     // Every reading was typed against the table as it was made; the check need not type it

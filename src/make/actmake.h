@@ -69,7 +69,12 @@ struct MadeAct {
     std::vector<MadePair> pairs;    // what bytes holds, in order
     std::vector<Finding> findings;  // places of the text to review, in line and column order
     std::string refusal;            // why nothing can be written; empty when bytes is an Act
+    Finding refused;                // its cause, where it has one
     bool ok() const { return refusal.empty(); }
+    // Why nothing can be written, in the language where the refusal has a cause.
+    std::string Refusal(Language language) const {
+        return refused.cause == Cause::None ? refusal : refused.Text(language);
+    }
 };
 
 // A text file as UTF-8: UTF-8 (with or without its BOM), UTF-16 with a BOM, or else

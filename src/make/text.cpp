@@ -67,13 +67,16 @@ constexpr CauseTexts kCauses[] = {
      "このキー定義では読みの終わりを打てません"},
     {Cause::OutOfStep, "the words are out of step: the written form has %1, the reading %2",
      "語の数が合いません: 漢字は %1 語、読みは %2 語です"},
+    {Cause::TextNotUtf8, "the text is not UTF-8", "文章が UTF-8 ではありません"},
+    {Cause::TooFewLines, "the text gives %1 lines to type; an Act needs at least 5",
+     "打つ行が %1 行しかありません。Act には 5 行以上が要ります"},
 };
 
 constexpr bool InCauseOrder() {
     for (std::size_t i = 0; i < std::size(kCauses); ++i) {
         if (static_cast<std::size_t>(kCauses[i].cause) != i) return false;
     }
-    return std::size(kCauses) == static_cast<std::size_t>(Cause::OutOfStep) + 1;
+    return std::size(kCauses) == static_cast<std::size_t>(Cause::TooFewLines) + 1;
 }
 static_assert(InCauseOrder(), "every cause has its texts, in the order of Cause");
 

@@ -18,29 +18,32 @@ namespace kotopa::tool {
 // English, which kotopa-tool writes, and one in Japanese, which the window "Act を作る" shows;
 // %1, %2 in them stand for the finding's details.
 enum class Cause {
-    None,                  // the finding's message alone says it
-    NotUtf8,               //
-    ControlCharacter,      // character, code
-    BarWithoutReading,     //
-    BracketNotClosed,      //
-    BracketEmpty,          //
-    BracketNotKana,        // character, code
-    BracketAfterNoKanji,   //
-    AnalyserSplit,         //
-    GivenReadingLost,      //
-    KanjiNotSjis,          // character, code (the sentence is left out)
-    CharacterNotSjis,      // character, code (the character is left out)
-    SignNotTyped,          // character, code
-    UnknownWord,           // the word
-    NothingTyped,          //
-    ReadingNotSjis,        // reading
-    SentenceUntypable,     // character, reading
-    SentenceEndUntypable,  // reading
+    None,  // the finding's message alone says it
+    NotUtf8,
+    ControlCharacter,  // details: the character, its code
+    BarWithoutReading,
+    BracketNotClosed,
+    BracketEmpty,
+    BracketNotKana,  // the character, its code
+    BracketAfterNoKanji,
+    AnalyserSplit,
+    GivenReadingLost,
+    KanjiNotSjis,      // the character, its code (the sentence is left out)
+    CharacterNotSjis,  // the character, its code (the character is left out)
+    SignNotTyped,      // the character, its code
+    UnknownWord,       // the word
+    NothingTyped,
+    ReadingNotSjis,        // the reading
+    SentenceUntypable,     // the character, the reading
+    SentenceEndUntypable,  // the reading
     WordTooWide,           // full-width characters of the box
-    ReadingEmpty,          //
-    Untypable,             // character
-    EndUntypable,          //
-    OutOfStep,             // words of the written form, of the reading
+    ReadingEmpty,
+    Untypable,  // the character
+    EndUntypable,
+    OutOfStep,  // words of the written form, of the reading
+    // Why a text gives no Act.
+    TextNotUtf8,
+    TooFewLines,  // the lines it gives
 };
 
 enum class Language { English, Japanese };

@@ -134,6 +134,34 @@ TEST(MakeForm, TheFindingsAreSaidInJapaneseOnTheirLines) {
     EXPECT_EQ(Cell(form, 0, 3).toStdString(), "読みが空です");
 }
 
+// A file's name Shift_JIS cannot hold is a title to change, not a reason to make nothing;
+// a text of too few lines is shown, said why in Japanese, and cannot be saved.
+TEST(MakeForm, ATitleToChangeMakesTheLinesAndTooFewLinesAreSaidWhy) {
+    Rig rig;
+    UseDeliveredKeys(rig);
+    kotopa::TMainForm& main = rig.Start();
+    {
+        kotopa::TMakeForm form(kFive, "😀猫", main.Keys(), rig.base / "ktp", rig.services(), &main);
+        form.show();
+        ASSERT_TRUE(WaitMade(form)) << form.Status()->text().toStdString();
+        EXPECT_EQ(form.Model().rowCount(), 5);
+        form.bt_SaveClick();
+        EXPECT_TRUE(LastWarning(rig));
+        EXPECT_FALSE(form.Saved());
+        form.TitleEdit()->setText("猫");
+        form.bt_SaveClick();
+        EXPECT_TRUE(form.Saved());
+    }
+    kotopa::TMakeForm form("猫が来た。犬も来た。", "短い", main.Keys(), rig.base / "ktp",
+                           rig.services(), &main);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !form.Making(); }, 20000));
+    EXPECT_EQ(form.Model().rowCount(), 2);
+    EXPECT_EQ(form.Status()->text().toStdString(),
+              "打つ行が 2 行しかありません。Act には 5 行以上が要ります");
+    EXPECT_FALSE(form.SaveButton()->isEnabled());
+}
+
 TEST(MakeForm, ReplacingAnActIsAskedFirst) {
     Rig rig;
     UseDeliveredKeys(rig);

@@ -210,6 +210,9 @@ TEST(MakeAct, WhatCannotBeWrittenIsReportedWithItsPlace) {
               "※注意して。 / ちゅういして。\n"
               "x / x\n");
     EXPECT_FALSE(act.ok()) << "four lines are too few for an Act";
+    EXPECT_EQ(act.refusal, "the text gives 4 lines to type; an Act needs at least 5");
+    EXPECT_EQ(act.Refusal(Language::Japanese),
+              "打つ行が 4 行しかありません。Act には 5 行以上が要ります");
     EXPECT_TRUE(act.bytes.empty());
 }
 

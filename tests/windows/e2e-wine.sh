@@ -42,12 +42,24 @@ start_program() {
 }
 
 # Without a window manager a Wine window takes the keyboard after a click; the click goes to
-# a spot of the window where it changes nothing (a dialog's margin by default).
+# a spot of the window where it changes nothing (a dialog's margin by default). A click on a
+# control ($2, $3 given) is made once. A click on the margin is made again until Windows has
+# made the window the active one: while a command the program had the shell start still runs
+# (the play log's "open"), its console is the active window, a click does not take the
+# keyboard from it, and the keys sent next would be lost.
 focus() {
-    local X Y WIDTH HEIGHT SCREEN WINDOW
+    local X Y WIDTH HEIGHT SCREEN WINDOW title active=""
     eval "$(xdotool getwindowgeometry --shell "$1")"
     xdotool mousemove $((X + ${2:-4})) $((Y + ${3:-4})) click 1
     sleep 0.3
+    [ $# -eq 1 ] || return 0
+    title=$(xdotool getwindowname "$1")
+    for _ in $(seq 100); do
+        active=$(wine "$KOTOPA_WIN_HELPER" active "$title") && return 0
+        xdotool mousemove $((X + 4)) $((Y + 4)) click 1
+        sleep 0.1
+    done
+    fail "'$title' does not take the keyboard: the active window is $active"
 }
 
 close_window() { wine "$KOTOPA_WIN_HELPER" close "$1" >/dev/null; }
@@ -104,8 +116,8 @@ case_windows_play() {
     focus "$dialog"
     focus "$dialog" 301 123  # the play-log button
     local i
-    for i in $(seq 100); do
-        [ -f "$work/opened.log" ] && break
+    for i in $(seq 100); do  # the copy whole, not as it is being written
+        cmp -s "$work/opened.log" "$prog/save/playlog.log" && break
         sleep 0.1
     done
     [ -f "$work/opened.log" ] || fail "the play log was not handed to the shell"

@@ -7,7 +7,9 @@
 //                                  at once, as Windows may end it once the messages return
 //   win_helper choices <title>     writes the items of each combo box of the window, one a
 //                                  line in UTF-8 (an open dialog's file types)
-// Exit status 0 when done, 1 when no such window was found.
+//   win_helper active <title>      whether the window is the one that has the keyboard (the
+//                                  foreground window); if not, writes which one has it
+// Exit status 0 when done, 1 when no such window was found (or it is not the active one).
 #include <windows.h>
 
 #include <cstdio>
@@ -46,6 +48,15 @@ BOOL CALLBACK CollectOfProcess(HWND hwnd, LPARAM param) {
     return TRUE;
 }
 
+std::string Utf8(const std::wstring& text) {
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                          nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), bytes,
+                        nullptr, nullptr);
+    return utf8;
+}
+
 BOOL CALLBACK WriteComboItems(HWND hwnd, LPARAM) {
     wchar_t name[64];
     if (GetClassNameW(hwnd, name, 64) == 0 || std::wstring(name) != L"ComboBox") return TRUE;
@@ -57,12 +68,7 @@ BOOL CALLBACK WriteComboItems(HWND hwnd, LPARAM) {
         SendMessageW(hwnd, CB_GETLBTEXT, static_cast<WPARAM>(i),
                      reinterpret_cast<LPARAM>(item.data()));
         item.resize(static_cast<std::size_t>(length));
-        const int bytes = WideCharToMultiByte(CP_UTF8, 0, item.data(), static_cast<int>(length),
-                                              nullptr, 0, nullptr, nullptr);
-        std::string utf8(static_cast<std::size_t>(bytes), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, item.data(), static_cast<int>(length), utf8.data(), bytes,
-                            nullptr, nullptr);
-        std::printf("%s\n", utf8.c_str());
+        std::printf("%s\n", Utf8(item).c_str());
     }
     return TRUE;
 }
@@ -71,7 +77,7 @@ BOOL CALLBACK WriteComboItems(HWND hwnd, LPARAM) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: win_helper close|endsession|choices <title>\n");
+        std::fprintf(stderr, "usage: win_helper close|endsession|choices|active <title>\n");
         return 2;
     }
     const std::wstring command = argv[1];
@@ -88,6 +94,20 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"choices") {
         EnumChildWindows(search.found, WriteComboItems, 0);
         return 0;
+    }
+    if (command == L"active") {
+        const HWND active = GetForegroundWindow();
+        if (active == search.found) return 0;
+        wchar_t text[512] = L"";
+        const int n = active ? GetWindowTextW(active, text, 512) : 0;
+        DWORD pid = 0;
+        if (active) GetWindowThreadProcessId(active, &pid);
+        std::printf("%s (process %lu)\n",
+                    active
+                        ? Utf8(std::wstring(text, static_cast<std::size_t>(n > 0 ? n : 0))).c_str()
+                        : "no window",
+                    static_cast<unsigned long>(pid));
+        return 1;
     }
     if (command != L"endsession") return 2;
     ProcessWindows p;
