@@ -219,16 +219,19 @@ void TMainForm::Warn(const fs::path& path, std::string_view message) {
 // Start-up and shutdown
 
 void TMainForm::EnsureKeyTable() {
-    if (KeyTableDue_) LoadKeyTable();
+    // Without the busy cursor: it would load the cursor theme for a read of a few
+    // milliseconds.
+    if (KeyTableDue_) LoadKeyTable(false);
 }
 
-void TMainForm::LoadKeyTable() {
+void TMainForm::LoadKeyTable(bool busyCursor) {
     KeyTableDue_ = false;
     // The key table, with the busy cursor while the file is read.
     const fs::path keyFile = BaseDir_ / "key" / KeyFileName(Style_);
     KeyFileProblem keyProblem = KeyFileProblem::None;
     {
-        const BusyCursor busy;
+        std::optional<BusyCursor> busy;
+        if (busyCursor) busy.emplace();
         KeyModel_.Reset([&] { keyProblem = KeyTable_.LoadKeyFile(keyFile); });
     }
     Ui_->ed_KoumokuNo->clear();  // no row is chosen in the new table

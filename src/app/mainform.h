@@ -170,7 +170,7 @@ private:
     // A text of the play as the window shows it: in the kana style key tokens become the
     // kana printed on the keys.
     std::string Shown(std::string_view text) const;
-    void LoadKeyTable();      // key/ file of the style, with the start-up's warnings
+    void LoadKeyTable(bool busyCursor = true);  // key/ file of the style, with its warnings
     void EnsureKeyTable();    // the start-up's LoadKeyTable, when it has not been done yet
     void LoadStyleRecords();  // the style's record lists and bests
     void ApplyStyle(InputStyle style);

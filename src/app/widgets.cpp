@@ -482,7 +482,11 @@ void ApplyFontTree(QWidget* w, const QFont& inherited) {
                                           : w->font().families());
         font.setPixelSize(px.toInt());
     }
-    w->setFont(font);
+    // A widget without a face of its own takes its parent's font whole, unless its class
+    // has a font of its own in the desktop's theme; only those are given it here, as every
+    // change of a widget's font costs it a new layout of its text.
+    if (px.isValid() || w->isWindow() || !QApplication::font(w).isCopyOf(QApplication::font()))
+        w->setFont(font);
     for (QObject* child : w->children()) {
         if (auto* cw = qobject_cast<QWidget*>(child); cw && !cw->isWindow())
             ApplyFontTree(cw, font);
