@@ -280,8 +280,8 @@ case_windows_kana() {
 # with the file button: its path typed into the open dialog's name field as a user does, the
 # dialog offering the text filter; "Act を作る" reads it with the MeCab of kotopa.exe and the
 # dictionary of the program folder, and "保存して練習" writes ktp/everyday.ktp, the Act the
-# native kotopa-tool makes of the same text, and loads it. It is typed through with no
-# mistype, its first line first, and recorded as a play of that Act.
+# native kotopa-tool makes of the same text, and loads it. It is typed through at once, all
+# five lines with no mistype, and recorded as a play of that Act.
 case_windows_make_act() {
     local app wid form text="$work/texts/everyday.txt"
     [ -x "$KOTOPA_TOOL" ] || fail "no kotopa-tool (KOTOPA_TOOL) of the native build"
