@@ -345,7 +345,7 @@ BENCHMARK(BM_EmptyMillisecondTimer)->Iterations(1)->Unit(benchmark::kSecond)->Us
 // in turn in one run on a private Xvfb: from the spawn to the first top-level window of the
 // process being mapped (wall), the processor time of all its threads up to that moment
 // (/proc/PID/task/*/schedstat), the resident anonymous memory (RssAnon) and the private
-// dirty memory (smaps_rollup) once it has sat idle for two seconds. Medians of 9 rounds of
+// dirty memory (smaps_rollup) once it has sat idle for two seconds. Medians of the rounds of
 // each, after one round of each that warms the file caches.
 struct Started {
     double ms = 0;
@@ -446,8 +446,14 @@ double Median(std::vector<double> v) {
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
+// KOTOPA_BENCH_STAGE names another staged program (an older build, to compare with) and
+// KOTOPA_BENCH_ROUNDS the number of measured rounds (9 by default).
 void BM_StartUpAgainstBareWindow(benchmark::State& state) {
-    const fs::path stage = KOTOPA_STAGE_DIR;
+    const char* otherStage = std::getenv("KOTOPA_BENCH_STAGE");
+    const fs::path stage =
+        otherStage && *otherStage ? fs::path(otherStage) : fs::path(KOTOPA_STAGE_DIR);
+    const char* roundsText = std::getenv("KOTOPA_BENCH_ROUNDS");
+    const int rounds = std::max(1, roundsText ? std::atoi(roundsText) : 9);
     const fs::path base =
         fs::temp_directory_path() / ("kotopa-bench-stage-" + std::to_string(getpid()));
     fs::remove_all(base);
@@ -477,7 +483,7 @@ void BM_StartUpAgainstBareWindow(benchmark::State& state) {
     };
     Series program_, bare_, peer_;
     for (auto _ : state) {
-        for (int round = 0; round < 10; ++round) {
+        for (int round = 0; round <= rounds; ++round) {
             const auto p = StartOnce(program, server.Display(), watcher);
             const auto b = StartOnce(bare, server.Display(), watcher);
             std::optional<Started> t;
