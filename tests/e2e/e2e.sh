@@ -993,6 +993,17 @@ open_text_file() {
     wait_window '^Act を作る$' "$app"
 }
 
+# Waits until "Act を作る" window $1 shows its made lines: text in the reading cell of line 2
+# (about 425, 122 of the 760 x 520 window), which stays blank while the text is being made.
+wait_made_lines() {
+    local i
+    for i in $(seq 300); do
+        "$KOTOPA_X11_HELPER" inked "$1" 330 114 200 16 && return
+        sleep 0.1
+    done
+    fail "the made lines were not shown"
+}
+
 # Each reading of the made Act in file $1 is typed by its keys in the array made_keys.
 check_made_keys() {
     local i
@@ -1047,7 +1058,7 @@ case_make_act() {
     start_program app
     wid=$(wait_window '^KotoPA  \[ Act01 \]$' "$app")
     form=$(open_text_file "$app" "$wid" "$text")
-    sleep 2
+    wait_made_lines "$form"
     shot "$form" made
     # The reading of line 2 (its cell at 425, 122 of the 760 x 520 window) edited in place.
     xdotool mousemove --window "$form" 425 122 click --repeat 2 --delay 80 1

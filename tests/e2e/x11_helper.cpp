@@ -1,8 +1,10 @@
 // What xdotool cannot do for the end-to-end tests: close a window the way a window
 // manager's close button does (WM_DELETE_WINDOW, so the program shuts down normally), and
-// save a window's picture as PNG.
+// save a window's picture as PNG, and tell whether something dark (text) is drawn in a part
+// of a window.
 //   x11_helper close <window id>
 //   x11_helper shot <window id | root> <file.png>
+//   x11_helper inked <window id> <x> <y> <width> <height>   exit 0: drawn on, 1: blank
 // Qt first: Xlib defines macros (Status, Bool ...) that Qt's headers must not see.
 #include <QImage>
 
@@ -50,11 +52,34 @@ int Shot(Display* dpy, Window w, const char* file) {
     return out.save(QString::fromLocal8Bit(file), "PNG") ? 0 : 1;
 }
 
+// 0 when a pixel of the rectangle is dark in every channel, 1 when none is.
+int Inked(Display* dpy, Window w, int x, int y, int width, int height) {
+    if (width <= 0 || height <= 0) return 2;
+    XImage* img = XGetImage(dpy, w, x, y, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
+    if (!img) return 2;
+    int rc = 1;
+    for (int row = 0; row < height && rc == 1; ++row) {
+        for (int col = 0; col < width; ++col) {
+            const unsigned long p = XGetPixel(img, col, row);
+            if (((p & img->red_mask) >> 16) < 128 && ((p & img->green_mask) >> 8) < 128 &&
+                (p & img->blue_mask) < 128) {
+                rc = 0;
+                break;
+            }
+        }
+    }
+    XDestroyImage(img);
+    return rc;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: x11_helper close <id> | shot <id|root> <file.png>\n");
+        std::fprintf(stderr,
+                     "usage: x11_helper close <id> | shot <id|root> <file.png> | "
+                     "inked <id> <x> <y> <width> <height>\n");
         return 2;
     }
     Display* dpy = XOpenDisplay(nullptr);
@@ -69,6 +94,10 @@ int main(int argc, char** argv) {
     int rc = 2;
     if (what == "close") rc = Close(dpy, w);
     if (what == "shot" && argc == 4) rc = Shot(dpy, w, argv[3]);
+    if (what == "inked" && argc == 7) {
+        rc = Inked(dpy, w, std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
+                   std::atoi(argv[6]));
+    }
     XCloseDisplay(dpy);
     return rc;
 }
