@@ -913,7 +913,7 @@ MadeAct MakeAct(std::string_view utf8, Analyzer& analyzer, const KeyTable& keys,
     // again (that is most of its work).
     const ActCheck check = CheckAct(bytes, nullptr);
     if (!check.findings.empty()) {
-        act.refusal = "the Act made fails its check: " + check.findings.front().message;
+        Refuse(act, Cause::MadeActFails, {check.findings.front().message});
         return act;
     }
     act.bytes = std::move(bytes);

@@ -70,13 +70,14 @@ constexpr CauseTexts kCauses[] = {
     {Cause::TextNotUtf8, "the text is not UTF-8", "文章が UTF-8 ではありません"},
     {Cause::TooFewLines, "the text gives %1 lines to type; an Act needs at least 5",
      "打つ行が %1 行しかありません。Act には 5 行以上が要ります"},
+    {Cause::MadeActFails, "the Act made fails its check: %1", "作った Act が検査を通りません: %1"},
 };
 
 constexpr bool InCauseOrder() {
     for (std::size_t i = 0; i < std::size(kCauses); ++i) {
         if (static_cast<std::size_t>(kCauses[i].cause) != i) return false;
     }
-    return std::size(kCauses) == static_cast<std::size_t>(Cause::TooFewLines) + 1;
+    return std::size(kCauses) == static_cast<std::size_t>(Cause::MadeActFails) + 1;
 }
 static_assert(InCauseOrder(), "every cause has its texts, in the order of Cause");
 

@@ -43,7 +43,8 @@ enum class Cause {
     OutOfStep,  // words of the written form, of the reading
     // Why a text gives no Act.
     TextNotUtf8,
-    TooFewLines,  // the lines it gives
+    TooFewLines,   // the lines it gives
+    MadeActFails,  // what the check of the made Act found first
 };
 
 enum class Language { English, Japanese };
