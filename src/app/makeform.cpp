@@ -175,6 +175,13 @@ TMakeForm::TMakeForm(std::string text, const QString& title, const KeyTable& key
     resize(760, 520);
 
     auto* layout = new QVBoxLayout(this);
+    AddTopRows(layout, title);
+    AddLists(layout);
+    connect(Save_, &QPushButton::clicked, this, [this] { bt_SaveClick(); });
+    connect(Cancel_, &QPushButton::clicked, this, [this] { bt_CancelClick(); });
+}
+
+void TMakeForm::AddTopRows(QVBoxLayout* layout, const QString& title) {
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(FromSjis(msg::kMakeTitleLabel), this));
     Title_ = new QLineEdit(title, this);
@@ -201,7 +208,9 @@ TMakeForm::TMakeForm(std::string text, const QString& title, const KeyTable& key
     Cancel_->setVisible(false);
     progress->addWidget(Cancel_);
     layout->addLayout(progress);
+}
 
+void TMakeForm::AddLists(QVBoxLayout* layout) {
     Table_ = new QTableView(this);
     Table_->setObjectName("tv_Lines");
     Table_->setModel(&Model_);
@@ -222,9 +231,6 @@ TMakeForm::TMakeForm(std::string text, const QString& title, const KeyTable& key
     FindingList_ = new QListWidget(this);
     FindingList_->setObjectName("lw_Findings");
     layout->addWidget(FindingList_, 1);
-
-    connect(Save_, &QPushButton::clicked, this, [this] { bt_SaveClick(); });
-    connect(Cancel_, &QPushButton::clicked, this, [this] { bt_CancelClick(); });
 }
 
 TMakeForm::~TMakeForm() {

@@ -22,6 +22,7 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QTableView;
+class QVBoxLayout;
 
 namespace kotopa {
 
@@ -86,6 +87,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The title and the save button, the progress; the made lines and the findings.
+    void AddTopRows(QVBoxLayout* layout, const QString& title);
+    void AddLists(QVBoxLayout* layout);
     void Start();
     void Finished(tool::MadeAct made, std::string error);
     void StopWorker();

@@ -67,7 +67,14 @@ TWeakForm::TWeakForm(std::filesystem::path keyRecord, std::string actName,
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     Status_ = ReadKeyRecordFile(KeyRecord_, File_);
+    CreateControls();
+    LayOutControls();
+    ConnectHandlers();
+    ShowAnalysis();
+    resize(sizeHint().expandedTo(QSize(640, 560)));
+}
 
+void TWeakForm::CreateControls() {
     lb_Status_ = new QLabel;
     lb_Status_->setObjectName(QStringLiteral("lb_Status"));
     lb_Status_->setWordWrap(true);
@@ -93,7 +100,9 @@ TWeakForm::TWeakForm(std::filesystem::path keyRecord, std::string actName,
     bt_Practice_->setAutoDefault(false);
     bt_Close_ = new QPushButton(FromSjis(msg::kWeakClose));
     bt_Close_->setObjectName(QStringLiteral("bt_Close"));
+}
 
+void TWeakForm::LayOutControls() {
     auto* scope = new QHBoxLayout;
     scope->addWidget(rd_All_);
     scope->addWidget(rd_Act_);
@@ -114,7 +123,9 @@ TWeakForm::TWeakForm(std::filesystem::path keyRecord, std::string actName,
     layout->addWidget(Group(msg::kWeakPlot, Plot_));
     layout->addWidget(lb_Trend_);
     layout->addLayout(buttons);
+}
 
+void TWeakForm::ConnectHandlers() {
     connect(rd_All_, &QRadioButton::clicked, this, [this] { rd_ScopeClick(); });
     connect(rd_Act_, &QRadioButton::clicked, this, [this] { rd_ScopeClick(); });
     connect(bt_Practice_, &QPushButton::clicked, this, [this] { bt_PracticeClick(); });
@@ -123,8 +134,6 @@ TWeakForm::TWeakForm(std::filesystem::path keyRecord, std::string actName,
         if (bt_Practice_->isEnabled()) bt_PracticeClick();
     });
     connect(bt_Close_, &QPushButton::clicked, this, &QDialog::accept);
-    ShowAnalysis();
-    resize(sizeHint().expandedTo(QSize(640, 560)));
 }
 
 TWeakForm::~TWeakForm() = default;

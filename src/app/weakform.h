@@ -51,6 +51,9 @@ public:
     void bt_PracticeClick();
 
 private:
+    void CreateControls();
+    void LayOutControls();
+    void ConnectHandlers();
     void ShowAnalysis();
     QPixmap KeyboardPicture() const;
     QPixmap PlotPicture() const;

@@ -186,22 +186,30 @@ void IniFile::WriteString(std::string_view section, std::string_view key, std::s
     Insert(insertAt, std::move(text));
 }
 
+namespace {
+
+std::string KeyLine(const std::pair<std::string, std::string>& entry) {
+    std::string text;
+    text.reserve(entry.first.size() + entry.second.size() + 1);
+    text.append(entry.first).append("=").append(entry.second);
+    return text;
+}
+
+}  // namespace
+
+long IniFile::SectionOrNew(std::string_view section) {
+    const long header = FindSection(section);
+    if (header >= 0) return header;
+    std::string text;
+    text.append("[").append(section).append("]");
+    Insert(lines_.size(), std::move(text));
+    return static_cast<long>(lines_.size()) - 1;
+}
+
 void IniFile::WriteSection(std::string_view section,
                            const std::vector<std::pair<std::string, std::string>>& entries,
                            const std::function<bool(std::string_view)>& drop) {
-    long header = FindSection(section);
-    if (header < 0) {
-        std::string text;
-        text.append("[").append(section).append("]");
-        Insert(lines_.size(), std::move(text));
-        header = static_cast<long>(lines_.size()) - 1;
-    }
-    auto keyLine = [](const std::pair<std::string, std::string>& e) {
-        std::string text;
-        text.reserve(e.first.size() + e.second.size() + 1);
-        text.append(e.first).append("=").append(e.second);
-        return text;
-    };
+    const long header = SectionOrNew(section);
     std::unordered_map<std::string, std::size_t> wanted;  // folded name -> entry
     wanted.reserve(entries.size());
     for (std::size_t e = 0; e < entries.size(); ++e) {
@@ -222,7 +230,7 @@ void IniFile::WriteSection(std::string_view section,
             if (found != wanted.end()) {
                 if (placed[found->second]) continue;
                 placed[found->second] = true;
-                l.text = keyLine(entries[found->second]);
+                l.text = KeyLine(entries[found->second]);
                 Classify(l);
             } else if (drop && drop(Name(l))) {
                 continue;
@@ -234,7 +242,7 @@ void IniFile::WriteSection(std::string_view section,
     std::vector<Line> added;
     for (std::size_t e = 0; e < entries.size(); ++e) {
         if (placed[e]) continue;
-        Line line{keyLine(entries[e]), "\r\n"};
+        Line line{KeyLine(entries[e]), "\r\n"};
         Classify(line);
         added.push_back(std::move(line));
     }

@@ -89,6 +89,7 @@ private:
     }
     // Index of the header of the first section of that name, or -1.
     long FindSection(std::string_view section) const;
+    long SectionOrNew(std::string_view section);  // its header line, appended when missing
     // Index of the first key line of that name in the section starting at header, or -1.
     long FindKey(long header, std::string_view key) const;
     void Insert(std::size_t at, std::string text);
