@@ -281,8 +281,9 @@ void TMainForm::rd_StyleClick(InputStyle style) {
 void TMainForm::FormCreate() {
     // The style decides which key file is read, before anything else of the settings.
     ApplyStyle(LoadSettings(SaveFolder(BaseDir_).Settings()).settings.style);
-    // The key table is read once the window has been drawn (paintEvent), or before that
-    // when something needs it (EnsureKeyTable): no control of the first window shows it.
+    // The key table is read when something first needs it (EnsureKeyTable): a start, the key
+    // panel, a made Act. No control of the window shows it until then, and a user who only
+    // looks at the records never has it in memory. A read takes about a millisecond.
     KeyTableDue_ = true;
 
     SetClientSize(CollapsedSize_.width(), CollapsedSize_.height());
@@ -345,7 +346,6 @@ void TMainForm::paintEvent(QPaintEvent* event) {
     if (SoundOpening_) return;
     SoundOpening_ = true;
     QTimer::singleShot(0, this, [this] {
-        EnsureKeyTable();
         emit FirstDrawn();
         Sounds_.Open();
         Records_.LoadKeyRecord(SaveFolder(BaseDir_).KeyRecord());
@@ -814,6 +814,7 @@ void TMainForm::ShowKeyRow(std::size_t row) {
 }
 
 void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
+    EnsureKeyTable();  // the filter follows the table's rules
     if (!FilterKouhoKey(Key, KeyTable_.Rules())) {
         Key = 0;
         return;
@@ -831,6 +832,7 @@ void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
 
 void TMainForm::Button1Click() {
     if (Session_.Running()) return;
+    EnsureKeyTable();
     const std::string number = ToSjisLossy(Ui_->ed_KoumokuNo->text());
     KouhoTexts kouho;
     const auto edits = KouhoEdits();
@@ -856,6 +858,7 @@ void TMainForm::Button1Click() {
 
 void TMainForm::bt_KeySaveClick() {
     if (Session_.Running()) return;
+    EnsureKeyTable();  // a table never read is not stored over the file
     if (Services_.dialogs.Confirm(StoreQuestion())) StoreKeyTable();
 }
 
@@ -881,6 +884,7 @@ void TMainForm::bt_KeyLoadClick() {
         return;
     }
     if (!Services_.dialogs.Confirm(LoadQuestion(shown))) return;
+    EnsureKeyTable();  // the style's own file is not read over the chosen one later
     KeyTable loaded;
     KeyFileProblem problem = KeyFileProblem::None;
     {

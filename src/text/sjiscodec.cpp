@@ -141,7 +141,9 @@ std::size_t OsEncode(std::u16string_view text, std::string& out) {
 
 #else
 
-// One conversion descriptor per direction and thread, opened on first use.
+// One conversion descriptor per direction and thread, opened on first use. Each converts
+// between code page 932 and the C library's own wide characters (UCS-4) in one step: by way
+// of UTF-16 it would take two, with a buffer of 32 kB between them held for good.
 class Iconv {
 public:
     Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
@@ -152,18 +154,19 @@ public:
     Iconv(const Iconv&) = delete;
     Iconv& operator=(const Iconv&) = delete;
 
-    // Converts in into out (appended). Returns kNone, or the input byte offset at which a
-    // character could not be converted.
-    std::size_t Convert(const char* in, std::size_t size, std::string& out) {
+    // Converts size bytes at in into out (appended). Returns kNone, or the input byte offset
+    // at which a character could not be converted.
+    template <typename Out>
+    std::size_t Convert(const char* in, std::size_t size, Out& out) {
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         char* src = const_cast<char*>(in);
         std::size_t left = size;
         while (left > 0) {
-            char buf[1024];
-            char* dst = buf;
+            typename Out::value_type buf[256];
+            char* dst = reinterpret_cast<char*>(buf);
             std::size_t room = sizeof buf;
             const std::size_t r = iconv(cd_, &src, &left, &dst, &room);
-            out.append(buf, static_cast<std::size_t>(dst - buf));
+            out.insert(out.end(), buf, buf + (sizeof buf - room) / sizeof buf[0]);
             if (r == static_cast<std::size_t>(-1) && errno != E2BIG)
                 return static_cast<std::size_t>(src - in);
         }
@@ -174,27 +177,40 @@ private:
     iconv_t cd_;
 };
 
+static_assert(sizeof(wchar_t) == 4, "iconv's WCHAR_T is UCS-4 here");
+
 std::size_t OsDecode(std::string_view run, std::u16string& out) {
-    thread_local Iconv decoder("UTF-16LE", "CP932");
-    std::string wide;
+    thread_local Iconv decoder("WCHAR_T", "CP932");
+    std::u32string wide;
     const std::size_t bad = decoder.Convert(run.data(), run.size(), wide);
-    for (std::size_t i = 0; i + 1 < wide.size(); i += 2) {
-        out += static_cast<char16_t>(static_cast<unsigned char>(wide[i]) |
-                                     static_cast<unsigned char>(wide[i + 1]) << 8);
+    for (const char32_t c : wide) {
+        if (c < 0x10000) {
+            out += static_cast<char16_t>(c);
+        } else {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
     }
     return bad;
 }
 
 std::size_t OsEncode(std::u16string_view text, std::string& out) {
-    thread_local Iconv encoder("CP932", "UTF-16LE");
-    std::string wide;
-    wide.reserve(text.size() * 2);
-    for (const char16_t c : text) {
-        wide += static_cast<char>(c & 0xFF);
-        wide += static_cast<char>(c >> 8);
+    thread_local Iconv encoder("CP932", "WCHAR_T");
+    // Each character as one code point, and where in text it began.
+    std::u32string wide;
+    std::vector<std::size_t> starts;
+    wide.reserve(text.size());
+    starts.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t size = CharSize(text, i);
+        starts.push_back(i);
+        wide += size == 2 ? 0x10000 + ((char32_t{text[i]} - 0xD800) << 10) + (text[i + 1] - 0xDC00)
+                          : char32_t{text[i]};
+        i += size;
     }
-    const std::size_t bad = encoder.Convert(wide.data(), wide.size(), out);
-    return bad == kNone ? kNone : bad / 2;
+    const std::size_t bad = encoder.Convert(reinterpret_cast<const char*>(wide.data()),
+                                            wide.size() * sizeof(char32_t), out);
+    return bad == kNone ? kNone : starts[bad / sizeof(char32_t)];
 }
 
 #endif

@@ -82,12 +82,15 @@ TEST(MainFormStart, CleanFolderLoadsAct01WithDefaults) {
     EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form.windowFlags() & Qt::WindowMinimizeButtonHint);
 
-    // The key table in the list view, read once the window has been drawn: item and up to
-    // five candidates per row.
+    // The key table in the list view, read when it is first needed, not for the window.
     const QAbstractItemModel* view = rig.Get<QTreeView>("ListView")->model();
-    EXPECT_EQ(view->rowCount(), 0) << "the window shows before the key table is read";
+    bool drawn = false;
+    QObject::connect(&form, &TMainForm::FirstDrawn, [&] { drawn = true; });
     form.show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->rowCount() > 0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return drawn; }, 5000));
+    EXPECT_EQ(view->rowCount(), 0) << "the window is up without the key table";
+    EXPECT_FALSE(form.Keys().Rows().empty());
+    EXPECT_EQ(static_cast<std::size_t>(view->rowCount()), form.Keys().Rows().size());
     auto cell = [&](int row, int column) {
         return view->index(row, column).data().toString().toStdString();
     };
@@ -309,16 +312,18 @@ TEST(MainFormStart, AKeyTableThatJudgesNoKeyIsWarnedOnceAndThePlayGoesOn) {
     Rig rig;
     fs::remove(rig.base / "key" / "mykey.key");
     rig.Start();
-    EXPECT_TRUE(rig.dialogs.Messages().empty()) << "said once the window is drawn";
     rig.form->show();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.dialogs.Messages().empty(); }, 5000));
+    QTest::qWait(50);
+    EXPECT_TRUE(rig.dialogs.Messages().empty()) << "said when the table is first needed";
+    rig.Get<QPushButton>("bt_start")->click();
+    rig.Get<QPushButton>("bt_start")->click();
     const auto messages = rig.dialogs.Messages();
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, Kind::Warning);
     EXPECT_EQ(messages[0].text, PathSj(rig.base / "key" / "mykey.key") + "\n\r" +
                                     Sj("キーファイルがありません。") + "\n\r" +
                                     Sj("キーファイルを読み込むまで、どのキーも判定できません。"));
-    EXPECT_TRUE(Enabled(rig, "bt_start"));
+    EXPECT_EQ(rig.form->GameState(), PlayState::Countdown);
     EXPECT_EQ(Caption(rig), "KotoPA  [ Act01 ]");
 }
 
