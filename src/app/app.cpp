@@ -55,7 +55,7 @@ public:
             }
         }
         // Read as an image: a pixmap read from a file goes into the pixmap cache.
-        QImage image(QStringLiteral(":/icons/kotopa-%1.png").arg(file));
+        QImage image = ReadPng(QStringLiteral(":/icons/kotopa-%1.png").arg(file));
         if (image.size() != size) {
             image = image.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         }

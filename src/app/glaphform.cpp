@@ -54,6 +54,7 @@ TGlaphForm::TGlaphForm(fs::path baseDir, fs::path actPath,
     Ui_->setupUi(this);
     ApplyPixelFonts(this);
     UseClassicGroupBoxes(this);
+    ApplyLayoutProperties(this);
 
     // A click on a box, by the mouse or the keyboard, redraws; ticks set from code do not,
     // so a group toggle draws once with all its new states.

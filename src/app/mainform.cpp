@@ -25,6 +25,7 @@
 #include "qtplatform.h"
 #include "sjistext.h"
 #include "textfile.h"
+#include "ui_keypanel.h"
 #include "ui_mainform.h"
 #include "wave.h"
 #include "weakform.h"
@@ -110,11 +111,6 @@ void TMainForm::SetupControls() {
     ApplyPixelFonts(this);
     ApplyLayoutProperties(this);
     UseClassicGroupBoxes(this);
-    Ui_->ListView->setModel(&KeyModel_);
-    QHeaderView* header = Ui_->ListView->header();
-    header->setSectionsClickable(false);
-    header->setSectionsMovable(false);
-    header->setSectionResizeMode(4, QHeaderView::Stretch);  // "候補 4" fills the width
     // A millisecond timer. It does not tick in vain: after each tick it sleeps until the
     // play can next change by itself (NextTickDelay), and after each key it ticks 1 ms later,
     // so every label changes within a millisecond of the moment it is due, as with a timer
@@ -126,21 +122,34 @@ void TMainForm::SetupControls() {
     // The slides step from a timer, so that nothing else is handled in the middle of a step.
     SlideTimer_.setInterval(kSlideStepMs);
     setFocusProxy(Ui_->ed_Nyuuryoku);
-    // Hidden, the key panel's list is not laid out for every row of the table nor drawn
-    // before the user first opens it; the about box in the corner below the option panel
-    // comes with it.
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{Ui_->ListView, Ui_->GroupBox_Key, Ui_->me_About})
-        w->setVisible(false);
 }
 
+// The key panel's controls (the list, the row's edits and buttons, and the about box in
+// the corner below the option panel) are made when the panel first slides open: a user who
+// never edits the key table never has them in memory.
 void TMainForm::ShowKeyPanelControls() {
     EnsureKeyTable();
-    if (KeyPanelShown_) return;
-    KeyPanelShown_ = true;
-    Ui_->ListView->setVisible(true);
-    Ui_->GroupBox_Key->setVisible(true);
-    Ui_->me_About->setVisible(true);
+    if (KeyUi_) return;
+    KeyUi_ = std::make_unique<Ui::TKeyPanel>();
+    KeyUi_->setupUi(this);
+    const std::initializer_list<QWidget*> made{KeyUi_->ListView, KeyUi_->GroupBox_Key,
+                                               KeyUi_->me_About};
+    for (QWidget* w : made) {
+        ApplyPixelFonts(w);
+        ApplyLayoutProperties(w);
+    }
+    UseClassicGroupBoxes(this);
+    KeyUi_->ListView->setModel(&KeyModel_);
+    QHeaderView* header = KeyUi_->ListView->header();
+    header->setSectionsClickable(false);
+    header->setSectionsMovable(false);
+    header->setSectionResizeMode(4, QHeaderView::Stretch);  // "候補 4" fills the width
+    ConnectKeyPanel();
+    for (KouhoEdit* edit : KouhoEdits()) edit->kanaPositions = Style_ == InputStyle::Kana;
+    const bool playing = Session_.Running();
+    KeyUi_->ListView->setEnabled(!playing);
+    KeyUi_->GroupBox_Key->setEnabled(!playing);
+    for (QWidget* w : made) w->setVisible(true);
 }
 
 void TMainForm::ConnectHandlers() {
@@ -166,16 +175,6 @@ void TMainForm::ConnectHandlers() {
     connect(Ui_->bt_Opt, &QToolButton::clicked, this, [this] { bt_OptClick(); });
     connect(&Timer_, &QTimer::timeout, this, [this] { TimerTimer(); });
     connect(&SlideTimer_, &QTimer::timeout, this, [this] { SlideStep(); });
-    connect(Ui_->ListView, &QAbstractItemView::doubleClicked, this, [this] { ListViewDblClick(); });
-    Ui_->ListView->onEnter = [this] { ListViewDblClick(); };
-    for (int n = 0; n < kKouhoEdits; ++n) {
-        KouhoEdits()[static_cast<std::size_t>(n)]->onKeyPress = [this, n](char& key) {
-            ed_kouhoKeyPress(n, key);
-        };
-    }
-    connect(Ui_->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Ui_->bt_KeyLoad, &QPushButton::clicked, this, [this] { bt_KeyLoadClick(); });
-    connect(Ui_->bt_KeySave, &QPushButton::clicked, this, [this] { bt_KeySaveClick(); });
     Ui_->ed_Nyuuryoku->onKeyPress = [this](char& key) { ed_NyuuryokuKeyPress(key); };
     // Selecting a button, by a click or the keyboard, runs its handler.
     connect(Ui_->rd_Eof, &QRadioButton::toggled, this, [this](bool on) {
@@ -198,6 +197,20 @@ void TMainForm::ConnectHandlers() {
     connect(Ui_->sp_Time->lineEdit(), &QLineEdit::textChanged, this, [this] { sp_TimeChange(); });
     connect(Ui_->sp_Time, &QSpinBox::textChanged, this, [this] { sp_TimeChange(); });
     Ui_->sp_Time->onExit = [this] { sp_TimeExit(); };
+}
+
+void TMainForm::ConnectKeyPanel() {
+    connect(KeyUi_->ListView, &QAbstractItemView::doubleClicked, this,
+            [this] { ListViewDblClick(); });
+    KeyUi_->ListView->onEnter = [this] { ListViewDblClick(); };
+    for (int n = 0; n < kKouhoEdits; ++n) {
+        KouhoEdits()[static_cast<std::size_t>(n)]->onKeyPress = [this, n](char& key) {
+            ed_kouhoKeyPress(n, key);
+        };
+    }
+    connect(KeyUi_->Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(KeyUi_->bt_KeyLoad, &QPushButton::clicked, this, [this] { bt_KeyLoadClick(); });
+    connect(KeyUi_->bt_KeySave, &QPushButton::clicked, this, [this] { bt_KeySaveClick(); });
 }
 
 void TMainForm::CentreOnScreen() {
@@ -234,7 +247,7 @@ void TMainForm::LoadKeyTable(bool busyCursor) {
         if (busyCursor) busy.emplace();
         KeyModel_.Reset([&] { keyProblem = KeyTable_.LoadKeyFile(keyFile); });
     }
-    Ui_->ed_KoumokuNo->clear();  // no row is chosen in the new table
+    if (KeyUi_) KeyUi_->ed_KoumokuNo->clear();  // no row is chosen in the new table
     // Without a usable table every key would be a mistype: say why, once, and play on.
     if (keyProblem != KeyFileProblem::None) {
         Services_.dialogs.Warning(KeyFileWarning(PathToSjis(keyFile), keyProblem));
@@ -246,7 +259,9 @@ void TMainForm::ApplyStyle(InputStyle style) {
     Style_ = style;
     const bool kana = style == InputStyle::Kana;
     Ui_->ed_Nyuuryoku->kanaPositions = kana;
-    for (KouhoEdit* edit : KouhoEdits()) edit->kanaPositions = kana;
+    if (KeyUi_) {
+        for (KouhoEdit* edit : KouhoEdits()) edit->kanaPositions = kana;
+    }
     KeyModel_.ShowKanaKeys(kana);
 }
 
@@ -268,7 +283,9 @@ void TMainForm::rd_StyleClick(InputStyle style) {
     ApplyStyle(style);
     LoadKeyTable();
     // The edits held keys of the other style's table.
-    for (KouhoEdit* edit : KouhoEdits()) edit->clear();
+    if (KeyUi_) {
+        for (KouhoEdit* edit : KouhoEdits()) edit->clear();
+    }
     // A kana play is compared with kana plays only: the style's bests and lists.
     Records_.SetBests(LoadSettings(SaveFolder(BaseDir_).Settings()).settings.BestsOf(style));
     LoadStyleRecords();
@@ -550,8 +567,10 @@ void TMainForm::SetPlayControls(bool playing) {
     Ui_->GroupBox_Style->setEnabled(!playing);
     Ui_->CheckSave->setEnabled(!playing);
     Ui_->ch_Guide->setEnabled(!playing);
-    Ui_->ListView->setEnabled(!playing);
-    Ui_->GroupBox_Key->setEnabled(!playing);
+    if (KeyUi_) {
+        KeyUi_->ListView->setEnabled(!playing);
+        KeyUi_->GroupBox_Key->setEnabled(!playing);
+    }
     Ui_->bt_end->setEnabled(playing);
     if (playing) Ui_->bt_start->setEnabled(false);
 }
@@ -790,11 +809,12 @@ void TMainForm::bt_GlaphClick() {
 // does not change under it; the guards below hold that also for a caller that skips them.
 
 std::array<KouhoEdit*, kKouhoEdits> TMainForm::KouhoEdits() const {
-    return {Ui_->ed_kouho1, Ui_->ed_kouho2, Ui_->ed_kouho3, Ui_->ed_kouho4, Ui_->ed_kouho5};
+    return {KeyUi_->ed_kouho1, KeyUi_->ed_kouho2, KeyUi_->ed_kouho3, KeyUi_->ed_kouho4,
+            KeyUi_->ed_kouho5};
 }
 
 void TMainForm::ListViewDblClick() {
-    const QModelIndexList selected = Ui_->ListView->selectionModel()->selectedRows();
+    const QModelIndexList selected = KeyUi_->ListView->selectionModel()->selectedRows();
     if (selected.isEmpty() || Session_.Running()) return;
     const auto row = static_cast<std::size_t>(selected.front().row());
     ShowKeyRow(row);
@@ -806,8 +826,8 @@ void TMainForm::ListViewDblClick() {
 
 void TMainForm::ShowKeyRow(std::size_t row) {
     const KeyRowView view = ViewKeyRow(KeyTable_, row);
-    Ui_->ed_koumoku->setText(FromSjis(view.item));
-    Ui_->ed_KoumokuNo->setText(Ascii(view.number));
+    KeyUi_->ed_koumoku->setText(FromSjis(view.item));
+    KeyUi_->ed_KoumokuNo->setText(Ascii(view.number));
     const auto edits = KouhoEdits();
     for (std::size_t n = 0; n < edits.size(); ++n)
         edits[n]->setText(FromSjis(Shown(view.kouho[n])));
@@ -833,7 +853,7 @@ void TMainForm::ed_kouhoKeyPress(int edit, char& Key) {
 void TMainForm::Button1Click() {
     if (Session_.Running()) return;
     EnsureKeyTable();
-    const std::string number = ToSjisLossy(Ui_->ed_KoumokuNo->text());
+    const std::string number = ToSjisLossy(KeyUi_->ed_KoumokuNo->text());
     KouhoTexts kouho;
     const auto edits = KouhoEdits();
     for (std::size_t n = 0; n < edits.size(); ++n) {
@@ -898,7 +918,7 @@ void TMainForm::bt_KeyLoadClick() {
         Services_.dialogs.Warning(KeyFileRefusalText(shown, problem));
         return;
     }
-    Ui_->ed_KoumokuNo->clear();  // no row is chosen in the new table
+    KeyUi_->ed_KoumokuNo->clear();  // no row is chosen in the new table
     if (Services_.dialogs.Confirm(LoadedQuestion())) StoreKeyTable();
 }
 

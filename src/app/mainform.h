@@ -32,7 +32,8 @@ class QRadioButton;
 
 namespace Ui {
 class TMainForm;
-}
+class TKeyPanel;
+}  // namespace Ui
 
 namespace kotopa {
 
@@ -126,6 +127,7 @@ private:
     void FormDestroy();
     void SetupControls();
     void ConnectHandlers();
+    void ConnectKeyPanel();
     void CentreOnScreen();
     void SetClientSize(int width, int height);
     // Opens or shuts the key panel; then runs when it has finished.
@@ -179,6 +181,7 @@ private:
     static void SetRadio(QRadioButton* button, bool selected);
 
     std::unique_ptr<Ui::TMainForm> Ui_;
+    std::unique_ptr<Ui::TKeyPanel> KeyUi_;  // the key panel's controls, once first opened
     platform::Services Services_;
     platform::WaveList Sounds_;
     QTimer Timer_;
@@ -209,7 +212,6 @@ private:
     bool ApplyingSettings_ = false;
     bool Destroyed_ = false;
     bool SoundOpening_ = false;
-    bool KeyPanelShown_ = false;
     bool KeyTableDue_ = false;
 };
 

@@ -31,6 +31,7 @@ PlayLogViewer::PlayLogViewer(const std::filesystem::path& log, QWidget* parent)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);  // before the fonts
     ui_->setupUi(this);
     ApplyPixelFonts(this);
+    ApplyLayoutProperties(this);
     connect(ui_->bt_Close, &QPushButton::clicked, this, &QDialog::accept);
 
     std::string bytes;

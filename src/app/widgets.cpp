@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFocusEvent>
@@ -11,6 +12,8 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHash>
+#include <QIconEngine>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -344,10 +347,66 @@ void FixedRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->restore();
 }
 
+QImage ReadPng(const QString& path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
+
+namespace {
+
+// A button's picture of the resources, ":/pictures/<name>.png", and its disabled look,
+// "<name>_disabled.png", each read when first drawn and then kept (16 by 16 pixels).
+class Picture final : public QIconEngine {
+public:
+    explicit Picture(QString name) : name_(std::move(name)) {}
+    QIconEngine* clone() const override { return new Picture(*this); }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        const QPixmap& picture = Look(mode);
+        if (picture.isNull() || picture.size() == size) return picture;
+        return picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        const QSize own = Look(mode).size();
+        return own.width() <= size.width() && own.height() <= size.height() ? own : size;
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State) override {
+        return {Look(mode).size()};
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+private:
+    const QPixmap& Look(QIcon::Mode mode) {
+        const bool disabled = mode == QIcon::Disabled;
+        QPixmap& look = disabled ? disabled_ : normal_;
+        if (look.isNull()) {
+            look = QPixmap::fromImage(ReadPng(
+                QStringLiteral(":/pictures/%1%2.png").arg(name_, disabled ? "_disabled" : "")));
+        }
+        return look.isNull() && disabled ? Look(QIcon::Normal) : look;
+    }
+
+    QString name_;
+    QPixmap normal_, disabled_;
+};
+
+}  // namespace
+
 void ApplyLayoutProperties(QWidget* root) {
     QList<QWidget*> widgets = root->findChildren<QWidget*>();
     widgets.prepend(root);
     for (QWidget* w : widgets) {
+        if (const QVariant name = w->property("picture"); name.isValid()) {
+            if (auto* button = qobject_cast<QAbstractButton*>(w))
+                button->setIcon(QIcon(new Picture(name.toString())));
+        }
         if (const QVariant h = w->property("rowHeight"); h.isValid()) {
             if (auto* view = qobject_cast<QAbstractItemView*>(w)) {
                 view->setItemDelegate(new FixedRowDelegate(h.toInt(), view));
@@ -414,10 +473,18 @@ private:
 
 void UseClassicGroupBoxes(QWidget* root) {
     // Owned by root, which outlives its group boxes; set on the boxes alone, so that their
-    // children keep the application's style.
-    auto* style = new ClassicGroupBoxStyle;
-    style->setParent(root);
-    for (QGroupBox* box : root->findChildren<QGroupBox*>()) box->setStyle(style);
+    // children keep the application's style. Boxes made later get root's style when this
+    // is called again.
+    const QString name = QStringLiteral("ClassicGroupBoxStyle");
+    QStyle* style = root->findChild<QProxyStyle*>(name, Qt::FindDirectChildrenOnly);
+    if (!style) {
+        style = new ClassicGroupBoxStyle;
+        style->setObjectName(name);
+        style->setParent(root);
+    }
+    for (QGroupBox* box : root->findChildren<QGroupBox*>()) {
+        if (box->style() != style) box->setStyle(style);
+    }
 }
 
 BusyCursor::BusyCursor() {

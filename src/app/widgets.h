@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QImage>
 
 #include <QLineEdit>
 #include <QSpinBox>
@@ -198,6 +199,7 @@ void ApplyPixelFonts(QWidget* root);
 
 // Draws every group box under root as the classic ones: a thin frame with rounded corners
 // and the title set into its top edge at the left, in the title's normal weight.
+// Called again, it does the same for the boxes made since.
 void UseClassicGroupBoxes(QWidget* root);
 
 // The busy cursor for as long as the object lives, put back however the scope is left.
@@ -211,8 +213,13 @@ public:
 
 // What a .ui file cannot set directly and says in properties of its own: "rowHeight" on a
 // list gives its rows that fixed height, "documentMargin" on a text box the margin of its
-// document, for root and every widget under it.
+// document, "picture" on a button its picture (Picture, in widgets.cpp), for root and every
+// widget under it.
 void ApplyLayoutProperties(QWidget* root);
+
+// A PNG picture of the resources. Read by its name alone, an image makes the toolkit load
+// every image format plugin it has, to ask each whether it reads PNG.
+QImage ReadPng(const QString& path);
 
 // Sets a label's or box's text only when it differs, so that a frequent refresh costs
 // nothing when nothing changed.

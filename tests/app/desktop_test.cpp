@@ -3,6 +3,7 @@
 // the viewer of the desktops whose editors cannot read Shift_JIS.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTest>
@@ -302,5 +303,20 @@ TEST(AppIcon, HoldsEverySizeOfTheIconTheme) {
         EXPECT_EQ(image.size(), size);
         EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0) << "rounded corners";
         EXPECT_EQ(qAlpha(image.pixel(size.width() / 2, size.height() / 2)), 255);
+    }
+}
+
+TEST(ButtonPictures, EachButtonHasItsPictureAndItsDisabledLook) {
+    apptest::Rig rig;
+    rig.Start();
+    for (const char* name :
+         {"bt_start", "bt_end", "bt_Opt", "bt_FileOpen", "bt_Glaph", "bt_Help", "bt_ViewOpen"}) {
+        const QIcon icon = rig.Get<QAbstractButton>(name)->icon();
+        const QImage normal = icon.pixmap(QSize(16, 16)).toImage();
+        const QImage disabled = icon.pixmap(QSize(16, 16), QIcon::Disabled).toImage();
+        EXPECT_EQ(normal.size(), QSize(16, 16)) << name;
+        EXPECT_EQ(disabled.size(), QSize(16, 16)) << name;
+        EXPECT_NE(normal, disabled) << name;
+        EXPECT_EQ(icon.actualSize(QSize(24, 24)), QSize(16, 16)) << name;
     }
 }
